@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// The XML format in which a recordset persists itself: a schema of fields and
+// one row element per record. Files written here are byte for byte what the
+// recordset layer writes for string fields; the reader accepts every form it
+// writes (pending inserts, updates and deletes, UTF-16, byte-order marks,
+// double quotes, any white space, extra fields and field attributes).
+namespace ado {
+
+struct Recordset {
+    QStringList fields; // field names in field order
+    // One entry per record and field; no value means NULL (attribute absent).
+    std::vector<std::vector<std::optional<QString>>> rows;
+
+    // Index of a field by name, letter case ignored; -1 when there is none.
+    int fieldIndex(const QString& name) const;
+};
+
+// Serialises records of string fields. Every row holds one text per field.
+QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows);
+
+// Parses a persisted recordset. Raises rt::RuntimeError (err::RecordsetSource)
+// with a German reason, and the line and column where it applies, when the
+// bytes are not a readable recordset.
+Recordset read(const QByteArray& bytes);
+
+} // namespace ado

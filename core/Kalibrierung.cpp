@@ -1,0 +1,253 @@
+#include "Kalibrierung.h"
+
+#include "StatistikCache.h"
+
+#include "RuntimeError.h"
+
+#include <limits>
+#include <utility>
+
+using rt::Long;
+using rt::Variant;
+
+namespace {
+
+const QString KeyIsDirty = QStringLiteral("IsDirty");
+const QString KeyPrüffelderAnzahl = QStringLiteral("Anzahl Prüffelder");
+
+// The free protocol entries and their defaults, in the order Reset writes them.
+const std::pair<const char16_t*, const char16_t*> ProtokollDefaults[] = {
+    {u"Protokoll Verdichtung Unterlage Bodenart DIN 4022", u""},
+    {u"Protokoll Verdichtung Unterlage Bodengruppe DIN 18196", u""},
+    {u"Protokoll Verdichtung Unterlage Anzahl Verdichtungsübergänge", u""},
+    {u"Protokoll Verdichtung Unterlage Wassergehalt", u"??%"},
+    {u"Protokoll Verdichtung Unterlage Trockendichte", u"?? g/cm³"},
+    {u"Protokoll Verdichtung Unterlage Proctordichte", u"?? g/cm³"},
+    {u"Protokoll Verdichtung Unterlage Verdichtungsgrad", u"??%"},
+    {u"Protokoll Verdichtung Kalibrierfeld Bodenart DIN 4022", u""},
+    {u"Protokoll Verdichtung Kalibrierfeld Bodengruppe DIN 18196", u""},
+    {u"Protokoll Verdichtung Kalibrierfeld Geometrie", u"?? m x ?? m"},
+    {u"Protokoll Verdichtung Kalibrierfeld Schütthöhe", u"?? m"},
+    {u"Protokoll Verdichtung Kalibrierfeld Proctordichte", u"?? g/cm³ bis ?? g/cm³"},
+    {u"Protokoll Verdichtung Kalibrierfeld Grenzwassergehalt", u"XXX=??%: ??% bzw ??%"},
+    {u"Protokoll Verdichtung Kalibrierfeld optimaler Wassergehalt", u"??% bis ??%"},
+    {u"Protokoll Verdichtung Kalibrierfeld Walzentyp", u""},
+    {u"Protokoll Verdichtung Kalibrierfeld Fahrgeschwindigkeit Walze", u"?? km/h"},
+    {u"Protokoll Verdichtung Kalibrierfeld Verdichtungsamplitude Walze", u"?? mm"},
+    {u"Protokoll Verdichtung Kalibrierfeld Verdichtungsfrequenz Walze", u"?? Hz"},
+    {u"Protokoll Verdichtung Kalibrierfeld Datum bei Verdichtung", u"??.??.????"},
+    {u"Protokoll Verdichtung Kalibrierfeld Witterung bei Verdichtung", u""},
+    {u"Protokoll Verdichtung Kalibrierfeld Temperatur bei Verdichtung", u"??°C"},
+    {u"Protokoll Verdichtung Kalibrierfeld Datum bei Prüfung", u"??.??.????"},
+    {u"Protokoll Verdichtung Kalibrierfeld Witterung bei Prüfung", u""},
+    {u"Protokoll Verdichtung Kalibrierfeld Temperatur bei Prüfung", u"??°C"},
+};
+
+} // namespace
+
+Kalibrierung::Kalibrierung(QObject* parent)
+    : QObject(parent), m_store(std::make_shared<::DataStore>()), m_direkt(new Prüfmerkmal),
+      m_indirekt(new Prüfmerkmal), m_kovariable(new Prüfmerkmal) {
+    const std::pair<Prüfmerkmal*, QString> merkmale[] = {
+        {m_direkt.get(), QStringLiteral("Direktes Prüfmerkmal ")},
+        {m_indirekt.get(), QStringLiteral("Indirektes Prüfmerkmal ")},
+        {m_kovariable.get(), QStringLiteral("Kovariable ")},
+    };
+    for (const auto& [merkmal, prefix] : merkmale) {
+        merkmal->setOwner(this);
+        merkmal->setKeys(prefix + QStringLiteral("Name"), prefix + QStringLiteral("Formelzeichen"),
+                         prefix + QStringLiteral("Einheit"),
+                         prefix + QStringLiteral("Nachkommastellen"));
+    }
+    Reset();
+}
+
+Kalibrierung::~Kalibrierung() = default;
+
+void Kalibrierung::Reset() {
+    m_store->removeAll();
+    m_direkt->setNachkommastellen(2);
+    m_indirekt->setNachkommastellen(2);
+    m_kovariable->setNachkommastellen(0);
+    setPrüffelderAnzahl(3);
+    m_kovariable->setName(QStringLiteral("Anzahl der Übergänge"));
+    m_kovariable->setEinheit(QStringLiteral("-"));
+    m_kovariable->setFormelzeichen(QStringLiteral("Z"));
+    setNachkommastellenMittelwerte(1);
+    setNachkommastellenVarianzen(2);
+    setNachkommastellenStandardabweichung(2);
+    setNachkommastellenKovarianzen(2);
+    setNachkommastellenBestimmtheitsmaße(2);
+    setNachkommastellenAnstieg(4);
+    setNachkommastellenAchsenabschnitt(2);
+    setZwischenergebnisseRunden(false);
+    setMinBestimmtheitsmaßIndirektDirekt(0.65);
+    for (const auto& [key, value] : ProtokollDefaults)
+        DataStoreLet(QString::fromUtf16(key), QString::fromUtf16(value));
+    setIsDirty(false);
+}
+
+void Kalibrierung::DataStoreLet(const QString& Key, const Variant& Value) {
+    const QString oldText = m_store->value(Key).toText();
+    if (oldText != Value.toText()) {
+        m_store->setValue(Key, Value);
+        setIsDirty(true);
+    }
+}
+
+bool Kalibrierung::IsDirty() const {
+    const Variant* stored = m_store->find(KeyIsDirty);
+    if (!stored)
+        return false;
+    try {
+        return stored->toBool();
+    } catch (const rt::RuntimeError&) {
+        return false;
+    }
+}
+
+void Kalibrierung::setIsDirty(bool value) {
+    const Variant stored = m_store->value(KeyIsDirty);
+    bool same = false;
+    try {
+        same = stored.toBool() == value; // empty counts as False
+    } catch (const rt::RuntimeError&) {
+        same = false;
+    }
+    if (same)
+        return;
+    m_store->setValue(KeyIsDirty, value);
+    emit IsDirtyChanged();
+}
+
+Long Kalibrierung::PrüffelderAnzahl() const {
+    return m_store->value(KeyPrüffelderAnzahl).toLong();
+}
+
+void Kalibrierung::setPrüffelderAnzahl(Long value) {
+    if (value < 3)
+        rt::raiseError(rt::err::InvalidPropertyValue);
+    DataStoreLet(KeyPrüffelderAnzahl, value);
+}
+
+namespace {
+QString prüfpunkteKey(Long prüffeld) {
+    return QStringLiteral("Prüffeld Prüfpunktanzahl ") + QString::number(prüffeld);
+}
+QString prüffeldWertKey(Long prüffeld) {
+    return QStringLiteral("Name Prüffeld ") + QString::number(prüffeld);
+}
+} // namespace
+
+Long Kalibrierung::PrüffeldPrüfpunkte(Long Prüffeld) const {
+    const Variant* stored = m_store->find(prüfpunkteKey(Prüffeld));
+    return stored ? stored->toLong() : 4;
+}
+
+void Kalibrierung::setPrüffeldPrüfpunkte(Long Prüffeld, Long value) {
+    if (value < 3)
+        rt::raiseError(rt::err::InvalidPropertyValue);
+    DataStoreLet(prüfpunkteKey(Prüffeld), value);
+}
+
+Long Kalibrierung::PrüfpunkteTotal() const {
+    const Long felder = PrüffelderAnzahl();
+    qint64 total = 0;
+    for (Long f = 1; f <= felder; ++f) {
+        total += PrüffeldPrüfpunkte(f);
+        if (total > std::numeric_limits<Long>::max() || total < std::numeric_limits<Long>::min())
+            rt::raiseError(rt::err::Overflow);
+    }
+    return Long(total);
+}
+
+namespace {
+void appendNumber(QString& s, Long n) {
+    char16_t digits[12];
+    int k = 12;
+    qint64 v = n;
+    const bool negative = v < 0;
+    if (negative)
+        v = -v;
+    do {
+        digits[--k] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (negative)
+        digits[--k] = u'-';
+    s.append(QStringView(digits + k, 12 - k));
+}
+} // namespace
+
+void Kalibrierung::appendMesswertKey(QString& key, PrüfmerkmalEnum Prüfmerkmal, Long Messreihe,
+                                     Long Prüfpunkt) {
+    static const QString direkt = QStringLiteral("Messwert direktes Prüfmerkmal ");
+    static const QString indirekt = QStringLiteral("Messwert indirektes Prüfmerkmal ");
+    key.append(Prüfmerkmal == pmDirekt ? direkt : indirekt);
+    appendNumber(key, Messreihe);
+    key.append(u'.');
+    appendNumber(key, Prüfpunkt);
+}
+
+QString Kalibrierung::MesswertKey(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe, Long Prüfpunkt) {
+    QString key;
+    appendMesswertKey(key, Prüfmerkmal, Messreihe, Prüfpunkt);
+    return key;
+}
+
+Variant Kalibrierung::Messwert(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe, Long Prüfpunkt) const {
+    const Variant* stored = m_store->find(MesswertKey(Prüfmerkmal, Messreihe, Prüfpunkt));
+    return stored ? *stored : Variant::null();
+}
+
+void Kalibrierung::setMesswert(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe, Long Prüfpunkt,
+                               const Variant& value) {
+    if (!value.isNumeric())
+        rt::raiseError(rt::err::TypeMismatch);
+    DataStoreLet(MesswertKey(Prüfmerkmal, Messreihe, Prüfpunkt), value.toDouble());
+}
+
+QString Kalibrierung::MesswertString(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe,
+                                     Long Prüfpunkt) const {
+    try {
+        Long decimals = 0;
+        if (Prüfmerkmal == pmDirekt)
+            decimals = m_direkt->Nachkommastellen();
+        else if (Prüfmerkmal == pmIndirekt)
+            decimals = m_indirekt->Nachkommastellen();
+        return FormatNumberText(Messwert(Prüfmerkmal, Messreihe, Prüfpunkt), decimals);
+    } catch (const rt::RuntimeError&) {
+        return QStringLiteral("(Fehler)");
+    }
+}
+
+double Kalibrierung::PrüffeldWert(Long Prüffeld) const {
+    const Variant* stored = m_store->find(prüffeldWertKey(Prüffeld));
+    return stored ? stored->toDouble() : double(Prüffeld);
+}
+
+void Kalibrierung::setPrüffeldWert(Long Prüffeld, double value) {
+    DataStoreLet(prüffeldWertKey(Prüffeld), value);
+}
+
+QString Kalibrierung::PrüfpunktKey(Long Prüfpunkt) {
+    return QStringLiteral("Prüfpunkt ") + QString::number(Prüfpunkt);
+}
+
+QString Kalibrierung::MerkmalNumberFormat(MerkmalEnum Merkmal) const {
+    Long n = 0;
+    switch (Merkmal) {
+    case mDirekt:
+        n = m_direkt->Nachkommastellen();
+        break;
+    case mIndirekt:
+        n = m_indirekt->Nachkommastellen();
+        break;
+    case mZ:
+        n = m_kovariable->Nachkommastellen();
+        break;
+    default:
+        break;
+    }
+    return NumberPattern(n);
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "DataStore.h"
+#include "Pruefmerkmal.h"
+#include "basKalibrierungVelmorTeilE4.h"
+
+#include "PropertyBag.h"
+#include "Variant.h"
+
+#include <QObject>
+
+#include <memory>
+
+struct StatistikCache;
+struct MerkmalWerte;
+
+// One calibration. Every value lives in its DataStore; the members below are
+// typed views on its entries, built from a fixed key scheme.
+class Kalibrierung : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Kalibrierung(QObject* parent = nullptr);
+    ~Kalibrierung() override;
+
+    // ---- store and key scheme -------------------------------------------
+    void Reset();
+    std::shared_ptr<::DataStore> DataStore() const { return m_store; }
+    // Checked write: stores Value and marks the calibration dirty only when
+    // the value's text differs from the current one.
+    void DataStoreLet(const QString& Key, const rt::Variant& Value);
+
+    bool IsDirty() const;
+    void setIsDirty(bool value);
+
+    rt::Long PrüffelderAnzahl() const;
+    void setPrüffelderAnzahl(rt::Long value);
+
+    Prüfmerkmal& DirektesPrüfmerkmal() const { return *m_direkt; }
+    Prüfmerkmal& IndirektesPrüfmerkmal() const { return *m_indirekt; }
+    Prüfmerkmal& Kovariable() const { return *m_kovariable; }
+
+    rt::Long PrüffeldPrüfpunkte(rt::Long Prüffeld) const;
+    void setPrüffeldPrüfpunkte(rt::Long Prüffeld, rt::Long value);
+    rt::Long PrüfpunkteTotal() const;
+
+    static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
+    // Appends MesswertKey to key (no allocation once key has room).
+    static void appendMesswertKey(QString& key, PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe,
+                                  rt::Long Prüfpunkt);
+    rt::Variant Messwert(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt) const;
+    void setMesswert(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt,
+                     const rt::Variant& value);
+    QString MesswertString(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe,
+                           rt::Long Prüfpunkt) const;
+
+    double PrüffeldWert(rt::Long Prüffeld) const;
+    void setPrüffeldWert(rt::Long Prüffeld, double value);
+
+    static QString PrüfpunktKey(rt::Long Prüfpunkt);
+    QString MerkmalNumberFormat(MerkmalEnum Merkmal) const;
+
+    // ---- statistics options ---------------------------------------------
+    rt::Long NachkommastellenMittelwerte() const;
+    void setNachkommastellenMittelwerte(rt::Long value);
+    rt::Long NachkommastellenVarianzen() const;
+    void setNachkommastellenVarianzen(rt::Long value);
+    rt::Long NachkommastellenStandardabweichung() const;
+    void setNachkommastellenStandardabweichung(rt::Long value);
+    rt::Long NachkommastellenKovarianzen() const;
+    void setNachkommastellenKovarianzen(rt::Long value);
+    rt::Long NachkommastellenBestimmtheitsmaße() const;
+    void setNachkommastellenBestimmtheitsmaße(rt::Long value);
+    rt::Long NachkommastellenAnstieg() const;
+    void setNachkommastellenAnstieg(rt::Long value);
+    rt::Long NachkommastellenAchsenabschnitt() const;
+    void setNachkommastellenAchsenabschnitt(rt::Long value);
+    bool ZwischenergebnisseRunden() const;
+    void setZwischenergebnisseRunden(bool value);
+    double MinBestimmtheitsmaßIndirektDirekt() const;
+    void setMinBestimmtheitsmaßIndirektDirekt(double value);
+
+    // ---- statistics ------------------------------------------------------
+    // Returns value unchanged, or rounded half to even at d decimals when
+    // intermediate results are rounded.
+    double RoundIntermediate(double value, rt::Long d) const;
+
+    double StatistikMittelwert(MerkmalEnum Merkmal) const;
+    QString StatistikMittelwertString(MerkmalEnum Merkmal) const;
+    double StatistikVarianz(MerkmalEnum Merkmal) const;
+    QString StatistikVarianzString(MerkmalEnum Merkmal) const;
+    double StatistikStandardabweichung(MerkmalEnum Merkmal) const;
+    QString StatistikStandardabweichungString(MerkmalEnum Merkmal) const;
+    double StatistikKovarianz(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    QString StatistikKovarianzString(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    double StatistikBestimmtheitsmaß(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    QString StatistikBestimmtheitsmaßString(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    double StatistikKalibriergeradeAnstieg(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    QString StatistikKalibriergeradeAnstiegString(MerkmalEnum MerkmalX, MerkmalEnum MerkmalY) const;
+    double StatistikKalibriergeradeAchsenabschnitt(MerkmalEnum MerkmalX,
+                                                   MerkmalEnum MerkmalY) const;
+    QString StatistikKalibriergeradeAchsenabschnittString(MerkmalEnum MerkmalX,
+                                                          MerkmalEnum MerkmalY) const;
+    bool StatistikBestimmtheitsmaßIndirektDirektOk() const;
+
+    // ---- calibration file ------------------------------------------------
+    // Writes the whole store as an XML recordset; the target must not exist.
+    void SaveFile(const QString& FilePath) const;
+    // Replaces the calibration by a file's content. The file is read and
+    // checked completely first; on any failure the calibration is unchanged.
+    void LoadFile(const QString& FilePath);
+    QByteArray ContentString() const;
+    void setContentString(const QByteArray& value);
+    void WriteProperties(rt::PropertyBag& bag) const;
+    void ReadProperties(const rt::PropertyBag& bag);
+
+signals:
+    void IsDirtyChanged();
+    void BeforeShowAssistent(QObject* AssistentForm);
+
+private:
+    rt::Long nachkommastellen(const QString& key) const;
+    // The values of a characteristic over all fields and points, cached per
+    // store revision and user locale; raises the error reading them raised.
+    std::shared_ptr<const MerkmalWerte> werte(MerkmalEnum Merkmal) const;
+
+    std::shared_ptr<::DataStore> m_store;
+    std::unique_ptr<Prüfmerkmal> m_direkt;
+    std::unique_ptr<Prüfmerkmal> m_indirekt;
+    std::unique_ptr<Prüfmerkmal> m_kovariable;
+    mutable std::unique_ptr<StatistikCache> m_cache;
+};

@@ -1,0 +1,156 @@
+// The calibration file (an XML recordset of key and value) and the property
+// bag block of the whole store.
+
+#include "Kalibrierung.h"
+
+#include "AdoRecordset.h"
+
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using rt::Variant;
+
+namespace {
+
+const QString HeaderKey = QStringLiteral("KalibrierungVelmorTeilE4");
+const QString HeaderValue = QStringLiteral("V1");
+
+QFileDevice::Permissions defaultFilePermissions() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = 0666 & ~mask;
+    QFileDevice::Permissions p;
+    if (mode & S_IRUSR)
+        p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
+    if (mode & S_IWUSR)
+        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    if (mode & S_IRGRP)
+        p |= QFileDevice::ReadGroup;
+    if (mode & S_IWGRP)
+        p |= QFileDevice::WriteGroup;
+    if (mode & S_IROTH)
+        p |= QFileDevice::ReadOther;
+    if (mode & S_IWOTH)
+        p |= QFileDevice::WriteOther;
+    return p;
+}
+
+[[noreturn]] void fileError(int number, const QString& path, const QString& detail = QString()) {
+    QString description =
+        rt::errorDescription(number) + QStringLiteral(": ") + QDir::toNativeSeparators(path);
+    if (!detail.isEmpty())
+        description += QStringLiteral(" (") + detail + u')';
+    rt::raiseError(number, description);
+}
+
+// Writes bytes to a new file: into a temporary file beside the target first,
+// which is moved into place only when everything was written. An existing
+// target is never replaced.
+void writeNewFile(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    if (target.exists() || target.isSymLink())
+        fileError(rt::err::FileAlreadyExists, path);
+    const QDir folder = target.absoluteDir();
+    if (!folder.exists())
+        fileError(rt::err::PathNotFound, path);
+    QTemporaryFile temporary(folder.filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!temporary.open())
+        fileError(rt::err::PathFileAccessError, path, temporary.errorString());
+    if (temporary.write(bytes) != bytes.size() || !temporary.flush() ||
+        ::fsync(temporary.handle()) != 0)
+        fileError(rt::err::PathFileAccessError, path, temporary.errorString());
+    temporary.setPermissions(defaultFilePermissions());
+    temporary.close();
+    const QString temporaryPath = temporary.fileName();
+    if (!QFile::rename(temporaryPath, target.absoluteFilePath())) {
+        if (QFileInfo::exists(path))
+            fileError(rt::err::FileAlreadyExists, path);
+        fileError(rt::err::PathFileAccessError, path);
+    }
+    temporary.setAutoRemove(false);
+}
+
+} // namespace
+
+void Kalibrierung::SaveFile(const QString& FilePath) const {
+    std::vector<QStringList> rows;
+    rows.reserve(m_store->count() + 1);
+    rows.push_back({HeaderKey, HeaderValue});
+    m_store->forEach([&](const QString& key, const Variant& value) {
+        rows.push_back({key, value.toText()});
+    });
+    writeNewFile(FilePath, ado::write({QStringLiteral("Variable"), QStringLiteral("Wert")}, rows));
+}
+
+void Kalibrierung::LoadFile(const QString& FilePath) {
+    QFile file(FilePath);
+    if (!QFileInfo(FilePath).isFile())
+        fileError(QFileInfo::exists(FilePath) ? rt::err::PathFileAccessError
+                                              : rt::err::FileNotFound,
+                  FilePath);
+    if (!file.open(QIODevice::ReadOnly))
+        fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+
+    // Everything is read and checked before the calibration is touched.
+    const ado::Recordset recordset = ado::read(bytes);
+    int variable = recordset.fieldIndex(QStringLiteral("Variable"));
+    int wert = recordset.fieldIndex(QStringLiteral("Wert"));
+    if (variable < 0 && recordset.fields.size() >= 1)
+        variable = 0;
+    if (wert < 0 && recordset.fields.size() >= 2)
+        wert = 1;
+    if (variable < 0 || wert < 0)
+        rt::raiseError(rt::err::RecordsetSource,
+                       rt::errorDescription(rt::err::RecordsetSource) +
+                           QStringLiteral(": die Datei hat keine Felder „Variable“ und „Wert“"));
+
+    Reset();
+    for (const auto& row : recordset.rows) {
+        const std::optional<QString>& key = row[variable];
+        if (!key || key->isEmpty())
+            continue;
+        m_store->setValue(*key, row[wert].value_or(QString()));
+    }
+}
+
+void Kalibrierung::WriteProperties(rt::PropertyBag& bag) const {
+    int i = 0;
+    m_store->forEach([&](const QString& key, const Variant& value) {
+        ++i;
+        bag.writeProperty(QStringLiteral("Key%1").arg(i), key);
+        bag.writeProperty(QStringLiteral("Val%1").arg(i), value);
+    });
+    bag.writeProperty(QStringLiteral("Count"), rt::Long(i));
+}
+
+void Kalibrierung::ReadProperties(const rt::PropertyBag& bag) {
+    Reset();
+    const rt::Long count = bag.readProperty(QStringLiteral("Count"), rt::Long(0)).toLong();
+    for (rt::Long i = 1; i <= count; ++i) {
+        const QString key = bag.readProperty(QStringLiteral("Key%1").arg(i)).toText();
+        if (!key.isEmpty())
+            m_store->setValue(key, bag.readProperty(QStringLiteral("Val%1").arg(i)));
+    }
+}
+
+QByteArray Kalibrierung::ContentString() const {
+    rt::PropertyBag bag;
+    WriteProperties(bag);
+    return bag.contents();
+}
+
+void Kalibrierung::setContentString(const QByteArray& value) {
+    rt::PropertyBag bag;
+    bag.setContents(value);
+    ReadProperties(bag);
+}

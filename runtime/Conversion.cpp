@@ -1,0 +1,372 @@
+#include "Conversion.h"
+
+#include "RuntimeError.h"
+#include "UserLocale.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace rt {
+
+namespace {
+
+bool isBlank(QChar c) {
+    switch (c.unicode()) {
+    case u' ':
+    case u'\t':
+    case u'\r':
+    case u'\n':
+    case u'\f':
+    case u'\v':
+    case 0x00A0:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+int hexValue(QChar c) {
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return -1;
+}
+
+double toDoubleChecked(const std::string& cText, int* error) {
+    errno = 0;
+    const double value = std::strtod(cText.c_str(), nullptr);
+    if (!std::isfinite(value)) {
+        if (error)
+            *error = err::Overflow;
+        return 0;
+    }
+    return value;
+}
+
+} // namespace
+
+QString doubleToText(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    QString text = QString::fromLatin1(buffer);
+    if (text == u"-0")
+        return QStringLiteral("0");
+    text.replace(u'.', userLocale().decimal);
+    return text;
+}
+
+std::optional<double> parseLocaleNumber(QStringView text, int* error) {
+    const UserLocale& locale = userLocale();
+    if (error)
+        *error = err::TypeMismatch;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    bool negative = false, haveSign = false, paren = false, haveCurrency = false;
+
+    auto skipBlanks = [&] {
+        while (i < n && isBlank(text[i]))
+            ++i;
+    };
+    auto takeCurrency = [&] {
+        if (!haveCurrency && !locale.currency.isEmpty() &&
+            text.mid(i).startsWith(locale.currency)) {
+            i += locale.currency.size();
+            haveCurrency = true;
+            return true;
+        }
+        return false;
+    };
+
+    // Prefix: blanks, one sign or an opening parenthesis, the currency symbol.
+    for (;;) {
+        skipBlanks();
+        if (i >= n)
+            return std::nullopt;
+        const QChar c = text[i];
+        if ((c == u'+' || c == u'-') && !haveSign && !paren) {
+            haveSign = true;
+            negative = c == u'-';
+            ++i;
+        } else if (c == u'(' && !haveSign && !paren) {
+            paren = true;
+            negative = true;
+            ++i;
+        } else if (!takeCurrency()) {
+            break;
+        }
+    }
+
+    std::string cText;
+    std::optional<double> directValue;
+    if (text[i] == u'&' && i + 1 < n) {
+        const QChar kind = text[i + 1].toUpper();
+        const int base = kind == u'H' ? 16 : kind == u'O' ? 8 : 0;
+        if (base == 0)
+            return std::nullopt;
+        i += 2;
+        quint64 value = 0;
+        int digits = 0;
+        while (i < n) {
+            const int d = hexValue(text[i]);
+            if (d < 0 || d >= base)
+                break;
+            value = value * base + d;
+            if (value > 0xFFFFFFFFull) {
+                if (error)
+                    *error = err::Overflow;
+                return std::nullopt;
+            }
+            ++digits;
+            ++i;
+        }
+        if (digits == 0)
+            return std::nullopt;
+        cText = std::to_string(value);
+    } else {
+        bool anyDigit = false, haveDecimal = false;
+        const qsizetype numberStart = i;
+        // Most numbers have few digits: those are computed directly, which
+        // gives the same correctly rounded result as strtod.
+        quint64 digitsValue = 0;
+        int significantDigits = 0, fractionDigits = 0;
+        while (i < n) {
+            const QChar c = text[i];
+            if (isDigit(c)) {
+                anyDigit = true;
+                if (significantDigits > 0 || c != u'0') {
+                    ++significantDigits;
+                    if (significantDigits <= 19)
+                        digitsValue = digitsValue * 10 + (c.unicode() - u'0');
+                }
+                if (haveDecimal)
+                    ++fractionDigits;
+            } else if (c == locale.decimal && !haveDecimal) {
+                haveDecimal = true;
+            } else if (c == locale.group && anyDigit && !haveDecimal) {
+                // grouping separators are allowed anywhere after the first digit
+            } else {
+                break;
+            }
+            ++i;
+        }
+        if (!anyDigit)
+            return std::nullopt;
+        const bool exponentFollows = i < n && (text[i] == u'e' || text[i] == u'E');
+        if (!exponentFollows && significantDigits <= 15 && fractionDigits <= 22) {
+            static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+            directValue = double(digitsValue) / powersOfTen[fractionDigits];
+        }
+        if (!directValue) {
+            cText.reserve(i - numberStart + 8);
+            for (qsizetype k = numberStart; k < i; ++k) {
+                if (isDigit(text[k]))
+                    cText += char(text[k].unicode());
+                else if (text[k] == locale.decimal)
+                    cText += '.';
+            }
+        }
+        if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+            qsizetype j = i + 1;
+            std::string exponent = "e";
+            if (j < n && (text[j] == u'+' || text[j] == u'-'))
+                exponent += char(text[j++].unicode());
+            const qsizetype firstExponentDigit = j;
+            while (j < n && isDigit(text[j]))
+                exponent += char(text[j++].unicode());
+            if (j == firstExponentDigit)
+                return std::nullopt;
+            cText += exponent;
+            i = j;
+        }
+    }
+
+    // Suffix: blanks, a trailing sign, the closing parenthesis, the currency symbol.
+    for (;;) {
+        skipBlanks();
+        if (i >= n)
+            break;
+        const QChar c = text[i];
+        if ((c == u'+' || c == u'-') && !haveSign && !paren) {
+            haveSign = true;
+            negative = c == u'-';
+            ++i;
+        } else if (c == u')' && paren) {
+            paren = false;
+            ++i;
+        } else if (!takeCurrency()) {
+            return std::nullopt;
+        }
+    }
+    if (paren)
+        return std::nullopt;
+
+    double value = 0;
+    if (directValue) {
+        value = *directValue;
+    } else {
+        int conversionError = 0;
+        value = toDoubleChecked(cText, &conversionError);
+        if (conversionError) {
+            if (error)
+                *error = conversionError;
+            return std::nullopt;
+        }
+    }
+    if (error)
+        *error = 0;
+    return negative ? -value : value;
+}
+
+double textToDouble(QStringView text) {
+    int error = 0;
+    const auto value = parseLocaleNumber(text, &error);
+    if (!value)
+        raiseError(error);
+    return *value;
+}
+
+bool isNumericText(QStringView text) {
+    return parseLocaleNumber(text).has_value();
+}
+
+double val(QStringView text) {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    auto isValBlank = [&](qsizetype k) {
+        const QChar c = text[k];
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+    };
+    auto skip = [&] {
+        while (i < n && isValBlank(i))
+            ++i;
+    };
+    skip();
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+        skip();
+    }
+    if (i + 1 < n && text[i] == u'&') {
+        const QChar kind = text[i + 1].toUpper();
+        const int base = kind == u'H' ? 16 : kind == u'O' ? 8 : 0;
+        if (base != 0) {
+            i += 2;
+            quint64 value = 0;
+            int digits = 0;
+            for (; i < n; ++i) {
+                if (isValBlank(i))
+                    continue;
+                const int d = hexValue(text[i]);
+                if (d < 0 || d >= base)
+                    break;
+                value = value * base + d;
+                if (value > 0xFFFFFFFFull)
+                    raiseError(err::Overflow);
+                ++digits;
+            }
+            // Up to 16 bits the digits form an Integer, up to 32 bits a Long.
+            const bool shortForm = base == 16 ? digits <= 4 : value <= 0177777;
+            const double result =
+                shortForm ? double(qint16(quint16(value))) : double(qint32(quint32(value)));
+            return negative ? -result : result;
+        }
+    }
+    std::string cText;
+    bool haveDecimal = false, haveExponent = false, anyDigit = false;
+    for (; i < n; ++i) {
+        if (isValBlank(i))
+            continue;
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            cText += char(c.unicode());
+            anyDigit = true;
+        } else if (c == u'.' && !haveDecimal) {
+            haveDecimal = true;
+            cText += '.';
+        } else {
+            break;
+        }
+    }
+    if (i < n && anyDigit &&
+        (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
+        qsizetype j = i + 1;
+        std::string exponent = "e";
+        while (j < n && isValBlank(j))
+            ++j;
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            exponent += char(text[j++].unicode());
+        bool exponentDigit = false;
+        for (; j < n; ++j) {
+            if (isValBlank(j))
+                continue;
+            if (!isDigit(text[j]))
+                break;
+            exponent += char(text[j].unicode());
+            exponentDigit = true;
+        }
+        if (exponentDigit) {
+            cText += exponent;
+            haveExponent = true;
+            i = j;
+        }
+    }
+    // A type suffix after a number with a fraction or an exponent does not fit.
+    if (i < n && (text[i] == u'%' || text[i] == u'&') && (haveDecimal || haveExponent))
+        raiseError(err::TypeMismatch);
+    if (!anyDigit)
+        return negative ? -0.0 : 0.0;
+    int error = 0;
+    const double value = toDoubleChecked(cText, &error);
+    if (error)
+        raiseError(error);
+    return negative ? -value : value;
+}
+
+Long toLong(double value) {
+    if (std::isnan(value))
+        raiseError(err::Overflow);
+    const double rounded = std::nearbyint(value);
+    if (rounded < -2147483648.0 || rounded > 2147483647.0)
+        raiseError(err::Overflow);
+    return Long(rounded);
+}
+
+bool textToBool(QStringView text) {
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0 || text == u"#TRUE#")
+        return true;
+    if (text.compare(u"False", Qt::CaseInsensitive) == 0 || text == u"#FALSE#")
+        return false;
+    return textToDouble(text) != 0.0;
+}
+
+double checkedDivide(double numerator, double denominator) {
+    if (denominator == 0.0)
+        raiseError(numerator == 0.0 || std::isnan(numerator) ? err::Overflow : err::DivisionByZero);
+    return checkedFinite(numerator / denominator);
+}
+
+double checkedFinite(double value) {
+    if (!std::isfinite(value))
+        raiseError(err::Overflow);
+    return value;
+}
+
+double checkedSqrt(double value) {
+    if (value < 0.0)
+        raiseError(err::InvalidProcedureCall);
+    return std::sqrt(checkedFinite(value));
+}
+
+} // namespace rt

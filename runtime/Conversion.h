@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace rt {
+
+using Long = qint32;
+
+// Text of a Double: at most 15 significant digits, exponent form from 1E+15 and
+// below 1E-04, the user's decimal separator, no grouping, "-0" written as "0".
+QString doubleToText(double value);
+
+// Reads a number written in the user's locale: blanks around it, one sign in
+// front or behind or parentheses, grouping separators after the first digit,
+// one decimal separator, an exponent, the currency symbol, &H and &O forms.
+// Returns nothing and sets *error to 13 (not a number) or 6 (overflow).
+std::optional<double> parseLocaleNumber(QStringView text, int* error = nullptr);
+
+// parseLocaleNumber that raises its error.
+double textToDouble(QStringView text);
+
+// True when textToDouble would succeed.
+bool isNumericText(QStringView text);
+
+// Locale-blind reading of the leading number of a text ("." as decimal
+// separator, blanks skipped, reading stops at the first unusable character).
+double val(QStringView text);
+
+// Rounds to the nearest Long, halves to the even neighbour; error 6 outside
+// the 32-bit range.
+Long toLong(double value);
+
+// "True"/"False" in any letter case, else a number in the user's locale
+// (non-zero is True); error 13 otherwise.
+bool textToBool(QStringView text);
+
+// Formats a number with a pattern of digit placeholders ("#,##0", "#,##0.00",
+// " #,##0.00 ", "0.00"): the user's separators, halves rounded away from zero
+// on the 15-digit decimal text of the value, literals kept in place.
+QString formatNumber(double value, QStringView pattern);
+
+// Arithmetic that raises run-time errors instead of producing inf or NaN:
+// n/0 gives error 11, 0/0 and any non-finite result error 6.
+double checkedDivide(double numerator, double denominator);
+double checkedFinite(double value);
+double checkedSqrt(double value);
+
+} // namespace rt

@@ -1,0 +1,56 @@
+#include "RuntimeError.h"
+
+namespace rt {
+
+QString errorDescription(int number) {
+    switch (number) {
+    case err::InvalidProcedureCall:
+        return QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument");
+    case err::Overflow:
+        return QStringLiteral("Überlauf");
+    case err::SubscriptOutOfRange:
+        return QStringLiteral("Index außerhalb des gültigen Bereichs");
+    case err::DivisionByZero:
+        return QStringLiteral("Division durch Null");
+    case err::TypeMismatch:
+        return QStringLiteral("Typen unverträglich");
+    case err::FileNotFound:
+        return QStringLiteral("Datei nicht gefunden");
+    case err::FileAlreadyExists:
+        return QStringLiteral("Datei existiert bereits");
+    case err::PathFileAccessError:
+        return QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
+    case err::PathNotFound:
+        return QStringLiteral("Pfad nicht gefunden");
+    case err::ObjectNotSet:
+        return QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt");
+    case err::InvalidUseOfNull:
+        return QStringLiteral("Ungültige Verwendung von Null");
+    case err::InvalidPropertyValue:
+        return QStringLiteral("Ungültiger Eigenschaftswert");
+    case err::DuplicateKey:
+        return QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung "
+                              "zugeordnet");
+    case err::RecordsetSource:
+        return QStringLiteral("Aus der angegebenen Quelle kann kein Recordset erstellt werden");
+    default:
+        return QString();
+    }
+}
+
+RuntimeError::RuntimeError(int number) : RuntimeError(number, errorDescription(number)) {}
+
+RuntimeError::RuntimeError(int number, QString description)
+    : m_number(number), m_description(std::move(description)) {
+    m_what = QStringLiteral("%1 (%2)").arg(m_description).arg(m_number).toStdString();
+}
+
+void raiseError(int number) {
+    throw RuntimeError(number);
+}
+
+void raiseError(int number, const QString& description) {
+    throw RuntimeError(number, description);
+}
+
+} // namespace rt

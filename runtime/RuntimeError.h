@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+namespace rt {
+
+// Numbered run-time errors of the program. Members raise them; event handlers
+// catch them and show description and number.
+namespace err {
+constexpr int InvalidProcedureCall = 5;
+constexpr int Overflow = 6;
+constexpr int SubscriptOutOfRange = 9;
+constexpr int DivisionByZero = 11;
+constexpr int TypeMismatch = 13;
+constexpr int FileNotFound = 53;
+constexpr int FileAlreadyExists = 58;
+constexpr int PathFileAccessError = 75;
+constexpr int PathNotFound = 76;
+constexpr int ObjectNotSet = 91;
+constexpr int InvalidUseOfNull = 94;
+constexpr int InvalidPropertyValue = 380;
+constexpr int DuplicateKey = 457;
+// A source that holds no readable recordset (the number the recordset layer reports).
+constexpr int RecordsetSource = -2147467259;
+} // namespace err
+
+// The German description of a run-time error number; "" for unknown numbers.
+QString errorDescription(int number);
+
+class RuntimeError : public std::exception {
+public:
+    explicit RuntimeError(int number);
+    RuntimeError(int number, QString description);
+
+    int number() const noexcept { return m_number; }
+    const QString& description() const noexcept { return m_description; }
+    const char* what() const noexcept override { return m_what.c_str(); }
+
+private:
+    int m_number;
+    QString m_description;
+    std::string m_what;
+};
+
+[[noreturn]] void raiseError(int number);
+[[noreturn]] void raiseError(int number, const QString& description);
+
+// Runs statements one by one, skipping those that raise a run-time error and
+// remembering the last error, so a handler reads as a plain list of statements.
+class SkipErrors {
+public:
+    template <class F>
+    bool operator()(F&& statement) {
+        try {
+            statement();
+            return true;
+        } catch (const RuntimeError& e) {
+            m_failed = true;
+            m_number = e.number();
+            m_description = e.description();
+            return false;
+        }
+    }
+
+    bool failed() const { return m_failed; }
+    int lastNumber() const { return m_number; }
+    const QString& lastDescription() const { return m_description; }
+    void clear() {
+        m_failed = false;
+        m_number = 0;
+        m_description.clear();
+    }
+
+private:
+    bool m_failed = false;
+    int m_number = 0;
+    QString m_description;
+};
+
+} // namespace rt

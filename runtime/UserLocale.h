@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace rt {
+
+// The user's number settings: one process-wide setting that every conversion
+// between numbers and text reads.
+struct UserLocale {
+    QString name;     // e.g. "de_DE"
+    QChar decimal;    // ',' in German
+    QChar group;      // '.' in German
+    QString currency; // "€" in German
+};
+
+// The current user locale. Initialised from the environment on first use.
+const UserLocale& userLocale();
+
+// Replaces the process-wide locale (tests pin it; start-up may set it).
+void setUserLocale(const UserLocale& locale);
+
+// German number settings, the program's default.
+UserLocale germanLocale();
+
+// The locale named like "en_US.UTF-8" (German for "", "C" and "POSIX").
+UserLocale localeNamed(const QString& name);
+
+// The locale the environment names: the first of LC_ALL, LC_NUMERIC, LANG that is set.
+UserLocale localeFromEnvironment();
+
+// Counts changes of the user locale, so that caches of parsed numbers can notice them.
+quint64 userLocaleRevision();
+
+} // namespace rt

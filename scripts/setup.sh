@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Prepares a fresh Debian 12 machine and builds the project:
+# installs the Debian packages the build needs (only those missing, with one
+# apt-get update), configures with CMake and builds with two jobs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools
+  libgtest-dev googletest libbenchmark-dev
+  fonts-liberation
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Fehlende Pakete: ${missing[*]} (Installation braucht root-Rechte)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2

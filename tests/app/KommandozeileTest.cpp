@@ -1,0 +1,143 @@
+#include "TestSupport.h"
+
+#include "Kommandozeile.h"
+
+#include "Kalibrierung.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Result {
+    int status;
+    QString out;
+    QString err;
+};
+
+Result run(const QStringList& args) {
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int status =
+        runCommandLine(QStringList{QStringLiteral("Orvanta")} + args, outStream, errStream);
+    return {status, out, err};
+}
+
+const QString Example = QStringLiteral(PROJECT_SOURCE_DIR "/beispiele/Kalibrierung-DPr-EVD.xml");
+
+} // namespace
+
+TEST(KommandozeileTest, EvaluationPrintsTheListAndTheVerdict) {
+    const Result r = run({QStringLiteral("--auswertung"), Example});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    const QStringList lines = r.out.split(u'\n');
+    ASSERT_EQ(lines.size(), 32 + 1 + 2 + 1); // rows, empty line, two verdict lines, final break
+    EXPECT_EQ(lines[0], QStringLiteral("Mittelwerte\t \t "));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("   Mittelwert direktes Prüfmerkmal: Verdichtungsgrad DPr\t99,0\t-"));
+    EXPECT_EQ(lines[2],
+              QStringLiteral("   Mittelwert indirektes Prüfmerkmal: Dynamischer Verformungsmodul "
+                             "EVD\t42,0\t-"));
+    EXPECT_EQ(lines[11],
+              QStringLiteral(
+                  "   Standardabweichung direktes Prüfmerkmal: Verdichtungsgrad DPr\t2,74\t-"));
+    EXPECT_EQ(lines[21],
+              QStringLiteral("   Bestimmtheitsmaß direktes und indirektes Prüfmerkmal\t0,98\tgut"));
+    EXPECT_EQ(lines[27],
+              QStringLiteral("   direktes und indirektes Prüfmerkmal: Achsenabschnitt\t86,40\t-"));
+    EXPECT_EQ(lines[31], QStringLiteral("   indirektes Prüfmerkmal und Anzahl der Übergänge Z: "
+                                        "Achsenabschnitt\t22,00\t-"));
+    EXPECT_EQ(lines[32], QString());
+    EXPECT_EQ(lines[33], QStringLiteral("Das Bestimmtheitsmaß zwischen dem direkten und indirekten "
+                                        "Prüfmerkmal liegt über dem minimal erforderlichen Wert "
+                                        "von 0,65."));
+    EXPECT_EQ(lines[34], QStringLiteral("Somit kann die ermittelte Kalibriergerade für die "
+                                        "Umrechnung zwischen den Prüfmerkmalen genutzt werden."));
+}
+
+TEST(KommandozeileTest, UsageAndErrors) {
+    const Result help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Aufruf:")));
+    EXPECT_EQ(run({}).out, help.out);
+
+    const Result missing =
+        run({QStringLiteral("--auswertung"), QStringLiteral("/gibt/es/nicht.xml")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_EQ(missing.err.count(u'\n'), 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("„/gibt/es/nicht.xml“")));
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Datei nicht gefunden")));
+
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("kaputt.xml"));
+    writeFileBytes(broken, "<xml><rs:data>");
+    const Result bad = run({QStringLiteral("--auswertung"), broken});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("kaputt.xml")));
+
+    const Result wrong = run({QStringLiteral("--falsch")});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("Unbekannter Aufruf: --falsch")));
+    EXPECT_EQ(run({QStringLiteral("--auswertung")}).status, 1);
+}
+
+TEST(KommandozeileTest, TheProgramFollowsTheUserLocale) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(ORVANTA_EXE), {QStringLiteral("--auswertung"), Example});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    const QString out = QString::fromUtf8(program.readAllStandardOutput());
+    // The German file reads "99,0" as 990 in English: the program does not guess.
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("Mittelwert Anzahl der Übergänge Z\t4.0\t-")))
+        << out.toStdString();
+
+    QProcess german;
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    german.setProcessEnvironment(env);
+    german.start(QStringLiteral(ORVANTA_EXE), {QStringLiteral("--auswertung"), Example});
+    ASSERT_TRUE(german.waitForFinished(30000));
+    EXPECT_EQ(german.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(german.readAllStandardOutput())
+                    .contains(QStringLiteral("Verdichtungsgrad DPr\t99,0\t-")));
+}
+
+// Writes the example calibration that ships with the program, and checks that
+// the shipped file is exactly what SaveFile writes for it.
+TEST(KommandozeileTest, ShippedExampleIsWrittenBySaveFile) {
+    Kalibrierung k;
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+    k.IndirektesPrüfmerkmal().setNachkommastellen(1);
+    k.setPrüffelderAnzahl(3);
+    const double direct[3][3] = {{95, 96, 97}, {98, 99, 100}, {101, 102, 103}};
+    const double indirect[3][3] = {{30, 32, 34}, {40, 42, 44}, {50, 52, 54}};
+    for (int f = 1; f <= 3; ++f) {
+        k.setPrüffeldWert(f, 2.0 * f);
+        k.setPrüffeldPrüfpunkte(f, 3);
+        for (int p = 1; p <= 3; ++p) {
+            k.setMesswert(pmDirekt, f, p, direct[f - 1][p - 1]);
+            k.setMesswert(pmIndirekt, f, p, indirect[f - 1][p - 1]);
+        }
+    }
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp"),
+                   QStringLiteral("Vibrationswalze, 12 t"));
+    k.DataStore()->setValue(QStringLiteral("AssistentActivePage"), rt::Long(4));
+    QTemporaryDir dir;
+    const QString written = dir.filePath(QStringLiteral("beispiel.xml"));
+    k.SaveFile(written);
+    if (qEnvironmentVariableIsSet("ORVANTA_WRITE_EXAMPLES")) {
+        QFile::remove(Example);
+        k.SaveFile(Example);
+    }
+    EXPECT_EQ(readFileBytes(Example), readFileBytes(written));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "RuntimeError.h"
+#include "UserLocale.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+
+// Lets GoogleTest print Qt strings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+// Runs f and returns the number of the run-time error it raised, or 0.
+template <class F>
+int errorNumberOf(F&& f) {
+    try {
+        f();
+    } catch (const rt::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// Relative comparison of doubles.
+inline bool fuzzyEqual(double a, double b, double relative = 1e-12) {
+    return std::fabs(a - b) <= relative * std::max({1.0, std::fabs(a), std::fabs(b)});
+}
+
+// Pins a user locale for the lifetime of the object, then restores German.
+class LocaleScope {
+public:
+    explicit LocaleScope(const rt::UserLocale& locale) { rt::setUserLocale(locale); }
+    ~LocaleScope() { rt::setUserLocale(rt::germanLocale()); }
+};
+
+QByteArray readFileBytes(const QString& path);
+void writeFileBytes(const QString& path, const QByteArray& bytes);

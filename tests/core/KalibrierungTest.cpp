@@ -1,0 +1,279 @@
+#include "TestSupport.h"
+
+#include "Kalibrierung.h"
+
+#include <QSignalSpy>
+
+using rt::Long;
+using rt::Variant;
+
+namespace {
+
+const QStringList ResetKeys = {
+    QStringLiteral("Direktes Prüfmerkmal Nachkommastellen"),
+    QStringLiteral("IsDirty"),
+    QStringLiteral("Indirektes Prüfmerkmal Nachkommastellen"),
+    QStringLiteral("Kovariable Nachkommastellen"),
+    QStringLiteral("Anzahl Prüffelder"),
+    QStringLiteral("Kovariable Name"),
+    QStringLiteral("Kovariable Einheit"),
+    QStringLiteral("Kovariable Formelzeichen"),
+    QStringLiteral("Nachkommastellen Mittelwerte"),
+    QStringLiteral("Nachkommastellen Varianzen"),
+    QStringLiteral("Nachkommastellen Standardabweichung"),
+    QStringLiteral("Nachkommastellen Kovarianzen"),
+    QStringLiteral("Nachkommastellen Bestimmtheitsmaße"),
+    QStringLiteral("Nachkommastellen Anstieg"),
+    QStringLiteral("Nachkommastellen Achsenabschnitt"),
+    QStringLiteral("Zwischenergebnisse runden"),
+    QStringLiteral("minimales Bestimmtheitsmaß Indirektes Prüfmerkmal, Direktes Prüfmerkmal"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN 4022"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Bodengruppe DIN 18196"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Anzahl Verdichtungsübergänge"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Wassergehalt"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Trockendichte"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Proctordichte"),
+    QStringLiteral("Protokoll Verdichtung Unterlage Verdichtungsgrad"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bodenart DIN 4022"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bodengruppe DIN 18196"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Geometrie"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Schütthöhe"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Proctordichte"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Grenzwassergehalt"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld optimaler Wassergehalt"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Fahrgeschwindigkeit Walze"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Verdichtungsamplitude Walze"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Verdichtungsfrequenz Walze"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Datum bei Verdichtung"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Witterung bei Verdichtung"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Temperatur bei Verdichtung"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Datum bei Prüfung"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Witterung bei Prüfung"),
+    QStringLiteral("Protokoll Verdichtung Kalibrierfeld Temperatur bei Prüfung"),
+};
+
+QString text(const Kalibrierung& k, const QString& key) {
+    const Variant* v = k.DataStore()->find(key);
+    return v ? v->toText() : QStringLiteral("<fehlt>");
+}
+
+} // namespace
+
+TEST(KalibrierungTest, ResetWrites41KeysInOrderWithTheirDefaults) {
+    Kalibrierung k;
+    EXPECT_EQ(k.DataStore()->keys(), ResetKeys);
+    EXPECT_EQ(k.DataStore()->count(), 41);
+    EXPECT_EQ(text(k, QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN 4022")),
+              QString());
+    EXPECT_EQ(text(k, QStringLiteral("Protokoll Verdichtung Kalibrierfeld Grenzwassergehalt")),
+              QStringLiteral("XXX=??%: ??% bzw ??%"));
+    EXPECT_EQ(text(k, QStringLiteral("Protokoll Verdichtung Kalibrierfeld Temperatur bei Prüfung")),
+              QStringLiteral("??°C"));
+    EXPECT_EQ(text(k, QStringLiteral("IsDirty")), QStringLiteral("False"));
+    EXPECT_EQ(text(k, QStringLiteral("Zwischenergebnisse runden")), QStringLiteral("False"));
+    EXPECT_EQ(*k.DataStore()->find(QStringLiteral("Anzahl Prüffelder")), Variant(Long(3)));
+    EXPECT_EQ(*k.DataStore()->find(QStringLiteral(
+                  "minimales Bestimmtheitsmaß Indirektes Prüfmerkmal, Direktes Prüfmerkmal")),
+              Variant(0.65));
+
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_EQ(k.PrüffelderAnzahl(), 3);
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(1), 4);
+    EXPECT_EQ(k.PrüfpunkteTotal(), 12);
+    EXPECT_EQ(k.PrüffeldWert(2), 2.0);
+    EXPECT_TRUE(k.Messwert(pmDirekt, 1, 1).isNull());
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 1), QString());
+    // Existence tests of the getters above inserted nothing.
+    EXPECT_EQ(k.DataStore()->count(), 41);
+
+    // Reset after changes gives the same map and fires the flag twice.
+    k.setPrüffelderAnzahl(5);
+    k.DataStore()->setValue(QStringLiteral("X"), Variant(u"y"));
+    QSignalSpy spy(&k, &Kalibrierung::IsDirtyChanged);
+    k.Reset();
+    EXPECT_EQ(k.DataStore()->keys(), ResetKeys);
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_FALSE(k.IsDirty());
+}
+
+TEST(KalibrierungTest, DataStoreLetComparesTextsAndMarksDirtyOnce) {
+    Kalibrierung k;
+    QSignalSpy spy(&k, &Kalibrierung::IsDirtyChanged);
+    // A Long 3 replacing the Long 3 (text "3"), and the text "3": no change.
+    k.DataStoreLet(QStringLiteral("Anzahl Prüffelder"), Long(3));
+    k.DataStoreLet(QStringLiteral("Anzahl Prüffelder"), Variant(u"3"));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_FALSE(k.IsDirty());
+    // The text "3.0" differs.
+    k.DataStoreLet(QStringLiteral("Anzahl Prüffelder"), Variant(u"3.0"));
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_EQ(*k.DataStore()->find(QStringLiteral("Anzahl Prüffelder")), Variant(u"3.0"));
+    k.DataStoreLet(QStringLiteral("Kovariable Name"), Variant(u"anders"));
+    EXPECT_EQ(spy.count(), 1);
+
+    // Null on either side raises 94 and writes nothing.
+    EXPECT_EQ(
+        errorNumberOf([&] { k.DataStoreLet(QStringLiteral("Kovariable Name"), Variant::null()); }),
+        rt::err::InvalidUseOfNull);
+    EXPECT_EQ(text(k, QStringLiteral("Kovariable Name")), QStringLiteral("anders"));
+    k.DataStore()->setValue(QStringLiteral("N"), Variant::null());
+    EXPECT_EQ(errorNumberOf([&] { k.DataStoreLet(QStringLiteral("N"), Variant(u"a")); }),
+              rt::err::InvalidUseOfNull);
+    EXPECT_TRUE(k.DataStore()->find(QStringLiteral("N"))->isNull());
+
+    // A new key is inserted by the read even when the new text is empty.
+    k.DataStoreLet(QStringLiteral("Neu"), QString());
+    EXPECT_TRUE(k.DataStore()->exists(QStringLiteral("Neu")));
+}
+
+TEST(KalibrierungTest, DirtyFlagFiresOnChangeOnly) {
+    Kalibrierung k;
+    QSignalSpy spy(&k, &Kalibrierung::IsDirtyChanged);
+    k.setIsDirty(true);
+    k.setIsDirty(true);
+    EXPECT_EQ(spy.count(), 1);
+    k.setIsDirty(false);
+    EXPECT_EQ(spy.count(), 2);
+    // Loaded files hold the flag as text.
+    k.DataStore()->setValue(QStringLiteral("IsDirty"), Variant(u"False"));
+    k.setIsDirty(false);
+    EXPECT_EQ(spy.count(), 2);
+    k.DataStore()->setValue(QStringLiteral("IsDirty"), Variant(u"True"));
+    EXPECT_TRUE(k.IsDirty());
+    // An unreadable flag reads as False; a missing one too, without inserting it.
+    k.DataStore()->setValue(QStringLiteral("IsDirty"), Variant(u"vielleicht"));
+    EXPECT_FALSE(k.IsDirty());
+    k.DataStore()->remove(QStringLiteral("IsDirty"));
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_FALSE(k.DataStore()->exists(QStringLiteral("IsDirty")));
+    // Empty counts as False: setting False raises nothing.
+    k.DataStore()->setValue(QStringLiteral("IsDirty"), Variant());
+    k.setIsDirty(false);
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST(KalibrierungTest, FieldsPointsAndValidation) {
+    Kalibrierung k;
+    EXPECT_EQ(errorNumberOf([&] { k.setPrüffelderAnzahl(2); }), rt::err::InvalidPropertyValue);
+    EXPECT_EQ(k.PrüffelderAnzahl(), 3);
+    EXPECT_EQ(errorNumberOf([&] { k.setPrüffeldPrüfpunkte(1, 2); }), rt::err::InvalidPropertyValue);
+    EXPECT_FALSE(k.DataStore()->exists(QStringLiteral("Prüffeld Prüfpunktanzahl 1")));
+    EXPECT_FALSE(k.IsDirty());
+
+    k.setPrüffeldPrüfpunkte(2, 10);
+    EXPECT_EQ(text(k, QStringLiteral("Prüffeld Prüfpunktanzahl 2")), QStringLiteral("10"));
+    EXPECT_EQ(k.PrüfpunkteTotal(), 18);
+    k.setPrüffeldWert(3, 6.5);
+    EXPECT_EQ(k.PrüffeldWert(3), 6.5);
+    EXPECT_EQ(text(k, QStringLiteral("Name Prüffeld 3")), QStringLiteral("6,5"));
+    EXPECT_EQ(k.PrüfpunktKey(7), QStringLiteral("Prüfpunkt 7"));
+
+    // Loaded files hold text; a text that does not convert fails in the getter.
+    k.DataStore()->setValue(QStringLiteral("Anzahl Prüffelder"), Variant(u"4"));
+    EXPECT_EQ(k.PrüffelderAnzahl(), 4);
+    k.DataStore()->setValue(QStringLiteral("Anzahl Prüffelder"), Variant(u"abc"));
+    EXPECT_EQ(errorNumberOf([&] { k.PrüffelderAnzahl(); }), rt::err::TypeMismatch);
+    k.DataStore()->setValue(QStringLiteral("Anzahl Prüffelder"), Variant(Long(0)));
+    EXPECT_EQ(k.PrüfpunkteTotal(), 0);
+    k.DataStore()->setValue(QStringLiteral("Anzahl Prüffelder"), Variant(Long(2)));
+    k.DataStore()->setValue(QStringLiteral("Prüffeld Prüfpunktanzahl 1"),
+                            Variant(Long(2147483647)));
+    k.DataStore()->setValue(QStringLiteral("Prüffeld Prüfpunktanzahl 2"), Variant(Long(1)));
+    EXPECT_EQ(errorNumberOf([&] { k.PrüfpunkteTotal(); }), rt::err::Overflow);
+}
+
+TEST(KalibrierungTest, MeasuredValuesAndTheirKeys) {
+    Kalibrierung k;
+    EXPECT_EQ(Kalibrierung::MesswertKey(pmDirekt, 2, 5),
+              QStringLiteral("Messwert direktes Prüfmerkmal 2.5"));
+    EXPECT_EQ(Kalibrierung::MesswertKey(pmIndirekt, 3, 12),
+              QStringLiteral("Messwert indirektes Prüfmerkmal 3.12"));
+    EXPECT_EQ(Kalibrierung::MesswertKey(PrüfmerkmalEnum(7), 1, 1),
+              QStringLiteral("Messwert indirektes Prüfmerkmal 1.1"));
+
+    k.setMesswert(pmIndirekt, 2, 5, Variant(u"1,5"));
+    const Variant* stored =
+        k.DataStore()->find(QStringLiteral("Messwert indirektes Prüfmerkmal 2.5"));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(*stored, Variant(1.5));
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_EQ(errorNumberOf([&] { k.setMesswert(pmIndirekt, 2, 5, Variant(u"x")); }),
+              rt::err::TypeMismatch);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 5), Variant(1.5));
+
+    k.setMesswert(pmDirekt, 1, 1, Variant(1234.565));
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 1), QStringLiteral("1.234,57"));
+    k.DirektesPrüfmerkmal().setNachkommastellen(0);
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 1), QStringLiteral("1.235"));
+    // Values as loaded from a file are text.
+    k.DataStore()->setValue(QStringLiteral("Messwert direktes Prüfmerkmal 1.2"), Variant(u"98,5"));
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 2), QStringLiteral("99"));
+    k.DataStore()->setValue(QStringLiteral("Messwert direktes Prüfmerkmal 1.3"), Variant::null());
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 3), QString());
+    k.DataStore()->setValue(QStringLiteral("Direktes Prüfmerkmal Nachkommastellen"),
+                            Variant(u"zwei"));
+    EXPECT_EQ(k.MesswertString(pmDirekt, 1, 1), QStringLiteral("(Fehler)"));
+    // Other characteristics show no decimals.
+    EXPECT_EQ(k.MesswertString(PrüfmerkmalEnum(5), 2, 5), QStringLiteral("2"));
+}
+
+TEST(KalibrierungTest, NumberFormatsOfTheCharacteristics) {
+    Kalibrierung k;
+    EXPECT_EQ(k.MerkmalNumberFormat(mZ), QStringLiteral("#,##0"));
+    EXPECT_EQ(k.MerkmalNumberFormat(mDirekt), QStringLiteral("#,##0.00"));
+    k.DirektesPrüfmerkmal().setNachkommastellen(3);
+    EXPECT_EQ(k.MerkmalNumberFormat(mDirekt), QStringLiteral("#,##0.000"));
+    k.IndirektesPrüfmerkmal().setNachkommastellen(-1);
+    EXPECT_EQ(k.MerkmalNumberFormat(mIndirekt), QStringLiteral("#,##0"));
+    EXPECT_EQ(k.MerkmalNumberFormat(MerkmalEnum(9)), QStringLiteral("#,##0"));
+}
+
+TEST(PruefmerkmalTest, TypedViewsOnFourEntries) {
+    Kalibrierung k;
+    EXPECT_EQ(k.Kovariable().Bezeichung(), QStringLiteral("Anzahl der Übergänge Z"));
+    EXPECT_EQ(k.Kovariable().Kalibrierung(), &k);
+    const int before = k.DataStore()->count();
+    EXPECT_EQ(k.DirektesPrüfmerkmal().Bezeichung(), QStringLiteral(" "));
+    // Reading Name inserted its key (and Formelzeichen's) at the end.
+    EXPECT_EQ(k.DataStore()->count(), before + 2);
+    EXPECT_EQ(k.DataStore()->keys()[before], QStringLiteral("Direktes Prüfmerkmal Name"));
+
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Bezeichung(),
+              QStringLiteral("Dynamischer Verformungsmodul EVD"));
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Einheit(), QStringLiteral("MN/m²"));
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Nachkommastellen(), 2);
+
+    k.setIsDirty(false);
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+    EXPECT_FALSE(k.IsDirty());
+    k.IndirektesPrüfmerkmal().setDataStore(QStringLiteral("Indirektes Prüfmerkmal Einheit"),
+                                           Variant(u"kN"));
+    EXPECT_TRUE(k.IsDirty());
+
+    k.DataStore()->setValue(QStringLiteral("Kovariable Nachkommastellen"), Variant(u"x"));
+    EXPECT_EQ(errorNumberOf([&] { k.Kovariable().Nachkommastellen(); }), rt::err::TypeMismatch);
+    k.DataStore()->setValue(QStringLiteral("Kovariable Nachkommastellen"), Variant());
+    EXPECT_EQ(k.Kovariable().Nachkommastellen(), 0);
+    k.DataStore()->setValue(QStringLiteral("Kovariable Name"), Variant::null());
+    EXPECT_EQ(errorNumberOf([&] { k.Kovariable().Name(); }), rt::err::InvalidUseOfNull);
+}
+
+TEST(HelpersTest, FormatNumberTextNullToStringNullToDoubleLog10) {
+    EXPECT_EQ(FormatNumberText(Variant::null(), 2), QString());
+    EXPECT_EQ(FormatNumberText(Variant(1234.5), 2), QStringLiteral("1.234,50"));
+    EXPECT_EQ(FormatNumberText(Variant(1234.5), 0), QStringLiteral("1.235"));
+    EXPECT_EQ(FormatNumberText(Variant(1234.5), -3), QStringLiteral("1.235"));
+    EXPECT_EQ(FormatNumberText(Variant(0.6512), 2), QStringLiteral("0,65"));
+    EXPECT_EQ(NullToString(Variant::null()), QString());
+    EXPECT_EQ(NullToString(Variant(0.65)), QStringLiteral("0,65"));
+    EXPECT_EQ(NullToDouble(Variant(u"0,65")), 0.65);
+    EXPECT_EQ(NullToDouble(Variant()), 0.0);
+    EXPECT_EQ(errorNumberOf([] { NullToDouble(Variant::null()); }), rt::err::TypeMismatch);
+    EXPECT_TRUE(fuzzyEqual(Log10(1000.0), 3.0));
+    EXPECT_EQ(errorNumberOf([] { Log10(0.0); }), rt::err::InvalidProcedureCall);
+}
