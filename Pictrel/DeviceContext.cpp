@@ -1,0 +1,394 @@
+#include "DeviceContext.h"
+
+#include "Colors.h"
+
+#include <QGuiApplication>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QRawFont>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace {
+
+QColor toQColor(ColorValue value) {
+    return QColor::fromRgb(rt::colorValueToArgb(value));
+}
+
+// The vertical metrics that decide how a cell height maps to an em size.
+struct FaceMetrics {
+    int unitsPerEm = 2048;
+    int winAscent = 1854;
+    int winDescent = 434;
+};
+
+FaceMetrics faceMetrics(const QString& family) {
+    static QHash<QString, FaceMetrics> cache;
+    const auto it = cache.constFind(family);
+    if (it != cache.constEnd())
+        return *it;
+    FaceMetrics m;
+    QFont probe(family);
+    probe.setPixelSize(64);
+    const QRawFont raw = QRawFont::fromFont(probe);
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (head.size() >= 20 && os2.size() >= 78) {
+        m.unitsPerEm = qFromBigEndian<quint16>(head.constData() + 18);
+        m.winAscent = qFromBigEndian<quint16>(os2.constData() + 74);
+        m.winDescent = qFromBigEndian<quint16>(os2.constData() + 76);
+    }
+    if (m.unitsPerEm <= 0 || m.winAscent + m.winDescent <= 0)
+        m = FaceMetrics();
+    cache.insert(family, m);
+    return m;
+}
+
+// MulDiv: a * b / c rounded to the nearest integer.
+int mulDiv(int a, int b, int c) {
+    const qint64 p = qint64(a) * b;
+    return int((p >= 0 ? p + c / 2 : p - c / 2) / c);
+}
+
+bool isLineBreak(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
+
+} // namespace
+
+// ---- fonts ---------------------------------------------------------------------
+
+GdiFont::GdiFont(const QFont& font, int escapementTenths)
+    : m_font(font), m_metrics(font), m_escapement(escapementTenths),
+      m_lineHeight(m_metrics.height()), m_ascent(m_metrics.ascent()) {}
+
+int GdiFont::advance(char32_t c) const {
+    const auto it = m_advances.constFind(c);
+    if (it != m_advances.constEnd())
+        return *it;
+    const int a = m_metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+    m_advances.insert(c, a);
+    return a;
+}
+
+qint64 GdiFont::width(QStringView text) const {
+    qint64 sum = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        sum += advance(c);
+    }
+    return sum;
+}
+
+// ---- context -------------------------------------------------------------------
+
+DeviceContext::DeviceContext(QPainter* painter) : m_painter(painter) {
+    QPen pen(Qt::black, 1, Qt::SolidLine);
+    m_pen = std::make_shared<const GdiPen>(GdiPen{pen});
+    m_brush = std::make_shared<const GdiBrush>(GdiBrush{QBrush(Qt::white)});
+    QFont deviceFont = painter ? painter->font() : QGuiApplication::font();
+    deviceFont.setKerning(false);
+    deviceFont.setHintingPreference(QFont::PreferFullHinting);
+    m_font = std::make_shared<const GdiFont>(deviceFont, 0);
+    if (m_painter)
+        m_painter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+DeviceContext::~DeviceContext() = default;
+
+qint64 DeviceContext::textWidth(QStringView text) const {
+    return m_font->width(text);
+}
+int DeviceContext::lineHeight() const {
+    return m_font->lineHeight();
+}
+int DeviceContext::ascent() const {
+    return m_font->ascent();
+}
+
+int DeviceContext::logPixelsX() const {
+    if (m_painter && m_painter->device())
+        return m_painter->device()->logicalDpiX();
+    return 96;
+}
+
+GdiPenHandle DeviceContext::createPen(int style, int width, ColorValue color) {
+    ++m_created;
+    const int kind = style & 15;
+    if (width < 1)
+        width = 1;
+    Qt::PenStyle qtStyle = Qt::SolidLine;
+    switch (kind) {
+    case 1:
+        qtStyle = Qt::DashLine;
+        break;
+    case 2:
+        qtStyle = Qt::DotLine;
+        break;
+    case 3:
+        qtStyle = Qt::DashDotLine;
+        break;
+    case 4:
+        qtStyle = Qt::DashDotDotLine;
+        break;
+    case 5:
+        qtStyle = Qt::NoPen;
+        break;
+    default:
+        break;
+    }
+    // Broken styles exist for thin pens only; wider ones are solid.
+    if (width > 1 && kind >= 1 && kind <= 4)
+        qtStyle = Qt::SolidLine;
+    QPen pen(toQColor(color), width, qtStyle, Qt::RoundCap, Qt::RoundJoin);
+    if (width == 1)
+        pen.setCapStyle(Qt::SquareCap);
+    return std::make_shared<const GdiPen>(GdiPen{pen});
+}
+
+GdiBrushHandle DeviceContext::createSolidBrush(ColorValue color) {
+    ++m_created;
+    return std::make_shared<const GdiBrush>(GdiBrush{QBrush(toQColor(color))});
+}
+
+GdiBrushHandle DeviceContext::createBrushIndirect(int style, ColorValue color, int hatch) {
+    switch (style) {
+    case 0:
+        return createSolidBrush(color);
+    case 1:
+        ++m_created;
+        return std::make_shared<const GdiBrush>(GdiBrush{QBrush(Qt::NoBrush)});
+    case 2: {
+        static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                     Qt::FDiagPattern, Qt::BDiagPattern,
+                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
+        if (hatch < 0 || hatch > 5)
+            return {};
+        ++m_created;
+        return std::make_shared<const GdiBrush>(GdiBrush{QBrush(toQColor(color), hatches[hatch])});
+    }
+    default:
+        return {}; // patterns need a bitmap the brush description does not carry
+    }
+}
+
+GdiFontHandle DeviceContext::createFont(int height, int escapementTenths, int weight, bool italic,
+                                        bool underline, bool strikeOut, const QString& faceName) {
+    ++m_created;
+    QFont font(faceName);
+    int emSize = 0;
+    if (height > 0) {
+        const FaceMetrics m = faceMetrics(font.family());
+        emSize = mulDiv(m.unitsPerEm, height, m.winAscent + m.winDescent);
+    } else if (height < 0) {
+        emSize = -height;
+    } else {
+        emSize = m_font ? m_font->font().pixelSize() : 16;
+    }
+    font.setPixelSize(std::max(1, emSize));
+    font.setWeight(QFont::Weight(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return std::make_shared<const GdiFont>(font, escapementTenths);
+}
+
+void DeviceContext::deleteObject(const std::shared_ptr<const void>& object) {
+    if (object)
+        ++m_deleted;
+}
+
+GdiPenHandle DeviceContext::selectPen(const GdiPenHandle& pen) {
+    if (!pen)
+        return {};
+    return std::exchange(m_pen, pen);
+}
+
+GdiBrushHandle DeviceContext::selectBrush(const GdiBrushHandle& brush) {
+    if (!brush)
+        return {};
+    return std::exchange(m_brush, brush);
+}
+
+GdiFontHandle DeviceContext::selectFont(const GdiFontHandle& font) {
+    if (!font)
+        return {};
+    return std::exchange(m_font, font);
+}
+
+// ---- drawing -------------------------------------------------------------------
+
+void DeviceContext::applyPenAndBrush() const {
+    m_painter->setPen(m_pen->pen);
+    m_painter->setBrush(m_brush->brush);
+    m_painter->setBackgroundMode(m_backgroundMode == Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    m_painter->setBackground(QBrush(toQColor(m_backgroundColor)));
+}
+
+void DeviceContext::setPixel(qint64 x, qint64 y, ColorValue color) {
+    if (m_painter)
+        m_painter->fillRect(QRect(int(x), int(y), 1, 1), toQColor(color));
+}
+
+void DeviceContext::moveTo(qint64 x, qint64 y) {
+    m_position = QPoint(int(x), int(y));
+}
+
+void DeviceContext::lineTo(qint64 x, qint64 y) {
+    const QPoint to{int(x), int(y)};
+    if (m_painter) {
+        applyPenAndBrush();
+        m_painter->drawLine(m_position, to);
+    }
+    m_position = to;
+}
+
+void DeviceContext::polyline(const QPolygon& points) {
+    if (!m_painter)
+        return;
+    applyPenAndBrush();
+    m_painter->drawPolyline(points);
+}
+
+void DeviceContext::polygon(const QPolygon& points) {
+    if (!m_painter)
+        return;
+    applyPenAndBrush();
+    m_painter->drawPolygon(points, Qt::OddEvenFill);
+}
+
+void DeviceContext::ellipse(qint64 left, qint64 top, qint64 right, qint64 bottom) {
+    if (!m_painter)
+        return;
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    applyPenAndBrush();
+    // The figure lies inside left..right-1, top..bottom-1.
+    m_painter->drawEllipse(QRectF(left, top, std::max<qint64>(0, right - left - 1),
+                                  std::max<qint64>(0, bottom - top - 1)));
+}
+
+QStringList DeviceContext::layoutText(const QString& text, std::optional<qint64> width) const {
+    QStringList lines;
+    // Paragraphs end at CR, LF, CR LF or LF CR; a break at the very end adds no line.
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && !isLineBreak(text[end]))
+            ++end;
+        const QStringView paragraph = QStringView(text).mid(start, end - start);
+        if (paragraph.isEmpty() || !width) {
+            lines.append(paragraph.toString());
+        } else {
+            // Longest prefix that fits, broken at the last blank; blanks that fit
+            // stay on the line, one blank at the break is dropped, and a word
+            // wider than the line keeps a line of its own.
+            const qint64 limit = std::max<qint64>(0, *width);
+            qsizetype pos = 0;
+            const qsizetype len = paragraph.size();
+            while (pos < len) {
+                qsizetype fit = 0;
+                qint64 sum = 0;
+                while (pos + fit < len) {
+                    const qsizetype units =
+                        paragraph[pos + fit].isHighSurrogate() && pos + fit + 1 < len ? 2 : 1;
+                    const qint64 next = sum + textWidth(paragraph.mid(pos + fit, units));
+                    if (next > limit)
+                        break;
+                    sum = next;
+                    fit += units;
+                }
+                if (pos + fit == len) {
+                    lines.append(paragraph.mid(pos).toString());
+                    break;
+                }
+                const qsizetype stop = pos + fit; // first character that does not fit
+                if (fit > 0 && paragraph[stop] == u' ') {
+                    lines.append(paragraph.mid(pos, fit).toString());
+                    pos = stop + 1;
+                    continue;
+                }
+                qsizetype blank = stop - 1;
+                while (blank >= pos && paragraph[blank] != u' ')
+                    --blank;
+                if (blank >= pos) {
+                    lines.append(paragraph.mid(pos, blank + 1 - pos).toString());
+                    pos = blank + 1;
+                } else {
+                    qsizetype wordEnd = pos;
+                    while (wordEnd < len && paragraph[wordEnd] != u' ')
+                        ++wordEnd;
+                    if (wordEnd == pos)
+                        ++wordEnd;
+                    lines.append(paragraph.mid(pos, wordEnd - pos).toString());
+                    pos = wordEnd;
+                }
+                if (pos < len && paragraph[pos] == u' ')
+                    ++pos;
+            }
+        }
+        if (end >= n)
+            break;
+        // One break: CR LF and LF CR count once.
+        const QChar first = text[end];
+        ++end;
+        if (end < n && isLineBreak(text[end]) && text[end] != first)
+            ++end;
+        start = end;
+    }
+    return lines;
+}
+
+qint64 DeviceContext::drawText(const QString& text, GdiRect& rect, unsigned format) {
+    if (text.isEmpty()) {
+        // An empty text has no extent.
+        if (format & DT_CALCRECT) {
+            rect.right = rect.left;
+            rect.bottom = rect.top;
+        }
+        return 0;
+    }
+    std::optional<qint64> width;
+    if (format & DT_WORDBREAK)
+        width = rect.right - rect.left;
+    const QStringList lines = layoutText(text, width);
+    const qint64 cellHeight = lineHeight();
+    const qint64 height = cellHeight * lines.size();
+    if (format & DT_CALCRECT) {
+        qint64 widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, textWidth(line));
+        rect.right = rect.left + widest;
+        rect.bottom = rect.top + height;
+        return height;
+    }
+    if (!m_painter)
+        return height;
+    const GdiFont& font = *m_font;
+    m_painter->save();
+    m_painter->setFont(font.font());
+    m_painter->translate(double(rect.left), double(rect.top));
+    if (font.escapementTenths() != 0)
+        m_painter->rotate(-font.escapementTenths() / 10.0);
+    for (int k = 0; k < lines.size(); ++k) {
+        const qint64 top = k * cellHeight;
+        if (m_backgroundMode == Opaque)
+            m_painter->fillRect(
+                QRectF(0, double(top), double(textWidth(lines[k])), double(cellHeight)),
+                toQColor(m_backgroundColor));
+        m_painter->setPen(toQColor(m_textColor));
+        m_painter->drawText(QPointF(0, double(top + ascent())), lines[k]);
+    }
+    m_painter->restore();
+    return height;
+}

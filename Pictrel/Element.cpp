@@ -1,0 +1,120 @@
+#include "Element.h"
+
+#include "RuntimeError.h"
+
+#include <algorithm>
+
+clsElement::~clsElement() = default;
+PointPtr clsElement::BoundingBoxP1(const DrawDestPtr&) {
+    return {};
+}
+PointPtr clsElement::BoundingBoxP2(const DrawDestPtr&) {
+    return {};
+}
+PointPtr clsElement::BoundingBoxCenter(const DrawDestPtr&) {
+    return {};
+}
+void clsElement::Draw(const DrawDestPtr&) {}
+
+clsElement& elementOf(const ElementPtr& element) {
+    if (!element)
+        rt::raiseError(rt::err::ObjectNotSet);
+    return *element;
+}
+
+clsDrawDest& drawDestOf(const DrawDestPtr& drawDest) {
+    if (!drawDest)
+        rt::raiseError(rt::err::ObjectNotSet);
+    return *drawDest;
+}
+
+void clsElements::Add(const ElementPtr& Element, const QString& Key) {
+    const QString key = Key.toCaseFolded();
+    if (!key.isEmpty() && m_usedKeys.contains(key))
+        rt::raiseError(rt::err::DuplicateKey);
+    m_items.push_back(Element);
+    m_keys.push_back(key);
+    if (!key.isEmpty())
+        m_usedKeys.insert(key);
+}
+
+int clsElements::positionOf(const QString& key) const {
+    const QString folded = key.toCaseFolded();
+    if (folded.isEmpty() || !m_usedKeys.contains(folded))
+        rt::raiseError(rt::err::InvalidProcedureCall);
+    return int(std::find(m_keys.begin(), m_keys.end(), folded) - m_keys.begin()) + 1;
+}
+
+ElementPtr clsElements::Item(int Index) const {
+    if (Index < 1 || Index > Count())
+        rt::raiseError(rt::err::SubscriptOutOfRange);
+    return m_items[Index - 1];
+}
+
+ElementPtr clsElements::Item(const QString& Key) const {
+    return m_items[positionOf(Key) - 1];
+}
+
+void clsElements::Remove(int Index) {
+    if (Index < 1 || Index > Count())
+        rt::raiseError(rt::err::SubscriptOutOfRange);
+    m_usedKeys.remove(m_keys[Index - 1]);
+    m_items.erase(m_items.begin() + (Index - 1));
+    m_keys.erase(m_keys.begin() + (Index - 1));
+}
+
+void clsElements::Remove(const QString& Key) {
+    Remove(positionOf(Key));
+}
+
+void clsElements::Clear() {
+    while (Count() > 0)
+        Remove(1);
+}
+
+PointPtr clsElements::BoundingBoxP1(const DrawDestPtr& DrawDest) const {
+    PointPtr result;
+    for (const ElementPtr& element : m_items) {
+        const PointPtr p = elementOf(element).BoundingBoxP1(DrawDest);
+        const clsPoint3D& corner = pointOf(p);
+        if (!result) {
+            result = corner.Clone();
+            continue;
+        }
+        if (corner.X() < result->X())
+            result->setX(corner.X());
+        if (corner.Y() < result->Y())
+            result->setY(corner.Y());
+        if (corner.Z() < result->Z())
+            result->setZ(corner.Z());
+    }
+    return result;
+}
+
+PointPtr clsElements::BoundingBoxP2(const DrawDestPtr& DrawDest) const {
+    PointPtr result;
+    for (const ElementPtr& element : m_items) {
+        const PointPtr p = elementOf(element).BoundingBoxP2(DrawDest);
+        const clsPoint3D& corner = pointOf(p);
+        if (!result) {
+            result = corner.Clone();
+            continue;
+        }
+        if (corner.X() > result->X())
+            result->setX(corner.X());
+        if (corner.Y() > result->Y())
+            result->setY(corner.Y());
+        if (corner.Z() > result->Z())
+            result->setZ(corner.Z());
+    }
+    return result;
+}
+
+void clsPictrel::Draw(const DrawDestPtr& DrawDest) const {
+    clsDrawDest& dest = drawDestOf(DrawDest);
+    if (m_elements)
+        for (const ElementPtr& element : *m_elements)
+            elementOf(element).Draw(DrawDest);
+    dest.setPen(nullptr);
+    dest.setBrush(nullptr);
+}

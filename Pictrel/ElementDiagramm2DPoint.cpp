@@ -1,0 +1,262 @@
+#include "ElementDiagramm2DPoint.h"
+
+#include "basPictrel.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <cmath>
+
+namespace {
+
+// A counting loop over the ticks of an axis: from Fix(min / step) * step to
+// Fix(max / step) * step, end and step fixed at the start. The cap only stops
+// runaway loops of absurdly small steps.
+template <class F>
+void forEachTick(double min, double max, double step, F&& f) {
+    const double start = rt::checkedFinite(std::trunc(rt::checkedDivide(min, step)) * step);
+    const double end = rt::checkedFinite(std::trunc(rt::checkedDivide(max, step)) * step);
+    constexpr int MaxTicks = 100000;
+    int count = 0;
+    for (double v = start; step > 0 ? v <= end : v >= end; v = rt::checkedFinite(v + step)) {
+        if (++count > MaxTicks)
+            break;
+        f(v);
+    }
+}
+
+bool isWhole(double v) {
+    return v == std::trunc(v);
+}
+
+} // namespace
+
+clsElementDiagramm2DPoint::clsElementDiagramm2DPoint() : m_rowData(1) {}
+
+clsElementDiagramm2DPoint::DataRow& clsElementDiagramm2DPoint::row(qint32 Row) {
+    if (Row < 0)
+        rt::raiseError(rt::err::SubscriptOutOfRange);
+    if (qint64(m_rowData.size()) <= Row)
+        m_rowData.resize(size_t(Row) + 1);
+    return m_rowData[size_t(Row)];
+}
+
+void clsElementDiagramm2DPoint::AddPoint(qint32 Row, PointPtr Point) {
+    if (Row < 1)
+        rt::raiseError(rt::err::SubscriptOutOfRange);
+    row(Row).points.push_back(std::move(Point));
+}
+
+void clsElementDiagramm2DPoint::setRowLinePen(qint32 Row, PenPtr value) {
+    row(Row).linePen = std::move(value);
+}
+void clsElementDiagramm2DPoint::setRowPointPen(qint32 Row, PenPtr value) {
+    row(Row).pointPen = std::move(value);
+}
+void clsElementDiagramm2DPoint::setRowPointBrush(qint32 Row, BrushPtr value) {
+    row(Row).pointBrush = std::move(value);
+}
+void clsElementDiagramm2DPoint::setRowPointSymbol(qint32 Row, PointSymbolEnum value) {
+    row(Row).symbol = value;
+}
+void clsElementDiagramm2DPoint::setRowPointSymbolSize(qint32 Row, double value) {
+    row(Row).symbolSize = value;
+}
+
+PointPtr clsElementDiagramm2DPoint::BoundingBoxP1(const DrawDestPtr&) {
+    const clsPoint3D &a = pointOf(m_edgeTopLeft), &b = pointOf(m_edgeBottomRight);
+    return GetPoint(dblMin(a.X(), b.X()), dblMin(a.Y(), b.Y()), dblMin(a.Z(), b.Z()));
+}
+
+PointPtr clsElementDiagramm2DPoint::BoundingBoxP2(const DrawDestPtr&) {
+    const clsPoint3D &a = pointOf(m_edgeTopLeft), &b = pointOf(m_edgeBottomRight);
+    return GetPoint(dblMax(a.X(), b.X()), dblMax(a.Y(), b.Y()), dblMax(a.Z(), b.Z()));
+}
+
+PointPtr clsElementDiagramm2DPoint::BoundingBoxCenter(const DrawDestPtr& DrawDest) {
+    const PointPtr p1 = BoundingBoxP1(DrawDest), p2 = BoundingBoxP2(DrawDest);
+    return GetPoint((p1->X() + p2->X()) / 2, (p1->Y() + p2->Y()) / 2, (p1->Z() + p2->Z()) / 2);
+}
+
+void clsElementDiagramm2DPoint::drawSymbol(clsDrawDest& dest, const DataRow& row,
+                                           const clsPoint3D& c) {
+    const double s = 0.2 * row.symbolSize;
+    auto at = [&](double dx, double dy) { return GetPoint(c.X() + dx, c.Y() + dy, c.Z()); };
+    auto polygon = [&](std::initializer_list<PointPtr> points) {
+        PointList list{PointPtr()};
+        list.insert(list.end(), points);
+        dest.DrawPolygon(list);
+    };
+    auto cross = [&] {
+        dest.DrawLine(at(-s, -s), at(s, s));
+        dest.DrawLine(at(s, -s), at(-s, s));
+    };
+    auto plus = [&] {
+        dest.DrawLine(at(0, -s), at(0, s));
+        dest.DrawLine(at(-s, 0), at(s, 0));
+    };
+    switch (row.symbol) {
+    case psCircle:
+        dest.DrawCircle(c.Clone(), s);
+        break;
+    case psRectangle:
+        dest.DrawRectangle(at(-s, -s), at(s, s));
+        break;
+    case psRomb:
+        polygon({at(0, -s), at(-s, 0), at(0, s), at(s, 0)});
+        break;
+    case psTriangle1:
+        polygon({at(0, -1.25 * s), at(-s, 0.75 * s), at(s, 0.75 * s)});
+        break;
+    case psTriangle2:
+        polygon({at(0, 1.25 * s), at(-s, -0.75 * s), at(s, -0.75 * s)});
+        break;
+    case psCross:
+        cross();
+        break;
+    case psPlus:
+        plus();
+        break;
+    case psAsterix:
+        cross();
+        plus();
+        break;
+    default:
+        break;
+    }
+}
+
+void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
+    clsDrawDest& dest = drawDestOf(DrawDest);
+    const PointPtr tl = pointOf(m_edgeTopLeft).Clone();
+    const PointPtr br = pointOf(m_edgeBottomRight).Clone();
+    const TransformatorPtr transformator = dest.Transformator();
+    if (!transformator)
+        rt::raiseError(rt::err::ObjectNotSet);
+    const bool sx = transformator->Scaling()->X() > 0;
+    const bool sy = transformator->Scaling()->Y() > 0;
+    auto X = [&](double v) {
+        return rt::checkedFinite(tl->X() +
+                                 rt::checkedDivide(v - m_axisXMin, m_axisXMax - m_axisXMin) *
+                                     (br->X() - tl->X()));
+    };
+    auto Y = [&](double v) {
+        return rt::checkedFinite(tl->Y() +
+                                 rt::checkedDivide(v - m_axisYMin, m_axisYMax - m_axisYMin) *
+                                     (br->Y() - tl->Y()));
+    };
+    auto label = [&](const PointPtr& anchor, double value, const QString& pattern, int align) {
+        dest.DrawText(anchor, rt::formatNumber(value, pattern), TextAlignmentEnum(align), 0);
+    };
+
+    // 1. Frame.
+    dest.setPen(m_penAxis);
+    dest.DrawRectangle(tl, br);
+
+    // 2. X major grid with labels.
+    if (m_axisXGridMajorStep > 0) {
+        dest.setPen(m_penGridMajor);
+        dest.setFont(m_fontAxisX);
+        const int vertical =
+            sy ? (m_axisYFlip ? AlignTop : AlignBottom) : (m_axisYFlip ? AlignBottom : AlignTop);
+        forEachTick(m_axisXMin, m_axisXMax, m_axisXGridMajorStep, [&](double x) {
+            if (!(m_axisXMin <= x && x <= m_axisXMax))
+                return;
+            const PointPtr a = GetPoint(X(x), tl->Y(), 0);
+            const PointPtr b = GetPoint(X(x), br->Y(), 0);
+            const PointPtr anchor = m_axisYFlip ? b : a;
+            if (x == m_axisXMin) {
+                label(anchor, x, m_axisXNumberFormat, (sx ? AlignLeft : AlignRight) + vertical);
+            } else if (x == m_axisXMax) {
+                label(anchor, x, m_axisXNumberFormat, (sx ? AlignRight : AlignLeft) + vertical);
+            } else {
+                dest.DrawLine(a, b);
+                label(anchor, x, m_axisXNumberFormat, AlignCenter + vertical);
+            }
+        });
+    }
+
+    // 3. X minor grid.
+    if (m_axisXGridMinorStep > 0) {
+        dest.setPen(m_penGridMinor);
+        forEachTick(m_axisXMin, m_axisXMax, m_axisXGridMinorStep, [&](double t) {
+            if (m_axisXMin < t && t < m_axisXMax &&
+                !isWhole(rt::checkedDivide(t, m_axisXGridMajorStep)))
+                dest.DrawLine(GetPoint(X(t), tl->Y(), 0), GetPoint(X(t), br->Y(), 0));
+        });
+    }
+
+    // 4. X caption.
+    dest.setFont(m_fontAxisXCaption);
+    {
+        const clsPoint3D& offset = pointOf(m_axisXCaptionOffset);
+        const double x = (tl->X() + br->X()) / 2 + offset.X();
+        const double y = m_axisYFlip ? br->Y() - offset.Y() : tl->Y() + offset.Y();
+        dest.DrawText(GetPoint(x, y, 0), m_axisXCaption,
+                      TextAlignmentEnum(AlignCenter + (sy ? AlignBottom : AlignTop)), 0);
+    }
+
+    // 5. Y major grid with labels.
+    if (m_axisYGridMajorStep != 0) {
+        dest.setPen(m_penGridMajor);
+        dest.setFont(m_fontAxisY);
+        const int horizontal = sx ? AlignRight : AlignLeft;
+        const double low = std::min(m_axisYMin, m_axisYMax);
+        const double high = std::max(m_axisYMin, m_axisYMax);
+        forEachTick(m_axisYMin, m_axisYMax, m_axisYGridMajorStep, [&](double y) {
+            const PointPtr a = GetPoint(tl->X(), Y(y), 0);
+            if (y == m_axisYMin) {
+                const int vertical = sy ? (m_axisYFlip ? AlignTop : AlignBottom)
+                                        : (m_axisYFlip ? AlignBottom : AlignTop);
+                label(a, y, m_axisYNumberFormat, horizontal + vertical);
+            } else if (y == m_axisYMax) {
+                const int vertical = sy ? (m_axisYFlip ? AlignBottom : AlignTop)
+                                        : (m_axisYFlip ? AlignTop : AlignBottom);
+                label(a, y, m_axisYNumberFormat, horizontal + vertical);
+            } else if (low < y && y < high) {
+                dest.DrawLine(a, GetPoint(br->X(), Y(y), 0));
+                label(a, y, m_axisYNumberFormat, horizontal + AlignMiddle);
+            }
+        });
+    }
+
+    // 6. Y minor grid.
+    if (m_axisYGridMinorStep != 0) {
+        dest.setPen(m_penGridMinor);
+        forEachTick(m_axisYMin, m_axisYMax, m_axisYGridMinorStep, [&](double t) {
+            if (m_axisYMin < t && t < m_axisYMax &&
+                !isWhole(rt::checkedDivide(t, m_axisYGridMajorStep)))
+                dest.DrawLine(GetPoint(tl->X(), Y(t), 0), GetPoint(br->X(), Y(t), 0));
+        });
+    }
+
+    // 7. Y caption.
+    dest.setFont(m_fontAxisYCaption);
+    {
+        const clsPoint3D& offset = pointOf(m_axisYCaptionOffset);
+        dest.DrawText(GetPoint(tl->X() + offset.X(), (tl->Y() + br->Y()) / 2 + offset.Y(), 0),
+                      m_axisYCaption,
+                      TextAlignmentEnum(AlignMiddle + (sx ? AlignRight : AlignLeft)), 0);
+    }
+
+    // 8. Data rows: connecting lines, then symbols.
+    auto mapped = [&](const PointPtr& p) {
+        const clsPoint3D& point = pointOf(p);
+        return GetPoint(X(point.X()), Y(point.Y()), point.Z());
+    };
+    for (size_t r = 1; r < m_rowData.size(); ++r) {
+        const DataRow& data = m_rowData[r];
+        dest.setPen(data.linePen);
+        PointPtr previous;
+        for (const PointPtr& p : data.points) {
+            PointPtr current = mapped(p);
+            if (previous)
+                dest.DrawLine(previous, current);
+            previous = std::move(current);
+        }
+        dest.setPen(data.pointPen);
+        dest.setBrush(data.pointBrush);
+        for (const PointPtr& p : data.points)
+            drawSymbol(dest, data, *mapped(p));
+    }
+}

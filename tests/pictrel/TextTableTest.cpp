@@ -1,0 +1,165 @@
+#include "PictrelTestSupport.h"
+
+namespace {
+clsElementGenerator gen;
+
+// A destination on a context with fixed metrics: every character cw wide,
+// lines lh high, identity transformation.
+struct FixedDest {
+    FixedDest(int cw, int lh) : dc(std::make_shared<FixedMetricsContext>(nullptr, cw, lh)) {
+        dest->sethDC(dc);
+    }
+    std::shared_ptr<FixedMetricsContext> dc;
+    std::shared_ptr<clsDrawDestHDC> dest = std::make_shared<clsDrawDestHDC>();
+};
+
+QString box(clsElement& e, const DrawDestPtr& d) {
+    return e.BoundingBoxP1(d)->ContentString() + QStringLiteral(" / ") +
+           e.BoundingBoxP2(d)->ContentString();
+}
+} // namespace
+
+TEST(ElementTextTest, BoxFollowsTheAlignment) {
+    FixedDest f(10, 8);
+    const auto text = gen.NewText(100, 50, 0, QStringLiteral("abc"), AlignRightBottom, nullptr);
+    EXPECT_EQ(box(*text, f.dest), QStringLiteral("70 : 42 : 0 / 100 : 50 : 0"));
+    text->setAlign(AlignCenter); // a bare value: like left/top
+    EXPECT_EQ(box(*text, f.dest), QStringLiteral("100 : 50 : 0 / 130 : 58 : 0"));
+    text->setAlign(AlignCenterMiddle);
+    EXPECT_EQ(box(*text, f.dest), QStringLiteral("85 : 46 : 0 / 115 : 54 : 0"));
+    EXPECT_EQ(text->BoundingBoxCenter(f.dest)->ContentString(), QStringLiteral("100 : 50 : 0"));
+    EXPECT_EQ(clsElementText().Align(), AlignCenterMiddle);
+
+    // A wrap width is the box's width; a short text is one line high.
+    text->setText(QStringLiteral("a b"));
+    text->setMaxTextWidth(40);
+    EXPECT_EQ(text->TextWidth(f.dest), 40);
+    EXPECT_EQ(text->TextHeight(f.dest), 8);
+    text->setMaxTextWidth(20);
+    EXPECT_EQ(text->TextHeight(f.dest), 16);
+
+    // Measuring and drawing select the element's font.
+    const FontPtr font = gen.NewFont(QStringLiteral("Arial"), 9);
+    text->setFont(font);
+    text->BoundingBoxP1(f.dest);
+    EXPECT_EQ(f.dest->Font(), font);
+    text->setFont(nullptr);
+    text->Draw(f.dest);
+    EXPECT_EQ(f.dest->Font(), nullptr);
+    EXPECT_EQ(text->Element().get(), static_cast<clsElement*>(text.get()));
+}
+
+TEST(ElementTableTest, SettingsAndDefaults) {
+    clsElementTable table;
+    EXPECT_EQ(table.Width(), 0);
+    EXPECT_EQ(table.Height(nullptr), 0);
+    table.setCols(3);
+    EXPECT_EQ(table.Width(), 3);
+    EXPECT_EQ(table.RowHeight(2), -1);
+    table.setRowHeight(2, 0);
+    EXPECT_EQ(table.RowHeightReal(2, nullptr), 0);
+    table.setCellInnerSpacingStd(0.5);
+    table.setCellInnerSpacing(1, 1, 2);
+    EXPECT_EQ(table.CellInnerSpacingTop(1, 1), 2);
+    EXPECT_EQ(table.CellInnerSpacingRight(1, 1), 2);
+    EXPECT_EQ(table.CellInnerSpacingTop(1, 2), 0.5);
+    EXPECT_EQ(table.CellAlignment(2, 2), AlignCenterMiddle);
+    table.setCellAlignmentStd(AlignLeftTop);
+    EXPECT_EQ(table.CellAlignment(2, 2), AlignLeftTop);
+    const FontPtr font = gen.NewFont(QStringLiteral("Arial"), 9);
+    table.setCellFontStd(font);
+    EXPECT_EQ(table.CellFont(9, 9), font);
+    table.setTextMatrix(2, 10, QStringLiteral("x"));
+    EXPECT_EQ(table.TextMatrix(2, 10), QStringLiteral("x"));
+    EXPECT_EQ(table.TextMatrix(10, 2), QString());
+    table.setColWidth(2, 4.5);
+    EXPECT_EQ(table.Width(), 6.5);
+    EXPECT_EQ(table.ColLeft(3), 5.5);
+    table.PositionTopLeft()->MoveTo(10, 20, 0);
+    EXPECT_EQ(table.ColLeft(1), 10);
+    EXPECT_EQ(table.ColLeft(3), 15.5);
+    // Changing Cols keeps the settings.
+    table.setCols(1);
+    table.setCols(3);
+    EXPECT_EQ(table.ColWidth(2), 4.5);
+}
+
+TEST(ElementTableTest, SpansHideCellsAndAutomaticRowsFollowTheirTexts) {
+    FixedDest f(1, 4);
+    clsElementTable table;
+    table.setCols(3);
+    table.setRows(3);
+    table.setColWidth(1, 5);
+    table.setColWidth(2, 2);
+    table.setColWidth(3, 3);
+    table.setCellInnerSpacingStd(1);
+    // One cell whose text wraps into 3 lines of 4 units: 1 + 12 + 1.
+    table.setTextMatrix(1, 1, QStringLiteral("aa bb cc"));
+    EXPECT_EQ(table.RowHeightReal(1, f.dest), 14);
+    // An empty row has height 0.
+    EXPECT_EQ(table.RowHeightReal(2, f.dest), 0);
+
+    // A column span hides its neighbour and widens the cell.
+    table.setTextMatrix(2, 1, QStringLiteral("hidden text that would be very tall indeed"));
+    table.setCellColSpan(1, 1, 2);
+    EXPECT_FALSE(table.CellVisible(2, 1));
+    EXPECT_TRUE(table.CellVisible(3, 1));
+    EXPECT_EQ(table.CellWidth(1, 1), 7);
+    EXPECT_EQ(table.RowHeightReal(1, f.dest), 1 + 8 + 1); // inner width 5: "aa bb" / "cc"
+
+    // A row span never makes rows taller; the hidden cells below are skipped.
+    table.setTextMatrix(3, 2, QStringLiteral("x"));
+    table.setCellRowSpan(3, 2, 2);
+    table.setTextMatrix(3, 3, QStringLiteral("hidden"));
+    table.setTextMatrix(1, 3, QStringLiteral("a b c d"));
+    EXPECT_FALSE(table.CellVisible(3, 3));
+    EXPECT_EQ(table.RowHeightReal(2, f.dest), 0);
+    EXPECT_EQ(table.RowHeightReal(3, f.dest), 1 + 4 * 2 + 1); // "a b" / "c d"
+    EXPECT_EQ(table.CellHeight(3, 2, f.dest), 10);
+    EXPECT_EQ(table.Height(f.dest), 20);
+    EXPECT_EQ(table.RowTop(3, f.dest), 10);
+    EXPECT_TRUE(table.CellVisible(0, 5));
+    const auto p2 = table.BoundingBoxP2(f.dest);
+    EXPECT_EQ(p2->ContentString(), QStringLiteral("10 : 20 : 0"));
+    EXPECT_EQ(table.BoundingBoxCenter(f.dest)->ContentString(), QStringLiteral("5 : 10 : 0"));
+}
+
+TEST(ElementTableTest, DrawsFrameBordersAndAnchoredTexts) {
+    auto dest = std::make_shared<RecordingDrawDest>();
+    dest->lineHeight = 2;
+    clsElementTable table;
+    table.setCols(2);
+    table.setRows(2);
+    table.setColWidth(1, 10);
+    table.setColWidth(2, 6);
+    table.setRowHeight(1, 4);
+    table.setCellInnerSpacingStd(1);
+    table.setTextMatrix(1, 1, QStringLiteral("a"));
+    table.setTextMatrix(2, 1, QStringLiteral("b"));
+    table.setCellAlignment(2, 1, AlignRightBottom);
+    table.setTextMatrix(1, 2, QStringLiteral("c"));
+    table.setCellColSpan(1, 2, 2);
+    table.setTextMatrix(2, 2, QStringLiteral("never"));
+    table.setCellAlignment(1, 2, AlignCenter); // a bare value: left/top
+    const PenPtr pen = gen.NewPen(0, 1, PS_SOLID);
+    table.setPen(pen);
+    table.Draw(dest);
+
+    const auto rects = dest->ofKind("Rectangle");
+    ASSERT_EQ(rects.size(), 4u); // frame and three visible cells
+    EXPECT_EQ(rects[0].x2, 16);
+    EXPECT_EQ(rects[0].y2, 8); // 4 fixed + row 2 automatic: 1 + 2 + 1
+    EXPECT_EQ(rects[0].pen, pen);
+    EXPECT_EQ(rects[2].x1, 10); // cell (2, 1) starts at column 2
+    EXPECT_EQ(rects[3].x2, 16); // the spanning cell is 16 wide
+    const auto texts = dest->ofKind("Text");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].x1, 5); // centre: (10 - 1 - 1) / 2 + 1
+    EXPECT_EQ(texts[0].y1, 2);
+    EXPECT_EQ(texts[1].x1, 15); // right: 10 + 6 - 1
+    EXPECT_EQ(texts[1].y1, 3);  // bottom: 4 - 1
+    EXPECT_EQ(texts[2].text, QStringLiteral("c"));
+    EXPECT_EQ(texts[2].x1, 1); // left/top: the spacing
+    EXPECT_EQ(texts[2].y1, 5);
+    EXPECT_EQ(texts[2].align, AlignCenter);
+}
