@@ -1,13 +1,10 @@
 #pragma once
 
+#include "OrderedMap.h"
 #include "Variant.h"
 
-#include <QHashFunctions>
 #include <QString>
 #include <QStringList>
-
-#include <unordered_map>
-#include <vector>
 
 // The calibration's map from text keys to values: keys compare exactly, they
 // are enumerated in the order of their first insertion, and a plain read of a
@@ -19,23 +16,21 @@ public:
     // Writes a value; a new key goes to the end, an existing one keeps its place.
     void setValue(const QString& key, const rt::Variant& value);
     // Existence test; inserts nothing.
-    bool exists(const QString& key) const { return m_index.count(key) != 0; }
+    bool exists(const QString& key) const { return m_map.contains(key); }
     // The value if the key exists, else nullptr; inserts nothing.
-    const rt::Variant* find(const QString& key) const;
+    const rt::Variant* find(const QString& key) const { return m_map.find(key); }
     // Removes one key; false when it did not exist.
     bool remove(const QString& key);
     void removeAll();
 
-    int count() const { return int(m_index.size()); }
+    int count() const { return m_map.count(); }
     // The keys in enumeration order.
-    QStringList keys() const;
+    QStringList keys() const { return m_map.keys(); }
 
     // Calls f(key, value) for each entry in enumeration order.
     template <class F>
     void forEach(F&& f) const {
-        for (const Entry& entry : m_entries)
-            if (entry.alive)
-                f(entry.key, entry.value);
+        m_map.forEach(std::forward<F>(f));
     }
 
     // Grows with every change of keys or values, so that derived data can
@@ -43,20 +38,6 @@ public:
     quint64 revision() const { return m_revision; }
 
 private:
-    struct Entry {
-        QString key;
-        rt::Variant value;
-        bool alive = true;
-    };
-    void compact();
-
-    struct KeyHash {
-        size_t operator()(const QString& key) const noexcept { return qHash(key); }
-    };
-    std::vector<Entry> m_entries;
-    // Keeps each key's hash beside it, so that a probe compares hashes before
-    // the (long, similar) key texts.
-    std::unordered_map<QString, qsizetype, KeyHash> m_index;
-    qsizetype m_removed = 0;
+    rt::OrderedMap<rt::Variant> m_map;
     quint64 m_revision = 0;
 };

@@ -10,6 +10,9 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The shared libraries carry their own copy of the run-time and read the
+    // user locale from the environment: pin it there too.
+    qputenv("LC_ALL", "de_DE.UTF-8");
     // Settings and other per-user files go to a folder of their own.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
