@@ -28,6 +28,8 @@ QString errorDescription(int number) {
         return QStringLiteral("Ungültige Verwendung von Null");
     case err::InvalidPropertyValue:
         return QStringLiteral("Ungültiger Eigenschaftswert");
+    case err::InvalidPropertyArrayIndex:
+        return QStringLiteral("Ungültiger Eigenschaftsarray-Index");
     case err::DuplicateKey:
         return QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung "
                               "zugeordnet");

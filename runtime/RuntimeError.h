@@ -22,6 +22,7 @@ constexpr int PathNotFound = 76;
 constexpr int ObjectNotSet = 91;
 constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidPropertyValue = 380;
+constexpr int InvalidPropertyArrayIndex = 381;
 constexpr int DuplicateKey = 457;
 // A source that holds no readable recordset (the number the recordset layer reports).
 constexpr int RecordsetSource = -2147467259;

@@ -1,0 +1,828 @@
+#include "EditGrid.h"
+
+#include "FlexGrid.h"
+#include "MessageService.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+#include "Variant.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QScreen>
+
+#include <cmath>
+
+namespace {
+
+// Keys that never open an editor. Navigation keys move the current cell.
+bool isIgnoredKey(int code) {
+    switch (code) {
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 144:
+    case 145:
+    case 27:
+    case 9:
+    case 112:
+        return true;
+    default:
+        return (code >= 114 && code <= 127) || (code >= 33 && code <= 40);
+    }
+}
+
+int lower(int a, int b) {
+    return std::min(a, b);
+}
+int upper(int a, int b) {
+    return std::max(a, b);
+}
+
+} // namespace
+
+clsEditGrid::clsEditGrid(QObject* parent) : QObject(parent) {}
+
+clsEditGrid::~clsEditGrid() {
+    setInputObject(nullptr);
+    setMSFlexGrid(nullptr);
+}
+
+// ---- objects -------------------------------------------------------------------
+
+QWidget* clsEditGrid::InputObject() const {
+    if (m_textBox)
+        return m_textBox;
+    return m_comboBox;
+}
+
+void clsEditGrid::setInputObject(QWidget* value) {
+    if (value && value == InputObject())
+        return;
+    if (QWidget* old = InputObject()) {
+        old->removeEventFilter(this);
+        if (m_comboBox && m_comboBox->lineEdit())
+            m_comboBox->lineEdit()->removeEventFilter(this);
+    }
+    m_textBox = nullptr;
+    m_comboBox = nullptr;
+    if (auto* textBox = qobject_cast<QLineEdit*>(value)) {
+        m_textBox = textBox;
+        textBox->installEventFilter(this);
+    } else if (auto* comboBox = qobject_cast<QComboBox*>(value)) {
+        m_comboBox = comboBox;
+        comboBox->installEventFilter(this);
+        if (comboBox->lineEdit())
+            comboBox->lineEdit()->installEventFilter(this);
+    }
+}
+
+void clsEditGrid::setMSFlexGrid(FlexGrid* value) {
+    if (value == m_grid)
+        return;
+    if (m_grid)
+        disconnect(m_grid, nullptr, this, nullptr);
+    m_grid = value;
+    if (!m_grid)
+        return;
+    connect(m_grid, &FlexGrid::KeyDown, this, &clsEditGrid::onKeyDown);
+    connect(m_grid, &FlexGrid::KeyPress, this, &clsEditGrid::onKeyPress);
+    connect(m_grid, &FlexGrid::EnterCell, this, &clsEditGrid::onEnterCell);
+    connect(m_grid, &FlexGrid::LeaveCell, this, &clsEditGrid::onLeaveCell);
+    connect(m_grid, &FlexGrid::Click, this, &clsEditGrid::onClick);
+    connect(m_grid, &FlexGrid::DblClick, this, &clsEditGrid::BeginEdit);
+    connect(m_grid, &FlexGrid::Scroll, this, &clsEditGrid::onScroll);
+    connect(m_grid, &FlexGrid::GotFocus, this, &clsEditGrid::onGotFocus);
+    connect(m_grid, &FlexGrid::LostFocus, this, &clsEditGrid::onLostFocus);
+}
+
+void clsEditGrid::setActive(bool value) {
+    if (value == m_active)
+        return;
+    if (value) {
+        m_active = true;
+        onEnterCell();
+    } else {
+        EndEdit(false);
+        m_active = false;
+    }
+}
+
+// ---- the input object ------------------------------------------------------------
+
+bool clsEditGrid::acceptsFreeText() const {
+    if (m_textBox)
+        return true;
+    return m_comboBox && m_comboBox->isEditable();
+}
+
+QString clsEditGrid::inputText() const {
+    if (m_textBox)
+        return m_textBox->text();
+    if (m_comboBox)
+        return m_comboBox->currentText();
+    return QString();
+}
+
+void clsEditGrid::setInputText(const QString& text) {
+    if (m_textBox) {
+        if (m_textBox->text() != text)
+            m_textBox->setText(text);
+        return;
+    }
+    if (!m_comboBox)
+        return;
+    m_comboBox->setCurrentIndex(-1);
+    if (!text.isEmpty()) {
+        int found = m_comboBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found < 0) {
+            // The entry sharing the longest leading part (at least one character).
+            int best = 0;
+            for (int i = 0; i < m_comboBox->count(); ++i) {
+                const QString entry = m_comboBox->itemText(i);
+                int common = 0;
+                while (common < entry.size() && common < text.size() &&
+                       entry[common] == text[common])
+                    ++common;
+                if (common > best) {
+                    best = common;
+                    found = i;
+                }
+            }
+        }
+        if (found >= 0)
+            m_comboBox->setCurrentIndex(found);
+    }
+    if (m_comboBox->isEditable() && m_comboBox->currentIndex() < 0)
+        m_comboBox->setEditText(text);
+}
+
+void clsEditGrid::syncInputText() {
+    if (!InputObject() || !m_grid || m_grid->Row() < 0 || m_grid->Col() < 0)
+        return;
+    setInputText(m_grid->TextMatrix(m_grid->Row(), m_grid->Col()));
+    m_syncedText = inputText();
+}
+
+void clsEditGrid::positionInputObject() {
+    QWidget* input = InputObject();
+    if (!m_grid || !input || m_grid->Row() < 0 || m_grid->Col() < 0)
+        return;
+    const QRect cell = m_grid->cellRect(m_grid->Row(), m_grid->Col());
+    QWidget* viewport = m_grid->viewport();
+    auto toInput = [&](const QPoint& p) {
+        const QPoint global = viewport->mapToGlobal(p);
+        return input->parentWidget() ? input->parentWidget()->mapFromGlobal(global) : global;
+    };
+    const QPoint topLeft = toInput(cell.topLeft());
+    const QPoint gridBottomRight = toInput(viewport->rect().bottomRight() + QPoint(1, 1));
+    const int left = topLeft.x() + 1 + int(std::lround(InputObjectMarginLeft));
+    const int top = topLeft.y() + 1;
+    int width = cell.width() - 2 - int(std::lround(InputObjectMarginRight + InputObjectMarginLeft));
+    width = std::max(0, std::min(width, gridBottomRight.x() - left));
+    int height = input->height();
+    if (m_textBox)
+        height = std::max(0, std::min(cell.height() - 2, gridBottomRight.y() - top));
+    input->setGeometry(left, top, width, height);
+}
+
+bool clsEditGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            EndEdit(false);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            EndEdit(true);
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // A popup of the combo box or another window does not end the edit.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            EndEdit(false);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// ---- editing -----------------------------------------------------------------------
+
+void clsEditGrid::BeginEdit() {
+    int key = 13;
+    onKeyDown(key, 0);
+}
+
+void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
+    if (!m_active || !m_grid)
+        return;
+    try {
+        m_editing = false;
+        m_keyHandled = true;
+        if (KeyCode == 0 && Shift == 0)
+            return;
+        if (isIgnoredKey(KeyCode))
+            return;
+        FlexGrid& g = *m_grid;
+        if (KeyCode == 45) {
+            if (Shift == 2 && !GridIgnoreAddDelKeys) {
+                RowsAdd(lower(g.Row(), g.RowSel()), std::abs(g.Row() - g.RowSel()) + 1);
+                syncInputText();
+            }
+            return;
+        }
+        if (KeyCode == 46) {
+            if (Shift == 2) {
+                if (!GridIgnoreAddDelKeys)
+                    SelRowsDel();
+            } else {
+                SelClear();
+            }
+            return;
+        }
+        m_keyHandled = false;
+        if (Shift == 2 && !GridIgnoreClipboardKeys &&
+            (KeyCode == 67 || KeyCode == 88 || KeyCode == 86)) {
+            m_keyHandled = true;
+            try {
+                if (KeyCode == 67)
+                    ClipboardCopy();
+                else if (KeyCode == 88)
+                    ClipboardCut();
+                else
+                    ClipboardPaste(ClipboardPasteInsertLines);
+            } catch (const rt::RuntimeError& e) {
+                showMessage(m_grid,
+                            QStringLiteral("Fehler bei Zwischenablagenfunktion: %1 (%2)")
+                                .arg(e.description())
+                                .arg(e.number()),
+                            MessageService::Warning);
+                return;
+            }
+        }
+        if (!m_keyHandled)
+            openEditor();
+    } catch (const rt::RuntimeError&) {
+        // Errors of the keyboard commands are ignored.
+    }
+}
+
+void clsEditGrid::openEditor() {
+    FlexGrid& g = *m_grid;
+    const int row = g.Row(), col = g.Col();
+    if (row < g.FixedRows() || col < g.FixedCols() || row < 0 || col < 0)
+        return;
+    QString prompt = g.TextMatrix(row, col);
+    bool cancel = false;
+    emit BeforeCellEdit(row, col, prompt, cancel);
+    QWidget* input = InputObject();
+    if (!input || cancel)
+        return;
+    m_editStart = QDateTime::currentMSecsSinceEpoch();
+    m_editRow = row;
+    m_editCol = col;
+    m_editRowSel = g.RowSel();
+    m_editColSel = g.ColSel();
+    positionInputObject();
+    input->setVisible(true);
+    input->raise();
+    input->setFocus(Qt::OtherFocusReason);
+    setInputText(prompt);
+    if (m_textBox)
+        m_textBox->selectAll();
+    else if (m_comboBox && m_comboBox->lineEdit())
+        m_comboBox->lineEdit()->selectAll();
+    m_editing = true;
+}
+
+void clsEditGrid::onKeyPress(int& KeyAscii) {
+    if (!m_active || m_keyHandled)
+        return;
+    QWidget* input = InputObject();
+    if (!input || !input->isVisible())
+        return;
+    if (KeyAscii == 27 || KeyAscii == 9 || KeyAscii == 13)
+        return;
+    if (KeyAscii == 8) {
+        setInputText(QString());
+        return;
+    }
+    if (KeyAscii < 32)
+        return; // control characters of Ctrl combinations are no text
+    const QString typed{QChar(char16_t(KeyAscii))};
+    if (m_textBox) {
+        m_textBox->setText(typed);
+        m_textBox->setCursorPosition(1);
+    } else if (m_comboBox) {
+        setInputText(typed);
+        if (m_comboBox->lineEdit()) {
+            m_comboBox->setEditText(typed);
+            m_comboBox->lineEdit()->setCursorPosition(1);
+        }
+    }
+}
+
+void clsEditGrid::EndEdit(bool Cancel) {
+    QWidget* input = InputObject();
+    if (!m_active || !input || !m_editing || !m_editStart || !m_grid)
+        return;
+    m_editStart.reset();
+    FlexGrid& g = *m_grid;
+    // Once the edit is over the input object shows the cell again, so that no
+    // typed text is left over to be written when the cell is left.
+    if (Cancel) {
+        g.setCurrentCell(m_editRow, m_editCol);
+        syncInputText();
+        g.setFocus(Qt::OtherFocusReason);
+        input->hide();
+        emit CancelCellEdit(g.Row(), g.Col());
+        emit ProcessReady();
+    } else {
+        QString text = inputText();
+        if (!FormatString.isEmpty()) {
+            try {
+                text = rt::format(rt::Variant(text), FormatString);
+            } catch (const rt::RuntimeError&) {
+            }
+        }
+        input->hide();
+        commit(text);
+        g.setCurrentCell(m_editRow, m_editCol);
+        syncInputText();
+        g.setFocus(Qt::OtherFocusReason);
+        advance();
+        emit ProcessReady();
+    }
+}
+
+void clsEditGrid::commit(const QString& text) {
+    FlexGrid& g = *m_grid;
+    const bool redraw = g.Redraw();
+    g.setRedraw(false);
+    m_editing = false;
+    if (!GridMultibleEdit) {
+        QString newValue = text;
+        bool cancel = false;
+        emit AfterCellEdit(m_editRow, m_editCol, newValue, cancel);
+        if (!cancel)
+            g.setTextMatrix(m_editRow, m_editCol, newValue);
+    } else {
+        for (int r = lower(m_editRow, m_editRowSel); r <= upper(m_editRow, m_editRowSel); ++r)
+            for (int c = lower(m_editCol, m_editColSel); c <= upper(m_editCol, m_editColSel); ++c) {
+                QString newValue = text;
+                bool cancel = false;
+                emit AfterCellEdit(r, c, newValue, cancel);
+                if (!cancel)
+                    g.setTextMatrix(r, c, newValue);
+            }
+    }
+    g.setRedraw(redraw);
+}
+
+void clsEditGrid::advance() {
+    if (m_noAdvance)
+        return;
+    FlexGrid& g = *m_grid;
+    if (GridAutoRowAdd && g.Row() == g.Rows() - 1) {
+        bool cancel = false;
+        emit BeforeRowAdd(g.Rows(), cancel);
+        if (!cancel) {
+            g.AddItem(QString());
+            emit RowAdd(g.Rows() - 1);
+        }
+    }
+    if (GridAutoFocus) {
+        const int start = GridAutoFocus_ColStart == -1 ? g.FixedCols() : GridAutoFocus_ColStart;
+        const int end = GridAutoFocus_ColEnd == -1 ? g.Cols() - 1 : GridAutoFocus_ColEnd;
+        int row = g.Row();
+        int col = g.Col() + 1;
+        if (col > end) {
+            col = start;
+            ++row;
+        }
+        if (row <= g.Rows() - 1 && col >= 0 && col < g.Cols())
+            g.setCurrentCell(row, col);
+    }
+}
+
+// ---- grid notifications --------------------------------------------------------------
+
+void clsEditGrid::Refresh() {
+    onEnterCell();
+}
+
+void clsEditGrid::onEnterCell() {
+    if (m_grid)
+        emit BeforeEnterCell(m_grid->Row(), m_grid->Col());
+    m_suppressClick = true;
+    QWidget* input = InputObject();
+    if (m_active && input) {
+        input->hide();
+        syncInputText();
+        positionInputObject();
+    }
+}
+
+void clsEditGrid::onLeaveCell() {
+    if (!m_active || !m_grid)
+        return;
+    EndEdit(false);
+    QWidget* input = InputObject();
+    if (!input)
+        return;
+    // Only text put into the input object since it was last synchronised is
+    // written back; the cell keeps what commits and the host stored in it.
+    if (inputText() != m_syncedText && m_grid->Row() >= 0 && m_grid->Col() >= 0) {
+        try {
+            m_grid->setTextMatrix(m_grid->Row(), m_grid->Col(), inputText());
+        } catch (const rt::RuntimeError&) {
+        }
+    }
+    input->hide();
+}
+
+void clsEditGrid::onClick() {
+    if (m_suppressClick) {
+        m_suppressClick = false;
+        return;
+    }
+    if (m_active && m_grid && m_grid->MouseRow() == m_grid->Row() &&
+        m_grid->MouseCol() == m_grid->Col())
+        BeginEdit();
+}
+
+void clsEditGrid::onScroll() {
+    QWidget* input = InputObject();
+    if (input && input->isVisible())
+        positionInputObject();
+}
+
+void clsEditGrid::onGotFocus() {
+    if (!HandleFocusColors || !m_grid)
+        return;
+    const QPalette palette = QApplication::palette();
+    m_grid->setBackColorSel(palette.color(QPalette::Active, QPalette::Highlight));
+    m_grid->setForeColorSel(palette.color(QPalette::Active, QPalette::HighlightedText));
+}
+
+void clsEditGrid::onLostFocus() {
+    if (!HandleFocusColors || !m_grid)
+        return;
+    const QPalette palette = QApplication::palette();
+    m_grid->setBackColorSel(palette.color(QPalette::Active, QPalette::Button));
+    m_grid->setForeColorSel(palette.color(QPalette::Active, QPalette::WindowText));
+}
+
+void clsEditGrid::FocusColorsSet(bool IsActive) {
+    if (IsActive)
+        onGotFocus();
+    else
+        onLostFocus();
+}
+
+// ---- rows, cells and text ---------------------------------------------------------------
+
+void clsEditGrid::EnsureVisibleRow(int Row) {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    const int visibleHeight = g.viewport()->height();
+    const int top = g.TopRow();
+    int lastVisible = top;
+    for (int r = top; r < g.Rows(); ++r) {
+        if (g.RowPos(r) + g.RowHeight(r) > visibleHeight)
+            break;
+        lastVisible = r;
+    }
+    if (Row < top) {
+        g.setTopRow(Row);
+    } else if (Row > lastVisible) {
+        int sum = g.RowHeight(Row);
+        int newTop = Row;
+        for (int r = Row - 1; r >= 0; --r) {
+            if (sum + g.RowHeight(r) >= visibleHeight)
+                break;
+            sum += g.RowHeight(r);
+            newTop = r;
+        }
+        g.setTopRow(newTop);
+    }
+}
+
+QString clsEditGrid::GridText(bool IncludeFixedCells, const QString& ColTerminator,
+                              const QString& RowTerminator, bool) const {
+    if (!m_grid)
+        return QString();
+    const FlexGrid& g = *m_grid;
+    const int firstRow = IncludeFixedCells ? 0 : g.FixedRows();
+    const int firstCol = IncludeFixedCells ? 0 : g.FixedCols();
+    QString text;
+    for (int r = firstRow; r < g.Rows(); ++r) {
+        for (int c = firstCol; c < g.Cols(); ++c) {
+            if (c > firstCol)
+                text += ColTerminator;
+            text += g.TextMatrix(r, c);
+        }
+        text += RowTerminator;
+    }
+    return text;
+}
+
+void clsEditGrid::setGridText(bool IncludeFixedCells, const QString& ColTerminator,
+                              const QString& RowTerminator, bool HoldCols, const QString& Text) {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    const bool redraw = g.Redraw();
+    g.setRedraw(false);
+    const QStringList lines =
+        RowTerminator.isEmpty() ? QStringList{Text} : Text.split(RowTerminator);
+    int maxCols = 0;
+    for (const QString& line : lines)
+        if (!line.isEmpty())
+            maxCols =
+                std::max(maxCols, int(ColTerminator.isEmpty() ? 1 : line.count(ColTerminator) + 1));
+    rt::SkipErrors skip;
+    // Lines of data only fill the columns after the fixed ones; lines that
+    // include the fixed cells fill them too.
+    skip([&] {
+        if (!HoldCols)
+            g.setCols(IncludeFixedCells ? std::max(maxCols, g.FixedCols() + 1)
+                                        : g.FixedCols() + std::max(1, maxCols));
+    });
+    int index = IncludeFixedCells ? 0 : g.FixedRows();
+    skip([&] {
+        g.setRows(g.FixedRows() + 1);
+        // The one row kept is the empty row the lines are inserted before.
+        for (int c = 0; c < g.Cols(); ++c)
+            g.setTextMatrix(g.FixedRows(), c, QString());
+    });
+    int filled = 0;
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        skip([&] {
+            QString row = line;
+            if (!ColTerminator.isEmpty() && ColTerminator != u"\t")
+                row.replace(ColTerminator, QStringLiteral("\t"));
+            if (!IncludeFixedCells)
+                row.prepend(QString(g.FixedCols(), u'\t'));
+            if (index < g.FixedRows()) {
+                // A fixed row: its cells are written, not inserted.
+                const QStringList fields = row.split(u'\t');
+                for (int c = 0; c < fields.size() && c < g.Cols(); ++c)
+                    g.setTextMatrix(index, c, fields[c]);
+            } else {
+                g.AddItem(row, index);
+                if (index == g.Row())
+                    syncInputText();
+                emit RowAdd(index);
+                ++filled;
+            }
+        });
+        ++index;
+    }
+    if (filled > 0)
+        skip([&] { g.RemoveItem(g.Rows() - 1); });
+    g.setRedraw(redraw);
+}
+
+void clsEditGrid::ClipboardCopy(std::optional<int> StartCol, std::optional<int> StartRow,
+                                std::optional<int> EndCol, std::optional<int> EndRow) {
+    if (!m_grid)
+        return;
+    const FlexGrid& g = *m_grid;
+    int r1 = lower(g.Row(), g.RowSel()), r2 = upper(g.Row(), g.RowSel());
+    int c1 = ClipboardDoWholeLine ? g.FixedCols() : lower(g.Col(), g.ColSel());
+    int c2 = ClipboardDoWholeLine ? g.Cols() - 1 : upper(g.Col(), g.ColSel());
+    if (StartCol)
+        c1 = *StartCol;
+    if (StartRow)
+        r1 = *StartRow;
+    if (EndCol)
+        c2 = *EndCol;
+    if (EndRow)
+        r2 = *EndRow;
+    QString text;
+    for (int r = r1; r <= r2; ++r) {
+        for (int c = c1; c <= c2; ++c) {
+            if (c > c1)
+                text += u'\t';
+            text += g.TextMatrix(r, c);
+        }
+        text += QStringLiteral("\r\n");
+    }
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void clsEditGrid::ClipboardCut(std::optional<int> StartCol, std::optional<int> StartRow,
+                               std::optional<int> EndCol, std::optional<int> EndRow) {
+    ClipboardCopy(StartCol, StartRow, EndCol, EndRow);
+    if (ClipboardDoWholeLine) {
+        if (StartRow || EndRow) {
+            const FlexGrid& g = *m_grid;
+            RowsDel(StartRow.value_or(lower(g.Row(), g.RowSel())),
+                    EndRow.value_or(upper(g.Row(), g.RowSel())));
+        } else {
+            SelRowsDel();
+        }
+    } else {
+        SelClear();
+    }
+}
+
+void clsEditGrid::ClipboardPaste(bool InsertLines) {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    int row = lower(g.Row(), g.RowSel());
+    if (ClipboardDoWholeLine && g.Col() != g.FixedCols())
+        g.setCurrentCell(g.Row(), g.FixedCols());
+    const int col = lower(g.Col(), g.ColSel());
+    QString text = QApplication::clipboard()->text();
+    if (text.isEmpty())
+        return;
+    while (!text.isEmpty() && (text.endsWith(u'\r') || text.endsWith(u'\n')))
+        text.chop(1);
+    // Line ends of every platform: CR LF, CR or LF.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    text.replace(u'\n', u'\r');
+    const QStringList lines = text.split(u'\r');
+    const bool redraw = g.Redraw();
+    g.setRedraw(false);
+    try {
+        for (const QString& line : lines) {
+            if (InsertLines) {
+                g.AddItem(QString(col, u'\t') + line, row);
+            } else {
+                const QStringList fields = line.split(u'\t');
+                for (int k = 0; k < fields.size(); ++k)
+                    g.setTextMatrix(row, col + k, fields[k]);
+            }
+            ++row;
+        }
+    } catch (...) {
+        g.setRedraw(redraw);
+        syncInputText();
+        throw;
+    }
+    g.setRedraw(redraw);
+    syncInputText();
+}
+
+void clsEditGrid::RowsAdd(int BeforeRow, int Count) {
+    if (!m_grid)
+        return;
+    for (int i = 0; i < Count; ++i) {
+        bool cancel = false;
+        emit BeforeRowAdd(BeforeRow, cancel);
+        if (cancel)
+            continue;
+        m_grid->AddItem(QString(), BeforeRow);
+        syncInputText();
+        emit RowAdd(BeforeRow);
+    }
+}
+
+void clsEditGrid::RowsDel(int StartRow, int EndRow) {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    int i = StartRow;
+    for (int n = StartRow; n <= EndRow; ++n) {
+        // The last data row is never removed.
+        if (g.Rows() - g.FixedRows() <= 1 || i >= g.Rows())
+            break;
+        bool cancel = false;
+        emit BeforeRowRemove(i, cancel);
+        if (cancel) {
+            ++i;
+            continue;
+        }
+        g.RemoveItem(i);
+        emit RowRemove(i);
+    }
+    syncInputText();
+}
+
+void clsEditGrid::SelClear() {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    for (int r = lower(g.Row(), g.RowSel()); r <= upper(g.Row(), g.RowSel()); ++r)
+        for (int c = lower(g.Col(), g.ColSel()); c <= upper(g.Col(), g.ColSel()); ++c) {
+            g.setTextMatrix(r, c, QString());
+            emit CellClear(r, c);
+        }
+    syncInputText();
+}
+
+void clsEditGrid::SelRowsDel() {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    const int first = lower(g.Row(), g.RowSel());
+    RowsDel(first, upper(g.Row(), g.RowSel()));
+    g.setCurrentCell(first < g.Rows() ? first : g.Rows() - 1, g.Col());
+    syncInputText();
+}
+
+// ---- item data -----------------------------------------------------------------------------
+
+namespace {
+QString itemKey(qint32 rowId, qint32 colId) {
+    return QStringLiteral("k%1_%2").arg(rowId).arg(colId);
+}
+} // namespace
+
+QVariant clsEditGrid::ItemDataMatrix(int Row, int Col) const {
+    if (!m_grid || Row < 0 || Col < 0 || Row >= m_grid->Rows() || Col >= m_grid->Cols())
+        return QVariant();
+    const qint32 rowId = m_grid->RowData(Row), colId = m_grid->ColData(Col);
+    if (rowId == 0 || colId == 0)
+        return QVariant();
+    return m_itemData.value(itemKey(rowId, colId));
+}
+
+void clsEditGrid::setItemDataMatrix(int Row, int Col, const QVariant& value) {
+    if (!m_grid)
+        rt::raiseError(rt::err::ObjectNotSet);
+    if (m_grid->RowData(Row) == 0)
+        m_grid->setRowData(Row, m_nextRowId++);
+    if (m_grid->ColData(Col) == 0)
+        m_grid->setColData(Col, m_nextColId++);
+    m_itemData.insert(itemKey(m_grid->RowData(Row), m_grid->ColData(Col)), value);
+}
+
+void clsEditGrid::ItemDataMatrixClear() {
+    m_itemData.clear();
+}
+
+// ---- printing ----------------------------------------------------------------------------------
+
+void clsEditGrid::PrintToPrinter(QPaintDevice* Printer, bool AssingToOnePage, bool PrintGridLines) {
+    if (!m_grid || !Printer)
+        return;
+    const FlexGrid& g = *m_grid;
+    // Grid sizes are screen pixels; the target's pixels may be finer. Both
+    // are turned into twips (1440 per inch) and back.
+    const double screenDpi = g.logicalDpiX() > 0 ? g.logicalDpiX() : 96;
+    const double twipsPerScreenPixel = 1440.0 / screenDpi;
+    const double twipsPerPixelX = 1440.0 / std::max(1, Printer->logicalDpiX());
+    const double twipsPerPixelY = 1440.0 / std::max(1, Printer->logicalDpiY());
+    double totalWidth = 0, totalHeight = 0;
+    for (int c = 0; c < g.Cols(); ++c)
+        totalWidth += g.ColWidth(c) * twipsPerScreenPixel;
+    for (int r = 0; r < g.Rows(); ++r)
+        totalHeight += g.RowHeight(r) * twipsPerScreenPixel;
+    const double targetWidth = Printer->width() * twipsPerPixelX;
+    const double targetHeight = Printer->height() * twipsPerPixelY;
+    double scale = 1;
+    if (AssingToOnePage && totalWidth > 0 && totalHeight > 0)
+        scale = std::min({targetWidth / totalWidth, targetHeight / totalHeight, 1.0});
+
+    QPainter painter(Printer);
+    if (!painter.isActive())
+        return;
+    // Text keeps its size relative to the cells on every resolution.
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(
+        std::max(1, int(std::lround(14 * scale * Printer->logicalDpiY() / screenDpi))));
+    font.setWeight(QFont::Normal);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    double top = 0;
+    for (int r = 0; r < g.Rows(); ++r) {
+        const double height = g.RowHeight(r) * twipsPerScreenPixel * scale;
+        if (top + height > targetHeight + 0.5)
+            break;
+        double left = 0;
+        for (int c = 0; c < g.Cols(); ++c) {
+            const double width = g.ColWidth(c) * twipsPerScreenPixel * scale;
+            if (left + width > targetWidth + 0.5)
+                break;
+            const QRect cell(int(left / twipsPerPixelX) + 1, int(top / twipsPerPixelY) + 1,
+                             int(width / twipsPerPixelX) - 1, int(height / twipsPerPixelY) - 1);
+            const int alignment = g.ColAlignment(c);
+            const bool centred = alignment >= 3 && alignment <= 8;
+            painter.drawText(cell,
+                             int((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter),
+                             g.TextMatrix(r, c));
+            if (PrintGridLines)
+                painter.drawRect(cell.adjusted(-1, -1, 0, 0));
+            left += width;
+        }
+        top += height;
+    }
+}

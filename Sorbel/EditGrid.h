@@ -1,0 +1,132 @@
+#pragma once
+
+#include "sorbel_export.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class FlexGrid;
+class QComboBox;
+class QLineEdit;
+class QPaintDevice;
+class QWidget;
+
+// Turns a flex grid into a spreadsheet-like editor: an input object (a line
+// edit or a combo box) laid over the current cell edits it; keyboard commands
+// insert, delete and clear rows and cells; the clipboard exchanges
+// tab-separated text; the selection colours follow the focus; item data stays
+// with its cell when rows move; the grid can be printed.
+class SORBEL_EXPORT clsEditGrid : public QObject {
+    Q_OBJECT
+
+public:
+    explicit clsEditGrid(QObject* parent = nullptr);
+    ~clsEditGrid() override;
+
+    // Settings, read and written directly by the host.
+    bool GridAutoFocus = true;
+    int GridAutoFocus_ColStart = -1; // -1: the first non-fixed column
+    int GridAutoFocus_ColEnd = -1;   // -1: the last column
+    bool GridAutoRowAdd = false;
+    bool GridMultibleEdit = false;
+    bool GridIgnoreClipboardKeys = false;
+    bool GridIgnoreAddDelKeys = false;
+    QString FormatString;
+    bool ClipboardDoWholeLine = true;
+    bool ClipboardPasteInsertLines = true;
+    bool HandleFocusColors = true;
+    double InputObjectMarginLeft = 0;  // pixels
+    double InputObjectMarginRight = 0; // pixels
+
+    void EnsureVisibleRow(int Row);
+    QString GridText(bool IncludeFixedCells, const QString& ColTerminator,
+                     const QString& RowTerminator, bool HoldCols = false) const;
+    void setGridText(bool IncludeFixedCells, const QString& ColTerminator,
+                     const QString& RowTerminator, bool HoldCols, const QString& Text);
+    // Re-synchronises the input object with the current cell.
+    void Refresh();
+    void ClipboardCopy(std::optional<int> StartCol = {}, std::optional<int> StartRow = {},
+                       std::optional<int> EndCol = {}, std::optional<int> EndRow = {});
+    void ClipboardCut(std::optional<int> StartCol = {}, std::optional<int> StartRow = {},
+                      std::optional<int> EndCol = {}, std::optional<int> EndRow = {});
+    void ClipboardPaste(bool InsertLines);
+    void ItemDataMatrixClear();
+    // Draws the grid's cells onto a printer or any other paint device.
+    void PrintToPrinter(QPaintDevice* Printer, bool AssingToOnePage, bool PrintGridLines);
+    void RowsAdd(int BeforeRow, int Count);
+    void RowsDel(int StartRow, int EndRow);
+    void SelClear();
+    void SelRowsDel();
+
+    // A QLineEdit or a QComboBox; any other widget is not kept.
+    QWidget* InputObject() const;
+    void setInputObject(QWidget* value);
+    FlexGrid* MSFlexGrid() const { return m_grid; }
+    void setMSFlexGrid(FlexGrid* value);
+    bool Active() const { return m_active; }
+    void setActive(bool value);
+
+    // Opens the editor on the current cell, as Enter in the grid does.
+    void BeginEdit();
+    // Closes an open edit, committing it or, with Cancel, abandoning it.
+    void EndEdit(bool Cancel);
+    QVariant ItemDataMatrix(int Row, int Col) const;
+    void setItemDataMatrix(int Row, int Col, const QVariant& value);
+    void FocusColorsSet(bool IsActive);
+
+    // True while an edit is open.
+    bool isEditing() const { return m_editing && m_editStart.has_value(); }
+
+signals:
+    void BeforeEnterCell(int Row, int Col);
+    void AfterCellEdit(int Row, int Col, QString& NewValue, bool& Cancel);
+    void CancelCellEdit(int Row, int Col);
+    void BeforeCellEdit(int Row, int Col, QString& Prompt, bool& Cancel);
+    void ProcessReady();
+    void BeforeRowAdd(int Row, bool& Cancel);
+    void RowAdd(int Row);
+    void BeforeRowRemove(int Row, bool& Cancel);
+    void RowRemove(int Row);
+    void CellClear(int Row, int Col);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onKeyDown(int& KeyCode, int Shift);
+    void onKeyPress(int& KeyAscii);
+    void onEnterCell();
+    void onLeaveCell();
+    void onClick();
+    void onScroll();
+    void onGotFocus();
+    void onLostFocus();
+    void openEditor();
+    void commit(const QString& text);
+    void advance();
+    QString inputText() const;
+    void setInputText(const QString& text);
+    void syncInputText();
+    void positionInputObject();
+    bool acceptsFreeText() const;
+
+    QPointer<FlexGrid> m_grid;
+    QPointer<QLineEdit> m_textBox;
+    QPointer<QComboBox> m_comboBox;
+    bool m_active = true;
+    std::optional<qint64> m_editStart;
+    int m_editRow = 0, m_editCol = 0, m_editRowSel = 0, m_editColSel = 0;
+    bool m_editing = false;
+    bool m_keyHandled = false;
+    bool m_suppressClick = false;
+    bool m_noAdvance = false;
+    QString m_syncedText; // the cell text the input object was last given
+    QHash<QString, QVariant> m_itemData;
+    qint32 m_nextRowId = 1;
+    qint32 m_nextColId = 1;
+};

@@ -1,0 +1,572 @@
+#include "FlexGrid.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Paints fixed cells like buttons and places texts by their column's alignment.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(FlexGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool fixed =
+            index.row() < m_grid->FixedRows() || index.column() < m_grid->FixedCols();
+        if (!fixed) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QPalette& palette = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, palette.button());
+        painter->setPen(palette.mid().color());
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->setPen(palette.buttonText().color());
+        painter->drawText(option.rect.adjusted(3, 1, -3, -1), int(alignment(index)),
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = alignment(index);
+    }
+
+private:
+    Qt::Alignment alignment(const QModelIndex& index) const {
+        int a = m_grid->ColAlignment(index.column());
+        if (a == FlexGrid::flexAlignGeneral) {
+            // Numbers to the right, texts to the left.
+            const QString text = index.data(Qt::DisplayRole).toString();
+            a = !text.isEmpty() && rt::isNumericText(text) ? FlexGrid::flexAlignRightCenter
+                                                           : FlexGrid::flexAlignLeftCenter;
+        }
+        const Qt::Alignment horizontal = a < 3   ? Qt::AlignLeft
+                                         : a < 6 ? Qt::AlignHCenter
+                                                 : Qt::AlignRight;
+        const Qt::Alignment vertical = a % 3 == 0   ? Qt::AlignTop
+                                       : a % 3 == 1 ? Qt::AlignVCenter
+                                                    : Qt::AlignBottom;
+        return horizontal | vertical;
+    }
+    FlexGrid* m_grid;
+};
+
+} // namespace
+
+int shiftStateOf(Qt::KeyboardModifiers modifiers) {
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= 1;
+    if (modifiers & Qt::ControlModifier)
+        shift |= 2;
+    if (modifiers & Qt::AltModifier)
+        shift |= 4;
+    return shift;
+}
+
+int keyCodeOf(const QKeyEvent* event) {
+    const int key = event->key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key; // 65..90
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return (event->modifiers() & Qt::KeypadModifier) ? 96 + (key - Qt::Key_0) : key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_NumLock:
+        return 144;
+    case Qt::Key_ScrollLock:
+        return 145;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return 91;
+    default:
+        break;
+    }
+    // Punctuation and other characters: their code in the upper range, so
+    // that they never look like one of the keys above.
+    const QString text = event->text();
+    if (!text.isEmpty())
+        return 0x100 + text.at(0).unicode();
+    return key & 0xFFFF;
+}
+
+FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setMinimumSectionSize(1);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setItemDelegate(new CellDelegate(this));
+    // Mouse moves are reported with and without a pressed button.
+    viewport()->setMouseTracking(true);
+    setRowCount(2);
+    setColumnCount(2);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+    showSelection();
+}
+
+// ---- structure -----------------------------------------------------------------
+
+void FlexGrid::checkCell(int row, int col) const {
+    if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount())
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex);
+}
+
+void FlexGrid::clampCurrent() {
+    auto clampIndex = [](int value, int fixed, int count) {
+        if (count <= 0)
+            return -1;
+        return std::clamp(value, std::min(fixed, count - 1), count - 1);
+    };
+    m_row = clampIndex(m_row, m_fixedRows, rowCount());
+    m_rowSel = clampIndex(m_rowSel, m_fixedRows, rowCount());
+    m_col = clampIndex(m_col, m_fixedCols, columnCount());
+    m_colSel = clampIndex(m_colSel, m_fixedCols, columnCount());
+}
+
+void FlexGrid::setRows(int value) {
+    setRowCount(std::max(0, value));
+    clampCurrent();
+    showSelection();
+}
+
+void FlexGrid::setCols(int value) {
+    setColumnCount(std::max(0, value));
+    while (m_colAlignments.size() > columnCount())
+        m_colAlignments.removeLast();
+    clampCurrent();
+    showSelection();
+}
+
+void FlexGrid::setFixedRows(int value) {
+    m_fixedRows = std::max(0, value);
+    clampCurrent();
+    showSelection();
+    viewport()->update();
+}
+
+void FlexGrid::setFixedCols(int value) {
+    m_fixedCols = std::max(0, value);
+    clampCurrent();
+    showSelection();
+    viewport()->update();
+}
+
+QString FlexGrid::TextMatrix(int row, int col) const {
+    checkCell(row, col);
+    const QTableWidgetItem* it = item(row, col);
+    return it ? it->text() : QString();
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString& text) {
+    checkCell(row, col);
+    QTableWidgetItem* it = item(row, col);
+    if (!it) {
+        if (text.isEmpty())
+            return;
+        it = new QTableWidgetItem(text);
+        setItem(row, col, it);
+        return;
+    }
+    it->setText(text);
+}
+
+void FlexGrid::AddItem(const QString& text, int index) {
+    if (index == -1)
+        index = rowCount();
+    if (index < 0 || index > rowCount())
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex);
+    const QStringList fields = text.split(u'\t');
+    if (fields.size() > columnCount())
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex);
+    insertRow(index);
+    for (int c = 0; c < fields.size(); ++c)
+        if (!fields[c].isEmpty())
+            setItem(index, c, new QTableWidgetItem(fields[c]));
+    clampCurrent();
+    showSelection();
+}
+
+void FlexGrid::RemoveItem(int index) {
+    if (index < 0 || index >= rowCount())
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex);
+    if (index >= m_fixedRows && rowCount() - m_fixedRows <= 1)
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex); // the last non-fixed row stays
+    removeRow(index);
+    clampCurrent();
+    showSelection();
+}
+
+void FlexGrid::setRedraw(bool value) {
+    if (value == m_redraw)
+        return;
+    m_redraw = value;
+    setUpdatesEnabled(value);
+    if (value)
+        showSelection();
+}
+
+// ---- row and column data -------------------------------------------------------
+
+qint32 FlexGrid::RowData(int row) const {
+    checkCell(row, 0);
+    const QTableWidgetItem* header = verticalHeaderItem(row);
+    return header ? header->data(Qt::UserRole).toInt() : 0;
+}
+
+void FlexGrid::setRowData(int row, qint32 value) {
+    checkCell(row, 0);
+    QTableWidgetItem* header = verticalHeaderItem(row);
+    if (!header) {
+        header = new QTableWidgetItem;
+        setVerticalHeaderItem(row, header);
+    }
+    header->setData(Qt::UserRole, value);
+}
+
+qint32 FlexGrid::ColData(int col) const {
+    checkCell(0, col);
+    const QTableWidgetItem* header = horizontalHeaderItem(col);
+    return header ? header->data(Qt::UserRole).toInt() : 0;
+}
+
+void FlexGrid::setColData(int col, qint32 value) {
+    checkCell(0, col);
+    QTableWidgetItem* header = horizontalHeaderItem(col);
+    if (!header) {
+        header = new QTableWidgetItem;
+        setHorizontalHeaderItem(col, header);
+    }
+    header->setData(Qt::UserRole, value);
+}
+
+// ---- layout ----------------------------------------------------------------------
+
+int FlexGrid::TopRow() const {
+    const int row = rowAt(0);
+    return row < 0 ? 0 : row;
+}
+
+void FlexGrid::setTopRow(int row) {
+    // The scroll range follows row changes only later; bring it up to date.
+    updateGeometries();
+    verticalScrollBar()->setValue(row);
+}
+
+int FlexGrid::ColAlignment(int col) const {
+    if (col < m_colAlignments.size())
+        return m_colAlignments[col];
+    return col < m_fixedCols ? flexAlignLeftCenter : flexAlignGeneral;
+}
+
+void FlexGrid::setColAlignment(int col, int alignment) {
+    checkCell(0, col);
+    while (m_colAlignments.size() <= col)
+        m_colAlignments.append(m_colAlignments.size() < m_fixedCols ? int(flexAlignLeftCenter)
+                                                                    : int(flexAlignGeneral));
+    m_colAlignments[col] = alignment;
+    viewport()->update();
+}
+
+QRect FlexGrid::cellRect(int row, int col) const {
+    return QRect(columnViewportPosition(col), rowViewportPosition(row), columnWidth(col),
+                 rowHeight(row));
+}
+
+// ---- colours -----------------------------------------------------------------------
+
+QColor FlexGrid::BackColorSel() const {
+    return palette().color(QPalette::Active, QPalette::Highlight);
+}
+
+void FlexGrid::setBackColorSel(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Active, QPalette::Highlight, color);
+    p.setColor(QPalette::Inactive, QPalette::Highlight, color);
+    setPalette(p);
+}
+
+QColor FlexGrid::ForeColorSel() const {
+    return palette().color(QPalette::Active, QPalette::HighlightedText);
+}
+
+void FlexGrid::setForeColorSel(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Active, QPalette::HighlightedText, color);
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, color);
+    setPalette(p);
+}
+
+QColor FlexGrid::BackColor() const {
+    return palette().color(QPalette::Base);
+}
+
+void FlexGrid::setBackColor(const QColor& color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+}
+
+// ---- current cell and selection -------------------------------------------------------
+
+void FlexGrid::showSelection() {
+    if (!m_redraw || !selectionModel())
+        return;
+    if (m_row < 0 || m_col < 0 || m_rowSel < 0 || m_colSel < 0) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex topLeft =
+        model()->index(std::min(m_row, m_rowSel), std::min(m_col, m_colSel));
+    const QModelIndex bottomRight =
+        model()->index(std::max(m_row, m_rowSel), std::max(m_col, m_colSel));
+    selectionModel()->select(QItemSelection(topLeft, bottomRight),
+                             QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(model()->index(m_row, m_col), QItemSelectionModel::NoUpdate);
+}
+
+void FlexGrid::setCurrentCell(int row, int col) {
+    checkCell(row, col);
+    if (row == m_row && col == m_col) {
+        if (m_rowSel != row || m_colSel != col) {
+            m_rowSel = row;
+            m_colSel = col;
+            showSelection();
+            emit SelChange();
+        }
+        return;
+    }
+    emit LeaveCell();
+    m_row = m_rowSel = row;
+    m_col = m_colSel = col;
+    showSelection();
+    emit EnterCell();
+    emit RowColChange();
+    emit SelChange();
+}
+
+void FlexGrid::setRowSel(int value) {
+    checkCell(value, std::max(0, m_col));
+    m_rowSel = value;
+    showSelection();
+    emit SelChange();
+}
+
+void FlexGrid::setColSel(int value) {
+    checkCell(std::max(0, m_row), value);
+    m_colSel = value;
+    showSelection();
+    emit SelChange();
+}
+
+void FlexGrid::extendSelection(int row, int col) {
+    if (row == m_rowSel && col == m_colSel)
+        return;
+    m_rowSel = row;
+    m_colSel = col;
+    showSelection();
+    emit SelChange();
+}
+
+// ---- user input ----------------------------------------------------------------------------
+
+void FlexGrid::keyPressEvent(QKeyEvent* event) {
+    int code = keyCodeOf(event);
+    const int shift = shiftStateOf(event->modifiers());
+    emit KeyDown(code, shift);
+    event->accept();
+    if (code == 0)
+        return;
+    if (rowCount() > m_fixedRows && columnCount() > m_fixedCols && m_row >= 0 && m_col >= 0) {
+        const int firstRow = m_fixedRows, lastRow = rowCount() - 1;
+        const int firstCol = m_fixedCols, lastCol = columnCount() - 1;
+        const bool extend = shift & 1;
+        int row = extend ? m_rowSel : m_row;
+        int col = extend ? m_colSel : m_col;
+        const int page = std::max(1, viewport()->height() / std::max(1, rowHeight(row)) - 1);
+        bool moved = true;
+        switch (code) {
+        case 37:
+            col = std::max(firstCol, col - 1);
+            break;
+        case 39:
+            col = std::min(lastCol, col + 1);
+            break;
+        case 38:
+            row = std::max(firstRow, row - 1);
+            break;
+        case 40:
+            row = std::min(lastRow, row + 1);
+            break;
+        case 33:
+            row = std::max(firstRow, row - page);
+            break;
+        case 34:
+            row = std::min(lastRow, row + page);
+            break;
+        case 36:
+            col = firstCol;
+            if (shift & 2)
+                row = firstRow;
+            break;
+        case 35:
+            col = lastCol;
+            if (shift & 2)
+                row = lastRow;
+            break;
+        default:
+            moved = false;
+        }
+        if (moved) {
+            if (extend)
+                extendSelection(row, col);
+            else
+                setCurrentCell(row, col);
+            scrollTo(model()->index(row, col));
+            return;
+        }
+    }
+    if (code == 9) {
+        focusNextPrevChild(!(shift & 1));
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty()) {
+        int ascii = text.at(0).unicode();
+        emit KeyPress(ascii);
+    }
+}
+
+void FlexGrid::trackMouse(const QPoint& pos) {
+    m_mouseRow = rowAt(pos.y());
+    m_mouseCol = columnAt(pos.x());
+}
+
+namespace {
+int buttonOf(Qt::MouseButtons buttons) {
+    int b = 0;
+    if (buttons & Qt::LeftButton)
+        b |= 1;
+    if (buttons & Qt::RightButton)
+        b |= 2;
+    if (buttons & Qt::MiddleButton)
+        b |= 4;
+    return b;
+}
+} // namespace
+
+void FlexGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    trackMouse(pos);
+    setFocus(Qt::MouseFocusReason);
+    emit MouseDown(buttonOf(event->button()), shiftStateOf(event->modifiers()),
+                   float(event->position().x()), float(event->position().y()));
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int row = m_mouseRow, col = m_mouseCol;
+    if (row < m_fixedRows || col < m_fixedCols)
+        return;
+    if (event->modifiers() & Qt::ShiftModifier)
+        extendSelection(row, col);
+    else
+        setCurrentCell(row, col);
+    m_dragging = true;
+}
+
+void FlexGrid::mouseMoveEvent(QMouseEvent* event) {
+    trackMouse(event->position().toPoint());
+    emit MouseMove(buttonOf(event->buttons()), shiftStateOf(event->modifiers()),
+                   float(event->position().x()), float(event->position().y()));
+    if (m_dragging && m_mouseRow >= m_fixedRows && m_mouseCol >= m_fixedCols)
+        extendSelection(m_mouseRow, m_mouseCol);
+}
+
+void FlexGrid::mouseReleaseEvent(QMouseEvent* event) {
+    trackMouse(event->position().toPoint());
+    emit MouseUp(buttonOf(event->button()), shiftStateOf(event->modifiers()),
+                 float(event->position().x()), float(event->position().y()));
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        emit Click();
+    }
+}
+
+void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    trackMouse(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
+}
+
+void FlexGrid::focusInEvent(QFocusEvent* event) {
+    QTableWidget::focusInEvent(event);
+    emit GotFocus();
+}
+
+void FlexGrid::focusOutEvent(QFocusEvent* event) {
+    QTableWidget::focusOutEvent(event);
+    emit LostFocus();
+}

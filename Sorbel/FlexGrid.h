@@ -1,0 +1,152 @@
+#pragma once
+
+#include "sorbel_export.h"
+
+#include <QColor>
+#include <QTableWidget>
+
+// A grid of text cells in the manner of the classic flex grid: fixed rows and
+// columns are ordinary, non-editable cells at the top and left, the current
+// cell (Row, Col) and the other corner of the selection (RowSel, ColSel) are
+// kept by the grid itself, and every user action is reported as a
+// notification. Row and column counts include the fixed ones.
+class SORBEL_EXPORT FlexGrid : public QTableWidget {
+    Q_OBJECT
+
+public:
+    // Cell alignments.
+    enum Alignment {
+        flexAlignLeftTop = 0,
+        flexAlignLeftCenter = 1,
+        flexAlignLeftBottom = 2,
+        flexAlignCenterTop = 3,
+        flexAlignCenterCenter = 4,
+        flexAlignCenterBottom = 5,
+        flexAlignRightTop = 6,
+        flexAlignRightCenter = 7,
+        flexAlignRightBottom = 8,
+        flexAlignGeneral = 9,
+    };
+
+    explicit FlexGrid(QWidget* parent = nullptr);
+
+    int Rows() const { return rowCount(); }
+    void setRows(int value);
+    int Cols() const { return columnCount(); }
+    void setCols(int value);
+    int FixedRows() const { return m_fixedRows; }
+    void setFixedRows(int value);
+    int FixedCols() const { return m_fixedCols; }
+    void setFixedCols(int value);
+
+    // Cell texts; an index outside the grid raises error 381.
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    // The current cell's text.
+    QString Text() const { return TextMatrix(m_row, m_col); }
+
+    // The current cell; setting it collapses the selection onto it.
+    int Row() const { return m_row; }
+    void setRow(int value) { setCurrentCell(value, m_col); }
+    int Col() const { return m_col; }
+    void setCol(int value) { setCurrentCell(m_row, value); }
+    void setCurrentCell(int row, int col);
+    // The other corner of the selection rectangle.
+    int RowSel() const { return m_rowSel; }
+    void setRowSel(int value);
+    int ColSel() const { return m_colSel; }
+    void setColSel(int value);
+
+    // A number kept with each row and column; it moves with its row.
+    qint32 RowData(int row) const;
+    void setRowData(int row, qint32 value);
+    qint32 ColData(int col) const;
+    void setColData(int col, qint32 value);
+
+    // The first visible row.
+    int TopRow() const;
+    void setTopRow(int row);
+
+    int ColWidth(int col) const { return columnWidth(col); }
+    void setColWidth(int col, int width) { setColumnWidth(col, width); }
+    int RowHeight(int row) const { return rowHeight(row); }
+    void setRowHeight(int row, int height) { QTableWidget::setRowHeight(row, height); }
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+    // Positions relative to the grid's visible area.
+    int RowPos(int row) const { return rowViewportPosition(row); }
+    int ColPos(int col) const { return columnViewportPosition(col); }
+    // The cell's rectangle in the coordinates of the grid's visible area.
+    QRect cellRect(int row, int col) const;
+
+    // Inserts a row at index (at the end for -1) whose cells take the
+    // tab-separated fields of item; more fields than columns raise error 381.
+    void AddItem(const QString& item, int index = -1);
+    // Removes a row; removing the last non-fixed row raises error 381.
+    void RemoveItem(int index);
+
+    // Drawing on or off, for batches of changes.
+    bool Redraw() const { return m_redraw; }
+    void setRedraw(bool value);
+
+    // The cell under the mouse.
+    int MouseRow() const { return m_mouseRow; }
+    int MouseCol() const { return m_mouseCol; }
+
+    // Colours of the selection and of the data cells.
+    QColor BackColorSel() const;
+    void setBackColorSel(const QColor& color);
+    QColor ForeColorSel() const;
+    void setForeColorSel(const QColor& color);
+    QColor BackColor() const;
+    void setBackColor(const QColor& color);
+
+signals:
+    // The current cell is about to change / has changed.
+    void LeaveCell();
+    void EnterCell();
+    void RowColChange();
+    void SelChange();
+    void Scroll();
+    void GotFocus();
+    void LostFocus();
+    // Key codes as the desktop reports them (65 for A, 113 for F2, 13 for
+    // Enter, 45 Insert, 46 Delete); Shift is 1 for Shift, 2 Ctrl, 4 Alt.
+    void KeyDown(int& KeyCode, int Shift);
+    // The character a key produced.
+    void KeyPress(int& KeyAscii);
+    void Click();
+    void DblClick();
+    // Button 1 left, 2 right, 4 middle.
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void checkCell(int row, int col) const;
+    void showSelection();
+    void clampCurrent();
+    void extendSelection(int row, int col);
+    void trackMouse(const QPoint& pos);
+
+    int m_fixedRows = 1;
+    int m_fixedCols = 1;
+    int m_row = 1, m_col = 1, m_rowSel = 1, m_colSel = 1;
+    int m_mouseRow = 0, m_mouseCol = 0;
+    bool m_redraw = true;
+    bool m_dragging = false;
+    QList<int> m_colAlignments;
+};
+
+// The key code of a key event as the desktop reports it, and the shift state.
+SORBEL_EXPORT int keyCodeOf(const QKeyEvent* event);
+SORBEL_EXPORT int shiftStateOf(Qt::KeyboardModifiers modifiers);

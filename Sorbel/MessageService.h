@@ -1,0 +1,33 @@
+#pragma once
+
+#include "sorbel_export.h"
+
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program and its libraries goes through this
+// service, so that tests can answer them without a modal loop.
+class SORBEL_EXPORT MessageService {
+public:
+    enum Icon { NoIcon, Information, Warning, Critical, Question };
+    enum Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    enum Answer { AnswerOk, AnswerCancel, AnswerYes, AnswerNo };
+
+    virtual ~MessageService();
+    // Shows a message and returns the answer.
+    virtual Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                        Buttons buttons);
+
+    // The service in use; replacing it returns the previous one.
+    static MessageService& instance();
+    static MessageService* setInstance(MessageService* service);
+
+    // The title of the program's messages: its product name.
+    static QString productTitle();
+};
+
+// Shows a message through the current service.
+SORBEL_EXPORT MessageService::Answer
+showMessage(QWidget* parent, const QString& text, MessageService::Icon icon,
+            MessageService::Buttons buttons = MessageService::Ok, const QString& title = QString());

@@ -1,0 +1,416 @@
+#include "SorbelTestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+struct EditGridTest : ::testing::Test {
+    void SetUp() override {
+        w.fill();
+        ASSERT_TRUE(w.showActive());
+        w.log.clear();
+    }
+    GridWindow w;
+    FlexGrid& g = *w.grid;
+};
+
+QPoint cellCenter(FlexGrid& g, int row, int col) {
+    return g.cellRect(row, col).center();
+}
+
+} // namespace
+
+TEST_F(EditGridTest, F2OpensTheEditorWithTheTextSelectedAndF1DoesNothing) {
+    QTest::keyClick(&g, Qt::Key_F1);
+    EXPECT_TRUE(w.log.isEmpty());
+    EXPECT_FALSE(w.input->isVisible());
+
+    QTest::keyClick(&g, Qt::Key_F2);
+    EXPECT_EQ(w.log, QStringList{QStringLiteral("BeforeCellEdit 1,1 1:1")});
+    EXPECT_TRUE(w.input->isVisible());
+    EXPECT_TRUE(w.input->hasFocus());
+    EXPECT_EQ(w.input->text(), QStringLiteral("1:1"));
+    EXPECT_EQ(w.input->selectedText(), QStringLiteral("1:1"));
+    EXPECT_TRUE(w.editGrid->isEditing());
+    // The input object lies over the cell, inside the grid.
+    const QRect cell(g.viewport()->mapTo(&w, g.cellRect(1, 1).topLeft()), g.cellRect(1, 1).size());
+    EXPECT_EQ(w.input->geometry().topLeft(), cell.topLeft() + QPoint(1, 1));
+    EXPECT_EQ(w.input->width(), cell.width() - 2);
+    EXPECT_EQ(w.input->height(), cell.height() - 2);
+
+    // Enter commits and moves on to the next column.
+    QTest::keyClicks(w.input, QStringLiteral("neu"));
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("neu"));
+    EXPECT_FALSE(w.input->isVisible());
+    EXPECT_TRUE(g.hasFocus());
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_EQ(w.log.mid(1), (QStringList{QStringLiteral("AfterCellEdit 1,1 neu"),
+                                         QStringLiteral("ProcessReady")}));
+}
+
+TEST_F(EditGridTest, TypingStartsAnEditAndEscapeRestoresTheOldText) {
+    QTest::keyClick(&g, Qt::Key_7);
+    EXPECT_EQ(w.input->text(), QStringLiteral("7"));
+    EXPECT_EQ(w.input->cursorPosition(), 1);
+    EXPECT_FALSE(w.input->hasSelectedText());
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    EXPECT_EQ(w.log,
+              (QStringList{QStringLiteral("BeforeCellEdit 1,1 1:1"),
+                           QStringLiteral("CancelCellEdit 1,1"), QStringLiteral("ProcessReady")}));
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+    // Leaving the cell does not bring the abandoned text back.
+    QTest::keyClick(&g, Qt::Key_Down);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+    EXPECT_EQ(g.Row(), 2);
+    // Backspace empties the editor; Enter commits the empty text.
+    QTest::keyClick(&g, Qt::Key_Backspace);
+    EXPECT_EQ(w.input->text(), QString());
+    QTest::keyClick(w.input, Qt::Key_Enter);
+    EXPECT_EQ(g.TextMatrix(2, 1), QString());
+}
+
+TEST_F(EditGridTest, MultiEditWritesEveryCellOfTheSelectionRowByRow) {
+    w.editGrid->GridMultibleEdit = true;
+    g.setCols(4);
+    g.setCurrentCell(1, 1);
+    g.setRowSel(2);
+    g.setColSel(3);
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_X);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    QStringList edits;
+    for (const QString& entry : w.log)
+        if (entry.startsWith(QStringLiteral("AfterCellEdit")))
+            edits.append(entry);
+    EXPECT_EQ(edits,
+              (QStringList{
+                  QStringLiteral("AfterCellEdit 1,1 x"), QStringLiteral("AfterCellEdit 1,2 x"),
+                  QStringLiteral("AfterCellEdit 1,3 x"), QStringLiteral("AfterCellEdit 2,1 x"),
+                  QStringLiteral("AfterCellEdit 2,2 x"), QStringLiteral("AfterCellEdit 2,3 x")}));
+    EXPECT_EQ(g.TextMatrix(2, 3), QStringLiteral("x"));
+}
+
+TEST_F(EditGridTest, AdvanceGoesToTheNextRowAndAddsRowsWhenAsked) {
+    g.setCurrentCell(1, 2); // the last column
+    QTest::keyClick(&g, Qt::Key_A);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 1);
+
+    // In the last row the current cell stays, unless rows are added.
+    g.setCurrentCell(3, 2);
+    QTest::keyClick(&g, Qt::Key_B);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.Rows(), 4);
+    w.editGrid->GridAutoRowAdd = true;
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_C);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.Rows(), 5);
+    EXPECT_EQ(g.Row(), 4);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_TRUE(w.log.contains(QStringLiteral("BeforeRowAdd 4")));
+    EXPECT_TRUE(w.log.contains(QStringLiteral("RowAdd 4")));
+    // A limited range of columns.
+    w.editGrid->GridAutoFocus_ColEnd = 1;
+    QTest::keyClick(&g, Qt::Key_D);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.Row(), 5);
+    EXPECT_EQ(g.Col(), 1);
+}
+
+TEST_F(EditGridTest, ChangedAndCancelledValuesSurviveLeavingTheCell) {
+    QObject::connect(w.editGrid, &clsEditGrid::AfterCellEdit, &w,
+                     [](int, int, QString& value, bool& cancel) {
+                         if (value == u"nein")
+                             cancel = true;
+                         else
+                             value = QStringLiteral("<") + value + u'>';
+                     });
+    QTest::keyClicks(&g, QStringLiteral("2"));
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("<2>"));
+    g.setCurrentCell(2, 2);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("<2>"));
+
+    QTest::keyClick(&g, Qt::Key_N);
+    QTest::keyClicks(w.input, QStringLiteral("ein"));
+    QTest::keyClick(w.input, Qt::Key_Return);
+    g.setCurrentCell(3, 1);
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("2:2"));
+}
+
+TEST_F(EditGridTest, ClicksAndDoubleClicksOpenTheEditor) {
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, 2, 2));
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_FALSE(w.input->isVisible()); // the click that moved the cell
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, 2, 2));
+    EXPECT_TRUE(w.input->isVisible());
+    EXPECT_EQ(w.input->text(), QStringLiteral("2:2"));
+    // Clicking another cell commits the edit there.
+    QTest::keyClicks(w.input, QStringLiteral("z"));
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, 3, 1));
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("z"));
+    EXPECT_FALSE(w.input->isVisible());
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, 3, 1));
+    EXPECT_TRUE(w.input->isVisible());
+    // Inactive: nothing opens.
+    w.input->clear();
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    w.editGrid->setActive(false);
+    QTest::keyClick(&g, Qt::Key_F2);
+    EXPECT_FALSE(w.input->isVisible());
+    // BeginEdit and EndEdit from code.
+    w.editGrid->setActive(true);
+    w.editGrid->BeginEdit();
+    EXPECT_TRUE(w.editGrid->isEditing());
+    w.input->setText(QStringLiteral("code"));
+    w.editGrid->EndEdit(false);
+    EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("code"));
+}
+
+TEST_F(EditGridTest, RowCommandsAndClearing) {
+    // Ctrl+Insert inserts as many rows as are selected, before the upper one.
+    g.setCurrentCell(2, 1);
+    g.setRowSel(3);
+    QTest::keyClick(&g, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(g.Rows(), 6);
+    EXPECT_EQ(g.TextMatrix(2, 1), QString());
+    EXPECT_EQ(g.TextMatrix(4, 1), QStringLiteral("2:1"));
+    EXPECT_EQ(w.log, (QStringList{QStringLiteral("BeforeRowAdd 2"), QStringLiteral("RowAdd 2"),
+                                  QStringLiteral("BeforeRowAdd 2"), QStringLiteral("RowAdd 2")}));
+    // Ctrl+Delete removes the selected rows.
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("2:1"));
+    EXPECT_EQ(g.Row(), 2);
+    // Delete clears the selected cells.
+    w.log.clear();
+    g.setCurrentCell(1, 1);
+    g.setColSel(2);
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(g.TextMatrix(1, 1), QString());
+    EXPECT_EQ(g.TextMatrix(1, 2), QString());
+    EXPECT_EQ(w.log,
+              (QStringList{QStringLiteral("CellClear 1,1"), QStringLiteral("CellClear 1,2")}));
+    // Insert without Ctrl does nothing; with the add/del keys ignored neither does Ctrl.
+    QTest::keyClick(&g, Qt::Key_Insert);
+    w.editGrid->GridIgnoreAddDelKeys = true;
+    QTest::keyClick(&g, Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(&g, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_FALSE(w.input->isVisible());
+
+    // RowsDel never removes the last data row.
+    w.log.clear();
+    w.editGrid->RowsDel(1, 5);
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(w.log,
+              (QStringList{QStringLiteral("BeforeRowRemove 1"), QStringLiteral("RowRemove 1"),
+                           QStringLiteral("BeforeRowRemove 1"), QStringLiteral("RowRemove 1")}));
+}
+
+TEST_F(EditGridTest, CancelledRowRemovalSkipsThatRow) {
+    QObject::connect(w.editGrid, &clsEditGrid::BeforeRowRemove, &w,
+                     [](int row, bool& cancel) { cancel = row == 1; });
+    w.editGrid->RowsDel(1, 2);
+    EXPECT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("3:1"));
+}
+
+TEST_F(EditGridTest, ItemDataFollowsItsRow) {
+    w.editGrid->setItemDataMatrix(2, 1, QStringLiteral("Wert"));
+    w.editGrid->setItemDataMatrix(3, 2, 42);
+    EXPECT_EQ(w.editGrid->ItemDataMatrix(2, 1).toString(), QStringLiteral("Wert"));
+    EXPECT_FALSE(w.editGrid->ItemDataMatrix(1, 1).isValid());
+    EXPECT_FALSE(w.editGrid->ItemDataMatrix(99, 1).isValid());
+    w.editGrid->RowsAdd(2, 1);
+    EXPECT_EQ(w.editGrid->ItemDataMatrix(3, 1).toString(), QStringLiteral("Wert"));
+    EXPECT_EQ(w.editGrid->ItemDataMatrix(4, 2).toInt(), 42);
+    EXPECT_FALSE(w.editGrid->ItemDataMatrix(2, 1).isValid());
+    w.editGrid->RowsDel(1, 1);
+    EXPECT_EQ(w.editGrid->ItemDataMatrix(2, 1).toString(), QStringLiteral("Wert"));
+    w.editGrid->setItemDataMatrix(2, 1, QStringLiteral("neu"));
+    EXPECT_EQ(w.editGrid->ItemDataMatrix(2, 1).toString(), QStringLiteral("neu"));
+    w.editGrid->ItemDataMatrixClear();
+    EXPECT_FALSE(w.editGrid->ItemDataMatrix(2, 1).isValid());
+}
+
+TEST_F(EditGridTest, ClipboardCopyCutAndPaste) {
+    GridWindow small(3, 3);
+    small.grid->setTextMatrix(1, 1, QStringLiteral("a"));
+    small.grid->setTextMatrix(1, 2, QStringLiteral("b"));
+    small.grid->setTextMatrix(2, 1, QStringLiteral("c"));
+    small.grid->setTextMatrix(2, 2, QStringLiteral("d"));
+    small.grid->setCurrentCell(1, 1);
+    small.grid->setRowSel(2);
+    small.editGrid->ClipboardCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("a\tb\r\nc\td\r\n"));
+    small.editGrid->ClipboardCopy(2, 1, 2, 1);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("b\r\n"));
+
+    // Ctrl+C, then Ctrl+V inserts the lines as new rows.
+    g.setCurrentCell(1, 1);
+    g.setRowSel(2);
+    QTest::keyClick(&g, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(w.input->isVisible());
+    g.setCurrentCell(3, 1);
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(g.Rows(), 6);
+    EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("1:1"));
+    EXPECT_EQ(g.TextMatrix(4, 2), QStringLiteral("2:2"));
+    EXPECT_EQ(g.TextMatrix(5, 1), QStringLiteral("3:1"));
+    // Lines of any platform.
+    QApplication::clipboard()->setText(QStringLiteral("x\ty\nz\tw\n\n"));
+    w.editGrid->ClipboardPasteInsertLines = false;
+    g.setCurrentCell(1, 1);
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("x"));
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("w"));
+    EXPECT_EQ(g.Rows(), 6);
+    // Ctrl+X removes the selected rows after copying them.
+    g.setCurrentCell(1, 1);
+    QTest::keyClick(&g, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("x\ty\r\n"));
+    EXPECT_EQ(g.Rows(), 5);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("z"));
+}
+
+TEST_F(EditGridTest, PastingBeyondTheLastColumnReportsTheError) {
+    RecordingMessages messages;
+    QApplication::clipboard()->setText(QStringLiteral("1\t2\t3\r\n"));
+    w.editGrid->ClipboardPasteInsertLines = false;
+    w.editGrid->ClipboardDoWholeLine = false;
+    g.setCurrentCell(1, 2);
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(
+        messages.texts[0].startsWith(QStringLiteral("Fehler bei Zwischenablagenfunktion: ")));
+    EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("(381)")));
+    EXPECT_EQ(messages.icons[0], MessageService::Warning);
+    EXPECT_EQ(messages.titles[0], QCoreApplication::applicationName());
+    EXPECT_FALSE(w.input->isVisible());
+    // Too many fields for an inserted row: the same message.
+    w.editGrid->ClipboardPasteInsertLines = true;
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts.size(), 2);
+    // With the clipboard keys ignored, Ctrl+V is an ordinary key.
+    w.editGrid->GridIgnoreClipboardKeys = true;
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts.size(), 2);
+}
+
+TEST_F(EditGridTest, GridTextReadsAndReplacesTheData) {
+    EXPECT_EQ(w.editGrid->GridText(false, QStringLiteral("\t"), QStringLiteral("\r\n")),
+              QStringLiteral("1:1\t1:2\r\n2:1\t2:2\r\n3:1\t3:2\r\n"));
+    EXPECT_TRUE(w.editGrid->GridText(true, QStringLiteral(";"), QStringLiteral("|"))
+                    .startsWith(QStringLiteral(";;|;1:1;1:2|")));
+    w.log.clear();
+    w.editGrid->setGridText(false, QStringLiteral(";"), QStringLiteral("\n"), false,
+                            QStringLiteral("a;b;c\n\nd\n"));
+    EXPECT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.Cols(), 4); // one fixed column and three of data
+    EXPECT_EQ(g.TextMatrix(1, 3), QStringLiteral("c"));
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("d"));
+    EXPECT_EQ(g.TextMatrix(2, 0), QString());
+    EXPECT_EQ(w.log, (QStringList{QStringLiteral("RowAdd 1"), QStringLiteral("RowAdd 2")}));
+    // Keeping the columns.
+    w.editGrid->setGridText(false, QStringLiteral("\t"), QStringLiteral("\n"), true,
+                            QStringLiteral("x\n"));
+    EXPECT_EQ(g.Cols(), 4);
+    EXPECT_EQ(g.Rows(), 2);
+    // An empty text leaves one empty data row.
+    w.editGrid->setGridText(false, QStringLiteral("\t"), QStringLiteral("\n"), false, QString());
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.TextMatrix(1, 1), QString());
+}
+
+TEST_F(EditGridTest, FocusColoursAndVisibleRows) {
+    const QPalette palette = QApplication::palette();
+    w.editGrid->FocusColorsSet(false);
+    EXPECT_EQ(g.BackColorSel(), palette.color(QPalette::Active, QPalette::Button));
+    w.editGrid->FocusColorsSet(true);
+    EXPECT_EQ(g.BackColorSel(), palette.color(QPalette::Active, QPalette::Highlight));
+    w.editGrid->HandleFocusColors = false;
+    w.editGrid->FocusColorsSet(false);
+    EXPECT_EQ(g.BackColorSel(), palette.color(QPalette::Active, QPalette::Highlight));
+
+    g.setRows(200);
+    w.editGrid->EnsureVisibleRow(150);
+    EXPECT_GT(g.TopRow(), 100);
+    // Row 150 is the lowest fully visible row.
+    EXPECT_LE(g.RowPos(150) + g.RowHeight(150), g.viewport()->height());
+    EXPECT_GT(g.RowPos(151) + g.RowHeight(151), g.viewport()->height());
+    w.editGrid->EnsureVisibleRow(3);
+    EXPECT_EQ(g.TopRow(), 3);
+    const int top = g.TopRow();
+    w.editGrid->EnsureVisibleRow(top + 1);
+    EXPECT_EQ(g.TopRow(), top);
+}
+
+TEST_F(EditGridTest, ComboBoxAsInputObject) {
+    auto* combo = new QComboBox(&w);
+    combo->addItems({QStringLiteral("Sand"), QStringLiteral("Schluff"), QStringLiteral("Ton")});
+    combo->hide();
+    w.editGrid->setInputObject(combo);
+    EXPECT_EQ(w.editGrid->InputObject(), combo);
+    w.editGrid->setInputObject(new QWidget(&w)); // not an input object: not kept
+    EXPECT_EQ(w.editGrid->InputObject(), nullptr);
+    w.editGrid->setInputObject(combo);
+    g.setTextMatrix(1, 1, QStringLiteral("Schlamm"));
+    w.editGrid->Refresh();
+    // No exact entry: the one sharing the longest leading part.
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Schluff"));
+    g.setTextMatrix(1, 1, QStringLiteral("Ton"));
+    w.editGrid->Refresh();
+    EXPECT_EQ(combo->currentIndex(), 2);
+    g.setTextMatrix(1, 1, QStringLiteral("Kies"));
+    w.editGrid->Refresh();
+    EXPECT_EQ(combo->currentIndex(), -1);
+    QTest::keyClick(&g, Qt::Key_F2);
+    EXPECT_TRUE(combo->isVisible());
+    combo->setCurrentIndex(0);
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("Sand"));
+}
+
+TEST_F(EditGridTest, PrintsTheCellsOntoAnImage) {
+    QImage page(600, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    g.setColWidth(0, 100);
+    g.setColWidth(1, 150);
+    g.setColWidth(2, 150);
+    w.editGrid->PrintToPrinter(&page, false, true);
+    int inked = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            inked += page.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_GT(inked, 100);
+    // Nothing lands right of the grid's total width.
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 410; x < page.width(); ++x)
+            ASSERT_EQ(page.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+    // Onto one page: a grid larger than the page is scaled down.
+    QImage small(200, 100, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    w.editGrid->PrintToPrinter(&small, true, true);
+    QRect ink;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            if (small.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
+    EXPECT_GE(ink.right(), 190); // the whole width, scaled, fits the page
+    EXPECT_LE(ink.right(), 199);
+    w.editGrid->PrintToPrinter(nullptr, true, true);
+}

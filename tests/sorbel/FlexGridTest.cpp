@@ -1,0 +1,107 @@
+#include "SorbelTestSupport.h"
+
+#include <QHeaderView>
+#include <QSignalSpy>
+
+TEST(FlexGridTest, ModelRowsColumnsAndData) {
+    FlexGrid g;
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.Cols(), 2);
+    EXPECT_EQ(g.FixedRows(), 1);
+    EXPECT_EQ(g.FixedCols(), 1);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_TRUE(g.horizontalHeader()->isHidden());
+    EXPECT_TRUE(g.verticalHeader()->isHidden());
+    g.setCols(3);
+    g.AddItem(QStringLiteral("a\tb\tc"));
+    g.AddItem(QStringLiteral("x"), 1);
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.TextMatrix(1, 0), QStringLiteral("x"));
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("c"));
+    EXPECT_EQ(errorNumberOf([&] { g.AddItem(QStringLiteral("1\t2\t3\t4")); }),
+              rt::err::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorNumberOf([&] { g.AddItem(QString(), 9); }), rt::err::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorNumberOf([&] { g.TextMatrix(4, 0); }), rt::err::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorNumberOf([&] { g.setTextMatrix(0, 3, QString()); }),
+              rt::err::InvalidPropertyArrayIndex);
+    // Row data moves with its row.
+    g.setRowData(3, 7);
+    g.AddItem(QString(), 1);
+    EXPECT_EQ(g.RowData(4), 7);
+    EXPECT_EQ(g.RowData(3), 0);
+    g.setColData(2, 5);
+    EXPECT_EQ(g.ColData(2), 5);
+    g.RemoveItem(1);
+    EXPECT_EQ(g.RowData(3), 7);
+    // The last non-fixed row stays.
+    g.setRows(2);
+    EXPECT_EQ(errorNumberOf([&] { g.RemoveItem(1); }), rt::err::InvalidPropertyArrayIndex);
+    g.setRows(0);
+    EXPECT_EQ(g.Row(), -1);
+    g.setRows(5);
+    EXPECT_EQ(g.Row(), 1);
+    // Alignment: general by default, numbers to the right.
+    EXPECT_EQ(g.ColAlignment(1), FlexGrid::flexAlignGeneral);
+    g.setColAlignment(1, FlexGrid::flexAlignCenterTop);
+    EXPECT_EQ(g.ColAlignment(1), FlexGrid::flexAlignCenterTop);
+    EXPECT_EQ(g.ColAlignment(0), FlexGrid::flexAlignLeftCenter);
+}
+
+TEST(FlexGridTest, KeyboardAndMouseMoveTheCurrentCellAndTheSelection) {
+    GridWindow w(6, 4);
+    w.editGrid->setActive(false); // the bare grid
+    ASSERT_TRUE(w.showActive());
+    FlexGrid& g = *w.grid;
+    QSignalSpy leave(&g, &FlexGrid::LeaveCell), enter(&g, &FlexGrid::EnterCell);
+    QTest::keyClick(&g, Qt::Key_Right);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_EQ(leave.count(), 1);
+    EXPECT_EQ(enter.count(), 1);
+    QTest::keyClick(&g, Qt::Key_Left);
+    QTest::keyClick(&g, Qt::Key_Left); // the fixed column is not entered
+    EXPECT_EQ(g.Col(), 1);
+    QTest::keyClick(&g, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&g, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.RowSel(), 2);
+    EXPECT_EQ(g.ColSel(), 2);
+    QTest::keyClick(&g, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(g.Row(), 5);
+    EXPECT_EQ(g.Col(), 3);
+    EXPECT_EQ(g.RowSel(), 5);
+    QTest::keyClick(&g, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+
+    // Key codes and characters as the desktop reports them.
+    QList<int> codes, shifts, characters;
+    QObject::connect(&g, &FlexGrid::KeyDown, &g, [&](int& code, int shift) {
+        codes.append(code);
+        shifts.append(shift);
+    });
+    QObject::connect(&g, &FlexGrid::KeyPress, &g, [&](int& c) { characters.append(c); });
+    QTest::keyClick(&g, Qt::Key_F2);
+    QTest::keyClick(&g, Qt::Key_A);
+    QTest::keyClick(&g, Qt::Key_Insert, Qt::ControlModifier); // Ctrl goes down first
+    QTest::keyClick(&g, Qt::Key_Return);
+    QTest::keyClick(&g, Qt::Key_Escape);
+    QTest::keyClick(&g, Qt::Key_F5);
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(codes, (QList<int>{113, 65, 17, 45, 13, 27, 116, 46}));
+    EXPECT_EQ(shifts, (QList<int>{0, 0, 2, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(characters, (QList<int>{'a', 13, 27}));
+
+    // A click selects, a shift-click extends, fixed cells are not entered.
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.cellRect(3, 2).center());
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.Col(), 2);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, Qt::ShiftModifier, g.cellRect(4, 3).center());
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.RowSel(), 4);
+    EXPECT_EQ(g.ColSel(), 3);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.cellRect(0, 2).center());
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.MouseRow(), 0);
+    EXPECT_EQ(g.MouseCol(), 2);
+}

@@ -1,0 +1,176 @@
+#include "SorbelTestSupport.h"
+
+#include <QStyle>
+
+namespace {
+
+struct SorbelTest : ::testing::Test {
+    void SetUp() override {
+        window.resize(500, 300);
+        control = new Sorbel(&window);
+        control->setGeometry(0, 0, 480, 280);
+        dict = std::make_shared<SorbelDictionary>();
+        dict->insert(QStringLiteral("A"), rt::Variant(u"1"));
+        dict->insert(QStringLiteral("B"), rt::Variant(2.5));
+        dict->insert(QStringLiteral("C"), rt::Variant(u"drei"));
+        QObject::connect(control, &Sorbel::BeforeItemEdit, control,
+                         [this](const QString& key, bool&) {
+                             log.append(QStringLiteral("BeforeItemEdit ") + key);
+                         });
+        QObject::connect(control, &Sorbel::AfterItemEdit, control,
+                         [this](const QString& key, QString& value, bool& cancel) {
+                             log.append(QStringLiteral("AfterItemEdit ") + key + u' ' + value);
+                             cancel = cancelEdits;
+                         });
+        QObject::connect(control, &Sorbel::AfterItemClear, control, [this](const QString& key) {
+            log.append(QStringLiteral("AfterItemClear ") + key);
+        });
+        QObject::connect(control, &Sorbel::Change, control,
+                         [this] { log.append(QStringLiteral("Change")); });
+        QObject::connect(control, &Sorbel::SelectItem, control,
+                         [this](const QString& key) { selected.append(key); });
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    QString value(const char* key) const {
+        const rt::Variant* v = dict->find(QLatin1String(key));
+        return v ? v->toText() : QStringLiteral("<fehlt>");
+    }
+    QWidget window;
+    Sorbel* control = nullptr;
+    SorbelDictionaryPtr dict;
+    QStringList log;
+    QStringList selected;
+    bool cancelEdits = false;
+};
+
+} // namespace
+
+TEST_F(SorbelTest, ShowsTheDictionaryAndEditsValuesInPlace) {
+    control->setDictionary(dict);
+    FlexGrid& g = *control->FlexGrid_();
+    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.TextMatrix(1, 0), QStringLiteral("B"));
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("2,5"));
+    EXPECT_EQ(control->SelectedItem(), QStringLiteral("A"));
+    EXPECT_EQ(g.Col(), 1);
+
+    g.setFocus();
+    QTest::keyClick(&g, Qt::Key_X);
+    EXPECT_TRUE(control->TextBox()->isVisible());
+    QTest::keyClick(control->TextBox(), Qt::Key_Return);
+    EXPECT_EQ(value("A"), QStringLiteral("x"));
+    EXPECT_EQ(g.TextMatrix(0, 1), QStringLiteral("x"));
+    EXPECT_EQ(log, (QStringList{QStringLiteral("BeforeItemEdit A"),
+                                QStringLiteral("AfterItemEdit A x"), QStringLiteral("Change")}));
+    EXPECT_EQ(control->SelectedItem(), QStringLiteral("B")); // on to the next key
+    EXPECT_TRUE(selected.contains(QStringLiteral("B")));
+}
+
+TEST_F(SorbelTest, CancelledEditsAndClearingLeaveTheDictionary) {
+    control->setDictionary(dict);
+    FlexGrid& g = *control->FlexGrid_();
+    g.setFocus();
+    cancelEdits = true;
+    QTest::keyClick(&g, Qt::Key_Y);
+    QTest::keyClick(control->TextBox(), Qt::Key_Return);
+    EXPECT_EQ(value("A"), QStringLiteral("1"));
+    // The refused text does not show up in the cell either, also after leaving it.
+    g.setCurrentCell(2, 1);
+    EXPECT_EQ(g.TextMatrix(0, 1), QStringLiteral("1"));
+
+    log.clear();
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(g.TextMatrix(2, 1), QString());
+    EXPECT_EQ(log, QStringList{QStringLiteral("AfterItemClear C")});
+    EXPECT_EQ(value("C"), QStringLiteral("drei"));
+
+    // Rows are fixed by the dictionary.
+    QTest::keyClick(&g, Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(&g, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(g.Rows(), 3);
+    EXPECT_EQ(dict->count(), 3);
+}
+
+TEST_F(SorbelTest, EmptyOrNoDictionaryAndTheSelectedKey) {
+    control->setDictionary(std::make_shared<SorbelDictionary>());
+    EXPECT_EQ(control->FlexGrid_()->Rows(), 0);
+    EXPECT_TRUE(control->EditGrid()->Active());
+    EXPECT_EQ(control->SelectedItem(), QString());
+    control->setDictionary(nullptr);
+    EXPECT_EQ(control->FlexGrid_()->Rows(), 0);
+    EXPECT_FALSE(control->EditGrid()->Active());
+
+    control->setDictionary(dict);
+    control->setSelectedItem(QStringLiteral("C"));
+    EXPECT_EQ(control->FlexGrid_()->Row(), 2);
+    EXPECT_EQ(errorNumberOf([&] { control->setSelectedItem(QStringLiteral("c")); }),
+              rt::err::InvalidProcedureCall);
+    // A new dictionary with the same keys keeps the selected key.
+    auto other = std::make_shared<SorbelDictionary>();
+    other->insert(QStringLiteral("C"), rt::Variant(u"neu"));
+    other->insert(QStringLiteral("A"), rt::Variant(u"alt"));
+    control->setDictionary(other);
+    EXPECT_EQ(control->SelectedItem(), QStringLiteral("C"));
+    EXPECT_EQ(control->FlexGrid_()->Row(), 0);
+}
+
+TEST_F(SorbelTest, SelectionIsReducedToOneRow) {
+    control->setDictionary(dict);
+    FlexGrid& g = *control->FlexGrid_();
+    selected.clear();
+    g.setRowSel(2);
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.RowSel(), 2);
+    ASSERT_FALSE(selected.isEmpty());
+    EXPECT_EQ(selected.last(), QStringLiteral("C"));
+    // Moving the mouse reports the selection again.
+    const int before = selected.size();
+    QTest::mouseMove(g.viewport(), g.cellRect(1, 1).center());
+    EXPECT_GT(selected.size(), before);
+    EXPECT_EQ(control->MouseRow(), 1);
+    EXPECT_EQ(control->MouseCol(), 1);
+}
+
+TEST_F(SorbelTest, PropertiesDefaultsPersistenceAndLayout) {
+    EXPECT_EQ(control->Appearance(), 1);
+    EXPECT_EQ(control->BorderStyle(), 1);
+    EXPECT_EQ(control->BackColor(), 0x80000005u);
+    EXPECT_TRUE(control->Enabled());
+    EXPECT_EQ(control->ToolTipText(), QString());
+    EXPECT_EQ(control->property("BackColor").toUInt(), 0x80000005u);
+
+    QStringList changed;
+    QObject::connect(control, &Sorbel::propertyChanged, control,
+                     [&](const QString& name) { changed.append(name); });
+    control->setToolTipText(QStringLiteral("Angaben"));
+    control->setBackColor(0x00FFFFE1);
+    control->setEnabled(false);
+    control->setBorderStyle(0);
+    EXPECT_EQ(changed, (QStringList{QStringLiteral("ToolTipText"), QStringLiteral("BackColor"),
+                                    QStringLiteral("Enabled"), QStringLiteral("BorderStyle")}));
+    EXPECT_FALSE(control->FlexGrid_()->isEnabled());
+    EXPECT_EQ(control->FlexGrid_()->BackColor(), QColor(0xE1, 0xFF, 0xFF));
+
+    rt::PropertyBag bag;
+    control->WriteProperties(bag);
+    Sorbel copy;
+    copy.ReadProperties(bag);
+    EXPECT_EQ(copy.ToolTipText(), QStringLiteral("Angaben"));
+    EXPECT_EQ(copy.BackColor(), 0x00FFFFE1u);
+    EXPECT_FALSE(copy.Enabled());
+    EXPECT_EQ(copy.BorderStyle(), 0);
+    Sorbel defaults;
+    defaults.ReadProperties(rt::PropertyBag());
+    EXPECT_EQ(defaults.BackColor(), 0x80000005u);
+    EXPECT_TRUE(defaults.Enabled());
+
+    // The grid fills the control; the key column takes two thirds.
+    control->resize(400, 200);
+    const int w =
+        control->contentsRect().width() - control->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_EQ(control->FlexGrid_()->geometry(), control->contentsRect());
+    EXPECT_NEAR(control->FlexGrid_()->ColWidth(0), w * 2.0 / 3.0, 0.5);
+    EXPECT_NEAR(control->FlexGrid_()->ColWidth(1), w / 3.0, 0.5);
+}
