@@ -15,29 +15,29 @@ GridWindow::GridWindow(int rows, int cols) {
     editGrid->setInputObject(input);
     auto cell = [](int r, int c) { return QStringLiteral("%1,%2").arg(r).arg(c); };
     QObject::connect(editGrid, &clsEditGrid::BeforeCellEdit, this,
-                     [=](int r, int c, QString& prompt, bool&) {
+                     [this, cell](int r, int c, QString& prompt, bool&) {
                          log.append(QStringLiteral("BeforeCellEdit ") + cell(r, c) + u' ' + prompt);
                      });
     QObject::connect(editGrid, &clsEditGrid::AfterCellEdit, this,
-                     [=](int r, int c, QString& value, bool&) {
+                     [this, cell](int r, int c, QString& value, bool&) {
                          log.append(QStringLiteral("AfterCellEdit ") + cell(r, c) + u' ' + value);
                      });
-    QObject::connect(editGrid, &clsEditGrid::CancelCellEdit, this, [=](int r, int c) {
+    QObject::connect(editGrid, &clsEditGrid::CancelCellEdit, this, [this, cell](int r, int c) {
         log.append(QStringLiteral("CancelCellEdit ") + cell(r, c));
     });
     QObject::connect(editGrid, &clsEditGrid::ProcessReady, this,
-                     [=] { log.append(QStringLiteral("ProcessReady")); });
+                     [this, cell] { log.append(QStringLiteral("ProcessReady")); });
     QObject::connect(editGrid, &clsEditGrid::BeforeRowAdd, this,
-                     [=](int r, bool&) { log.append(QStringLiteral("BeforeRowAdd %1").arg(r)); });
+                     [this, cell](int r, bool&) { log.append(QStringLiteral("BeforeRowAdd %1").arg(r)); });
     QObject::connect(editGrid, &clsEditGrid::RowAdd, this,
-                     [=](int r) { log.append(QStringLiteral("RowAdd %1").arg(r)); });
-    QObject::connect(editGrid, &clsEditGrid::BeforeRowRemove, this, [=](int r, bool&) {
+                     [this, cell](int r) { log.append(QStringLiteral("RowAdd %1").arg(r)); });
+    QObject::connect(editGrid, &clsEditGrid::BeforeRowRemove, this, [this, cell](int r, bool&) {
         log.append(QStringLiteral("BeforeRowRemove %1").arg(r));
     });
     QObject::connect(editGrid, &clsEditGrid::RowRemove, this,
-                     [=](int r) { log.append(QStringLiteral("RowRemove %1").arg(r)); });
+                     [this, cell](int r) { log.append(QStringLiteral("RowRemove %1").arg(r)); });
     QObject::connect(editGrid, &clsEditGrid::CellClear, this,
-                     [=](int r, int c) { log.append(QStringLiteral("CellClear ") + cell(r, c)); });
+                     [this, cell](int r, int c) { log.append(QStringLiteral("CellClear ") + cell(r, c)); });
 }
 
 void GridWindow::fill() {
