@@ -20,72 +20,60 @@ clsDrawDestHDC::clsDrawDestHDC() = default;
 
 // ---- styles --------------------------------------------------------------------
 
-void clsDrawDestHDC::setPen(PenPtr value) {
-    if (value == m_pen)
-        return;
-    if (m_pen && m_penSlot.selected) {
+template <class Style, class Handle, class Create>
+bool clsDrawDestHDC::replaceStyle(std::shared_ptr<Style>& stored, std::shared_ptr<Style> value,
+                                  Slot<Handle>& slot,
+                                  Handle (DeviceContext::*select)(const Handle&), Create&& create) {
+    // The same object again: nothing is made anew, even if it was changed.
+    if (value == stored)
+        return false;
+    if (stored && slot.selected) {
         if (m_hdc) {
-            m_hdc->selectPen(m_penSlot.previous);
-            m_hdc->deleteObject(m_penSlot.created);
+            (m_hdc.get()->*select)(slot.previous);
+            m_hdc->deleteObject(slot.created);
         }
-        m_penSlot = {};
+        slot = {};
     }
-    m_pen = std::move(value);
-    if (m_pen) {
-        m_penSlot.created = m_hdc ? m_hdc->createPen(m_pen->Style(), m_pen->Width(), m_pen->Color())
-                                  : GdiPenHandle();
-        m_penSlot.previous = m_hdc ? m_hdc->selectPen(m_penSlot.created) : GdiPenHandle();
-        m_penSlot.selected = true;
+    stored = std::move(value);
+    if (!stored)
+        return false;
+    if (m_hdc) {
+        slot.created = create(*stored);
+        slot.previous = (m_hdc.get()->*select)(slot.created);
     }
+    slot.selected = true;
+    return true;
+}
+
+void clsDrawDestHDC::setPen(PenPtr value) {
+    replaceStyle(m_pen, std::move(value), m_penSlot, &DeviceContext::selectPen,
+                 [this](const clsPen& pen) {
+                     return m_hdc->createPen(pen.Style(), pen.Width(), pen.Color());
+                 });
 }
 
 void clsDrawDestHDC::setBrush(BrushPtr value) {
-    if (value == m_brush)
-        return;
-    if (m_brush && m_brushSlot.selected) {
-        if (m_hdc) {
-            m_hdc->selectBrush(m_brushSlot.previous);
-            m_hdc->deleteObject(m_brushSlot.created);
-        }
-        m_brushSlot = {};
-    }
-    m_brush = std::move(value);
-    if (m_brush) {
-        if (m_hdc)
-            m_brushSlot.created =
-                m_brush->Style() == BS_SOLID
-                    ? m_hdc->createSolidBrush(m_brush->Color())
-                    : m_hdc->createBrushIndirect(m_brush->Style(), m_brush->Color(),
-                                                 m_brush->HatchStyle());
-        m_brushSlot.previous = m_hdc ? m_hdc->selectBrush(m_brushSlot.created) : GdiBrushHandle();
-        m_brushSlot.selected = true;
-    }
+    replaceStyle(m_brush, std::move(value), m_brushSlot, &DeviceContext::selectBrush,
+                 [this](const clsBrush& brush) {
+                     return brush.Style() == BS_SOLID
+                                ? m_hdc->createSolidBrush(brush.Color())
+                                : m_hdc->createBrushIndirect(brush.Style(), brush.Color(),
+                                                             brush.HatchStyle());
+                 });
 }
 
 void clsDrawDestHDC::setFont(FontPtr value) {
-    if (value == m_font)
-        return;
-    if (m_font && m_fontSlot.selected) {
-        if (m_hdc) {
-            m_hdc->selectFont(m_fontSlot.previous);
-            m_hdc->deleteObject(m_fontSlot.created);
-        }
-        m_fontSlot = {};
-    }
-    m_font = std::move(value);
-    if (m_font) {
-        if (m_hdc) {
-            const int resolution = m_hdc->logPixelsX();
-            const int height = rt::toLong(m_font->Size() * resolution / 72.0);
-            const int escapement = rt::toLong(m_font->Escapement() * 10);
-            m_fontSlot.created =
-                m_hdc->createFont(height, escapement, m_font->Bold() ? 800 : 400, m_font->Italic(),
-                                  m_font->Underline(), m_font->StrikeOut(), m_font->Name());
-            m_fontSlot.previous = m_hdc->selectFont(m_fontSlot.created);
-            m_hdc->setTextColor(m_font->Color());
-        }
-        m_fontSlot.selected = true;
-    }
+    const bool made = replaceStyle(
+        m_font, std::move(value), m_fontSlot, &DeviceContext::selectFont,
+        [this](const clsFont& font) {
+            // The size gives the cell height in device units; it is not scaled.
+            const int height = rt::toLong(font.Size() * m_hdc->logPixelsX() / 72.0);
+            const int escapement = rt::toLong(font.Escapement() * 10);
+            return m_hdc->createFont(height, escapement, font.Bold() ? 800 : 400, font.Italic(),
+                                     font.Underline(), font.StrikeOut(), font.Name());
+        });
+    if (made && m_hdc)
+        m_hdc->setTextColor(m_font->Color());
 }
 
 // ---- measures ------------------------------------------------------------------

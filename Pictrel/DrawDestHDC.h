@@ -54,6 +54,12 @@ private:
     struct Box {
         double widthA, widthB, heightA, heightB;
     };
+    // Stores a style object; a different one replaces the own drawing object
+    // in the context. Returns true when an object was made for the new one.
+    template <class Style, class Handle, class Create>
+    bool replaceStyle(std::shared_ptr<Style>& stored, std::shared_ptr<Style> value,
+                      Slot<Handle>& slot, Handle (DeviceContext::*select)(const Handle&),
+                      Create&& create);
     Box rotatedBox(const QString& text, double maxTextWidth);
     const clsTransformator& transformator() const;
     double tx(double v) const;

@@ -72,42 +72,40 @@ void clsElements::Clear() {
         Remove(1);
 }
 
-PointPtr clsElements::BoundingBoxP1(const DrawDestPtr& DrawDest) const {
+namespace {
+// The per-axis extreme of the elements' corners: pick chooses the new value
+// of an axis from the running one and the element's.
+template <class Corner>
+PointPtr extremeCorner(const std::vector<ElementPtr>& items, Corner corner,
+                       double (*pick)(double, double)) {
     PointPtr result;
-    for (const ElementPtr& element : m_items) {
-        const PointPtr p = elementOf(element).BoundingBoxP1(DrawDest);
-        const clsPoint3D& corner = pointOf(p);
-        if (!result) {
-            result = corner.Clone();
-            continue;
-        }
-        if (corner.X() < result->X())
-            result->setX(corner.X());
-        if (corner.Y() < result->Y())
-            result->setY(corner.Y());
-        if (corner.Z() < result->Z())
-            result->setZ(corner.Z());
+    for (const ElementPtr& element : items) {
+        const PointPtr p = corner(elementOf(element));
+        const clsPoint3D& c = pointOf(p);
+        if (!result)
+            result = c.Clone();
+        else
+            result->MoveTo(pick(result->X(), c.X()), pick(result->Y(), c.Y()),
+                           pick(result->Z(), c.Z()));
     }
     return result;
 }
+double smaller(double running, double value) {
+    return value < running ? value : running;
+}
+double larger(double running, double value) {
+    return value > running ? value : running;
+}
+} // namespace
+
+PointPtr clsElements::BoundingBoxP1(const DrawDestPtr& DrawDest) const {
+    return extremeCorner(
+        m_items, [&](clsElement& e) { return e.BoundingBoxP1(DrawDest); }, smaller);
+}
 
 PointPtr clsElements::BoundingBoxP2(const DrawDestPtr& DrawDest) const {
-    PointPtr result;
-    for (const ElementPtr& element : m_items) {
-        const PointPtr p = elementOf(element).BoundingBoxP2(DrawDest);
-        const clsPoint3D& corner = pointOf(p);
-        if (!result) {
-            result = corner.Clone();
-            continue;
-        }
-        if (corner.X() > result->X())
-            result->setX(corner.X());
-        if (corner.Y() > result->Y())
-            result->setY(corner.Y());
-        if (corner.Z() > result->Z())
-            result->setZ(corner.Z());
-    }
-    return result;
+    return extremeCorner(
+        m_items, [&](clsElement& e) { return e.BoundingBoxP2(DrawDest); }, larger);
 }
 
 void clsPictrel::Draw(const DrawDestPtr& DrawDest) const {

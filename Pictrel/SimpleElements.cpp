@@ -82,30 +82,28 @@ void clsElementCircle::Draw(const DrawDestPtr& DrawDest) {
 
 // ---- polyline and polygon ------------------------------------------------------
 
-PointPtr clsPointListElement::BoundingBoxP1(const DrawDestPtr&) {
+namespace {
+// Per axis the extreme of all points; nothing without points.
+PointPtr extremePoint(const PointList& points, double (*pick)(double, double)) {
     PointPtr result;
-    for (size_t i = 1; i < m_points.size(); ++i) {
-        const clsPoint3D& p = pointOf(m_points[i]);
+    for (size_t i = 1; i < points.size(); ++i) {
+        const clsPoint3D& p = pointOf(points[i]);
         if (!result)
             result = p.Clone();
         else
-            result->MoveTo(dblMin(result->X(), p.X()), dblMin(result->Y(), p.Y()),
-                           dblMin(result->Z(), p.Z()));
+            result->MoveTo(pick(result->X(), p.X()), pick(result->Y(), p.Y()),
+                           pick(result->Z(), p.Z()));
     }
     return result;
 }
+} // namespace
+
+PointPtr clsPointListElement::BoundingBoxP1(const DrawDestPtr&) {
+    return extremePoint(m_points, dblMin);
+}
 
 PointPtr clsPointListElement::BoundingBoxP2(const DrawDestPtr&) {
-    PointPtr result;
-    for (size_t i = 1; i < m_points.size(); ++i) {
-        const clsPoint3D& p = pointOf(m_points[i]);
-        if (!result)
-            result = p.Clone();
-        else
-            result->MoveTo(dblMax(result->X(), p.X()), dblMax(result->Y(), p.Y()),
-                           dblMax(result->Z(), p.Z()));
-    }
-    return result;
+    return extremePoint(m_points, dblMax);
 }
 
 PointPtr clsPointListElement::BoundingBoxCenter(const DrawDestPtr& DrawDest) {

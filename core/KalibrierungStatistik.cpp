@@ -123,12 +123,14 @@ namespace {
 // Reads the values of one characteristic in the order fields, then points.
 std::shared_ptr<const MerkmalWerte> readWerte(const Kalibrierung& k, int index) {
     auto out = std::make_shared<MerkmalWerte>();
+    const std::shared_ptr<::DataStore> store = k.DataStore();
     try {
         const Long felder = k.PrüffelderAnzahl();
         for (Long f = 1; f <= felder; ++f) {
             const Long punkte = k.PrüffeldPrüfpunkte(f);
             if (index == 2) {
-                out->felder.push_back({k.PrüffeldWert(f), punkte});
+                // The value is read for each point, so a field without points reads none.
+                out->felder.push_back({punkte >= 1 ? k.PrüffeldWert(f) : 0.0, punkte});
                 continue;
             }
             out->felder.push_back({0.0, punkte});
@@ -136,7 +138,7 @@ std::shared_ptr<const MerkmalWerte> readWerte(const Kalibrierung& k, int index) 
             for (Long p = 1; p <= punkte; ++p) {
                 key.truncate(0);
                 Kalibrierung::appendMesswertKey(key, PrüfmerkmalEnum(index), f, p);
-                const Variant* stored = k.DataStore()->find(key); // Messwert: null if missing
+                const Variant* stored = store->find(key); // Messwert: null if missing
                 if (!stored)
                     rt::raiseError(rt::err::InvalidUseOfNull);
                 out->messwerte.push_back(stored->toDouble());
