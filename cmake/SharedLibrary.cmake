@@ -1,0 +1,24 @@
+# A deliverable shared library: an alias target, version and so-version, hidden
+# visibility with a generated export header, build and install include folders.
+# The run-time is linked in statically; its headers come along for callers.
+include(GenerateExportHeader)
+
+function(orvanta_shared_library name qt_module)
+  string(TOLOWER ${name} lower)
+  add_library(${name}::${name} ALIAS ${name})
+  generate_export_header(${name} BASE_NAME ${lower} EXPORT_FILE_NAME ${lower}_export.h)
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+  )
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_BINARY_DIR}>
+    $<INSTALL_INTERFACE:include/${name}>
+  )
+  target_link_libraries(${name} PUBLIC ${qt_module} $<BUILD_INTERFACE:runtime>)
+  install(TARGETS ${name} EXPORT ${name}Targets
+    LIBRARY DESTINATION lib ARCHIVE DESTINATION lib RUNTIME DESTINATION bin)
+endfunction()
