@@ -337,29 +337,27 @@ void clsEditGrid::EndEdit(bool Cancel) {
         return;
     m_editStart.reset();
     FlexGrid& g = *m_grid;
+    // Errors (a row that went away, a failing handler) skip their step only.
     // Once the edit is over the input object shows the cell again, so that no
     // typed text is left over to be written when the cell is left.
+    rt::SkipErrors skip;
     if (Cancel) {
-        g.setCurrentCell(m_editRow, m_editCol);
-        syncInputText();
+        skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
+        skip([&] { syncInputText(); });
         g.setFocus(Qt::OtherFocusReason);
         input->hide();
         emit CancelCellEdit(g.Row(), g.Col());
         emit ProcessReady();
     } else {
         QString text = inputText();
-        if (!FormatString.isEmpty()) {
-            try {
-                text = rt::format(rt::Variant(text), FormatString);
-            } catch (const rt::RuntimeError&) {
-            }
-        }
+        if (!FormatString.isEmpty())
+            skip([&] { text = rt::format(rt::Variant(text), FormatString); });
         input->hide();
         commit(text);
-        g.setCurrentCell(m_editRow, m_editCol);
-        syncInputText();
+        skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
+        skip([&] { syncInputText(); });
         g.setFocus(Qt::OtherFocusReason);
-        advance();
+        skip([&] { advance(); });
         emit ProcessReady();
     }
 }
@@ -369,21 +367,22 @@ void clsEditGrid::commit(const QString& text) {
     const bool redraw = g.Redraw();
     g.setRedraw(false);
     m_editing = false;
+    rt::SkipErrors skip;
+    auto writeCell = [&](int row, int col) {
+        skip([&] {
+            QString newValue = text;
+            bool cancel = false;
+            emit AfterCellEdit(row, col, newValue, cancel);
+            if (!cancel)
+                g.setTextMatrix(row, col, newValue);
+        });
+    };
     if (!GridMultibleEdit) {
-        QString newValue = text;
-        bool cancel = false;
-        emit AfterCellEdit(m_editRow, m_editCol, newValue, cancel);
-        if (!cancel)
-            g.setTextMatrix(m_editRow, m_editCol, newValue);
+        writeCell(m_editRow, m_editCol);
     } else {
         for (int r = lower(m_editRow, m_editRowSel); r <= upper(m_editRow, m_editRowSel); ++r)
-            for (int c = lower(m_editCol, m_editColSel); c <= upper(m_editCol, m_editColSel); ++c) {
-                QString newValue = text;
-                bool cancel = false;
-                emit AfterCellEdit(r, c, newValue, cancel);
-                if (!cancel)
-                    g.setTextMatrix(r, c, newValue);
-            }
+            for (int c = lower(m_editCol, m_editColSel); c <= upper(m_editCol, m_editColSel); ++c)
+                writeCell(r, c);
     }
     g.setRedraw(redraw);
 }
@@ -427,7 +426,8 @@ void clsEditGrid::onEnterCell() {
     QWidget* input = InputObject();
     if (m_active && input) {
         input->hide();
-        syncInputText();
+        rt::SkipErrors skip;
+        skip([&] { syncInputText(); });
         positionInputObject();
     }
 }
@@ -441,11 +441,9 @@ void clsEditGrid::onLeaveCell() {
         return;
     // Only text put into the input object since it was last synchronised is
     // written back; the cell keeps what commits and the host stored in it.
-    if (inputText() != m_syncedText && m_grid->Row() >= 0 && m_grid->Col() >= 0) {
-        try {
-            m_grid->setTextMatrix(m_grid->Row(), m_grid->Col(), inputText());
-        } catch (const rt::RuntimeError&) {
-        }
+    if (inputText() != m_syncedText) {
+        rt::SkipErrors skip;
+        skip([&] { m_grid->setTextMatrix(m_grid->Row(), m_grid->Col(), inputText()); });
     }
     input->hide();
 }

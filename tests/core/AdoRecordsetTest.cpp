@@ -3,6 +3,7 @@
 #include "AdoRecordset.h"
 
 #include <QDir>
+#include <QStringEncoder>
 
 namespace {
 
@@ -208,4 +209,25 @@ TEST(AdoReadTest, BrokenFilesGiveClearErrors) {
     }
     // The position of the fault is named.
     EXPECT_TRUE(failureOf(good.left(good.size() - 3)).contains(QStringLiteral("Zeile 1")));
+}
+
+TEST(AdoReadTest, EveryUnicodeEncodingReadsTheSame) {
+    const QByteArray utf8 = readFileBytes(sample("expected-two-field-file.xml"));
+    const QString text = QString::fromUtf8(utf8);
+    auto encode = [&](QStringConverter::Encoding encoding, bool bom) {
+        QStringEncoder encoder(encoding, bom ? QStringConverter::Flag::WriteBom
+                                             : QStringConverter::Flag::Default);
+        return QByteArray(encoder(text));
+    };
+    const ado::Recordset expected = ado::read(utf8);
+    for (const QByteArray& bytes :
+         {encode(QStringConverter::Utf8, true), encode(QStringConverter::Utf16LE, true),
+          encode(QStringConverter::Utf16LE, false), encode(QStringConverter::Utf16BE, true),
+          encode(QStringConverter::Utf16BE, false),
+          "<?xml version='1.0' encoding='ISO-8859-1'?>" +
+              QStringEncoder(QStringConverter::Latin1)(text)}) {
+        const ado::Recordset rs = ado::read(bytes);
+        EXPECT_EQ(rs.fields, expected.fields);
+        EXPECT_EQ(rs.rows, expected.rows);
+    }
 }

@@ -414,3 +414,27 @@ TEST_F(EditGridTest, PrintsTheCellsOntoAnImage) {
     EXPECT_LE(ink.right(), 199);
     w.editGrid->PrintToPrinter(nullptr, true, true);
 }
+
+TEST_F(EditGridTest, FailuresDuringAnEditNeverEscapeIntoTheEventLoop) {
+    // The edited row goes away while the editor is open.
+    g.setCurrentCell(3, 1);
+    QTest::keyClick(&g, Qt::Key_F2);
+    ASSERT_TRUE(w.input->isVisible());
+    g.setRows(2);
+    w.log.clear();
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_FALSE(w.input->isVisible());
+    EXPECT_FALSE(w.editGrid->isEditing());
+    EXPECT_EQ(w.log.last(), QStringLiteral("ProcessReady"));
+    EXPECT_TRUE(g.Redraw());
+
+    // A handler that fails: the cell keeps its text, the grid goes on.
+    QObject::connect(w.editGrid, &clsEditGrid::AfterCellEdit, &w,
+                     [](int, int, QString&, bool&) { rt::raiseError(rt::err::TypeMismatch); });
+    g.setCurrentCell(1, 1);
+    QTest::keyClick(&g, Qt::Key_Q);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+    EXPECT_TRUE(g.Redraw());
+    EXPECT_FALSE(w.input->isVisible());
+}

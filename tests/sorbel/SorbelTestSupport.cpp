@@ -27,8 +27,9 @@ GridWindow::GridWindow(int rows, int cols) {
     });
     QObject::connect(editGrid, &clsEditGrid::ProcessReady, this,
                      [this, cell] { log.append(QStringLiteral("ProcessReady")); });
-    QObject::connect(editGrid, &clsEditGrid::BeforeRowAdd, this,
-                     [this, cell](int r, bool&) { log.append(QStringLiteral("BeforeRowAdd %1").arg(r)); });
+    QObject::connect(editGrid, &clsEditGrid::BeforeRowAdd, this, [this, cell](int r, bool&) {
+        log.append(QStringLiteral("BeforeRowAdd %1").arg(r));
+    });
     QObject::connect(editGrid, &clsEditGrid::RowAdd, this,
                      [this, cell](int r) { log.append(QStringLiteral("RowAdd %1").arg(r)); });
     QObject::connect(editGrid, &clsEditGrid::BeforeRowRemove, this, [this, cell](int r, bool&) {
@@ -36,8 +37,9 @@ GridWindow::GridWindow(int rows, int cols) {
     });
     QObject::connect(editGrid, &clsEditGrid::RowRemove, this,
                      [this, cell](int r) { log.append(QStringLiteral("RowRemove %1").arg(r)); });
-    QObject::connect(editGrid, &clsEditGrid::CellClear, this,
-                     [this, cell](int r, int c) { log.append(QStringLiteral("CellClear ") + cell(r, c)); });
+    QObject::connect(editGrid, &clsEditGrid::CellClear, this, [this, cell](int r, int c) {
+        log.append(QStringLiteral("CellClear ") + cell(r, c));
+    });
 }
 
 void GridWindow::fill() {
