@@ -70,7 +70,8 @@ private:
         bool alive = true;
     };
     struct KeyHash {
-        size_t operator()(const QString& key) const noexcept { return qHash(key); }
+        // Not noexcept: that makes the standard hash table keep the hash codes.
+        size_t operator()(const QString& key) const { return qHash(key); }
     };
     void compact() {
         std::vector<Entry> live;
