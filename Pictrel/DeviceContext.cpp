@@ -2,6 +2,7 @@
 
 #include "Colors.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
@@ -188,7 +189,8 @@ GdiFontHandle DeviceContext::createFont(int height, int escapementTenths, int we
     } else if (height < 0) {
         emSize = -height;
     } else {
-        emSize = m_font ? m_font->font().pixelSize() : 16;
+        // The size of the device's font.
+        emSize = m_font ? QFontInfo(m_font->font()).pixelSize() : 16;
     }
     font.setPixelSize(std::max(1, emSize));
     font.setWeight(QFont::Weight(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));

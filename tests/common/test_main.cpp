@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     // Settings and other per-user files go to a folder of their own.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     rt::setUserLocale(rt::germanLocale());
