@@ -1,5 +1,7 @@
 #include "DrawDestHDC.h"
 
+#include "basPictrel.h"
+
 #include "Conversion.h"
 #include "RuntimeError.h"
 
@@ -249,34 +251,27 @@ void clsDrawDestHDC::DrawText(const PointPtr& Coordinates, const QString& Text,
     skip([&] { y = device(pointOf(q).Y()); });
 
     skip([&] {
-        switch (Align) {
-        case AlignCenterTop:
-        case AlignCenterMiddle:
-        case AlignCenterBottom:
+        switch (horizontalPart(Align)) {
+        case AlignPart::Center:
             x = device(double(x + Wd / 2) - std::fabs(tx(wA)));
             break;
-        case AlignRightTop:
-        case AlignRightMiddle:
-        case AlignRightBottom:
+        case AlignPart::End:
             x = device(double(x + Wd) - std::fabs(2 * tx(wA)));
             break;
-        default:
+        case AlignPart::Start:
             break;
         }
     });
     skip([&] {
-        switch (Align) {
-        case AlignLeftMiddle:
-        case AlignCenterMiddle:
-        case AlignRightMiddle:
+        // The height goes through the X scale as well.
+        switch (verticalPart(Align)) {
+        case AlignPart::Center:
             y = device(double(y + Hd / 2) - std::fabs(tx(hA)));
             break;
-        case AlignLeftBottom:
-        case AlignCenterBottom:
-        case AlignRightBottom:
+        case AlignPart::End:
             y = device(double(y + Hd) - std::fabs(2 * tx(hA)));
             break;
-        default:
+        case AlignPart::Start:
             break;
         }
     });

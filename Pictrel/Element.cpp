@@ -1,5 +1,7 @@
 #include "Element.h"
 
+#include "basPictrel.h"
+
 #include "RuntimeError.h"
 
 #include <algorithm>
@@ -82,11 +84,7 @@ PointPtr extremeCorner(const std::vector<ElementPtr>& items, Corner corner,
     for (const ElementPtr& element : items) {
         const PointPtr p = corner(elementOf(element));
         const clsPoint3D& c = pointOf(p);
-        if (!result)
-            result = c.Clone();
-        else
-            result->MoveTo(pick(result->X(), c.X()), pick(result->Y(), c.Y()),
-                           pick(result->Z(), c.Z()));
+        result = result ? perAxis(*result, c, pick) : c.Clone();
     }
     return result;
 }

@@ -64,18 +64,15 @@ void clsElementDiagramm2DPoint::setRowPointSymbolSize(qint32 Row, double value) 
 }
 
 PointPtr clsElementDiagramm2DPoint::BoundingBoxP1(const DrawDestPtr&) {
-    const clsPoint3D &a = pointOf(m_edgeTopLeft), &b = pointOf(m_edgeBottomRight);
-    return GetPoint(dblMin(a.X(), b.X()), dblMin(a.Y(), b.Y()), dblMin(a.Z(), b.Z()));
+    return perAxis(pointOf(m_edgeTopLeft), pointOf(m_edgeBottomRight), dblMin);
 }
 
 PointPtr clsElementDiagramm2DPoint::BoundingBoxP2(const DrawDestPtr&) {
-    const clsPoint3D &a = pointOf(m_edgeTopLeft), &b = pointOf(m_edgeBottomRight);
-    return GetPoint(dblMax(a.X(), b.X()), dblMax(a.Y(), b.Y()), dblMax(a.Z(), b.Z()));
+    return perAxis(pointOf(m_edgeTopLeft), pointOf(m_edgeBottomRight), dblMax);
 }
 
 PointPtr clsElementDiagramm2DPoint::BoundingBoxCenter(const DrawDestPtr& DrawDest) {
-    const PointPtr p1 = BoundingBoxP1(DrawDest), p2 = BoundingBoxP2(DrawDest);
-    return GetPoint((p1->X() + p2->X()) / 2, (p1->Y() + p2->Y()) / 2, (p1->Z() + p2->Z()) / 2);
+    return midpoint(*BoundingBoxP1(DrawDest), *BoundingBoxP2(DrawDest));
 }
 
 void clsElementDiagramm2DPoint::drawSymbol(clsDrawDest& dest, const DataRow& row,

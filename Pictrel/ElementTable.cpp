@@ -1,6 +1,7 @@
 #include "ElementTable.h"
 
 #include "ElementText.h"
+#include "basPictrel.h"
 
 #include "Conversion.h"
 
@@ -240,34 +241,25 @@ void clsElementTable::Draw(const DrawDestPtr& DrawDest) {
             const double top = CellInnerSpacingTop(c, r);
             const double bottom = CellInnerSpacingBottom(c, r);
             const TextAlignmentEnum align = CellAlignment(c, r);
-            // Alignments other than the nine combined ones are placed left/top.
             double tx = left, ty = top;
-            switch (align) {
-            case AlignCenterTop:
-            case AlignCenterMiddle:
-            case AlignCenterBottom:
+            switch (horizontalPart(align)) {
+            case AlignPart::Center:
                 tx = (cw - right - left) / 2 + left;
                 break;
-            case AlignRightTop:
-            case AlignRightMiddle:
-            case AlignRightBottom:
+            case AlignPart::End:
                 tx = cw - right;
                 break;
-            default:
+            case AlignPart::Start:
                 break;
             }
-            switch (align) {
-            case AlignLeftMiddle:
-            case AlignCenterMiddle:
-            case AlignRightMiddle:
+            switch (verticalPart(align)) {
+            case AlignPart::Center:
                 ty = (ch - bottom - top) / 2 + top;
                 break;
-            case AlignLeftBottom:
-            case AlignCenterBottom:
-            case AlignRightBottom:
+            case AlignPart::End:
                 ty = ch - bottom;
                 break;
-            default:
+            case AlignPart::Start:
                 break;
             }
             dest.setFont(CellFont(c, r));

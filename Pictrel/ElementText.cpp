@@ -1,5 +1,7 @@
 #include "ElementText.h"
 
+#include "basPictrel.h"
+
 #include "Conversion.h"
 
 double clsElementText::TextWidth(const DrawDestPtr& DrawDest) {
@@ -18,33 +20,15 @@ double clsElementText::TextHeight(const DrawDestPtr& DrawDest) {
 
 PointPtr clsElementText::BoundingBoxP1(const DrawDestPtr& DrawDest) {
     PointPtr p = pointOf(m_coordinates).Clone();
-    switch (m_align) {
-    case AlignCenterTop:
-    case AlignCenterMiddle:
-    case AlignCenterBottom:
-        p->setX(rt::checkedFinite(p->X() - TextWidth(DrawDest) / 2));
-        break;
-    case AlignRightTop:
-    case AlignRightMiddle:
-    case AlignRightBottom:
-        p->setX(rt::checkedFinite(p->X() - TextWidth(DrawDest)));
-        break;
-    default:
-        break;
+    const AlignPart horizontal = horizontalPart(m_align);
+    if (horizontal != AlignPart::Start) {
+        const double width = TextWidth(DrawDest);
+        p->setX(rt::checkedFinite(p->X() - (horizontal == AlignPart::Center ? width / 2 : width)));
     }
-    switch (m_align) {
-    case AlignLeftMiddle:
-    case AlignCenterMiddle:
-    case AlignRightMiddle:
-        p->setY(rt::checkedFinite(p->Y() - TextHeight(DrawDest) / 2));
-        break;
-    case AlignLeftBottom:
-    case AlignCenterBottom:
-    case AlignRightBottom:
-        p->setY(rt::checkedFinite(p->Y() - TextHeight(DrawDest)));
-        break;
-    default:
-        break;
+    const AlignPart vertical = verticalPart(m_align);
+    if (vertical != AlignPart::Start) {
+        const double height = TextHeight(DrawDest);
+        p->setY(rt::checkedFinite(p->Y() - (vertical == AlignPart::Center ? height / 2 : height)));
     }
     return p;
 }
@@ -59,10 +43,7 @@ PointPtr clsElementText::BoundingBoxP2(const DrawDestPtr& DrawDest) {
 
 PointPtr clsElementText::BoundingBoxCenter(const DrawDestPtr& DrawDest) {
     const PointPtr p1 = BoundingBoxP1(DrawDest);
-    const PointPtr p2 = BoundingBoxP2(DrawDest);
-    return std::make_shared<clsPoint3D>(rt::checkedFinite((p1->X() + p2->X()) / 2),
-                                        rt::checkedFinite((p1->Y() + p2->Y()) / 2),
-                                        rt::checkedFinite((p1->Z() + p2->Z()) / 2));
+    return midpoint(*p1, *BoundingBoxP2(DrawDest));
 }
 
 void clsElementText::Draw(const DrawDestPtr& DrawDest) {

@@ -5,15 +5,6 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
-namespace {
-
-PointPtr midpoint(const clsPoint3D& a, const clsPoint3D& b) {
-    return GetPoint(rt::checkedFinite((a.X() + b.X()) / 2), rt::checkedFinite((a.Y() + b.Y()) / 2),
-                    rt::checkedFinite((a.Z() + b.Z()) / 2));
-}
-
-} // namespace
-
 // ---- point -------------------------------------------------------------------
 
 PointPtr clsElementPoint::BoundingBoxP1(const DrawDestPtr&) {
@@ -34,12 +25,10 @@ void clsElementPoint::Draw(const DrawDestPtr& DrawDest) {
 // ---- line and rectangle ----------------------------------------------------
 
 PointPtr clsTwoPointElement::BoundingBoxP1(const DrawDestPtr&) {
-    const clsPoint3D &a = pointOf(m_p1), &b = pointOf(m_p2);
-    return GetPoint(dblMin(a.X(), b.X()), dblMin(a.Y(), b.Y()), dblMin(a.Z(), b.Z()));
+    return perAxis(pointOf(m_p1), pointOf(m_p2), dblMin);
 }
 PointPtr clsTwoPointElement::BoundingBoxP2(const DrawDestPtr&) {
-    const clsPoint3D &a = pointOf(m_p1), &b = pointOf(m_p2);
-    return GetPoint(dblMax(a.X(), b.X()), dblMax(a.Y(), b.Y()), dblMax(a.Z(), b.Z()));
+    return perAxis(pointOf(m_p1), pointOf(m_p2), dblMax);
 }
 PointPtr clsTwoPointElement::BoundingBoxCenter(const DrawDestPtr&) {
     return midpoint(pointOf(P1()), pointOf(P2()));
@@ -88,11 +77,7 @@ PointPtr extremePoint(const PointList& points, double (*pick)(double, double)) {
     PointPtr result;
     for (size_t i = 1; i < points.size(); ++i) {
         const clsPoint3D& p = pointOf(points[i]);
-        if (!result)
-            result = p.Clone();
-        else
-            result->MoveTo(pick(result->X(), p.X()), pick(result->Y(), p.Y()),
-                           pick(result->Z(), p.Z()));
+        result = result ? perAxis(*result, p, pick) : p.Clone();
     }
     return result;
 }
