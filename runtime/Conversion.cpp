@@ -3,9 +3,9 @@
 #include "RuntimeError.h"
 #include "UserLocale.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace rt {
@@ -41,12 +41,58 @@ int hexValue(QChar c) {
     return -1;
 }
 
+// The power of ten just above the first significant digit of a plain decimal
+// text: positive for numbers of at least 1, zero or negative below.
+long decimalExponent(const std::string& text) {
+    long integerDigits = 0, leadingFractionZeros = 0;
+    bool point = false, significant = false;
+    size_t i = 0;
+    for (; i < text.size() && (text[i] == '.' || (text[i] >= '0' && text[i] <= '9')); ++i) {
+        if (text[i] == '.') {
+            point = true;
+            continue;
+        }
+        significant = significant || text[i] != '0';
+        if (!point && significant)
+            ++integerDigits;
+        else if (point && !significant)
+            ++leadingFractionZeros;
+    }
+    if (!significant)
+        return 0;
+    long exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool negative = i < text.size() && text[i] == '-';
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
+        if (negative)
+            exponent = -exponent;
+    }
+    return (integerDigits > 0 ? integerDigits : -leadingFractionZeros) + exponent;
+}
+
+// Converts a plain decimal text ("123.45e-6", no sign) to a double. The C
+// library's locale never enters: a German desktop would read "1.5" as 1.
 double toDoubleChecked(const std::string& cText, int* error) {
-    errno = 0;
-    const double value = std::strtod(cText.c_str(), nullptr);
-    if (!std::isfinite(value)) {
+    double value = 0;
+    const char* first = cText.data();
+    const char* last = first + cText.size();
+    const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Too large overflows; too small is zero, as the run-time reads it.
+        if (decimalExponent(cText) > 0) {
+            if (error)
+                *error = err::Overflow;
+            return 0;
+        }
+        return 0;
+    }
+    if (ec != std::errc() || end != last || !std::isfinite(value)) {
         if (error)
-            *error = err::Overflow;
+            *error = ec == std::errc() ? err::Overflow : err::TypeMismatch;
         return 0;
     }
     return value;
@@ -55,9 +101,11 @@ double toDoubleChecked(const std::string& cText, int* error) {
 } // namespace
 
 QString doubleToText(double value) {
+    // As "%.15G" would write it, but independent of the C library's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    QString text = QString::fromLatin1(buffer);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer).toUpper();
     if (text == u"-0")
         return QStringLiteral("0");
     text.replace(u'.', userLocale().decimal);

@@ -5,9 +5,8 @@
 
 #include <QList>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace rt {
 
@@ -83,19 +82,25 @@ struct Digits {
 };
 
 Digits decimalDigits(double magnitude) {
+    // "%.14e" without the C library's locale: d.dddddddddddddde[+-]XX
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);
-    // buffer: d.dddddddddddddde[+-]XX
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14)
+            .ptr;
     Digits result;
     const char* p = buffer;
     result.digits.append(*p++);
-    if (*p == '.')
+    if (p < end && *p == '.')
         ++p;
-    while (*p >= '0' && *p <= '9')
+    while (p < end && *p >= '0' && *p <= '9')
         result.digits.append(*p++);
     int exponent = 0;
-    if (*p == 'e' || *p == 'E')
-        exponent = std::atoi(p + 1);
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && *p == '+')
+            ++p;
+        std::from_chars(p, end, exponent);
+    }
     result.pointPosition = exponent + 1;
     if (result.isZero())
         result.pointPosition = 1;

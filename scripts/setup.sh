@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation
+  locales
   xvfb xauth
 )
 
@@ -28,6 +29,18 @@ if ((${#missing[@]})); then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The users' desktops run a real German locale, and the C library's number
+# formatting follows it once a Qt application starts: tests must see that.
+for l in de_DE en_US; do
+  if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "Locale $l.UTF-8 fehlt (Erzeugung braucht root-Rechte)" >&2
+      exit 1
+    fi
+    localedef -i "$l" -c -f UTF-8 -A /usr/share/locale/locale.alias "$l.UTF-8"
+  fi
+done
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2

@@ -83,27 +83,50 @@ TEST(KommandozeileTest, UsageAndErrors) {
     EXPECT_EQ(run({QStringLiteral("--auswertung")}).status, 1);
 }
 
+// The program as a user starts it, under the system locales a desktop may
+// have: the C library's locale follows the environment, the output follows
+// only the user locale (German without one).
 TEST(KommandozeileTest, TheProgramFollowsTheUserLocale) {
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ORVANTA_EXE), {QStringLiteral("--auswertung"), Example});
-    ASSERT_TRUE(program.waitForFinished(30000));
-    const QString out = QString::fromUtf8(program.readAllStandardOutput());
-    // The German file reads "99,0" as 990 in English: the program does not guess.
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Mittelwert Anzahl der Übergänge Z\t4.0\t-")))
-        << out.toStdString();
-
-    QProcess german;
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    german.setProcessEnvironment(env);
-    german.start(QStringLiteral(ORVANTA_EXE), {QStringLiteral("--auswertung"), Example});
-    ASSERT_TRUE(german.waitForFinished(30000));
-    EXPECT_EQ(german.exitCode(), 0);
-    EXPECT_TRUE(QString::fromUtf8(german.readAllStandardOutput())
-                    .contains(QStringLiteral("Verdichtungsgrad DPr\t99,0\t-")));
+    struct Expected {
+        const char* name;
+        const char16_t* mean;
+        const char16_t* r2;
+        const char16_t* rating;
+        const char16_t* slope;
+        const char16_t* minimum;
+    };
+    // The example was written in German: in English its stored minimum "0,65"
+    // reads as 65, as files are read in the locale that wrote them.
+    const Expected cases[] = {
+        {"de_DE.UTF-8", u"99,0", u"0,98", u"gut", u"0,3000", u"0,65"},
+        {"en_US.UTF-8", u"99.0", u"0.98", u"kritisch", u"0.3000", u"65"},
+        {"C", u"99,0", u"0,98", u"gut", u"0,3000", u"0,65"},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.name);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_NUMERIC"));
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(e.name));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ORVANTA_EXE), {QStringLiteral("--auswertung"), Example});
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n');
+        ASSERT_EQ(lines.size(), 36);
+        EXPECT_EQ(lines[1],
+                  QStringLiteral("   Mittelwert direktes Prüfmerkmal: Verdichtungsgrad DPr\t") +
+                      QString::fromUtf16(e.mean) + QStringLiteral("\t-"));
+        EXPECT_EQ(lines[21],
+                  QStringLiteral("   Bestimmtheitsmaß direktes und indirektes Prüfmerkmal\t") +
+                      QString::fromUtf16(e.r2) + u'\t' + QString::fromUtf16(e.rating));
+        EXPECT_EQ(lines[26], QStringLiteral("   direktes und indirektes Prüfmerkmal: Anstieg\t") +
+                                 QString::fromUtf16(e.slope) + QStringLiteral("\t-"));
+        EXPECT_TRUE(
+            lines[33].endsWith(QStringLiteral("von ") + QString::fromUtf16(e.minimum) + u'.'))
+            << lines[33].toStdString();
+    }
 }
 
 // Writes the example calibration that ships with the program, and checks that

@@ -39,5 +39,21 @@ public:
     ~LocaleScope() { rt::setUserLocale(rt::germanLocale()); }
 };
 
+// Sets the C library's locale the way a Qt application does on start-up, and
+// the user locale the environment would give, for the lifetime of the object;
+// then restores what the test main set up (German).
+class SystemLocaleScope {
+public:
+    explicit SystemLocaleScope(const char* name);
+    ~SystemLocaleScope();
+    bool ok() const { return m_ok; }
+
+private:
+    bool m_ok;
+};
+
+// The locales a user may have: German, English, and none (C).
+inline constexpr const char* SystemLocales[] = {"de_DE.UTF-8", "en_US.UTF-8", "C"};
+
 QByteArray readFileBytes(const QString& path);
 void writeFileBytes(const QString& path, const QByteArray& bytes);

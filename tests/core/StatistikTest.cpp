@@ -4,6 +4,8 @@
 
 #include "Kalibrierung.h"
 
+#include "Conversion.h"
+
 using rt::Long;
 using rt::Variant;
 
@@ -249,4 +251,41 @@ TEST_F(StatistikTest, ValuesStoredAsTextAndEveryChangeIsSeen) {
         EXPECT_TRUE(fuzzyEqual(k.StatistikMittelwert(mDirekt), (99.0 * 9 + 9 + 0.5) / 9));
     }
     EXPECT_TRUE(fuzzyEqual(k.StatistikMittelwert(mDirekt), (99.0 * 9 + 9 + 869) / 9));
+}
+
+// The texts a user reads, under the system locales a desktop may have: only
+// the user locale decides the separators, never the C library's.
+TEST(StatistikLocaleTest, TextsUnderEverySystemLocale) {
+    struct Expected {
+        const char* name;
+        const char16_t* mean;
+        const char16_t* r2;
+        const char16_t* slope;
+        const char16_t* intercept;
+        const char16_t* measured;
+    };
+    const Expected cases[] = {
+        {"de_DE.UTF-8", u"99,0", u"0,98", u"0,3000", u"-288,00", u"1.234,57"},
+        {"en_US.UTF-8", u"99.0", u"0.98", u"0.3000", u"-288.00", u"1,234.57"},
+        {"C", u"99,0", u"0,98", u"0,3000", u"-288,00", u"1.234,57"},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.name);
+        SystemLocaleScope scope(e.name);
+        ASSERT_TRUE(scope.ok());
+        Kalibrierung k;
+        fillWorkedExample(k);
+        EXPECT_EQ(k.StatistikMittelwertString(mDirekt), QString::fromUtf16(e.mean));
+        EXPECT_EQ(k.StatistikBestimmtheitsmaßString(mDirekt, mIndirekt), QString::fromUtf16(e.r2));
+        EXPECT_EQ(k.StatistikKalibriergeradeAnstiegString(mDirekt, mIndirekt),
+                  QString::fromUtf16(e.slope));
+        EXPECT_EQ(k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+                  QString::fromUtf16(e.intercept));
+        k.setMesswert(pmDirekt, 1, 1, 1234.567);
+        EXPECT_EQ(k.MesswertString(pmDirekt, 1, 1), QString::fromUtf16(e.measured));
+        // A value stored as text in this locale reads back.
+        k.DataStore()->setValue(Kalibrierung::MesswertKey(pmDirekt, 1, 1),
+                                rt::Variant(rt::doubleToText(95.25)));
+        EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 95.25);
+    }
 }

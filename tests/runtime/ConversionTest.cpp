@@ -2,14 +2,21 @@
 
 #include "Conversion.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 using namespace rt;
 
 namespace {
 UserLocale us() {
     return localeNamed(QStringLiteral("en_US.UTF-8"));
+}
+double cDouble(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 } // namespace
 
@@ -206,13 +213,14 @@ TEST(ParseLocaleNumberTest, ShortNumbersReadExactlyAsLongOnes) {
         const double magnitude = std::pow(10.0, std::rand() % 24 - 12);
         const double value = (double(std::rand()) / RAND_MAX - 0.3) * magnitude;
         char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.*f", std::rand() % 18, value);
-        const double expected = std::strtod(buffer, nullptr);
-        QString text = QString::fromLatin1(buffer);
+        char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                                  std::rand() % 18)
+                        .ptr;
+        const std::string written(buffer, end);
+        QString text = QString::fromStdString(written);
         text.replace(u'.', u',');
-        ASSERT_EQ(textToDouble(text), expected) << buffer;
-        ASSERT_EQ(
-            textToDouble(doubleToText(value)),
-            std::strtod(doubleToText(value).replace(u',', u'.').toLatin1().constData(), nullptr));
+        ASSERT_EQ(textToDouble(text), cDouble(written)) << written;
+        ASSERT_EQ(textToDouble(doubleToText(value)),
+                  cDouble(doubleToText(value).replace(u',', u'.').toStdString()));
     }
 }
