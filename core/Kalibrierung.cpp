@@ -151,13 +151,38 @@ void Kalibrierung::setPrüffeldPrüfpunkte(Long Prüffeld, Long value) {
 }
 
 Long Kalibrierung::PrüfpunkteTotal() const {
+    if (!cache().prüfpunkteTotal && !cache().prüfpunkteTotalError) {
+        std::optional<Long> total;
+        std::optional<rt::RuntimeError> error;
+        try {
+            total = zählePrüfpunkte();
+        } catch (const rt::RuntimeError& e) {
+            error = e;
+        }
+        cacheIsCurrent();
+        cache().prüfpunkteTotal = total;
+        cache().prüfpunkteTotalError = error;
+    }
+    if (cache().prüfpunkteTotalError)
+        throw *cache().prüfpunkteTotalError;
+    return *cache().prüfpunkteTotal;
+}
+
+Long Kalibrierung::zählePrüfpunkte() const {
     const Long felder = PrüffelderAnzahl();
+    if (felder > MaxPrüfpunkte)
+        rt::raiseError(rt::err::OutOfMemory);
     qint64 total = 0;
+    qint64 walked = 0; // points a walk over all fields visits (fields with fewer count none)
     for (Long f = 1; f <= felder; ++f) {
-        total += PrüffeldPrüfpunkte(f);
+        const Long punkte = PrüffeldPrüfpunkte(f);
+        total += punkte;
+        walked += std::max<Long>(punkte, 0);
         if (total > std::numeric_limits<Long>::max() || total < std::numeric_limits<Long>::min())
             rt::raiseError(rt::err::Overflow);
     }
+    if (walked > MaxPrüfpunkte)
+        rt::raiseError(rt::err::OutOfMemory);
     return Long(total);
 }
 

@@ -42,7 +42,14 @@ public:
 
     rt::Long PrüffeldPrüfpunkte(rt::Long Prüffeld) const;
     void setPrüffeldPrüfpunkte(rt::Long Prüffeld, rt::Long value);
+    // The points of all fields. Error 6 when the sum overflows; error 7 when
+    // the fields or points are more than a calibration can hold (MaxPrüfpunkte),
+    // so that everything that walks them answers a damaged file in bounded
+    // time and memory. Walkers call it before they start.
     rt::Long PrüfpunkteTotal() const;
+    // What one calibration can hold: this many fields, and this many points in
+    // all fields together. Real calibrations have up to 100 fields of 100 points.
+    static constexpr rt::Long MaxPrüfpunkte = 1'000'000;
 
     static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
     // Appends MesswertKey to key (no allocation once key has room).
@@ -120,6 +127,13 @@ signals:
 
 private:
     rt::Long nachkommastellen(const QString& key) const;
+    // The cache of values read from the store, emptied when the store or the
+    // user locale changed since it was filled.
+    StatistikCache& cache() const;
+    rt::Long zählePrüfpunkte() const;
+    // Marks what the cache holds as read from the store as it is now (reading
+    // may have inserted keys by plain reads; what was read stays valid).
+    void cacheIsCurrent() const;
     // The values of a characteristic over all fields and points, cached per
     // store revision and user locale; raises the error reading them raised.
     std::shared_ptr<const MerkmalWerte> werte(MerkmalEnum Merkmal) const;

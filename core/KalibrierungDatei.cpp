@@ -103,16 +103,19 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
 
     // Everything is read and checked before the calibration is touched.
     const ado::Recordset recordset = ado::read(bytes);
-    int variable = recordset.fieldIndex(QStringLiteral("Variable"));
-    int wert = recordset.fieldIndex(QStringLiteral("Wert"));
-    if (variable < 0 && recordset.fields.size() >= 1)
-        variable = 0;
-    if (wert < 0 && recordset.fields.size() >= 2)
-        wert = 1;
-    if (variable < 0 || wert < 0)
-        rt::raiseError(rt::err::RecordsetSource,
-                       rt::errorDescription(rt::err::RecordsetSource) +
-                           QStringLiteral(": die Datei hat keine Felder „Variable“ und „Wert“"));
+    // A table without these fields is not a calibration, whatever else it holds.
+    auto field = [&](const QString& name) {
+        const int index = recordset.fieldIndex(name);
+        if (index < 0)
+            rt::raiseError(rt::err::ItemNotFound,
+                           rt::errorDescription(rt::err::ItemNotFound) +
+                               QStringLiteral(": die Datei hat kein Feld „%1“ und ist daher "
+                                              "keine Kalibrierung")
+                                   .arg(name));
+        return index;
+    };
+    const int variable = field(QStringLiteral("Variable"));
+    const int wert = field(QStringLiteral("Wert"));
 
     Reset();
     for (const auto& row : recordset.rows) {

@@ -125,6 +125,7 @@ std::shared_ptr<const MerkmalWerte> readWerte(const Kalibrierung& k, int index) 
     auto out = std::make_shared<MerkmalWerte>();
     const std::shared_ptr<::DataStore> store = k.DataStore();
     try {
+        k.PrüfpunkteTotal(); // bounds the walk
         const Long felder = k.PrüffelderAnzahl();
         for (Long f = 1; f <= felder; ++f) {
             const Long punkte = k.PrüffeldPrüfpunkte(f);
@@ -165,17 +166,29 @@ void forEachWert(const MerkmalWerte& w, bool kovariable, F&& f) {
 
 } // namespace
 
-std::shared_ptr<const MerkmalWerte> Kalibrierung::werte(MerkmalEnum Merkmal) const {
+StatistikCache& Kalibrierung::cache() const {
     if (!m_cache || m_cache->storeRevision != m_store->revision() ||
         m_cache->localeRevision != rt::userLocaleRevision()) {
         m_cache = std::make_unique<StatistikCache>();
+        m_cache->storeRevision = m_store->revision();
         m_cache->localeRevision = rt::userLocaleRevision();
     }
-    auto& entry = m_cache->werte[werteIndex(Merkmal)];
-    if (!entry)
-        entry = readWerte(*this, werteIndex(Merkmal));
-    // Reading may insert keys by plain reads; what was read stays valid.
+    return *m_cache;
+}
+
+void Kalibrierung::cacheIsCurrent() const {
     m_cache->storeRevision = m_store->revision();
+}
+
+std::shared_ptr<const MerkmalWerte> Kalibrierung::werte(MerkmalEnum Merkmal) const {
+    const int index = werteIndex(Merkmal);
+    std::shared_ptr<const MerkmalWerte> entry = cache().werte[index];
+    if (!entry) {
+        // Reading fills other entries of the cache too: look it up again after.
+        entry = readWerte(*this, index);
+        cacheIsCurrent();
+        cache().werte[index] = entry;
+    }
     if (entry->error)
         throw *entry->error;
     return entry;

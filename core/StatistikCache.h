@@ -19,8 +19,12 @@ struct MerkmalWerte {
     std::vector<Feld> felder;      // the fields in order
 };
 
+// What the store gives for one revision and user locale. A failed read keeps
+// its error, which is raised again on use.
 struct StatistikCache {
     quint64 storeRevision = 0;
     quint64 localeRevision = 0;
     std::shared_ptr<const MerkmalWerte> werte[3]; // direct, indirect, covariable
+    std::optional<rt::Long> prüfpunkteTotal;
+    std::optional<rt::RuntimeError> prüfpunkteTotalError;
 };

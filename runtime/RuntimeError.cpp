@@ -8,6 +8,8 @@ QString errorDescription(int number) {
         return QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument");
     case err::Overflow:
         return QStringLiteral("Überlauf");
+    case err::OutOfMemory:
+        return QStringLiteral("Nicht genügend Speicher");
     case err::SubscriptOutOfRange:
         return QStringLiteral("Index außerhalb des gültigen Bereichs");
     case err::DivisionByZero:
@@ -33,6 +35,9 @@ QString errorDescription(int number) {
     case err::DuplicateKey:
         return QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung "
                               "zugeordnet");
+    case err::ItemNotFound:
+        return QStringLiteral("Das Objekt ist in dieser Auflistung, die dem angeforderten Namen "
+                              "bzw. der angeforderten Ordinalzahl entspricht, nicht vorhanden");
     case err::RecordsetSource:
         return QStringLiteral("Aus der angegebenen Quelle kann kein Recordset erstellt werden");
     default:

@@ -12,6 +12,7 @@ namespace rt {
 namespace err {
 constexpr int InvalidProcedureCall = 5;
 constexpr int Overflow = 6;
+constexpr int OutOfMemory = 7;
 constexpr int SubscriptOutOfRange = 9;
 constexpr int DivisionByZero = 11;
 constexpr int TypeMismatch = 13;
@@ -24,6 +25,8 @@ constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidPropertyValue = 380;
 constexpr int InvalidPropertyArrayIndex = 381;
 constexpr int DuplicateKey = 457;
+// A field that a recordset does not have (the recordset layer's number).
+constexpr int ItemNotFound = 3265;
 // A source that holds no readable recordset (the number the recordset layer reports).
 constexpr int RecordsetSource = -2147467259;
 } // namespace err

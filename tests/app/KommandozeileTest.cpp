@@ -77,6 +77,19 @@ TEST(KommandozeileTest, UsageAndErrors) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("kaputt.xml")));
 
+    // A table that is not a calibration is refused.
+    const QString table = dir.filePath(QStringLiteral("tabelle.xml"));
+    Kalibrierung foreign;
+    foreign.SaveFile(table);
+    QByteArray bytes = readFileBytes(table);
+    bytes.replace("'Wert'", "'Name'").replace(" Wert=", " Name=");
+    writeFileBytes(table + QStringLiteral(".fremd"), bytes);
+    const Result refused = run({QStringLiteral("--auswertung"), table + QStringLiteral(".fremd")});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("„Wert“"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("(Fehler 3265)"))) << refused.err.toStdString();
+
     const Result wrong = run({QStringLiteral("--falsch")});
     EXPECT_EQ(wrong.status, 1);
     EXPECT_TRUE(wrong.err.contains(QStringLiteral("Unbekannter Aufruf: --falsch")));
@@ -126,6 +139,29 @@ TEST(KommandozeileTest, TheProgramFollowsTheUserLocale) {
         EXPECT_TRUE(
             lines[33].endsWith(QStringLiteral("von ") + QString::fromUtf16(e.minimum) + u'.'))
             << lines[33].toStdString();
+    }
+}
+
+// A damaged file with absurd counts is evaluated at once: the values that
+// cannot be computed stay empty, the verdict is negative.
+TEST(KommandozeileTest, AbsurdCountsAreAnsweredAtOnce) {
+    QTemporaryDir dir;
+    for (const char* key : {"Anzahl Prüffelder", "Prüffeld Prüfpunktanzahl 1"}) {
+        SCOPED_TRACE(key);
+        Kalibrierung k;
+        k.DataStore()->setValue(QString::fromUtf8(key), rt::Variant(QStringLiteral("2000000000")));
+        const QString file = dir.filePath(QString::fromUtf8(key).replace(u' ', u'_'));
+        k.SaveFile(file);
+        const Result r = run({QStringLiteral("--auswertung"), file});
+        EXPECT_EQ(r.status, 0);
+        const QStringList lines = r.out.split(u'\n');
+        ASSERT_EQ(lines.size(), 36);
+        EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t\t-"))) << lines[1].toStdString();
+        EXPECT_EQ(
+            lines[21],
+            QStringLiteral(
+                "   Bestimmtheitsmaß direktes und indirektes Prüfmerkmal\t(Fehler)\tkritisch"));
+        EXPECT_TRUE(lines[33].contains(QStringLiteral("nicht über")));
     }
 }
 

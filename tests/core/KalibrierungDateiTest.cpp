@@ -188,9 +188,18 @@ TEST_F(KalibrierungDateiTest, BrokenFilesNeverChangeTheCalibration) {
     QByteArray noData = bytes.left(bytes.indexOf("<rs:data>")) + "</xml>";
     writeFileBytes(path(QStringLiteral("ohnedaten.xml")), noData);
     expectLoadFails(path(QStringLiteral("ohnedaten.xml")), rt::err::RecordsetSource, "rs:data");
+    // Tables that are no calibration: the fields are read by name, never by position.
     writeFileBytes(path(QStringLiteral("einfeld.xml")),
                    ado::write({QStringLiteral("Name")}, {{QStringLiteral("a")}}));
-    expectLoadFails(path(QStringLiteral("einfeld.xml")), rt::err::RecordsetSource, "Wert");
+    expectLoadFails(path(QStringLiteral("einfeld.xml")), rt::err::ItemNotFound, "„Variable“");
+    writeFileBytes(path(QStringLiteral("tabelle.xml")),
+                   ado::write({QStringLiteral("ID"), QStringLiteral("Name")},
+                              {{QStringLiteral("Anzahl Prüffelder"), QStringLiteral("9")}}));
+    expectLoadFails(path(QStringLiteral("tabelle.xml")), rt::err::ItemNotFound, "„Variable“");
+    writeFileBytes(path(QStringLiteral("wertfehlt.xml")),
+                   ado::write({QStringLiteral("Variable"), QStringLiteral("Werte")},
+                              {{QStringLiteral("Anzahl Prüffelder"), QStringLiteral("9")}}));
+    expectLoadFails(path(QStringLiteral("wertfehlt.xml")), rt::err::ItemNotFound, "„Wert“");
     expectLoadFails(path(QStringLiteral("gibtsnicht.xml")), rt::err::FileNotFound,
                     "gibtsnicht.xml");
     expectLoadFails(dir.path(), rt::err::PathFileAccessError, "Zugriff");

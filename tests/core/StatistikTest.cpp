@@ -289,3 +289,62 @@ TEST(StatistikLocaleTest, TextsUnderEverySystemLocale) {
         EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 95.25);
     }
 }
+
+// Counts from a damaged file: every walk over fields and points ends at once,
+// with error 6 where the total overflows and error 7 beyond what a
+// calibration can hold.
+TEST(StatistikGrenzenTest, AbsurdCountsNeverCrashOrHang) {
+    const QString felderKey = QStringLiteral("Anzahl Prüffelder");
+    const QString punkteKey = QStringLiteral("Prüffeld Prüfpunktanzahl ");
+    auto expectUnwalkable = [](const Kalibrierung& k, int number) {
+        EXPECT_EQ(errorNumberOf([&] { k.PrüfpunkteTotal(); }), number);
+        for (MerkmalEnum m : {mDirekt, mIndirekt, mZ}) {
+            EXPECT_EQ(errorNumberOf([&] { k.StatistikMittelwert(m); }), number);
+            EXPECT_EQ(errorNumberOf([&] { k.StatistikVarianz(m); }), number);
+        }
+        EXPECT_EQ(k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt),
+                  QStringLiteral("(Fehler)"));
+        EXPECT_EQ(k.StatistikKalibriergeradeAnstiegString(mDirekt, mZ), QStringLiteral("(Fehler)"));
+        EXPECT_FALSE(k.StatistikBestimmtheitsmaßIndirektDirektOk());
+    };
+    {
+        Kalibrierung k;
+        k.DataStore()->setValue(felderKey, rt::Variant(QStringLiteral("2000000000")));
+        expectUnwalkable(k, rt::err::OutOfMemory);
+    }
+    {
+        Kalibrierung k;
+        k.DataStore()->setValue(punkteKey + u'1', rt::Variant(QStringLiteral("2000000000")));
+        expectUnwalkable(k, rt::err::OutOfMemory);
+    }
+    {
+        // Two fields that together overflow the 32-bit total.
+        Kalibrierung k;
+        k.DataStore()->setValue(punkteKey + u'1', rt::Variant(QStringLiteral("2000000000")));
+        k.DataStore()->setValue(punkteKey + u'2', rt::Variant(QStringLiteral("2000000000")));
+        expectUnwalkable(k, rt::err::Overflow);
+    }
+    {
+        // Negative counts cannot hide a field too large to walk.
+        Kalibrierung k;
+        k.DataStore()->setValue(punkteKey + u'1', rt::Variant(QStringLiteral("1500000")));
+        k.DataStore()->setValue(punkteKey + u'2', rt::Variant(QStringLiteral("-1500000")));
+        expectUnwalkable(k, rt::err::OutOfMemory);
+    }
+    {
+        // Exactly as many points as a calibration holds: walked and evaluated.
+        Kalibrierung k;
+        k.setPrüffelderAnzahl(4);
+        for (int f = 1; f <= 4; ++f)
+            k.setPrüffeldPrüfpunkte(f, Kalibrierung::MaxPrüfpunkte / 4);
+        EXPECT_EQ(k.PrüfpunkteTotal(), Kalibrierung::MaxPrüfpunkte);
+        EXPECT_DOUBLE_EQ(k.StatistikMittelwert(mZ), 2.5);
+        EXPECT_EQ(errorNumberOf([&] { k.StatistikMittelwert(mDirekt); }),
+                  rt::err::InvalidUseOfNull);
+        k.setPrüffeldPrüfpunkte(4, Kalibrierung::MaxPrüfpunkte / 4 + 1);
+        EXPECT_EQ(errorNumberOf([&] { k.StatistikMittelwert(mZ); }), rt::err::OutOfMemory);
+        // A change of the store is seen at once.
+        k.setPrüffeldPrüfpunkte(4, 3);
+        EXPECT_EQ(k.PrüfpunkteTotal(), 3 * (Kalibrierung::MaxPrüfpunkte / 4) + 3);
+    }
+}
