@@ -53,6 +53,36 @@ void appendEscaped(QByteArray& out, const QString& text) {
     }
 }
 
+// Where a text holds a character that XML cannot carry in any form (a lone
+// surrogate, U+FFFE or U+FFFF); -1 when it holds none. Controls are written
+// raw, as the recordset layer does, and restored when reading.
+qsizetype firstUnwritable(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF)
+            return i;
+    }
+    return -1;
+}
+
+[[noreturn]] void failUnwritable(QString record, const QString& field, const QString& text,
+                                 qsizetype at) {
+    // The record's name may hold such characters too: show them as U+FFFD.
+    for (qsizetype i = firstUnwritable(record); i >= 0; i = firstUnwritable(record))
+        record[i] = QChar::ReplacementCharacter;
+    const QString code = QString::number(text[at].unicode(), 16).toUpper().rightJustified(4, u'0');
+    rt::raiseError(rt::err::InvalidProcedureCall,
+                   QStringLiteral("Die Datei kann nicht gespeichert werden: Im Datensatz „%1“ "
+                                  "enthält das Feld „%2“ an Stelle %3 das Zeichen U+%4, das eine "
+                                  "XML-Datei nicht aufnehmen kann.")
+                       .arg(record, field, QString::number(at + 1), code));
+}
+
 QByteArray attribute(const QByteArray& name, const QString& value) {
     QByteArray out = name + "='";
     appendEscaped(out, value);
@@ -144,43 +174,57 @@ QString decode(const QByteArray& bytes) {
     return text;
 }
 
-// Control characters that XML forbids are written raw by the recordset layer;
-// they are parked on private code points (U+F0000 + c, a surrogate pair)
-// while parsing and restored afterwards.
-constexpr char16_t ParkingHigh = 0xDB80;
-constexpr char16_t ParkingLowBase = 0xDC00;
+// Control characters that XML forbids are written raw by the recordset layer.
+// While parsing they are escaped with a private character P: a control c
+// becomes P followed by '@' + c, and P itself becomes P P. The escapes are
+// undone in every text read, so any text comes back as it was written.
+constexpr char16_t Escape = 0xE000;
 
 bool isForbiddenControl(QChar c) {
     const char16_t u = c.unicode();
     return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r';
 }
 
-bool parkControls(QString& text) {
+// Escapes the controls; false when the text has none (and is left alone).
+bool escapeControls(QString& text) {
     if (std::none_of(text.begin(), text.end(), isForbiddenControl))
         return false;
-    if (text.contains(QChar(ParkingHigh)))
-        return false; // the text uses the parking area itself: leave it to the parser
-    QString parked;
-    parked.reserve(text.size() + 16);
+    QString escaped;
+    escaped.reserve(text.size() + 16);
     for (QChar c : std::as_const(text)) {
         if (isForbiddenControl(c)) {
-            parked += QChar(ParkingHigh);
-            parked += QChar(char16_t(ParkingLowBase + c.unicode()));
+            escaped += QChar(Escape);
+            escaped += QChar(char16_t(u'@' + c.unicode()));
+        } else if (c == QChar(Escape)) {
+            escaped += QChar(Escape);
+            escaped += QChar(Escape);
         } else {
-            parked += c;
+            escaped += c;
         }
     }
-    text = std::move(parked);
+    text = std::move(escaped);
     return true;
 }
 
-QString unparkControls(QString text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        const char16_t low = text[i + 1].unicode();
-        if (text[i] == QChar(ParkingHigh) && low >= ParkingLowBase && low < ParkingLowBase + 0x20)
-            text.replace(i, 2, QChar(char16_t(low - ParkingLowBase)));
+QString unescapeControls(const QString& text) {
+    if (!text.contains(QChar(Escape)))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t next = i + 1 < text.size() ? text[i + 1].unicode() : 0;
+        if (text[i] == QChar(Escape) && next == Escape) {
+            out += QChar(Escape);
+            ++i;
+        } else if (text[i] == QChar(Escape) && next >= u'@' && next <= u'_' &&
+                   isForbiddenControl(QChar(char16_t(next - u'@')))) {
+            out += QChar(char16_t(next - u'@'));
+            ++i;
+        } else {
+            out += text[i];
+        }
     }
-    return text;
+    return out;
 }
 
 struct Column {
@@ -206,7 +250,8 @@ class Reader {
 public:
     explicit Reader(const QString& text) : m_xml(text) { m_xml.setNamespaceProcessing(true); }
 
-    Recordset run(bool parked);
+    // escaped: whether controls were escaped before parsing.
+    Recordset run(bool escaped);
 
 private:
     bool isElement(const QString& ns, QStringView name) const {
@@ -234,7 +279,8 @@ private:
     std::vector<Row> m_rows;
 };
 
-Recordset Reader::run(bool parked) {
+Recordset Reader::run(bool escaped) {
+    auto restore = [&](const QString& text) { return escaped ? unescapeControls(text) : text; };
     if (!m_xml.readNextStartElement()) {
         checkError();
         fail(QStringLiteral("die Datei enthält kein XML-Element"));
@@ -282,7 +328,7 @@ Recordset Reader::run(bool parked) {
 
     Recordset result;
     for (const Column& c : std::as_const(columns))
-        result.fields.append(parked ? unparkControls(c.fieldName) : c.fieldName);
+        result.fields.append(restore(c.fieldName));
     result.rows.reserve(m_rows.size());
     for (const Row& row : m_rows) {
         std::vector<std::optional<QString>> record;
@@ -292,7 +338,7 @@ Recordset Reader::run(bool parked) {
             if (!v || row.forcedNull.contains(c.xmlName))
                 record.emplace_back();
             else
-                record.emplace_back(parked ? unparkControls(*v) : *v);
+                record.emplace_back(restore(*v));
         }
         result.rows.push_back(std::move(record));
     }
@@ -405,6 +451,15 @@ int Recordset::fieldIndex(const QString& name) const {
 }
 
 QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows) {
+    // A text that XML cannot carry fails before anything is built: every file
+    // written loads again.
+    for (const QString& field : fields)
+        if (const qsizetype at = firstUnwritable(field); at >= 0)
+            failUnwritable(QString(), field, field, at);
+    for (const QStringList& row : rows)
+        for (int k = 0; k < fields.size(); ++k)
+            if (const qsizetype at = firstUnwritable(row.value(k)); at >= 0)
+                failUnwritable(row.value(0), fields[k], row.value(k), at);
     QByteArray out;
     out.reserve(1024 + qsizetype(rows.size()) * 96);
     out += "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\r\n"
@@ -453,9 +508,9 @@ Recordset read(const QByteArray& bytes) {
     if (bytes.trimmed().isEmpty())
         fail(QStringLiteral("die Datei ist leer"));
     QString text = decode(bytes);
-    const bool parked = parkControls(text);
+    const bool escaped = escapeControls(text);
     Reader reader(text);
-    return reader.run(parked);
+    return reader.run(escaped);
 }
 
 } // namespace ado

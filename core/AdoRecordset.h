@@ -24,6 +24,8 @@ struct Recordset {
 };
 
 // Serialises records of string fields. Every row holds one text per field.
+// A text holding a character that XML cannot carry (a lone surrogate, U+FFFE,
+// U+FFFF) raises error 5 naming the record (by its first field) and the field.
 QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows);
 
 // Parses a persisted recordset. Raises rt::RuntimeError (err::RecordsetSource)

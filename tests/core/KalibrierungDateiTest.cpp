@@ -262,3 +262,62 @@ TEST_F(KalibrierungDateiTest, ContentStringRoundTripKeepsValueTypes) {
               rt::err::InvalidPropertyValue);
     EXPECT_EQ(entries(b), before);
 }
+
+// Every file the program writes loads back to the same store; a text that XML
+// cannot carry at all refuses the save before anything is written.
+TEST_F(KalibrierungDateiTest, EverySavedFileLoadsAgain) {
+    auto roundTrip = [&](const QString& key, const QString& value) {
+        Kalibrierung a;
+        a.DataStore()->setValue(key, Variant(value));
+        const QString file = path(QStringLiteral("rund.xml"));
+        QFile::remove(file);
+        a.SaveFile(file);
+        Kalibrierung b;
+        b.LoadFile(file);
+        return b.DataStore()->find(key) && *b.DataStore()->find(key) == Variant(value);
+    };
+    // Every control character, written raw as the recordset layer does.
+    QString controls;
+    for (char16_t c = 0; c < 0x20; ++c)
+        controls += QChar(c);
+    EXPECT_TRUE(roundTrip(QStringLiteral("Steuerzeichen"), controls));
+    EXPECT_TRUE(roundTrip(controls.mid(1) + QStringLiteral(" im Schlüssel"), QStringLiteral("x")));
+    // Private code points next to controls: each is kept as it is.
+    QString privat = QString::fromUcs4(U"\U000F0001\U000F001F\U00100001\U0010FFFD");
+    for (char16_t c = 0xE000; c < 0xE004; ++c)
+        privat += QString(QChar(c)) + QChar(c) + u'A' + QChar(c) + u'@';
+    EXPECT_TRUE(roundTrip(QStringLiteral("Privat"), privat + QChar(1) + privat + QChar(0xE000)));
+    EXPECT_TRUE(roundTrip(QString(QChar(0xE000)) + QChar(0x1F) + QChar(0xE000), privat));
+    EXPECT_TRUE(roundTrip(QStringLiteral("Zeichen"),
+                          QString::fromUcs4(U"\u00e4\u20ac\U0001F600\uFFFD\uFFFC\U0010FFFF")));
+
+    struct Case {
+        QString key;
+        QString value;
+        const char* reason;
+    };
+    const Case unwritable[] = {
+        {QStringLiteral("Bemerkung"), QStringLiteral("ab") + QChar(0xFFFF), "Stelle 3"},
+        {QStringLiteral("Bemerkung"), QString(QChar(0xFFFE)), "U+FFFE"},
+        {QStringLiteral("Bemerkung"), QStringLiteral("x") + QChar(0xD800) + u'y', "U+D800"},
+        {QStringLiteral("Bemerkung"), QString(QChar(0xDC00)), "U+DC00"},
+        {QStringLiteral("Bemerkung"), QStringLiteral("a") + QChar(0xDBFF), "Stelle 2"},
+        {QStringLiteral("Schlüssel ") + QChar(0xFFFF), QStringLiteral("1"), "„Variable“"},
+    };
+    for (const Case& c : unwritable) {
+        SCOPED_TRACE(c.reason);
+        Kalibrierung k;
+        k.DataStore()->setValue(c.key, Variant(c.value));
+        const QString file = path(QStringLiteral("nicht.xml"));
+        try {
+            k.SaveFile(file);
+            ADD_FAILURE() << "saved";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::err::InvalidProcedureCall);
+            EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.reason))) << e.what();
+            EXPECT_TRUE(e.description().startsWith(QStringLiteral("Die Datei kann nicht")));
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("rund.xml")});
+    }
+}
