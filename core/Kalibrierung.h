@@ -121,12 +121,23 @@ public:
     void WriteProperties(rt::PropertyBag& bag) const;
     void ReadProperties(const rt::PropertyBag& bag);
 
+    // ---- windows -----------------------------------------------------------
+    // Each creates a new window through the registered Fensterfabrik (error
+    // 91 when none is registered) and shows it modal or modeless, with
+    // ParentForm as owner when given. ShowAssistent raises BeforeShowAssistent
+    // with the window before it is shown.
+    void ShowAssistent(bool Modal = false, QObject* ParentForm = nullptr);
+    void ShowInfo(bool Modal = false, QObject* ParentForm = nullptr);
+    void ShowCalcOptions(bool Modal = false, QObject* ParentForm = nullptr);
+    void ShowProtocollExtraData(bool Modal = false, QObject* ParentForm = nullptr);
+
 signals:
     void IsDirtyChanged();
     void BeforeShowAssistent(QObject* AssistentForm);
 
 private:
     rt::Long nachkommastellen(const QString& key) const;
+    void ShowForm(QObject* Form, bool Modal, QObject* ParentForm);
     // The cache of values read from the store, emptied when the store or the
     // user locale changed since it was filled.
     StatistikCache& cache() const;

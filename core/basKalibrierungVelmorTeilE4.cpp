@@ -2,6 +2,11 @@
 
 #include "RuntimeError.h"
 
+#include "Version.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
 #include <cmath>
 
 QString NumberPattern(rt::Long Decimals) {
@@ -35,4 +40,67 @@ double Log10(double x) {
     if (!(x > 0.0))
         rt::raiseError(rt::err::InvalidProcedureCall);
     return std::log(x) / std::log(10.0);
+}
+
+ProgrammVersion ProgramVersion() {
+    return {ORVANTA_VERSION_MAJOR, ORVANTA_VERSION_MINOR, ORVANTA_VERSION_PATCH};
+}
+
+QString VersionText() {
+    const ProgrammVersion v = ProgramVersion();
+    return QStringLiteral("Version %1.%2.%3").arg(v.major).arg(v.minor).arg(v.revision);
+}
+
+namespace {
+bool debugMode = false;
+QString applicationHelpFile;
+} // namespace
+
+bool DebugMode() {
+    return debugMode;
+}
+
+void setDebugMode(bool on) {
+    debugMode = on;
+}
+
+bool DebugRequested(const QStringList& arguments) {
+    return arguments.join(u' ').toUpper().contains(QStringLiteral("DEBUG"));
+}
+
+QString TitleLines(rt::Long Index) {
+    switch (Index) {
+    case 0:
+        return QStringLiteral("Herausgebende Fachgesellschaft für Erdbau-Prüfverfahren\r\n"
+                              "Arbeitsgruppe Verdichtung und Tragfähigkeit");
+    case 1:
+        return QStringLiteral("Kalibrierung eines indirekten Prüfmerkmals\r\n"
+                              "mit einem direkten Prüfmerkmal");
+    case 2:
+        return QStringLiteral("Velmor-Prüfvorschriften für Verdichtung\r\n"
+                              "und Tragfähigkeit im Erdbau\r\n"
+                              "Velmor\r\n"
+                              "Teil E 4");
+    default:
+        return QString();
+    }
+}
+
+QString HelpFolder() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Hilfe"));
+}
+
+void setApplicationHelpFile(const QString& path) {
+    applicationHelpFile = path;
+}
+
+QString HelpFilePath(rt::Long Index) {
+    switch (Index) {
+    case 0:
+        return applicationHelpFile;
+    case 1:
+        return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("test.html"));
+    default:
+        return QString();
+    }
 }

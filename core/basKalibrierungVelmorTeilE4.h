@@ -3,6 +3,7 @@
 #include "Variant.h"
 
 #include <QString>
+#include <QStringList>
 
 // Selects one of the two measured characteristics.
 enum PrüfmerkmalEnum : int { pmDirekt = 0, pmIndirekt = 1 };
@@ -28,3 +29,33 @@ double NullToDouble(const rt::Variant& Value);
 
 // Decimal logarithm; error 5 for x <= 0.
 double Log10(double x);
+
+// ---- the program --------------------------------------------------------
+
+// The program's version (major, minor, revision).
+struct ProgrammVersion {
+    int major, minor, revision;
+};
+ProgrammVersion ProgramVersion();
+// "Version " + major + "." + minor + "." + revision.
+QString VersionText();
+
+// Set once at start-up from the command line; the protocol shows extra
+// information while it is on.
+bool DebugMode();
+void setDebugMode(bool on);
+// True when the arguments (not the program's own path), in upper case,
+// contain "DEBUG" anywhere.
+bool DebugRequested(const QStringList& arguments);
+
+// Fixed title texts (lines separated by CR LF): 0 the publisher and its
+// working group, 1 the purpose, 2 the test-specification series; "" else.
+QString TitleLines(rt::Long Index);
+
+// The help file: the application's help file path (set by the wizard when it
+// loads) for 0, the second help file "test.html" in the program's folder for
+// 1 (it may not exist), "" else.
+QString HelpFilePath(rt::Long Index);
+void setApplicationHelpFile(const QString& path);
+// The folder of the help pages beside the program.
+QString HelpFolder();

@@ -8,10 +8,11 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools
+  qt6-qpa-plugins qt6-wayland
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation
   locales
-  xvfb xauth
+  xvfb xauth xdotool x11-utils
 )
 
 missing=()

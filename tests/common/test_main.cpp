@@ -3,7 +3,6 @@
 #include "UserLocale.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,8 +16,9 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    // Messages are titled with the product name, the application's name.
+    QApplication::setApplicationName(QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
     rt::setUserLocale(rt::germanLocale());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

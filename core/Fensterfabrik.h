@@ -1,0 +1,33 @@
+#pragma once
+
+class Kalibrierung;
+class QObject;
+
+// Creates and shows the program's windows for a calibration. The calibration
+// knows no widgets: the user-interface library registers the one factory, and
+// the calibration's Show members go through it.
+class Fensterfabrik {
+public:
+    enum Fenster {
+        Assistent,          // the wizard, the main window
+        Info,               // the info box
+        CalcOptions,        // the calculation options
+        ProtocollExtraData, // the editor of the protocol's site data
+        ProtocollPreview,   // the protocol preview
+        Export,             // the export form
+    };
+
+    virtual ~Fensterfabrik();
+
+    // A new window of the kind, given the calibration, not yet shown.
+    virtual QObject* create(Fenster kind, Kalibrierung& kalibrierung) = 0;
+    // Shows a window made by create: modal (returns when it has closed and
+    // discards it) or modeless (returns at once; the window is discarded
+    // when it closes), with ParentForm as owner when it is given.
+    virtual void show(QObject* form, bool modal, QObject* parentForm) = 0;
+
+    // The registered factory, or nullptr.
+    static Fensterfabrik* instance();
+    // Registers a factory (nullptr unregisters); returns the previous one.
+    static Fensterfabrik* setInstance(Fensterfabrik* factory);
+};

@@ -1,0 +1,276 @@
+#include "WizardTestSupport.h"
+
+#include "Hilfe.h"
+#include "Start.h"
+#include "UpDown.h"
+#include "frmCalcOptions.h"
+#include "frmInfo.h"
+
+#include "Fensterfabrik.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextEdit>
+#include <QToolButton>
+
+TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
+    k.setMinBestimmtheitsmaßIndirektDirekt(0.65);
+    frmCalcOptions dialog;
+    dialog.setKalibrierung(&k);
+    k.setIsDirty(false);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Berechnungsoptionen"));
+    EXPECT_EQ(dialog.txtMittelwerteStellen->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog.txtAnstiegStellen->text(), QStringLiteral("4"));
+    EXPECT_FALSE(dialog.chkRoundIntermediaryResults->isChecked());
+    EXPECT_EQ(
+        dialog.chkRoundIntermediaryResults->text(),
+        QStringLiteral("Zwischenergebnisse der Berechung runden (auf\u00a0angezeigte Werte)"));
+    QLineEdit* minimum = dialog.txtMinBestimmtheitsmaßIndirektDirekt;
+    EXPECT_EQ(minimum->text(), QStringLiteral("0,65"));
+    UpDown* arrows = dialog.udMinBestimmtheitsmaßIndirektDirekt;
+    arrows->upButton()->click();
+    EXPECT_EQ(minimum->text(), QStringLiteral("0,66"));
+    minimum->setText(QStringLiteral("0,25"));
+    arrows->downButton()->click();
+    EXPECT_EQ(minimum->text(), QStringLiteral("0,25"));
+    minimum->setText(QStringLiteral("1,00"));
+    arrows->upButton()->click();
+    EXPECT_EQ(minimum->text(), QStringLiteral("1,00"));
+    minimum->setText(QStringLiteral("viel"));
+    arrows->upButton()->click();
+    EXPECT_EQ(minimum->text(), QStringLiteral("0,25"));
+    minimum->setText(QStringLiteral("1,7")); // typing may enter anything numeric
+
+    // Abbruch writes nothing.
+    dialog.txtMittelwerteStellen->setText(QStringLiteral("5"));
+    dialog.chkRoundIntermediaryResults->setChecked(true);
+    dialog.cmdCancel->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(k.NachkommastellenMittelwerte(), 1);
+    EXPECT_FALSE(k.ZwischenergebnisseRunden());
+    EXPECT_FALSE(k.IsDirty());
+
+    // OK writes every field without range checks, in order: keys that are
+    // missing are appended in the order of the writes.
+    const QStringList settings = {
+        QStringLiteral("Nachkommastellen Mittelwerte"),
+        QStringLiteral("Nachkommastellen Varianzen"),
+        QStringLiteral("Nachkommastellen Kovarianzen"),
+        QStringLiteral("Nachkommastellen Bestimmtheitsmaße"),
+        QStringLiteral("Nachkommastellen Anstieg"),
+        QStringLiteral("Nachkommastellen Achsenabschnitt"),
+        QStringLiteral("Zwischenergebnisse runden"),
+        QStringLiteral("minimales Bestimmtheitsmaß Indirektes Prüfmerkmal, Direktes Prüfmerkmal"),
+    };
+    for (const QString& key : settings)
+        k.DataStore()->remove(key);
+    dialog.txtVarianzenStellen->setText(QStringLiteral("3"));
+    dialog.txtKovarianzenStellen->setText(QStringLiteral("-1"));
+    dialog.txtBestimmtheitsmaßeStellen->setText(QStringLiteral("x"));
+    dialog.txtAnstiegStellen->setText(QStringLiteral("2.5"));
+    dialog.cmdOk->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(k.DataStore()->keys().mid(k.DataStore()->count() - 8), settings);
+    EXPECT_EQ(k.NachkommastellenMittelwerte(), 5);
+    EXPECT_EQ(k.NachkommastellenVarianzen(), 3);
+    EXPECT_EQ(k.NachkommastellenKovarianzen(), -1);
+    EXPECT_EQ(k.NachkommastellenBestimmtheitsmaße(), 0);
+    EXPECT_EQ(k.NachkommastellenAnstieg(), 2);
+    EXPECT_EQ(k.NachkommastellenAchsenabschnitt(), 2);
+    EXPECT_TRUE(k.ZwischenergebnisseRunden());
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 1.7);
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(WizardTest, OptionsFieldsAreCheckedWhenTheyAreLeft) {
+    frmCalcOptions dialog;
+    dialog.setKalibrierung(&k);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.txtVarianzenStellen->setFocus();
+    dialog.txtVarianzenStellen->setText(QStringLiteral("zwei"));
+    QTest::keyClick(dialog.txtVarianzenStellen, Qt::Key_Tab);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
+                                  "Bitte geben Sie eine gültige Anzahl von Nachkommastellen an.")});
+    EXPECT_TRUE(dialog.txtVarianzenStellen->hasFocus());
+    dialog.txtVarianzenStellen->setText(QStringLiteral("2"));
+    messages.clear();
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setFocus();
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("hoch"));
+    dialog.txtMittelwerteStellen->setFocus();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
+                                  "Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_TRUE(dialog.txtMinBestimmtheitsmaßIndirektDirekt->hasFocus());
+    // OK and Abbruch take the focus unchecked.
+    messages.clear();
+    dialog.cmdCancel->setFocus();
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(WizardTest, TheInfoBoxAndTheShowMembers) {
+    // Modal: returns once the box is closed; the box is gone then.
+    bool seen = false;
+    whenModal([&seen](QWidget* box) {
+        seen = true;
+        auto* info = qobject_cast<frmInfo*>(box);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->windowTitle(),
+                  QStringLiteral("Info über Kalibrierung nach Velmor Teil E 4"));
+        EXPECT_EQ(info->labVersion->text(), QStringLiteral("Version 1.0.0"));
+        EXPECT_EQ(info->labProductName->text(),
+                  QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
+        EXPECT_TRUE(info->labThema->text().endsWith(
+            QStringLiteral("Teil E 4\n\nKalibrierung eines indirekten Prüfmerkmals\nmit einem "
+                           "direkten Prüfmerkmal")));
+        const QString text = info->RichTextBox1->toPlainText();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Herstellung Vertrieb\n")));
+        EXPECT_TRUE(text.contains(QStringLiteral("\nSupport und programmtechnische Umsetzung\n")));
+        // The headings are bold, the address lines are not; the caret is at the start.
+        auto weight = [info](int block) {
+            return info->RichTextBox1->document()
+                ->findBlockByNumber(block)
+                .begin()
+                .fragment()
+                .charFormat()
+                .fontWeight();
+        };
+        EXPECT_GE(weight(0), QFont::Bold);
+        EXPECT_LT(weight(1), QFont::Bold);
+        EXPECT_GE(weight(5), QFont::Bold);
+        EXPECT_EQ(info->RichTextBox1->textCursor().position(), 0);
+        saveScreenshot(info, QStringLiteral("info"));
+        info->cmdClose->click();
+    });
+    k.ShowInfo(true);
+    EXPECT_TRUE(seen);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.begin(), windows.end(),
+                             [](QWidget* w) { return qobject_cast<frmInfo*>(w) != nullptr; }));
+
+    // Modeless: returns at once, with the box shown; it goes when it closes.
+    k.ShowInfo();
+    frmInfo* open = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* info = qobject_cast<frmInfo*>(w); info && info->isVisible())
+            open = info;
+    ASSERT_TRUE(open);
+    QPointer<frmInfo> guard(open);
+    open->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }, 1000));
+
+    EXPECT_EQ(TitleLines(5), QString());
+    EXPECT_EQ(TitleLines(1), QStringLiteral("Kalibrierung eines indirekten Prüfmerkmals\r\nmit "
+                                            "einem direkten Prüfmerkmal"));
+    EXPECT_TRUE(TitleLines(2).endsWith(QStringLiteral("\r\nTeil E 4")));
+    EXPECT_EQ(TitleLines(0).count(QStringLiteral("\r\n")), 1);
+
+    // Without a registered factory the members fail with error 91.
+    Fensterfabrik* previous = Fensterfabrik::setInstance(nullptr);
+    EXPECT_EQ(errorNumberOf([&] { k.ShowCalcOptions(); }), rt::err::ObjectNotSet);
+    Fensterfabrik::setInstance(previous);
+}
+
+TEST_F(WizardTest, BeforeShowAssistentReachesTheHostBeforeTheWindowIsVisible) {
+    bool visible = true;
+    QObject* received = nullptr;
+    QObject::connect(&k, &Kalibrierung::BeforeShowAssistent, [&](QObject* form) {
+        received = form;
+        visible = static_cast<QWidget*>(form)->isVisible();
+        // A host may adjust the window before it is shown.
+        static_cast<frmAssistent*>(form)->setPageShowable(4, false);
+    });
+    frmAssistent* w = open(k);
+    EXPECT_EQ(received, w);
+    EXPECT_FALSE(visible);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->PageShowable(4));
+}
+
+TEST_F(WizardTest, HelpOpensTheContentsAndReportsAMissingFile) {
+    // The help pages sit beside the program; the tests use the build's copy.
+    const QString contents = QStringLiteral(ORVANTA_HELP_DIR "/VelmorTeilE4.html");
+    ASSERT_TRUE(QFile::exists(contents));
+    setApplicationHelpFile(contents);
+    ShowHelp(0);
+    ASSERT_TRUE(frmHilfe::offen());
+    EXPECT_TRUE(frmHilfe::offen()->isVisible());
+    EXPECT_EQ(frmHilfe::offen()->browser->source().toLocalFile(), contents);
+    EXPECT_TRUE(frmHilfe::offen()->browser->toPlainText().contains(QStringLiteral("Inhalt")));
+    saveScreenshot(frmHilfe::offen(), QStringLiteral("hilfe"));
+    // Every page the contents link to exists.
+    const QString html = QString::fromUtf8(readFileBytes(contents));
+    QRegularExpression link(QStringLiteral("href=\"([^\"#:]+)\""));
+    int links = 0;
+    for (auto it = link.globalMatch(html); it.hasNext(); ++links)
+        EXPECT_TRUE(QFile::exists(QStringLiteral(ORVANTA_HELP_DIR "/") + it.next().captured(1)));
+    EXPECT_GE(links, 9);
+    frmHilfe::offen()->close();
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    // F1 in the wizard opens the help too.
+    frmAssistent* w = open(k);
+    setApplicationHelpFile(contents);
+    activate(w);
+    QTest::keyClick(w, Qt::Key_F1);
+    ASSERT_TRUE(frmHilfe::offen());
+    EXPECT_TRUE(frmHilfe::offen()->isVisible());
+    frmHilfe::offen()->close();
+
+    // The second help file does not exist: a clear message, no window.
+    EXPECT_EQ(HelpFilePath(1),
+              QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("test.html")));
+    EXPECT_EQ(HelpFilePath(2), QString());
+    ShowHelp(1);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("Die Hilfedatei „")));
+    EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("test.html“ wurde nicht gefunden.")));
+    ShowHelp(7);
+    EXPECT_EQ(messages.texts.size(), 2);
+}
+
+TEST_F(WizardTest, StartUpOpensTheWizardAndAnnouncesDebugMode) {
+    EXPECT_TRUE(isCommandLineJob({QStringLiteral("--auswertung"), QStringLiteral("x.xml")}));
+    EXPECT_TRUE(isCommandLineJob({QStringLiteral("--help")}));
+    EXPECT_FALSE(isCommandLineJob({}));
+    EXPECT_FALSE(isCommandLineJob({QStringLiteral("debug")}));
+    EXPECT_FALSE(isCommandLineJob({QStringLiteral("--Debug")}));
+    EXPECT_TRUE(DebugRequested({QStringLiteral("xdebugx")}));
+    EXPECT_TRUE(DebugRequested({QStringLiteral("a"), QStringLiteral("DeBuG")}));
+    EXPECT_FALSE(DebugRequested({}));
+    EXPECT_FALSE(DebugRequested({QStringLiteral("Bug")}));
+
+    // The message comes after the wizard is shown.
+    bool wizardShown = false;
+    messages.onShow = [&wizardShown](const QString&) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmAssistent*>(w) && w->isVisible())
+                wizardShown = true;
+    };
+    Kalibrierung a;
+    SubMain(a, {QStringLiteral("debug")});
+    EXPECT_TRUE(DebugMode());
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Debug-Modus aktiviert")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_EQ(messages.titles, QStringList{QStringLiteral("Kalibrierung nach Velmor Teil E 4")});
+    EXPECT_TRUE(wizardShown);
+    messages.clear();
+    Kalibrierung b;
+    SubMain(b, {});
+    EXPECT_FALSE(DebugMode());
+    EXPECT_TRUE(messages.texts.isEmpty());
+    QList<QPointer<QWidget>> wizards;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<frmAssistent*>(w))
+            wizards.append(w);
+    qDeleteAll(wizards);
+}

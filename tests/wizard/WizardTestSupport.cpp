@@ -1,0 +1,53 @@
+#include "WizardTestSupport.h"
+
+#include <QDir>
+
+void saveScreenshot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("ORVANTA_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QString suffix;
+    if (widget->devicePixelRatioF() != 1.0)
+        suffix = QStringLiteral("@%1x").arg(widget->devicePixelRatioF());
+    widget->grab().save(QDir(folder).filePath(name + suffix + QStringLiteral(".png")));
+}
+
+void whenModal(std::function<void(QWidget*)> f) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, f] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        f(modal);
+    });
+    timer->start();
+}
+
+void WizardTest::SetUp() {
+    registerProgrammFenster();
+    Einstellungen::setDontShowPage0(false);
+}
+
+void WizardTest::TearDown() {
+    delete wizard.data();
+}
+
+frmAssistent* WizardTest::open(Kalibrierung& calibration) {
+    QObject* form = nullptr;
+    auto connection = QObject::connect(&calibration, &Kalibrierung::BeforeShowAssistent,
+                                       [&form](QObject* f) { form = f; });
+    calibration.ShowAssistent();
+    QObject::disconnect(connection);
+    wizard = qobject_cast<frmAssistent*>(form);
+    return wizard;
+}
+
+void WizardTest::activate(frmAssistent* w) {
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}

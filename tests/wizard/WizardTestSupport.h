@@ -1,0 +1,47 @@
+#pragma once
+
+#include "RecordingMessages.h"
+#include "TestSupport.h"
+
+#include "Einstellungen.h"
+#include "Kalibrierung.h"
+#include "ProgrammFenster.h"
+#include "frmAssistent.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// The child of a window by its object name (the names carry umlauts).
+template <class T>
+T* child(const QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromUtf8(name));
+}
+
+// Saves a picture of a widget as ORVANTA_SCREENSHOTS/name.png, when that
+// folder is given.
+void saveScreenshot(QWidget* widget, const QString& name);
+
+// Runs f on the next modal dialog, once it is shown (f should close it).
+void whenModal(std::function<void(QWidget*)> f);
+
+// Each test starts with the program's windows registered, the intro page
+// shown at start and the messages recorded.
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the wizard on k through the calibration's ShowAssistent.
+    frmAssistent* open(Kalibrierung& k);
+    // Shows the wizard and waits until it is the active window.
+    void activate(frmAssistent* w);
+
+    RecordingMessages messages;
+    Kalibrierung k;
+    QPointer<frmAssistent> wizard;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The per-user settings of the program: application name = the product name,
+// sections "Main" and "RecentFiles".
+namespace Einstellungen {
+bool DontShowPage0();
+void setDontShowPage0(bool on);
+// Slots 1 to 9 of the recent-files list (index 0 is slot 1); free files are "".
+QStringList RecentFiles();
+void setRecentFiles(const QStringList& files);
+} // namespace Einstellungen

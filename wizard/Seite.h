@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class Kalibrierung;
+class QLabel;
+class QVBoxLayout;
+
+// One page of the wizard: fills itself from the calibration when it is
+// entered and commits what the user entered when it is left.
+class Seite : public QWidget {
+public:
+    // caption: the page's heading; none for the intro page.
+    Seite(Kalibrierung& k, int index, const QString& caption, QWidget* parent = nullptr);
+
+    // PageEntered: fill the page from the calibration (errors are skipped
+    // statement by statement).
+    virtual void füllen() {}
+    // LeavePage: check (only when going forward) and commit the page; may set
+    // cancel to stay on the page.
+    virtual void übernehmen(int direction, bool& cancel) {}
+
+    QLabel* labPageCaption = nullptr;
+
+protected:
+    // The layout below the heading, for the page's content.
+    QVBoxLayout* inhalt() const { return m_inhalt; }
+    Kalibrierung& m_k;
+
+private:
+    QVBoxLayout* m_inhalt;
+};
+
+// A label whose text is a heading, in bold.
+QLabel* überschrift(const QString& text, QWidget* parent);

@@ -1,0 +1,109 @@
+#include "SeiteErgebnis.h"
+
+#include "Symbole.h"
+
+#include "Ergebnisliste.h"
+#include "Kalibrierung.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int BildGröße = 32;
+}
+
+SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
+    : Seite(k, 4, QStringLiteral("Schritt 4: Plausibilitätsprüfung"), parent) {
+    labPlausibilität = new QLabel(this);
+    labPlausibilität->setObjectName(QStringLiteral("labPlausibilität"));
+    labPlausibilität->setWordWrap(true);
+    labPlausibilität->setTextFormat(Qt::PlainText);
+    imgPlausibilität = new QLabel(this);
+    imgPlausibilität->setObjectName(QStringLiteral("imgPlausibilität"));
+    imgPlausibilität->setFixedSize(BildGröße, BildGröße);
+
+    lvPlausibilität = new QTreeWidget(this);
+    lvPlausibilität->setObjectName(QStringLiteral("lvPlausibilität"));
+    lvPlausibilität->setColumnCount(3);
+    lvPlausibilität->setHeaderLabels(
+        {QStringLiteral("Statistische Größe"), QStringLiteral("Wert"), QStringLiteral("Wertung")});
+    lvPlausibilität->setRootIsDecorated(false);
+    lvPlausibilität->setUniformRowHeights(true);
+    lvPlausibilität->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvPlausibilität->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvPlausibilität->header()->setStretchLastSection(false);
+    lvPlausibilität->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    cmdPlausibilitätOptionen = new QPushButton(QStringLiteral("Optionen..."), this);
+    cmdPlausibilitätOptionen->setObjectName(QStringLiteral("cmdPlausibilitätOptionen"));
+
+    QVBoxLayout* v = inhalt();
+    auto* verdict = new QHBoxLayout;
+    verdict->addWidget(imgPlausibilität, 0, Qt::AlignTop);
+    verdict->addWidget(labPlausibilität, 1);
+    v->addLayout(verdict);
+    v->addSpacing(10); // the list begins 10 pixels below the verdict
+    v->addWidget(lvPlausibilität, 1);
+    v->addSpacing(5); // and ends 5 pixels above the options button
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdPlausibilitätOptionen);
+    v->addLayout(buttons);
+}
+
+void SeiteErgebnis::spaltenbreiten() {
+    // Column 1 takes 70 %, column 3 12,5 %, column 2 the rest beside the
+    // vertical scroll bar.
+    const int l = lvPlausibilität->width();
+    const int c1 = qRound(l * 0.7);
+    const int c3 = qRound(l * 0.125);
+    const int bar = lvPlausibilität->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    lvPlausibilität->setColumnWidth(0, c1);
+    lvPlausibilität->setColumnWidth(1, qMax(0, l - bar - 6 - c1 - c3));
+    lvPlausibilität->setColumnWidth(2, c3);
+}
+
+void SeiteErgebnis::füllen() {
+    spaltenbreiten();
+    lvPlausibilität->clear();
+    QList<QTreeWidgetItem*> items;
+    const QList<StatistikZeile> rows = StatistikListe(m_k);
+    items.reserve(rows.size());
+    for (const StatistikZeile& row : rows) {
+        auto* item = new QTreeWidgetItem({row.Text, row.Wert, row.Wertung});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        items.append(item);
+    }
+    lvPlausibilität->addTopLevelItems(items);
+
+    const bool ok = m_k.StatistikBestimmtheitsmaßIndirektDirektOk();
+    m_bild = ok ? QStringLiteral("Info") : QStringLiteral("Examination");
+    labPlausibilität->setText(PlausibilitätText(m_k));
+    verdictHeight();
+    const QIcon icon = ok ? Symbole::info() : Symbole::examination();
+    imgPlausibilität->setPixmap(icon.pixmap(QSize(BildGröße, BildGröße), devicePixelRatioF()));
+    imgPlausibilität->setToolTip(m_bild);
+}
+
+// The label grows with its text, so the list begins below the whole verdict.
+void SeiteErgebnis::verdictHeight() {
+    const int height = labPlausibilität->heightForWidth(labPlausibilität->width());
+    if (height > 0 && height != labPlausibilität->minimumHeight()) {
+        labPlausibilität->setMinimumHeight(height);
+        if (layout())
+            layout()->activate();
+    }
+}
+
+void SeiteErgebnis::resizeEvent(QResizeEvent* event) {
+    Seite::resizeEvent(event);
+    spaltenbreiten();
+    verdictHeight();
+}

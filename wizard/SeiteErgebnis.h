@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Seite.h"
+
+class QPushButton;
+class QTreeWidget;
+
+// Page 4: every statistic as a three-column list and the plausibility verdict
+// with its icon.
+class SeiteErgebnis : public Seite {
+public:
+    SeiteErgebnis(Kalibrierung& k, QWidget* parent);
+
+    void füllen() override;
+
+    QLabel* labPlausibilität;
+    QLabel* imgPlausibilität;
+    QTreeWidget* lvPlausibilität;
+    QPushButton* cmdPlausibilitätOptionen;
+    // The key of the verdict image shown: "Info" or "Examination".
+    QString bildSchlüssel() const { return m_bild; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void spaltenbreiten();
+    void verdictHeight();
+    QString m_bild;
+};

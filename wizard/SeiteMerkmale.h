@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Seite.h"
+
+#include <functional>
+#include <vector>
+
+class FieldChecks;
+class Prüfmerkmal;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class UpDown;
+
+// Page 1: the direct and the indirect characteristic and the covariable (name,
+// symbol, unit, decimals), and the number of test fields. Each group completes
+// itself from a known characteristic when one of its three texts is given.
+class SeiteMerkmale : public Seite {
+public:
+    SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* parent);
+
+    void füllen() override;
+    void übernehmen(int direction, bool& cancel) override;
+
+    QGroupBox* Frame1;
+    QGroupBox* Frame2;
+    QGroupBox* Frame3;
+    QComboBox* cboDirektesPrüfmerkmal;
+    QComboBox* cboDirektesPrüfmerkmalZeichen;
+    QComboBox* cboDirektesPrüfmerkmalEinheit;
+    QLineEdit* txtDirektesPrüfmerkmalStellen;
+    UpDown* udDirektesPrüfmerkmalStellen;
+    QComboBox* cboIndirektesPrüfmerkmal;
+    QComboBox* cboIndirektesPrüfmerkmalZeichen;
+    QComboBox* cboIndirektesPrüfmerkmalEinheit;
+    QLineEdit* txtIndirektesPrüfmerkmalStellen;
+    UpDown* udIndirektesPrüfmerkmalStellen;
+    QComboBox* cboMessreihe;
+    QComboBox* cboMessreiheZeichen;
+    QComboBox* cboMessreiheEinheit;
+    QLineEdit* txtMessreiheStellen;
+    UpDown* UpDown1;
+    QLineEdit* txtMessreihen;
+    UpDown* udMessreihen;
+
+    // A known characteristic; the table keeps index 0 empty.
+    struct Preset {
+        QString Name;
+        QString Einheit;
+        QString Formelzeichen;
+    };
+    const std::vector<Preset>& presets() const { return m_presets; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Gruppe {
+        QGroupBox* frame;
+        QComboBox* name;
+        QComboBox* zeichen;
+        QComboBox* einheit;
+        QLineEdit* stellen;
+        UpDown* upDown;
+        Prüfmerkmal& (Kalibrierung::*merkmal)() const;
+    };
+    Gruppe gruppe(const QString& frameName, const QString& title, const QString& name,
+                  const QString& zeichen, const QString& einheit, const QString& stellen,
+                  const QString& upDown, int design, Prüfmerkmal& (Kalibrierung::*merkmal)() const);
+    void registerPreset(const Gruppe& g, const QString& name, const QString& symbol,
+                        const QString& unit);
+    void completeFromPreset(const Gruppe& g);
+    void messreihenKey(int key);
+
+    std::vector<Gruppe> m_gruppen;
+    std::vector<Preset> m_presets;
+    // The ten field checks in their order, each showing its own message.
+    std::vector<std::function<bool()>> m_checks;
+};

@@ -1,0 +1,210 @@
+#include "frmCalcOptions.h"
+
+#include "FieldChecks.h"
+#include "Symbole.h"
+#include "UpDown.h"
+
+#include "Kalibrierung.h"
+#include "MessageService.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString MinPattern = QStringLiteral("0.00");
+}
+
+frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmCalcOptions"));
+    setWindowTitle(QStringLiteral("Berechnungsoptionen"));
+    setWindowIcon(Symbole::programm());
+    auto* checks = new FieldChecks(this);
+
+    Label1 = new QLabel(QStringLiteral("Legen Sie hier fest, mit welchen Einstellungen die "
+                                       "Berechnung der Korrelationsgeradengleichung vorgenommen "
+                                       "werden soll."),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Frame1 = new QGroupBox(QStringLiteral("Nachkommastellen für Anzeige"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* grid = new QGridLayout(Frame1);
+    int row = 0;
+    auto decimals = [&](const QString& caption, const QString& text, const QString& upDown,
+                        UpDown*& ud) {
+        auto* box = new QLineEdit(Frame1);
+        box->setObjectName(text);
+        ud = new UpDown(Frame1);
+        ud->setObjectName(upDown);
+        ud->setRange(0, 10);
+        ud->setBuddy(box);
+        ud->setArrowKeys(true);
+        auto* label = new QLabel(caption, Frame1);
+        label->setBuddy(box);
+        grid->addWidget(label, row, 0);
+        auto* pair = new QHBoxLayout;
+        pair->setSpacing(0);
+        pair->addWidget(box);
+        pair->addWidget(ud);
+        grid->addLayout(pair, row, 1);
+        ++row;
+        checks->addCheck(box, [box] {
+            if (rt::isNumericText(box->text()))
+                return true;
+            showMessage(box->window(),
+                        QStringLiteral("Bitte geben Sie eine gültige Anzahl von Nachkommastellen "
+                                       "an."),
+                        MessageService::Information);
+            return false;
+        });
+        return box;
+    };
+    txtMittelwerteStellen =
+        decimals(QStringLiteral("Mittelwerte:"), QStringLiteral("txtMittelwerteStellen"),
+                 QStringLiteral("udMittelwerteStellen"), udMittelwerteStellen);
+    txtVarianzenStellen =
+        decimals(QStringLiteral("Varianzen:"), QStringLiteral("txtVarianzenStellen"),
+                 QStringLiteral("udVarianzenStellen"), udVarianzenStellen);
+    txtKovarianzenStellen =
+        decimals(QStringLiteral("Kovarianzen:"), QStringLiteral("txtKovarianzenStellen"),
+                 QStringLiteral("udKovarianzenStellen"), udKovarianzenStellen);
+    txtBestimmtheitsmaßeStellen = decimals(
+        QStringLiteral("Bestimmtheitsmaße:"), QStringLiteral("txtBestimmtheitsmaßeStellen"),
+        QStringLiteral("udBestimmtheitsmaßeStellen"), udBestimmtheitsmaßeStellen);
+    txtAnstiegStellen =
+        decimals(QStringLiteral("Anstieg Gerade:"), QStringLiteral("txtAnstiegStellen"),
+                 QStringLiteral("udAnstiegStellen"), udAnstiegStellen);
+    txtNullwertStellen =
+        decimals(QStringLiteral("Nullwert Gerade:"), QStringLiteral("txtNullwertStellen"),
+                 QStringLiteral("udNullwertStellen"), udNullwertStellen);
+    grid->setColumnStretch(0, 1);
+
+    chkRoundIntermediaryResults =
+        new QCheckBox(QStringLiteral("Zwischenergebnisse der Berechung runden (auf") +
+                          QChar(0x00A0) + QStringLiteral("angezeigte Werte)"),
+                      this);
+    chkRoundIntermediaryResults->setObjectName(QStringLiteral("chkRoundIntermediaryResults"));
+
+    txtMinBestimmtheitsmaßIndirektDirekt = new QLineEdit(this);
+    txtMinBestimmtheitsmaßIndirektDirekt->setObjectName(
+        QStringLiteral("txtMinBestimmtheitsmaßIndirektDirekt"));
+    udMinBestimmtheitsmaßIndirektDirekt = new UpDown(this);
+    udMinBestimmtheitsmaßIndirektDirekt->setObjectName(
+        QStringLiteral("udMinBestimmtheitsmaßIndirektDirekt"));
+    udMinBestimmtheitsmaßIndirektDirekt->setFixedHeight(
+        txtMinBestimmtheitsmaßIndirektDirekt->sizeHint().height());
+    connect(udMinBestimmtheitsmaßIndirektDirekt, &UpDown::UpClick, this,
+            [this] { stepMinimum(+0.01); });
+    connect(udMinBestimmtheitsmaßIndirektDirekt, &UpDown::DownClick, this,
+            [this] { stepMinimum(-0.01); });
+    QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
+    checks->addCheck(minimum, [minimum] {
+        if (rt::isNumericText(minimum->text()))
+            return true;
+        showMessage(minimum->window(),
+                    QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein."),
+                    MessageService::Information);
+        return false;
+    });
+    auto* minimumLabel = new QLabel(
+        QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
+    minimumLabel->setBuddy(minimum);
+
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("&Abbruch"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    checks->addNonValidating(cmdOk);
+    checks->addNonValidating(cmdCancel);
+    connect(cmdOk, &QPushButton::clicked, this, &frmCalcOptions::ok);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(Frame1);
+    layout->addWidget(chkRoundIntermediaryResults);
+    auto* minRow = new QHBoxLayout;
+    minRow->addWidget(minimumLabel, 1);
+    auto* minPair = new QHBoxLayout;
+    minPair->setSpacing(0);
+    minPair->addWidget(minimum);
+    minPair->addWidget(udMinBestimmtheitsmaßIndirektDirekt);
+    minRow->addLayout(minPair);
+    layout->addLayout(minRow);
+    layout->addSpacing(8);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+    for (QLineEdit* box :
+         {txtMittelwerteStellen, txtVarianzenStellen, txtKovarianzenStellen,
+          txtBestimmtheitsmaßeStellen, txtAnstiegStellen, txtNullwertStellen, minimum})
+        box->setMaximumWidth(70);
+    Label1->setMinimumWidth(400);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
+    m_k = k;
+    if (!k)
+        return;
+    rt::SkipErrors skip;
+    skip(
+        [&] { txtMittelwerteStellen->setText(QString::number(k->NachkommastellenMittelwerte())); });
+    skip([&] { txtVarianzenStellen->setText(QString::number(k->NachkommastellenVarianzen())); });
+    skip(
+        [&] { txtKovarianzenStellen->setText(QString::number(k->NachkommastellenKovarianzen())); });
+    skip([&] {
+        txtBestimmtheitsmaßeStellen->setText(
+            QString::number(k->NachkommastellenBestimmtheitsmaße()));
+    });
+    skip([&] { txtAnstiegStellen->setText(QString::number(k->NachkommastellenAnstieg())); });
+    skip([&] {
+        txtNullwertStellen->setText(QString::number(k->NachkommastellenAchsenabschnitt()));
+    });
+    skip([&] { chkRoundIntermediaryResults->setChecked(k->ZwischenergebnisseRunden()); });
+    skip([&] {
+        txtMinBestimmtheitsmaßIndirektDirekt->setText(
+            rt::formatNumber(k->MinBestimmtheitsmaßIndirektDirekt(), MinPattern));
+    });
+}
+
+void frmCalcOptions::ok() {
+    if (m_k) {
+        // A text that is no number gives 0; nothing is range-checked.
+        auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
+        rt::SkipErrors skip;
+        skip([&] { m_k->setNachkommastellenMittelwerte(stellen(txtMittelwerteStellen)); });
+        skip([&] { m_k->setNachkommastellenVarianzen(stellen(txtVarianzenStellen)); });
+        skip([&] { m_k->setNachkommastellenKovarianzen(stellen(txtKovarianzenStellen)); });
+        skip([&] {
+            m_k->setNachkommastellenBestimmtheitsmaße(stellen(txtBestimmtheitsmaßeStellen));
+        });
+        skip([&] { m_k->setNachkommastellenAnstieg(stellen(txtAnstiegStellen)); });
+        skip([&] { m_k->setNachkommastellenAchsenabschnitt(stellen(txtNullwertStellen)); });
+        skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
+        skip([&] {
+            m_k->setMinBestimmtheitsmaßIndirektDirekt(
+                rt::textToDouble(txtMinBestimmtheitsmaßIndirektDirekt->text()));
+        });
+    }
+    accept();
+}
+
+void frmCalcOptions::stepMinimum(double delta) {
+    const QString text = txtMinBestimmtheitsmaßIndirektDirekt->text();
+    double value = rt::isNumericText(text) ? rt::textToDouble(text) : 0.0;
+    value = qBound(0.25, value + delta, 1.0);
+    txtMinBestimmtheitsmaßIndirektDirekt->setText(rt::formatNumber(value, MinPattern));
+}

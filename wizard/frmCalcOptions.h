@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+class Kalibrierung;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class UpDown;
+
+// "Berechnungsoptionen": the decimals of the statistics, the rounding of
+// intermediate results and the minimum coefficient of determination. Writes
+// only on OK.
+class frmCalcOptions : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmCalcOptions(QWidget* parent = nullptr);
+
+    Kalibrierung* kalibrierung() const { return m_k; }
+    // Stores the calibration and fills the fields from it.
+    void setKalibrierung(Kalibrierung* k);
+
+    QLabel* Label1;
+    QGroupBox* Frame1;
+    QLineEdit* txtMittelwerteStellen;
+    UpDown* udMittelwerteStellen;
+    QLineEdit* txtVarianzenStellen;
+    UpDown* udVarianzenStellen;
+    QLineEdit* txtKovarianzenStellen;
+    UpDown* udKovarianzenStellen;
+    QLineEdit* txtBestimmtheitsmaßeStellen;
+    UpDown* udBestimmtheitsmaßeStellen;
+    QLineEdit* txtAnstiegStellen;
+    UpDown* udAnstiegStellen;
+    QLineEdit* txtNullwertStellen;
+    UpDown* udNullwertStellen;
+    QCheckBox* chkRoundIntermediaryResults;
+    QLineEdit* txtMinBestimmtheitsmaßIndirektDirekt;
+    UpDown* udMinBestimmtheitsmaßIndirektDirekt;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+private:
+    void ok();
+    void stepMinimum(double delta);
+
+    Kalibrierung* m_k = nullptr;
+};
