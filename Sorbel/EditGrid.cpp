@@ -78,12 +78,42 @@ void clsEditGrid::setInputObject(QWidget* value) {
     if (auto* textBox = qobject_cast<QLineEdit*>(value)) {
         m_textBox = textBox;
         textBox->installEventFilter(this);
+        keepOneLine(textBox);
     } else if (auto* comboBox = qobject_cast<QComboBox*>(value)) {
         m_comboBox = comboBox;
         comboBox->installEventFilter(this);
-        if (comboBox->lineEdit())
+        if (comboBox->lineEdit()) {
             comboBox->lineEdit()->installEventFilter(this);
+            keepOneLine(comboBox->lineEdit());
+        }
     }
+}
+
+// A cell holds one line: text pasted into the editor loses its trailing line
+// break (a spreadsheet cell on the clipboard ends with CR LF), and breaks
+// inside it become blanks.
+void clsEditGrid::keepOneLine(QLineEdit* edit) {
+    disconnect(edit, &QLineEdit::textEdited, this, nullptr);
+    connect(edit, &QLineEdit::textEdited, this, [edit](const QString& text) {
+        if (!text.contains(u'\r') && !text.contains(u'\n'))
+            return;
+        const int cursor = edit->cursorPosition();
+        QString before = text.left(cursor);
+        QString after = text.mid(cursor);
+        auto clean = [](QString part, bool trailing) {
+            if (trailing)
+                while (part.endsWith(u'\r') || part.endsWith(u'\n'))
+                    part.chop(1);
+            part.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            part.replace(u'\r', u' ');
+            part.replace(u'\n', u' ');
+            return part;
+        };
+        before = clean(before, true);
+        after = clean(after, false);
+        edit->setText(before + after);
+        edit->setCursorPosition(before.size());
+    });
 }
 
 void clsEditGrid::setMSFlexGrid(FlexGrid* value) {
@@ -269,8 +299,11 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
                 return;
             }
         }
-        if (!m_keyHandled)
+        // Alt with a key that is no access key starts nothing either.
+        if (!m_keyHandled && !(Shift & 4))
             openEditor();
+        else
+            m_keyHandled = true;
     } catch (const rt::RuntimeError&) {
         // Errors of the keyboard commands are ignored.
     }
@@ -341,6 +374,10 @@ void clsEditGrid::EndEdit(bool Cancel) {
     // Once the edit is over the input object shows the cell again, so that no
     // typed text is left over to be written when the cell is left.
     rt::SkipErrors skip;
+    // The grid takes the focus before the input object goes, so that the
+    // focus never passes through the next control of the window.
+    if (input->hasFocus() || input->isAncestorOf(QApplication::focusWidget()))
+        g.setFocus(Qt::OtherFocusReason);
     if (Cancel) {
         skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
         skip([&] { syncInputText(); });
@@ -657,6 +694,14 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     text.replace(u'\n', u'\r');
     const QStringList lines = text.split(u'\r');
+    if (!InsertLines) {
+        // Over the cells: the whole block must fit, else nothing is written.
+        qsizetype fields = 0;
+        for (const QString& line : lines)
+            fields = std::max(fields, line.count(u'\t') + 1);
+        if (row + lines.size() > g.Rows() || col + fields > g.Cols())
+            rt::raiseError(rt::err::InvalidPropertyArrayIndex);
+    }
     const bool redraw = g.Redraw();
     g.setRedraw(false);
     try {
@@ -664,9 +709,15 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
             if (InsertLines) {
                 g.AddItem(QString(col, u'\t') + line, row);
             } else {
+                // Each cell pasted over is an edit the host sees and may change.
                 const QStringList fields = line.split(u'\t');
-                for (int k = 0; k < fields.size(); ++k)
-                    g.setTextMatrix(row, col + k, fields[k]);
+                for (int k = 0; k < fields.size(); ++k) {
+                    QString newValue = fields[k];
+                    bool cancel = false;
+                    emit AfterCellEdit(row, col + int(k), newValue, cancel);
+                    if (!cancel)
+                        g.setTextMatrix(row, col + int(k), newValue);
+                }
             }
             ++row;
         }

@@ -54,6 +54,9 @@ public:
                        std::optional<int> EndCol = {}, std::optional<int> EndRow = {});
     void ClipboardCut(std::optional<int> StartCol = {}, std::optional<int> StartRow = {},
                       std::optional<int> EndCol = {}, std::optional<int> EndRow = {});
+    // Pastes the clipboard's lines at the selection: inserted as new rows, or
+    // over the cells from the current one, each cell raising AfterCellEdit
+    // (a block that does not fit raises error 381 and writes nothing).
     void ClipboardPaste(bool InsertLines);
     void ItemDataMatrixClear();
     // Draws the grid's cells onto a printer or any other paint device.
@@ -113,6 +116,7 @@ private:
     void setInputText(const QString& text);
     void syncInputText();
     void positionInputObject();
+    void keepOneLine(QLineEdit* edit);
     bool acceptsFreeText() const;
 
     QPointer<FlexGrid> m_grid;

@@ -3,6 +3,7 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -62,6 +63,62 @@ private:
     }
     FlexGrid* m_grid;
 };
+
+// One of the views that show the fixed cells: no focus, no selection, no
+// scroll bars of its own; the wheel scrolls the grid's data.
+class FixedView : public QTableView {
+public:
+    explicit FixedView(FlexGrid* grid) : QTableView(grid), m_grid(grid) {
+        setModel(grid->model());
+        setItemDelegate(new CellDelegate(grid));
+        horizontalHeader()->hide();
+        verticalHeader()->hide();
+        horizontalHeader()->setMinimumSectionSize(1);
+        verticalHeader()->setMinimumSectionSize(1);
+        verticalHeader()->setDefaultSectionSize(grid->verticalHeader()->defaultSectionSize());
+        horizontalHeader()->setDefaultSectionSize(grid->horizontalHeader()->defaultSectionSize());
+        setFrameShape(QFrame::NoFrame);
+        setFocusPolicy(Qt::NoFocus);
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollMode(grid->verticalScrollMode());
+        setHorizontalScrollMode(grid->horizontalScrollMode());
+        setWordWrap(false);
+        setShowGrid(grid->showGrid());
+        setAutoScroll(false);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        QCoreApplication::sendEvent(m_grid->viewport(), event);
+    }
+    // A click on a fixed cell changes nothing.
+    void mousePressEvent(QMouseEvent*) override {}
+    void mouseMoveEvent(QMouseEvent*) override {}
+    void mouseReleaseEvent(QMouseEvent*) override {}
+    void mouseDoubleClickEvent(QMouseEvent*) override {}
+
+private:
+    FlexGrid* m_grid;
+};
+
+// Hides the first `count` rows (columns) of a view and shows the ones after
+// them that an earlier count or a structure change left hidden.
+void hideLeading(QTableView* view, bool rows, int count, int previous) {
+    const int total = rows ? view->model()->rowCount() : view->model()->columnCount();
+    const int end = std::min(total, std::max(count, previous) + 1);
+    for (int i = 0; i < end; ++i) {
+        const bool hide = i < count;
+        if (rows ? view->isRowHidden(i) != hide : view->isColumnHidden(i) != hide) {
+            if (rows)
+                view->setRowHidden(i, hide);
+            else
+                view->setColumnHidden(i, hide);
+        }
+    }
+}
 
 } // namespace
 
@@ -164,9 +221,101 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
     viewport()->setMouseTracking(true);
     setRowCount(2);
     setColumnCount(2);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit Scroll(); });
+    m_corner = new FixedView(this);
+    m_top = new FixedView(this);
+    m_left = new FixedView(this);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        m_left->verticalScrollBar()->setValue(value);
+        emit Scroll();
+    });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        m_top->horizontalScrollBar()->setValue(value);
+        emit Scroll();
+    });
+    hideFixed();
     showSelection();
+}
+
+// ---- fixed rows and columns ------------------------------------------------------
+
+void FlexGrid::hideFixed() {
+    const int rows = std::min(m_fixedRows, rowCount());
+    const int cols = std::min(m_fixedCols, columnCount());
+    hideLeading(this, true, rows, m_hiddenRows);
+    hideLeading(m_left, true, rows, m_hiddenRows);
+    hideLeading(this, false, cols, m_hiddenCols);
+    hideLeading(m_top, false, cols, m_hiddenCols);
+    m_hiddenRows = rows;
+    m_hiddenCols = cols;
+    layoutFixed();
+}
+
+int FlexGrid::fixedHeight() const {
+    int height = 0;
+    for (int r = 0; r < m_hiddenRows; ++r)
+        height += m_corner->rowHeight(r);
+    return height;
+}
+
+int FlexGrid::fixedWidth() const {
+    int width = 0;
+    for (int c = 0; c < m_hiddenCols; ++c)
+        width += m_corner->columnWidth(c);
+    return width;
+}
+
+void FlexGrid::layoutFixed() {
+    const int height = fixedHeight();
+    const int width = fixedWidth();
+    setViewportMargins(width, height, 0, 0);
+    const QRect data = viewport()->geometry();
+    m_corner->setGeometry(data.left() - width, data.top() - height, width, height);
+    m_top->setGeometry(data.left(), data.top() - height, data.width(), height);
+    m_left->setGeometry(data.left() - width, data.top(), width, data.height());
+    m_corner->setVisible(width > 0 && height > 0);
+    m_top->setVisible(height > 0);
+    m_left->setVisible(width > 0);
+    m_left->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    m_top->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+}
+
+void FlexGrid::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    layoutFixed();
+}
+
+int FlexGrid::ColWidth(int col) const {
+    return m_corner->columnWidth(col);
+}
+
+void FlexGrid::setColWidth(int col, int width) {
+    for (QTableView* view : {static_cast<QTableView*>(this), m_corner, m_top, m_left})
+        view->setColumnWidth(col, width);
+    if (col < m_fixedCols)
+        layoutFixed();
+}
+
+int FlexGrid::RowHeight(int row) const {
+    return m_corner->rowHeight(row);
+}
+
+void FlexGrid::setRowHeight(int row, int height) {
+    for (QTableView* view : {static_cast<QTableView*>(this), m_corner, m_top, m_left})
+        view->setRowHeight(row, height);
+    if (row < m_fixedRows)
+        layoutFixed();
+}
+
+int FlexGrid::RowPos(int row) const {
+    if (row < m_hiddenRows)
+        return m_corner->rowViewportPosition(row) - fixedHeight();
+    return rowViewportPosition(row);
+}
+
+int FlexGrid::ColPos(int col) const {
+    if (col < m_hiddenCols)
+        return m_corner->columnViewportPosition(col) - fixedWidth();
+    return columnViewportPosition(col);
 }
 
 // ---- structure -----------------------------------------------------------------
@@ -190,6 +339,7 @@ void FlexGrid::clampCurrent() {
 
 void FlexGrid::setRows(int value) {
     setRowCount(std::max(0, value));
+    hideFixed();
     clampCurrent();
     showSelection();
 }
@@ -198,12 +348,14 @@ void FlexGrid::setCols(int value) {
     setColumnCount(std::max(0, value));
     while (m_colAlignments.size() > columnCount())
         m_colAlignments.removeLast();
+    hideFixed();
     clampCurrent();
     showSelection();
 }
 
 void FlexGrid::setFixedRows(int value) {
     m_fixedRows = std::max(0, value);
+    hideFixed();
     clampCurrent();
     showSelection();
     viewport()->update();
@@ -211,6 +363,7 @@ void FlexGrid::setFixedRows(int value) {
 
 void FlexGrid::setFixedCols(int value) {
     m_fixedCols = std::max(0, value);
+    hideFixed();
     clampCurrent();
     showSelection();
     viewport()->update();
@@ -247,6 +400,8 @@ void FlexGrid::AddItem(const QString& text, int index) {
     for (int c = 0; c < fields.size(); ++c)
         if (!fields[c].isEmpty())
             setItem(index, c, new QTableWidgetItem(fields[c]));
+    if (index < m_fixedRows)
+        hideFixed();
     clampCurrent();
     showSelection();
 }
@@ -257,6 +412,8 @@ void FlexGrid::RemoveItem(int index) {
     if (index >= m_fixedRows && rowCount() - m_fixedRows <= 1)
         rt::raiseError(rt::err::InvalidPropertyArrayIndex); // the last non-fixed row stays
     removeRow(index);
+    if (index < m_fixedRows)
+        hideFixed();
     clampCurrent();
     showSelection();
 }
@@ -308,13 +465,14 @@ void FlexGrid::setColData(int col, qint32 value) {
 
 int FlexGrid::TopRow() const {
     const int row = rowAt(0);
-    return row < 0 ? 0 : row;
+    return row < 0 ? std::min(m_fixedRows, rowCount()) : row;
 }
 
 void FlexGrid::setTopRow(int row) {
     // The scroll range follows row changes only later; bring it up to date.
     updateGeometries();
-    verticalScrollBar()->setValue(row);
+    // The scroll position counts the data rows below the fixed ones.
+    verticalScrollBar()->setValue(std::max(0, row - m_hiddenRows));
 }
 
 int FlexGrid::ColAlignment(int col) const {
@@ -333,8 +491,7 @@ void FlexGrid::setColAlignment(int col, int alignment) {
 }
 
 QRect FlexGrid::cellRect(int row, int col) const {
-    return QRect(columnViewportPosition(col), rowViewportPosition(row), columnWidth(col),
-                 rowHeight(row));
+    return QRect(ColPos(col), RowPos(row), ColWidth(col), RowHeight(row));
 }
 
 // ---- colours -----------------------------------------------------------------------
@@ -551,14 +708,20 @@ void FlexGrid::mouseReleaseEvent(QMouseEvent* event) {
                  float(event->position().x()), float(event->position().y()));
     if (event->button() == Qt::LeftButton) {
         m_dragging = false;
-        emit Click();
+        // The release that ends a double click is no further click.
+        if (m_doubleClicked)
+            m_doubleClicked = false;
+        else
+            emit Click();
     }
 }
 
 void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     trackMouse(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        m_doubleClicked = true;
         emit DblClick();
+    }
 }
 
 void FlexGrid::focusInEvent(QFocusEvent* event) {

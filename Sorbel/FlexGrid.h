@@ -6,7 +6,8 @@
 #include <QTableWidget>
 
 // A grid of text cells in the manner of the classic flex grid: fixed rows and
-// columns are ordinary, non-editable cells at the top and left, the current
+// columns are ordinary, non-editable cells at the top and left that stay in
+// place while the data scrolls beneath them, the current
 // cell (Row, Col) and the other corner of the selection (RowSel, ColSel) are
 // kept by the grid itself, and every user action is reported as a
 // notification. Row and column counts include the fixed ones.
@@ -63,20 +64,21 @@ public:
     qint32 ColData(int col) const;
     void setColData(int col, qint32 value);
 
-    // The first visible row.
+    // The first data row visible below the fixed rows.
     int TopRow() const;
     void setTopRow(int row);
 
-    int ColWidth(int col) const { return columnWidth(col); }
-    void setColWidth(int col, int width) { setColumnWidth(col, width); }
-    int RowHeight(int row) const { return rowHeight(row); }
-    void setRowHeight(int row, int height) { QTableWidget::setRowHeight(row, height); }
+    int ColWidth(int col) const;
+    void setColWidth(int col, int width);
+    int RowHeight(int row) const;
+    void setRowHeight(int row, int height);
     int ColAlignment(int col) const;
     void setColAlignment(int col, int alignment);
-    // Positions relative to the grid's visible area.
-    int RowPos(int row) const { return rowViewportPosition(row); }
-    int ColPos(int col) const { return columnViewportPosition(col); }
-    // The cell's rectangle in the coordinates of the grid's visible area.
+    // Positions relative to the scrolling data area; fixed cells lie above
+    // and left of it (at negative positions).
+    int RowPos(int row) const;
+    int ColPos(int col) const;
+    // The cell's rectangle in the coordinates of the scrolling data area.
     QRect cellRect(int row, int col) const;
 
     // Inserts a row at index (at the end for -1) whose cells take the
@@ -124,6 +126,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -132,6 +135,13 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // The fixed rows and columns are drawn by three views over the same
+    // cells, beside the data area, which hides them: the corner, the fixed
+    // rows above the data and the fixed columns left of it.
+    void layoutFixed();
+    void hideFixed();
+    int fixedHeight() const;
+    int fixedWidth() const;
     void checkCell(int row, int col) const;
     void showSelection();
     void clampCurrent();
@@ -144,7 +154,13 @@ private:
     int m_mouseRow = 0, m_mouseCol = 0;
     bool m_redraw = true;
     bool m_dragging = false;
+    bool m_doubleClicked = false;
     QList<int> m_colAlignments;
+    QTableView* m_corner = nullptr;
+    QTableView* m_top = nullptr;
+    QTableView* m_left = nullptr;
+    int m_hiddenRows = 0; // fixed rows hidden in the data area, and in m_left
+    int m_hiddenCols = 0; // fixed columns hidden in the data area, and in m_top
 };
 
 // The key code of a key event as the desktop reports it, and the shift state.

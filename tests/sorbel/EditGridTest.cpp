@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 
 namespace {
@@ -437,4 +438,97 @@ TEST_F(EditGridTest, FailuresDuringAnEditNeverEscapeIntoTheEventLoop) {
     EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
     EXPECT_TRUE(g.Redraw());
     EXPECT_FALSE(w.input->isVisible());
+}
+
+// Pasting over the cells is an edit of each cell: the host sees every value
+// and may change or refuse it; a block that does not fit writes nothing.
+TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
+    RecordingMessages messages;
+    w.editGrid->ClipboardPasteInsertLines = false;
+    w.editGrid->ClipboardDoWholeLine = false;
+    QObject::connect(w.editGrid, &clsEditGrid::AfterCellEdit, &w,
+                     [](int, int col, QString& value, bool& cancel) {
+                         value = value.toUpper();
+                         cancel = col == 1 && value == u"NEIN";
+                     });
+    QApplication::clipboard()->setText(QStringLiteral("a\tb\r\nnein\td\r\n"));
+    g.setCurrentCell(2, 1);
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.log, (QStringList{QStringLiteral("AfterCellEdit 2,1 a"),
+                                  QStringLiteral("AfterCellEdit 2,2 b"),
+                                  QStringLiteral("AfterCellEdit 3,1 nein"),
+                                  QStringLiteral("AfterCellEdit 3,2 d")}));
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("A"));
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("B"));
+    EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("3:1")); // refused
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("D"));
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_TRUE(messages.texts.isEmpty());
+
+    // One line too many: nothing at all is written.
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\nz\n"));
+    g.setCurrentCell(2, 2);
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(w.log.isEmpty());
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("B"));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("(381)")));
+}
+
+// What a user does with the editor open: paste a spreadsheet cell, double-click
+// a cell, press Enter, press Alt with a letter.
+TEST_F(EditGridTest, TheEditorBehavesAsAUserExpects) {
+    // A spreadsheet cell on the clipboard ends with CR LF; the cell gets the value.
+    QTest::keyClick(&g, Qt::Key_F2);
+    ASSERT_TRUE(w.input->isVisible());
+    w.input->clear();
+    QApplication::clipboard()->setText(QStringLiteral("41,7\r\n"));
+    QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.input->text(), QStringLiteral("41,7"));
+    QApplication::clipboard()->setText(QStringLiteral("1\r\n2"));
+    QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.input->text(), QStringLiteral("41,71 2"));
+
+    // Enter keeps the focus in the grid: the next control never sees it.
+    auto* neighbour = new QLineEdit(&w);
+    neighbour->show();
+    QWidget::setTabOrder(w.input, neighbour);
+    QWidget::setTabOrder(&g, neighbour);
+    int focusIns = 0;
+    struct Counter : QObject {
+        int* count;
+        explicit Counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::FocusIn)
+                ++*count;
+            return false;
+        }
+    } counter(&focusIns);
+    neighbour->installEventFilter(&counter);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("41,71 2"));
+    EXPECT_TRUE(g.hasFocus());
+    EXPECT_EQ(focusIns, 0);
+    QTest::keyClick(&g, Qt::Key_5);
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    EXPECT_TRUE(g.hasFocus());
+    EXPECT_EQ(focusIns, 0);
+    neighbour->removeEventFilter(&counter);
+
+    // A double click opens the editor once.
+    w.log.clear();
+    const QPoint cell = cellCenter(g, 3, 2);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(w.log.filter(QStringLiteral("BeforeCellEdit")),
+              QStringList{QStringLiteral("BeforeCellEdit 3,2 3:2")});
+    QTest::keyClick(w.input, Qt::Key_Escape);
+
+    // Alt with a letter that is no access key starts no edit.
+    w.log.clear();
+    QTest::keyClick(&g, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_FALSE(w.input->isVisible());
+    EXPECT_TRUE(w.log.filter(QStringLiteral("BeforeCellEdit")).isEmpty());
 }

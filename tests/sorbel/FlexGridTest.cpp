@@ -1,5 +1,7 @@
 #include "SorbelTestSupport.h"
 
+#include <QTableView>
+
 #include <QHeaderView>
 #include <QSignalSpy>
 
@@ -100,8 +102,56 @@ TEST(FlexGridTest, KeyboardAndMouseMoveTheCurrentCellAndTheSelection) {
     EXPECT_EQ(g.Row(), 3);
     EXPECT_EQ(g.RowSel(), 4);
     EXPECT_EQ(g.ColSel(), 3);
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.cellRect(0, 2).center());
+    // The fixed cells lie outside the data area; a click on them changes nothing.
+    const QPoint header = g.viewport()->mapTo(&g, g.cellRect(0, 2).center());
+    QWidget* fixed = g.childAt(header);
+    ASSERT_TRUE(fixed);
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, fixed->mapFrom(&g, header));
     EXPECT_EQ(g.Row(), 3);
-    EXPECT_EQ(g.MouseRow(), 0);
-    EXPECT_EQ(g.MouseCol(), 2);
+    EXPECT_EQ(g.Col(), 2);
+}
+
+// The fixed rows and columns stay where they are while the data scrolls,
+// and the scroll position counts data rows below them.
+TEST(FlexGridTest, FixedCellsStayInPlaceOverTenThousandRows) {
+    GridWindow w(10001, 4);
+    w.grid->setFixedCols(2);
+    w.grid->setTextMatrix(0, 3, QStringLiteral("Kopf"));
+    w.grid->setTextMatrix(9000, 1, QStringLiteral("links"));
+    ASSERT_TRUE(w.showActive());
+    FlexGrid& g = *w.grid;
+    EXPECT_EQ(g.TopRow(), 1);
+    EXPECT_EQ(g.RowPos(1), 0);
+    EXPECT_EQ(g.RowPos(0), -g.RowHeight(0));
+    EXPECT_EQ(g.ColPos(2), 0);
+    EXPECT_EQ(g.ColPos(0), -g.ColWidth(0) - g.ColWidth(1));
+    g.setTopRow(9000);
+    EXPECT_EQ(g.TopRow(), 9000);
+    EXPECT_EQ(g.RowPos(9000), 0);
+    // What is drawn at the header's place is still the header row, and at the
+    // left the fixed column of the rows shown.
+    auto shownAt = [&g](const QPoint& inGrid) {
+        auto* view = qobject_cast<QTableView*>(g.childAt(inGrid)->parentWidget());
+        if (!view || view == &g)
+            return QModelIndex();
+        return view->indexAt(view->viewport()->mapFrom(&g, inGrid));
+    };
+    const QPoint headerCell = g.viewport()->mapTo(&g, g.cellRect(0, 3).center());
+    EXPECT_EQ(shownAt(headerCell).row(), 0);
+    EXPECT_EQ(shownAt(headerCell).column(), 3);
+    const QPoint leftCell = g.viewport()->mapTo(&g, g.cellRect(9000, 1).center());
+    EXPECT_EQ(shownAt(leftCell).row(), 9000);
+    EXPECT_EQ(shownAt(leftCell).column(), 1);
+    // Keys never enter the fixed cells; Ctrl+Home goes to the first data cell.
+    QTest::keyClick(&g, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_EQ(g.TopRow(), 1);
+    // Row heights of fixed rows are kept, also when they change.
+    g.setRowHeight(0, 40);
+    EXPECT_EQ(g.RowHeight(0), 40);
+    EXPECT_EQ(g.RowPos(0), -40);
+    g.setFixedRows(0);
+    EXPECT_EQ(g.RowPos(0), 0);
+    EXPECT_EQ(g.RowHeight(0), 40);
 }
