@@ -1,6 +1,7 @@
 #include "MessageService.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -57,6 +58,46 @@ MessageService::Answer MessageService::show(QWidget* parent, const QString& text
     if (clicked && clicked == ok)
         return AnswerOk;
     return cancel || buttons != Ok ? AnswerCancel : AnswerOk;
+}
+
+namespace {
+QString runFileDialog(QWidget* parent, const QString& caption, const QString& path,
+                      const QString& filter, bool save, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, caption, path, filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, false);
+    if (save) {
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (!path.isEmpty())
+            dialog.selectFile(path);
+    }
+    // German buttons, whatever the system's language.
+    dialog.setLabelText(QFileDialog::Accept,
+                        save ? QStringLiteral("&Speichern") : QStringLiteral("&Öffnen"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Datei&name:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Datei&typ:"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen &in:"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+} // namespace
+
+QString MessageService::openFileName(QWidget* parent, const QString& caption,
+                                     const QString& directory, const QString& filter) {
+    return runFileDialog(parent, caption, directory, filter, false, QString());
+}
+
+QString MessageService::saveFileName(QWidget* parent, const QString& caption,
+                                     const QString& fileName, const QString& filter,
+                                     const QString& defaultSuffix) {
+    return runFileDialog(parent, caption, fileName, filter, true, defaultSuffix);
+}
+
+int MessageService::execDialog(QDialog* dialog) {
+    return dialog->exec();
 }
 
 MessageService& MessageService::instance() {

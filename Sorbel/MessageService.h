@@ -4,10 +4,11 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
-// Every message box of the program and its libraries goes through this
-// service, so that tests can answer them without a modal loop.
+// Every message box and dialog of the program and its libraries goes through
+// this service, so that tests can answer them without a modal loop.
 class SORBEL_EXPORT MessageService {
 public:
     enum Icon { NoIcon, Information, Warning, Critical, Question };
@@ -18,6 +19,16 @@ public:
     // Shows a message and returns the answer.
     virtual Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
                         Buttons buttons);
+    // File dialogs: the path chosen, or "" when the user cancelled. filter is
+    // in Qt's form ("XML-Dateien (*.xml);;alle Dateien (*)"). The open dialog
+    // accepts existing files only; the save dialog asks before it replaces a
+    // file and appends defaultSuffix to a name without one.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
+                                 const QString& filter);
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& fileName,
+                                 const QString& filter, const QString& defaultSuffix);
+    // Any other modal dialog (printing, page setup): runs it and returns its result.
+    virtual int execDialog(QDialog* dialog);
 
     // The service in use; replacing it returns the previous one.
     static MessageService& instance();

@@ -49,7 +49,7 @@ public:
     rt::Long PrüfpunkteTotal() const;
     // What one calibration can hold: this many fields, and this many points in
     // all fields together. Real calibrations have up to 100 fields of 100 points.
-    static constexpr rt::Long MaxPrüfpunkte = 1'000'000;
+    static constexpr rt::Long MaxPrüfpunkte = 100'000;
 
     static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
     // Appends MesswertKey to key (no allocation once key has room).
@@ -113,6 +113,9 @@ public:
     // ---- calibration file ------------------------------------------------
     // Writes the whole store as an XML recordset; the target must not exist.
     void SaveFile(const QString& FilePath) const;
+    // The same, replacing an existing target (also a read-only one) in one
+    // step once the new file is complete; on failure the old file is kept.
+    void ReplaceFile(const QString& FilePath) const;
     // Replaces the calibration by a file's content. The file is read and
     // checked completely first; on any failure the calibration is unchanged.
     void LoadFile(const QString& FilePath);

@@ -50,13 +50,17 @@ QFileDevice::Permissions defaultFilePermissions() {
     rt::raiseError(number, description);
 }
 
-// Writes bytes to a new file: into a temporary file beside the target first,
-// which is moved into place only when everything was written. An existing
-// target is never replaced.
-void writeNewFile(const QString& path, const QByteArray& bytes) {
-    const QFileInfo target(path);
-    if (target.exists() || target.isSymLink())
-        fileError(rt::err::FileAlreadyExists, path);
+// Writes bytes into a temporary file beside the target first, which is moved
+// into place only when everything was written: a failure never leaves a
+// half-written file. Without replace an existing target is refused; with it
+// the target (read-only or not; through a link, the file it points to) is
+// replaced in one step, so the old file stays until the new one is complete.
+void writeFile(const QString& path, const QByteArray& bytes, bool replace) {
+    QFileInfo target(path);
+    if (replace && target.isSymLink() && target.exists())
+        target = QFileInfo(target.canonicalFilePath());
+    if (target.isDir() || (!replace && (target.exists() || target.isSymLink())))
+        fileError(target.isDir() ? rt::err::PathFileAccessError : rt::err::FileAlreadyExists, path);
     const QDir folder = target.absoluteDir();
     if (!folder.exists())
         fileError(rt::err::PathNotFound, path);
@@ -69,7 +73,12 @@ void writeNewFile(const QString& path, const QByteArray& bytes) {
     temporary.setPermissions(defaultFilePermissions());
     temporary.close();
     const QString temporaryPath = temporary.fileName();
-    if (!QFile::rename(temporaryPath, target.absoluteFilePath())) {
+    if (replace) {
+        // rename(2) replaces the target atomically.
+        if (::rename(QFile::encodeName(temporaryPath).constData(),
+                     QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+            fileError(rt::err::PathFileAccessError, path);
+    } else if (!QFile::rename(temporaryPath, target.absoluteFilePath())) {
         if (QFileInfo::exists(path))
             fileError(rt::err::FileAlreadyExists, path);
         fileError(rt::err::PathFileAccessError, path);
@@ -77,16 +86,24 @@ void writeNewFile(const QString& path, const QByteArray& bytes) {
     temporary.setAutoRemove(false);
 }
 
+QByteArray fileContent(const DataStore& store) {
+    std::vector<QStringList> rows;
+    rows.reserve(store.count() + 1);
+    rows.push_back({HeaderKey, HeaderValue});
+    store.forEach([&](const QString& key, const Variant& value) {
+        rows.push_back({key, value.toText()});
+    });
+    return ado::write({QStringLiteral("Variable"), QStringLiteral("Wert")}, rows);
+}
+
 } // namespace
 
 void Kalibrierung::SaveFile(const QString& FilePath) const {
-    std::vector<QStringList> rows;
-    rows.reserve(m_store->count() + 1);
-    rows.push_back({HeaderKey, HeaderValue});
-    m_store->forEach([&](const QString& key, const Variant& value) {
-        rows.push_back({key, value.toText()});
-    });
-    writeNewFile(FilePath, ado::write({QStringLiteral("Variable"), QStringLiteral("Wert")}, rows));
+    writeFile(FilePath, fileContent(*m_store), false);
+}
+
+void Kalibrierung::ReplaceFile(const QString& FilePath) const {
+    writeFile(FilePath, fileContent(*m_store), true);
 }
 
 void Kalibrierung::LoadFile(const QString& FilePath) {

@@ -5,20 +5,29 @@
 #include "Hilfe.h"
 #include "SeiteAusgabe.h"
 #include "SeiteErgebnis.h"
+#include "SeiteFelder.h"
 #include "SeiteIntro.h"
 #include "SeiteMerkmale.h"
+#include "SeiteMesswerte.h"
 #include "Symbole.h"
 #include "ctlAssistent.h"
 
 #include "Kalibrierung.h"
+#include "MessageService.h"
 
+#include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -48,8 +57,8 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     picContainer->setMinimumSize(PageWidth, PageHeight);
     seite0 = new SeiteIntro(k, picContainer);
     seite1 = new SeiteMerkmale(k, *m_checks, picContainer);
-    seite2 = new Seite(k, 2, QStringLiteral("Schritt 2: Werte der Prüffelder"), picContainer);
-    seite3 = new Seite(k, 3, QStringLiteral("Schritt 3: Messwerteingabe"), picContainer);
+    seite2 = new SeiteFelder(k, picContainer);
+    seite3 = new SeiteMesswerte(k, picContainer);
     seite4 = new SeiteErgebnis(k, picContainer);
     seite5 = new SeiteAusgabe(k, picContainer);
     for (int i = LowerBound; i <= UpperBound; ++i)
@@ -67,8 +76,7 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
                            seite5->cmdOutProtocoll, seite5->cmdOutExport})
         b->setAutoDefault(true);
 
-    menuDatei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    menuDatei->setObjectName(QStringLiteral("menuDatei"));
+    buildFileMenu();
     menuHilfe = menuBar()->addMenu(QStringLiteral("&?"));
     menuHilfe->setObjectName(QStringLiteral("menuHilfe"));
     mh_Helpthemes = menuHilfe->addAction(QStringLiteral("Hilfethemen"));
@@ -89,9 +97,11 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     connect(seite0->cmdInfo, &QPushButton::clicked, this, [this] { m_k.ShowInfo(true, this); });
     connect(seite4->cmdPlausibilitätOptionen, &QPushButton::clicked, this,
             &frmAssistent::showCalcOptions);
-    // Until the commands behind them exist, these buttons are there but disabled.
-    for (QPushButton* b : {seite5->cmdOutSave, seite5->cmdOutProtocoll, seite5->cmdOutExport})
+    connect(seite5->cmdOutSave, &QPushButton::clicked, this, &frmAssistent::speichern);
+    // Until the windows behind them exist, these buttons are there but disabled.
+    for (QPushButton* b : {seite5->cmdOutProtocoll, seite5->cmdOutExport})
         b->setEnabled(false);
+    setAcceptDrops(true);
 
     // Start-up.
     setApplicationHelpFile(QDir(HelpFolder()).filePath(QStringLiteral("VelmorTeilE4.html")));
@@ -104,6 +114,233 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    setFileName(QString());
+    updateRecentFiles(QString());
+}
+
+// ---- the file menu ----------------------------------------------------------------
+
+namespace {
+const QString Filter = QStringLiteral("XML-Dateien (*.xml);;alle Dateien (*)");
+const QString ChangesQuestion = QStringLiteral("Sollen die Änderungen gespeichert werden?");
+} // namespace
+
+void frmAssistent::buildFileMenu() {
+    menuDatei = menuBar()->addMenu(QStringLiteral("&Datei"));
+    menuDatei->setObjectName(QStringLiteral("menuDatei"));
+    auto action = [this](const QString& name, const QString& caption, const QKeySequence& key) {
+        QAction* a = menuDatei->addAction(caption);
+        a->setObjectName(name);
+        a->setShortcut(key);
+        return a;
+    };
+    auto separator = [this](const QString& name) {
+        QAction* a = menuDatei->addSeparator();
+        a->setObjectName(name);
+        return a;
+    };
+    mf_new = action(QStringLiteral("mf_new"), QStringLiteral("neu"),
+                    QKeySequence(QStringLiteral("Ctrl+N")));
+    mf_tr1 = separator(QStringLiteral("mf_tr1"));
+    mf_open = action(QStringLiteral("mf_open"), QStringLiteral("&öffnen..."),
+                     QKeySequence(QStringLiteral("Ctrl+O")));
+    mf_save = action(QStringLiteral("mf_save"), QStringLiteral("&speichern"),
+                     QKeySequence(QStringLiteral("Ctrl+S")));
+    mf_saveas = action(QStringLiteral("mf_saveas"), QStringLiteral("speichern unter..."), {});
+    mf_tr2 = separator(QStringLiteral("mf_tr2"));
+    QAction* placeholder = menuDatei->addAction(QStringLiteral("LastFile0"));
+    placeholder->setObjectName(QStringLiteral("mf_LastFile0"));
+    placeholder->setVisible(false);
+    mf_LastFile.append(placeholder);
+    mf_LastFileTr = separator(QStringLiteral("mf_LastFileTr"));
+    // The shortcut is the window system's; the text only names it.
+    mf_exit = action(QStringLiteral("mf_exit"), QStringLiteral("Beenden\tAlt+F4"), {});
+    connect(mf_new, &QAction::triggered, this, &frmAssistent::neu);
+    connect(mf_open, &QAction::triggered, this, &frmAssistent::öffnen);
+    connect(mf_save, &QAction::triggered, this, &frmAssistent::speichern);
+    connect(mf_saveas, &QAction::triggered, this, &frmAssistent::speichernUnter);
+    connect(mf_exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void frmAssistent::setFileName(const QString& NewName) {
+    m_fileName = NewName.trimmed();
+    setWindowTitle(m_fileName.isEmpty()
+                       ? ProductName
+                       : QFileInfo(m_fileName).fileName() + QStringLiteral(" - ") + ProductName);
+}
+
+void frmAssistent::updateRecentFiles(const QString& path) {
+    QStringList files = Einstellungen::RecentFiles();
+    if (!path.isEmpty()) {
+        // A path already in the list leaves its slot (exact comparison) ...
+        for (int i = 0; i < 9; ++i)
+            if (files[i] == path)
+                for (int j = i; j < 8; ++j)
+                    files[j] = files[j + 1];
+        // ... and every path moves down one slot for it.
+        for (int i = 8; i >= 1; --i)
+            files[i] = files[i - 1];
+        files[0] = path;
+        Einstellungen::setRecentFiles(files);
+    }
+    bool any = false;
+    for (int i = 1; i <= 9; ++i) {
+        if (mf_LastFile.size() <= i) {
+            QAction* a = new QAction(this);
+            a->setObjectName(QStringLiteral("mf_LastFile%1").arg(i));
+            menuDatei->insertAction(mf_LastFileTr, a);
+            connect(a, &QAction::triggered, this, [this, i] { openRecent(i); });
+            mf_LastFile.append(a);
+        }
+        QAction* a = mf_LastFile[i];
+        const QString file = files.value(i - 1);
+        a->setText(QString(file).replace(u'&', QStringLiteral("&&")));
+        a->setData(file);
+        a->setVisible(!file.isEmpty());
+        any = any || !file.isEmpty();
+    }
+    mf_LastFileTr->setVisible(any);
+}
+
+void frmAssistent::openRecent(int index) {
+    const QString path =
+        mf_LastFile.value(index) ? mf_LastFile[index]->data().toString() : QString();
+    if (neu() && m_fileName.isEmpty() && !path.isEmpty())
+        FileOpen(path);
+}
+
+bool frmAssistent::neu() {
+    ctlAssistent1->GoToPage(0);
+    if (m_k.IsDirty()) {
+        switch (showMessage(this, ChangesQuestion, MessageService::Question,
+                            MessageService::YesNoCancel)) {
+        case MessageService::AnswerYes:
+            speichern();
+            if (m_k.IsDirty())
+                return false;
+            break;
+        case MessageService::AnswerNo:
+            m_k.setIsDirty(false);
+            break;
+        default:
+            return false;
+        }
+    }
+    m_k.Reset();
+    calibrationReplaced();
+    setFileName(QString());
+    ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
+    ctlAssistent1->GoToPage(0);
+    return true;
+}
+
+void frmAssistent::öffnen() {
+    // Unsaved changes that the user keeps (Abbrechen) are never replaced.
+    if (!neu() || !m_fileName.isEmpty())
+        return;
+    const QString path = MessageService::instance().openFileName(
+        this, QStringLiteral("Kalibrierung öffnen"), QString(), Filter);
+    if (!path.isEmpty())
+        FileOpen(path);
+}
+
+bool frmAssistent::FileOpen(const QString& sFileName) {
+    const QString previousName = m_fileName;
+    try {
+        updateRecentFiles(sFileName);
+        ctlAssistent1->Page = 0;
+        ctlAssistent1->GoToPage(0);
+        setFileName(sFileName);
+        m_k.LoadFile(m_fileName);
+        calibrationReplaced();
+        m_k.setIsDirty(false);
+        fillPage();
+        // The page the file was saved on; one outside the wizard gives the intro.
+        rt::Long page = 0;
+        if (m_k.DataStore()->exists(QStringLiteral("AssistentActivePage"))) {
+            const rt::Variant stored =
+                *m_k.DataStore()->find(QStringLiteral("AssistentActivePage"));
+            page = rt::toLong(rt::val(stored.toText()));
+        }
+        if (page < LowerBound || page > UpperBound)
+            page = 0;
+        ctlAssistent1->Page = page;
+        fillPage();
+        ctlAssistent1->GoToPage(0);
+        return true;
+    } catch (const rt::RuntimeError& e) {
+        // The name of a file that could not be read is not kept: saving
+        // would replace that file.
+        setFileName(previousName);
+        showMessage(this, e.description(), MessageService::Warning);
+        return false;
+    }
+}
+
+void frmAssistent::speichern() {
+    if (!m_fileName.isEmpty())
+        FileSave(m_fileName);
+    else
+        speichernUnter();
+}
+
+void frmAssistent::speichernUnter() {
+    const QString path = MessageService::instance().saveFileName(
+        this, QStringLiteral("Kalibrierung speichern unter"), m_fileName, Filter,
+        QStringLiteral("xml"));
+    if (path.isEmpty())
+        return;
+    setFileName(path);
+    speichern();
+}
+
+bool frmAssistent::FileSave(const QString& sFileName) {
+    try {
+        updateRecentFiles(sFileName);
+        bool refused = false;
+        onLeavePage(0, refused); // the page shown is committed, a refusal is ignored
+        m_k.DataStore()->setValue(QStringLiteral("AssistentActivePage"),
+                                  rt::Long(ctlAssistent1->Page));
+        m_k.ReplaceFile(sFileName);
+        m_k.setIsDirty(false);
+        return true;
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this, e.description(), MessageService::Warning);
+        return false;
+    }
+}
+
+void frmAssistent::closeEvent(QCloseEvent* event) {
+    // Closing starts a new calibration first; unsaved changes the user keeps
+    // keep the window open.
+    if (!neu() || m_k.IsDirty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+namespace {
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+} // namespace
+
+void frmAssistent::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmAssistent::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (neu() && m_fileName.isEmpty())
+        FileOpen(path);
 }
 
 frmAssistent::~frmAssistent() = default;

@@ -12,8 +12,10 @@ class QStackedWidget;
 class Seite;
 class SeiteAusgabe;
 class SeiteErgebnis;
+class SeiteFelder;
 class SeiteIntro;
 class SeiteMerkmale;
+class SeiteMesswerte;
 class ctlAssistent;
 
 // The program's main window: a wizard of six pages above the frame control,
@@ -32,16 +34,45 @@ public:
     bool PageShowable(qint32 PageIndex) const;
     void setPageShowable(qint32 PageIndex, bool Showable);
 
+    // The file last opened or saved ("" for a new calibration), always
+    // trimmed; the caption shows its name.
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& NewName);
+    // Opens a calibration file and shows the page it was saved on. A failure
+    // is reported in a warning box; the calibration is then unchanged and the
+    // file name is the one from before. Returns whether the file was loaded.
+    bool FileOpen(const QString& sFileName);
+    // Saves the calibration to a file, replacing it once the new one is
+    // complete. A failure is reported in a warning box and keeps the old file.
+    bool FileSave(const QString& sFileName);
+
+    // The menu commands.
+    // "neu": returns whether a new calibration was started (false when the
+    // user cancelled the question or saving failed).
+    bool neu();
+    void öffnen();
+    void speichern();
+    void speichernUnter();
+
     ctlAssistent* ctlAssistent1;
     QStackedWidget* picContainer;
     SeiteIntro* seite0;
     SeiteMerkmale* seite1;
-    Seite* seite2;
-    Seite* seite3;
+    SeiteFelder* seite2;
+    SeiteMesswerte* seite3;
     SeiteErgebnis* seite4;
     SeiteAusgabe* seite5;
 
     QMenu* menuDatei;
+    QAction* mf_new;
+    QAction* mf_tr1;
+    QAction* mf_open;
+    QAction* mf_save;
+    QAction* mf_saveas;
+    QAction* mf_tr2;
+    QList<QAction*> mf_LastFile; // element 0 is a hidden placeholder
+    QAction* mf_LastFileTr;
+    QAction* mf_exit;
     QMenu* menuHilfe;
     QAction* mh_Helpthemes;
     QAction* mh_tr1;
@@ -52,6 +83,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     Seite* seite(int index) const;
@@ -63,10 +97,15 @@ private:
     // The calibration was replaced (new or loaded): no page holds its data.
     void calibrationReplaced() { m_filled.clear(); }
     void showCalcOptions();
+    // Updates the recent-files list with a path ("" only rebuilds the menu).
+    void updateRecentFiles(const QString& path);
+    void openRecent(int index);
+    void buildFileMenu();
 
     Kalibrierung& m_k;
     FieldChecks* m_checks;
     QHash<QString, bool> m_pageShowable;
+    QString m_fileName;
     // Pages whose controls hold the calibration's data: only those commit
     // when they are left, so that a page never writes what it was not given.
     QSet<int> m_filled;

@@ -2,6 +2,7 @@
 
 #include "MessageService.h"
 
+#include <QDialog>
 #include <QList>
 #include <QStringList>
 
@@ -23,11 +24,36 @@ public:
             onShow(text);
         return answers.isEmpty() ? answer : answers.takeFirst();
     }
+    // File dialogs answer with the next of fileAnswers ("" = cancelled) and
+    // record what they were shown with.
+    QString openFileName(QWidget*, const QString& caption, const QString& directory,
+                         const QString& filter) override {
+        fileDialogs.append(QStringLiteral("open|") + caption + u'|' + directory + u'|' + filter);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString saveFileName(QWidget*, const QString& caption, const QString& fileName,
+                         const QString& filter, const QString& suffix) override {
+        fileDialogs.append(QStringLiteral("save|") + caption + u'|' + fileName + u'|' + filter +
+                           u'|' + suffix);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    // Other dialogs: handled by onDialog (which returns the result), else rejected.
+    int execDialog(QDialog* dialog) override {
+        dialogs.append(dialog->objectName());
+        return onDialog ? onDialog(dialog) : 0;
+    }
+    QStringList fileDialogs;
+    QStringList fileAnswers;
+    QStringList dialogs;
+    std::function<int(QDialog*)> onDialog;
+
     void clear() {
         texts.clear();
         titles.clear();
         icons.clear();
         buttons.clear();
+        fileDialogs.clear();
+        dialogs.clear();
     }
     QStringList texts;
     QStringList titles;

@@ -321,3 +321,42 @@ TEST_F(KalibrierungDateiTest, EverySavedFileLoadsAgain) {
                   QStringList{QStringLiteral("rund.xml")});
     }
 }
+
+// Replacing a file keeps the old one until the new one is complete.
+TEST_F(KalibrierungDateiTest, ReplacingAFileKeepsTheOldOneUntilTheNewIsComplete) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    const QString target = path(QStringLiteral("alt.xml"));
+    writeFileBytes(target, "alt");
+    QFile::setPermissions(target, QFileDevice::ReadOwner);
+    k.ReplaceFile(target);
+    Kalibrierung loaded;
+    loaded.LoadFile(target);
+    EXPECT_EQ(loaded.PrüfpunkteTotal(), 9);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("alt.xml")});
+
+    // Through a link: the file it points to is replaced, the link stays.
+    const QString link = path(QStringLiteral("verweis.xml"));
+    QFile::link(target, link);
+    k.setPrüffelderAnzahl(4);
+    k.ReplaceFile(link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    loaded.LoadFile(target);
+    EXPECT_EQ(loaded.PrüffelderAnzahl(), 4);
+
+    // A folder that cannot be written: error, old file untouched.
+    const QString locked = path(QStringLiteral("gesperrt"));
+    QDir(dir.path()).mkdir(QStringLiteral("gesperrt"));
+    writeFileBytes(locked + QStringLiteral("/k.xml"), "alt");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (!QFileInfo(locked).isWritable()) {
+        EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(locked + QStringLiteral("/k.xml")); }),
+                  rt::err::PathFileAccessError);
+        EXPECT_EQ(readFileBytes(locked + QStringLiteral("/k.xml")), QByteArray("alt"));
+    }
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // A folder as target is refused.
+    EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(locked); }), rt::err::PathFileAccessError);
+}

@@ -13,8 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeWidget>
 

@@ -1,0 +1,148 @@
+#include "SeiteMesswerte.h"
+
+#include "EditGrid.h"
+#include "FlexGrid.h"
+#include "MessageService.h"
+
+#include "Kalibrierung.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <QFontMetrics>
+#include <QVBoxLayout>
+
+SeiteMesswerte::SeiteMesswerte(Kalibrierung& k, QWidget* parent)
+    : Rasterseite(k, 3, QStringLiteral("Schritt 3: Messwerteingabe"), 2,
+                  QStringLiteral("fgMesswerte"), QStringLiteral("txtFGData"),
+                  QStringLiteral("egMesswerte"), parent) {
+    fgMesswerte = grid();
+    txtFGData = input();
+    egMesswerte = editGrid();
+    inhalt()->addWidget(fgMesswerte, 1);
+    connect(egMesswerte, &clsEditGrid::AfterCellEdit, this,
+            [this](int row, int col, QString& value, bool& cancel) {
+                zellenEdit(row, col, value, cancel);
+            });
+}
+
+void SeiteMesswerte::spaltenbreiten(int width) {
+    FlexGrid& g = *fgMesswerte;
+    if (g.Cols() < 4)
+        return;
+    const int c0 = rt::toLong(width / 2.7);
+    const int c1 = rt::toLong(width / 6.0);
+    const int v = std::max(20, int(rt::toLong((width - randbreite() - c0 - c1) / 2.0)));
+    g.setColWidth(0, c0);
+    g.setColWidth(1, c1);
+    g.setColWidth(2, v);
+    g.setColWidth(3, v);
+}
+
+void SeiteMesswerte::füllen() {
+    FlexGrid& g = *fgMesswerte;
+    vergessen();
+    rt::SkipErrors skip;
+    g.setRedraw(false);
+    g.setCols(4);
+    g.setRows(g.FixedRows());
+    // The total bounds the walk: a damaged file with absurd counts gives an
+    // empty table instead of a hang.
+    skip([&] { g.setRows(g.FixedRows() + std::max<rt::Long>(0, m_k.PrüfpunkteTotal())); });
+    zeigen(0, 0, QStringLiteral("Prüffeld"));
+    zeigen(0, 1, QStringLiteral("Prüfpunkt"));
+    skip([&] {
+        zeigen(0, 2,
+               QStringLiteral("Direktes Prüfmerkmal\n") + m_k.DirektesPrüfmerkmal().Bezeichung());
+    });
+    skip([&] {
+        zeigen(0, 3,
+               QStringLiteral("Indirektes Prüfmerkmal\n") +
+                   m_k.IndirektesPrüfmerkmal().Bezeichung());
+    });
+    const QFontMetrics metrics(window()->font());
+    g.setRowHeight(0, 2 * metrics.height() + 4);
+    spaltenbreiten(g.width());
+    g.setColAlignment(0, FlexGrid::flexAlignLeftTop);
+    g.setColAlignment(1, FlexGrid::flexAlignLeftTop);
+
+    rt::Long direkt = 0, indirekt = 0;
+    QString kovariable;
+    skip([&] { direkt = m_k.DirektesPrüfmerkmal().Nachkommastellen(); });
+    skip([&] { indirekt = m_k.IndirektesPrüfmerkmal().Nachkommastellen(); });
+    skip([&] { kovariable = m_k.Kovariable().Bezeichung(); });
+    int row = g.FixedRows();
+    rt::Long felder = 0;
+    skip([&] { felder = m_k.PrüffelderAnzahl(); });
+    for (rt::Long f = 1; f <= felder && row < g.Rows(); ++f) {
+        QString caption = QString::number(f);
+        skip([&] {
+            caption = QString::number(f) + QStringLiteral(" (") + kovariable +
+                      QStringLiteral(" = ") + rt::doubleToText(m_k.PrüffeldWert(f)) + u')';
+        });
+        rt::Long punkte = 0;
+        skip([&] { punkte = m_k.PrüffeldPrüfpunkte(f); });
+        for (rt::Long p = 1; p <= punkte && row < g.Rows(); ++p, ++row) {
+            zeigen(row, 0, caption);
+            zeigen(row, 1, Kalibrierung::PrüfpunktKey(p));
+            skip([&] { zeigen(row, 2, FormatNumberText(m_k.Messwert(pmDirekt, f, p), direkt)); });
+            skip([&] {
+                zeigen(row, 3, FormatNumberText(m_k.Messwert(pmIndirekt, f, p), indirekt));
+            });
+        }
+    }
+    g.setRedraw(true);
+    egMesswerte->Refresh();
+}
+
+void SeiteMesswerte::zellenEdit(int, int col, QString& newValue, bool&) {
+    if (newValue.isEmpty() || !rt::isNumericText(newValue))
+        return;
+    try {
+        const rt::Long decimals = col == 2 ? m_k.DirektesPrüfmerkmal().Nachkommastellen()
+                                           : m_k.IndirektesPrüfmerkmal().Nachkommastellen();
+        newValue = FormatNumberText(rt::textToDouble(newValue), decimals);
+    } catch (const rt::RuntimeError&) {
+        // the text stays as typed
+    }
+}
+
+void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
+    editBeenden();
+    const bool forward = direction == 1;
+    FlexGrid& g = *fgMesswerte;
+    rt::Long f = 1, p = 0;
+    for (int r = g.FixedRows(); r < g.Rows(); ++r) {
+        rt::SkipErrors skip;
+        skip([&] {
+            ++p;
+            if (p > m_k.PrüffeldPrüfpunkte(f)) {
+                ++f;
+                p = 1;
+            }
+        });
+        for (const auto& [col, merkmal] : {std::pair{2, pmDirekt}, std::pair{3, pmIndirekt}}) {
+            const QString text = g.TextMatrix(r, col);
+            skip([&] {
+                // A changed cell is stored; an untouched one keeps its value
+                // at full precision, and is only checked as storing it would.
+                if (geändert(r, col))
+                    m_k.setMesswert(merkmal, f, p, text);
+                else if (forward && !rt::isNumericText(text))
+                    rt::raiseError(rt::err::TypeMismatch);
+            });
+        }
+        if (skip.failed() && forward) {
+            showMessage(window(),
+                        QStringLiteral("Bei dem Auswerten des Messwertes für die Messreihe %1 und "
+                                       "Prüfpunkt %2 frat ein Fehler auf:\n%3 (%4)")
+                            .arg(f)
+                            .arg(p)
+                            .arg(skip.lastDescription())
+                            .arg(skip.lastNumber()),
+                        MessageService::Warning);
+            cancel = true;
+            return;
+        }
+    }
+}
