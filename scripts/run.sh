@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds the program and runs its main job: the evaluation of the example
-# calibration. Further arguments replace the default arguments.
+# Builds the program and runs its main job: with a display, the wizard window
+# with the example calibration opened; without one, the evaluation of the
+# example printed as text. Further arguments replace the default arguments.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh >&2
 if (($#)); then
   exec ./build/app/Orvanta "$@"
+fi
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec ./build/app/Orvanta beispiele/Kalibrierung-DPr-EVD.xml
 fi
 exec ./build/app/Orvanta --auswertung beispiele/Kalibrierung-DPr-EVD.xml
