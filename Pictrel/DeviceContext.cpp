@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -60,9 +61,17 @@ bool isLineBreak(QChar c) {
 
 // ---- fonts ---------------------------------------------------------------------
 
-GdiFont::GdiFont(const QFont& font, int escapementTenths)
-    : m_font(font), m_metrics(font), m_escapement(escapementTenths),
-      m_lineHeight(m_metrics.height()), m_ascent(m_metrics.ascent()) {}
+namespace {
+QFontMetrics metricsOn(const QFont& font, const QPaintDevice* device) {
+    return device ? QFontMetrics(font, device) : QFontMetrics(font);
+}
+} // namespace
+
+GdiFont::GdiFont(const QFont& font, int escapementTenths, const QPaintDevice* device,
+                 int lineHeight, int ascent)
+    : m_font(font), m_metrics(metricsOn(font, device)), m_escapement(escapementTenths),
+      m_lineHeight(lineHeight > 0 ? lineHeight : m_metrics.height()),
+      m_ascent(lineHeight > 0 ? ascent : m_metrics.ascent()) {}
 
 int GdiFont::advance(char32_t c) const {
     const auto it = m_advances.constFind(c);
@@ -182,24 +191,31 @@ GdiFontHandle DeviceContext::createFont(int height, int escapementTenths, int we
                                         bool underline, bool strikeOut, const QString& faceName) {
     ++m_created;
     QFont font(faceName);
-    int emSize = 0;
-    if (height > 0) {
-        const FaceMetrics m = faceMetrics(font.family());
-        emSize = mulDiv(m.unitsPerEm, height, m.winAscent + m.winDescent);
-    } else if (height < 0) {
-        emSize = -height;
-    } else {
-        // The size of the device's font.
-        emSize = m_font ? QFontInfo(m_font->font()).pixelSize() : 16;
-    }
-    font.setPixelSize(std::max(1, emSize));
+    const QPaintDevice* device = m_painter ? m_painter->device() : nullptr;
     font.setWeight(QFont::Weight(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));
     font.setItalic(italic);
     font.setUnderline(underline);
     font.setStrikeOut(strikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferFullHinting);
-    return std::make_shared<const GdiFont>(font, escapementTenths);
+    if (height > 0) {
+        // A cell height: the em size it gives is fractional, and a line
+        // measures exactly the cell height asked for, on every resolution.
+        const FaceMetrics m = faceMetrics(font.family());
+        const double cell = m.winAscent + m.winDescent;
+        const double emSize = double(m.unitsPerEm) * height / cell;
+        const int dpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
+        font.setPointSizeF(std::max(0.1, emSize * 72.0 / dpi));
+        const int ascent = int(std::lround(m.winAscent * height / cell));
+        return std::make_shared<const GdiFont>(font, escapementTenths, device, height, ascent);
+    }
+    int emSize = 0;
+    if (height < 0)
+        emSize = -height;
+    else // the size of the device's font
+        emSize = m_font ? QFontInfo(m_font->font()).pixelSize() : 16;
+    font.setPixelSize(std::max(1, emSize));
+    return std::make_shared<const GdiFont>(font, escapementTenths, device);
 }
 
 void DeviceContext::deleteObject(const std::shared_ptr<const void>& object) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QPaintDevice;
 class QPainter;
 
 // A rectangle in device units as the text functions take it (right and
@@ -40,7 +41,10 @@ struct GdiBrush {
 };
 class PICTREL_EXPORT GdiFont {
 public:
-    GdiFont(const QFont& font, int escapementTenths);
+    // Measured on the device (nullptr: the screen). A cell height given
+    // (lineHeight > 0) is the line height; ascent goes with it.
+    GdiFont(const QFont& font, int escapementTenths, const QPaintDevice* device = nullptr,
+            int lineHeight = 0, int ascent = 0);
     const QFont& font() const { return m_font; }
     int escapementTenths() const { return m_escapement; }
     int lineHeight() const { return m_lineHeight; }

@@ -9,24 +9,43 @@
 
 namespace {
 
-// A counting loop over the ticks of an axis: from Fix(min / step) * step to
-// Fix(max / step) * step, end and step fixed at the start. The cap only stops
-// runaway loops of absurdly small steps.
+// Decimal steps such as 0.1 are not exact in binary: values on an axis are
+// compared with a tolerance relative to the step.
+double tolerance(double step) {
+    return std::fabs(step) * 1e-6;
+}
+
+bool near(double a, double b, double step) {
+    return std::fabs(a - b) <= tolerance(step);
+}
+
+// The whole number a quotient is meant to be (within the tolerance), else its
+// truncation toward zero.
+double fixNear(double q) {
+    const double r = std::round(q);
+    return std::fabs(q - r) <= 1e-6 ? r : std::trunc(q);
+}
+
+// The ticks of an axis: tick i is i × step, for i from Fix(min / step) to
+// Fix(max / step). Each value is computed from its index, so rounding errors
+// never pile up. The cap only stops runaway loops of absurdly small steps.
 template <class F>
 void forEachTick(double min, double max, double step, F&& f) {
-    const double start = rt::checkedFinite(std::trunc(rt::checkedDivide(min, step)) * step);
-    const double end = rt::checkedFinite(std::trunc(rt::checkedDivide(max, step)) * step);
+    const double first = fixNear(rt::checkedDivide(min, step));
+    const double last = fixNear(rt::checkedDivide(max, step));
+    rt::checkedFinite(first * step);
+    rt::checkedFinite(last * step);
     constexpr int MaxTicks = 100000;
     int count = 0;
-    for (double v = start; step > 0 ? v <= end : v >= end; v = rt::checkedFinite(v + step)) {
+    for (double i = first; i <= last; ++i) {
         if (++count > MaxTicks)
             break;
-        f(v);
+        f(i * step);
     }
 }
 
 bool isWhole(double v) {
-    return v == std::trunc(v);
+    return std::fabs(v - std::round(v)) <= 1e-6;
 }
 
 } // namespace
@@ -156,15 +175,16 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
         dest.setFont(m_fontAxisX);
         const int vertical =
             sy ? (m_axisYFlip ? AlignTop : AlignBottom) : (m_axisYFlip ? AlignBottom : AlignTop);
-        forEachTick(m_axisXMin, m_axisXMax, m_axisXGridMajorStep, [&](double x) {
-            if (!(m_axisXMin <= x && x <= m_axisXMax))
+        const double step = m_axisXGridMajorStep;
+        forEachTick(m_axisXMin, m_axisXMax, step, [&](double x) {
+            if (!(m_axisXMin - tolerance(step) <= x && x <= m_axisXMax + tolerance(step)))
                 return;
             const PointPtr a = GetPoint(X(x), tl->Y(), 0);
             const PointPtr b = GetPoint(X(x), br->Y(), 0);
             const PointPtr anchor = m_axisYFlip ? b : a;
-            if (x == m_axisXMin) {
+            if (near(x, m_axisXMin, step)) {
                 label(anchor, x, m_axisXNumberFormat, (sx ? AlignLeft : AlignRight) + vertical);
-            } else if (x == m_axisXMax) {
+            } else if (near(x, m_axisXMax, step)) {
                 label(anchor, x, m_axisXNumberFormat, (sx ? AlignRight : AlignLeft) + vertical);
             } else {
                 dest.DrawLine(a, b);
@@ -176,8 +196,9 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     // 3. X minor grid.
     if (m_axisXGridMinorStep > 0) {
         dest.setPen(m_penGridMinor);
-        forEachTick(m_axisXMin, m_axisXMax, m_axisXGridMinorStep, [&](double t) {
-            if (m_axisXMin < t && t < m_axisXMax &&
+        const double step = m_axisXGridMinorStep;
+        forEachTick(m_axisXMin, m_axisXMax, step, [&](double t) {
+            if (m_axisXMin + tolerance(step) < t && t < m_axisXMax - tolerance(step) &&
                 !isWhole(rt::checkedDivide(t, m_axisXGridMajorStep)))
                 dest.DrawLine(GetPoint(X(t), tl->Y(), 0), GetPoint(X(t), br->Y(), 0));
         });
@@ -200,17 +221,18 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
         const int horizontal = sx ? AlignRight : AlignLeft;
         const double low = std::min(m_axisYMin, m_axisYMax);
         const double high = std::max(m_axisYMin, m_axisYMax);
-        forEachTick(m_axisYMin, m_axisYMax, m_axisYGridMajorStep, [&](double y) {
+        const double step = m_axisYGridMajorStep;
+        forEachTick(m_axisYMin, m_axisYMax, step, [&](double y) {
             const PointPtr a = GetPoint(tl->X(), Y(y), 0);
-            if (y == m_axisYMin) {
+            if (near(y, m_axisYMin, step)) {
                 const int vertical = sy ? (m_axisYFlip ? AlignTop : AlignBottom)
                                         : (m_axisYFlip ? AlignBottom : AlignTop);
                 label(a, y, m_axisYNumberFormat, horizontal + vertical);
-            } else if (y == m_axisYMax) {
+            } else if (near(y, m_axisYMax, step)) {
                 const int vertical = sy ? (m_axisYFlip ? AlignBottom : AlignTop)
                                         : (m_axisYFlip ? AlignTop : AlignBottom);
                 label(a, y, m_axisYNumberFormat, horizontal + vertical);
-            } else if (low < y && y < high) {
+            } else if (low + tolerance(step) < y && y < high - tolerance(step)) {
                 dest.DrawLine(a, GetPoint(br->X(), Y(y), 0));
                 label(a, y, m_axisYNumberFormat, horizontal + AlignMiddle);
             }
@@ -220,8 +242,9 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     // 6. Y minor grid.
     if (m_axisYGridMinorStep != 0) {
         dest.setPen(m_penGridMinor);
-        forEachTick(m_axisYMin, m_axisYMax, m_axisYGridMinorStep, [&](double t) {
-            if (m_axisYMin < t && t < m_axisYMax &&
+        const double step = m_axisYGridMinorStep;
+        forEachTick(m_axisYMin, m_axisYMax, step, [&](double t) {
+            if (m_axisYMin + tolerance(step) < t && t < m_axisYMax - tolerance(step) &&
                 !isWhole(rt::checkedDivide(t, m_axisYGridMajorStep)))
                 dest.DrawLine(GetPoint(tl->X(), Y(t), 0), GetPoint(br->X(), Y(t), 0));
         });

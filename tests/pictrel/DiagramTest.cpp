@@ -1,5 +1,9 @@
 #include "PictrelTestSupport.h"
 
+#include "Conversion.h"
+
+#include <cmath>
+
 namespace {
 clsElementGenerator gen;
 
@@ -210,4 +214,75 @@ TEST(DiagramTest, RowsLinesAndSymbols) {
     // Equal ends of an axis divide by zero as soon as a point is mapped.
     d.setAxisXMax(0);
     EXPECT_NE(errorNumberOf([&] { d.Draw(r); }), 0);
+}
+
+// Decimal steps (0.1, 0.01) are not exact in binary: over many axes built as
+// the protocol builds them, every end is labelled once at its corner, every
+// inner tick once, and no grid line lands on the frame.
+TEST(DiagramTest, DecimalStepsLabelEveryTickOnceOverManyRanges) {
+    std::srand(20261208);
+    int axes = 0;
+    for (int i = 0; i < 2400; ++i) {
+        // Values such as a degree of compaction between 97,1 and 98,2 %.
+        const double scale = std::pow(10.0, std::rand() % 4 - 2);
+        const double lo = std::round((std::rand() % 20000) * scale) / 100.0;
+        const double range = (1 + std::rand() % 99) * scale / 100.0 * (1 + std::rand() % 9);
+        const double hi = lo + range;
+        // The axis as the protocol computes it: step a power of ten, padded
+        // by a tenth of it, ends on whole steps.
+        const double step = std::pow(10.0, std::ceil(std::log10(hi - lo)) - 1);
+        const double min = std::trunc((lo - step / 10) / step) * step;
+        const double max = std::ceil((hi + step / 10) / step) * step;
+        const int decimals = std::max(0, int(std::lround(-std::log10(step))));
+        const QString pattern = decimals ? QStringLiteral("0.") + QString(decimals, u'0') : u"0"_qs;
+        const int ticks = int(std::lround((max - min) / step)) + 1;
+        if (ticks < 2 || ticks > 40)
+            continue;
+        ++axes;
+        SCOPED_TRACE(QStringLiteral("%1 .. %2 step %3").arg(min).arg(max).arg(step).toStdString());
+
+        // The X axis.
+        auto dest = std::make_shared<RecordingDrawDest>();
+        auto d = xDiagram(min, max, step);
+        d->setAxisXNumberFormat(pattern);
+        d->setAxisYGridMajorStep(0);
+        d->Draw(dest);
+        Calls labels = dest->ofKind("Text");
+        labels.resize(labels.size() - 2); // the two captions
+        ASSERT_EQ(int(labels.size()), ticks);
+        EXPECT_EQ(labels.front().text, rt::formatNumber(min, pattern));
+        EXPECT_EQ(labels.back().text, rt::formatNumber(max, pattern));
+        EXPECT_EQ(labels.front().align, AlignLeftBottom);
+        EXPECT_EQ(labels.back().align, AlignRightBottom);
+        EXPECT_EQ(labels.back().x1, 100);
+        for (size_t k = 1; k + 1 < labels.size(); ++k) {
+            EXPECT_EQ(labels[k].align, AlignCenterBottom);
+            EXPECT_NE(labels[k].text, labels[k - 1].text);
+        }
+        const Calls lines = dest->ofKind("Line");
+        EXPECT_EQ(int(lines.size()), ticks - 2);
+        for (const auto& line : lines)
+            EXPECT_TRUE(line.x1 > 1e-6 && line.x1 < 100 - 1e-6) << line.x1;
+
+        // The same range on a flipped Y axis given top-down, as the protocol does.
+        auto ydest = std::make_shared<RecordingDrawDest>();
+        auto y = std::make_shared<clsElementDiagramm2DPoint>();
+        y->EdgeBottomRight()->MoveTo(100, 50, 0);
+        y->setAxisXMin(0);
+        y->setAxisXMax(1);
+        y->setAxisYMin(max);
+        y->setAxisYMax(min);
+        y->setAxisYGridMajorStep(-step);
+        y->setAxisYFlip(true);
+        y->setAxisYNumberFormat(pattern);
+        y->Draw(ydest);
+        Calls ylabels = ydest->ofKind("Text");
+        ylabels.erase(ylabels.begin()); // the X caption comes first
+        ylabels.pop_back();             // the Y caption
+        ASSERT_EQ(int(ylabels.size()), ticks);
+        EXPECT_EQ(ylabels.front().text, rt::formatNumber(max, pattern));
+        EXPECT_EQ(ylabels.back().text, rt::formatNumber(min, pattern));
+        EXPECT_EQ(int(ydest->ofKind("Line").size()), ticks - 2);
+    }
+    EXPECT_GT(axes, 1500);
 }

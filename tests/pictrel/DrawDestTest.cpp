@@ -52,7 +52,7 @@ TEST(DrawDestTest, OwnObjectsAreMadeOnlyForADifferentObject) {
     canvas.dest->setFont(font);
     EXPECT_EQ(dc->textColor(), rt::rgbColorValue(200, 0, 0));
     EXPECT_EQ(dc->selectedFont()->font().weight(), 800);
-    EXPECT_NEAR(dc->selectedFont()->lineHeight(), 16, 1); // 12 pt at 96 dpi
+    EXPECT_EQ(dc->selectedFont()->lineHeight(), 16); // 12 pt at 96 dpi
     canvas.finish(QStringLiteral("styles"));
 }
 
@@ -60,8 +60,25 @@ TEST(DrawDestTest, FontHeightFollowsTheDeviceResolution) {
     Canvas printer(10, 10, 600);
     printer.dest->setFont(gen.NewFont(QStringLiteral("Times New Roman"), 10));
     // 10 pt at 600 dpi: a cell of 83 device units.
-    EXPECT_NEAR(printer.dc->selectedFont()->lineHeight(), 83, 1);
+    EXPECT_EQ(printer.dc->selectedFont()->lineHeight(), 83);
     EXPECT_EQ(printer.dc->selectedFont()->font().family(), QStringLiteral("Times New Roman"));
+    // A line is the cell height on every resolution, and the text's ink fits in it.
+    const struct {
+        int dpi;
+        double points;
+        int cell;
+    } cases[] = {{96, 12, 16}, {120, 10, 17}, {96, 9, 12}, {300, 12, 50}, {600, 16, 133}};
+    for (const auto& c : cases) {
+        Canvas canvas(400, 200, c.dpi);
+        canvas.dest->setFont(gen.NewFont(QStringLiteral("Times New Roman"), c.points));
+        EXPECT_EQ(canvas.dc->selectedFont()->lineHeight(), c.cell) << c.dpi << " " << c.points;
+        EXPECT_EQ(canvas.dest->TextHeight(QStringLiteral("Hg"), 0), c.cell);
+        canvas.dest->DrawText(GetPoint(0, 0, 0), QStringLiteral("ÄHgjy"), AlignLeftTop, 0);
+        const QRect ink = canvas.inkRect();
+        EXPECT_GE(ink.top(), 0);
+        EXPECT_LE(ink.bottom(), c.cell + 1) << c.dpi << " " << c.points;
+        EXPECT_GE(ink.height(), c.cell * 2 / 3);
+    }
 }
 
 TEST(DrawDestTest, TextIsWrappedAtBlanksLikeTheWindowsLayout) {
