@@ -7,12 +7,8 @@
 
 #include <algorithm>
 
-QString clsElementTable::cellKey(const char* name, qint32 col, qint32 row) {
-    return QLatin1String(name) + QString::number(col) + u':' + QString::number(row);
-}
-
 template <class T>
-T clsElementTable::setting(const QString& key, const T& fallback) const {
+T clsElementTable::setting(const Key& key, const T& fallback) const {
     const auto it = m_settings.constFind(key);
     if (it == m_settings.constEnd())
         return fallback;
@@ -24,60 +20,60 @@ T clsElementTable::setting(const QString& key, const T& fallback) const {
 // ---- settings ------------------------------------------------------------------
 
 QString clsElementTable::TextMatrix(qint32 Col, qint32 Row) const {
-    return setting<QString>(cellKey("Text", Col, Row), QString());
+    return setting<QString>({Kind::Text, Col, Row}, QString());
 }
 void clsElementTable::setTextMatrix(qint32 Col, qint32 Row, const QString& value) {
-    m_settings.insert(cellKey("Text", Col, Row), value);
+    m_settings.insert({Kind::Text, Col, Row}, value);
 }
 FontPtr clsElementTable::CellFont(qint32 Col, qint32 Row) const {
-    return setting<FontPtr>(cellKey("Font", Col, Row), m_fontStd);
+    return setting<FontPtr>({Kind::Font, Col, Row}, m_fontStd);
 }
 void clsElementTable::setCellFont(qint32 Col, qint32 Row, FontPtr value) {
-    m_settings.insert(cellKey("Font", Col, Row), std::move(value));
+    m_settings.insert({Kind::Font, Col, Row}, std::move(value));
 }
 qint32 clsElementTable::CellColSpan(qint32 Col, qint32 Row) const {
-    return setting<qint32>(cellKey("CellColSpan", Col, Row), 1);
+    const auto it = m_spans.constFind({Col, Row});
+    return it == m_spans.constEnd() ? 1 : it->cols;
 }
 void clsElementTable::setCellColSpan(qint32 Col, qint32 Row, qint32 value) {
-    m_settings.insert(cellKey("CellColSpan", Col, Row), value);
-    m_spanCells.insert({Col, Row});
+    m_spans[{Col, Row}].cols = value;
 }
 qint32 clsElementTable::CellRowSpan(qint32 Col, qint32 Row) const {
-    return setting<qint32>(cellKey("CellRowSpan", Col, Row), 1);
+    const auto it = m_spans.constFind({Col, Row});
+    return it == m_spans.constEnd() ? 1 : it->rows;
 }
 void clsElementTable::setCellRowSpan(qint32 Col, qint32 Row, qint32 value) {
-    m_settings.insert(cellKey("CellRowSpan", Col, Row), value);
-    m_spanCells.insert({Col, Row});
+    m_spans[{Col, Row}].rows = value;
 }
 TextAlignmentEnum clsElementTable::CellAlignment(qint32 Col, qint32 Row) const {
-    return TextAlignmentEnum(setting<qint32>(cellKey("CellAlignment", Col, Row), m_alignmentStd));
+    return TextAlignmentEnum(setting<qint32>({Kind::Alignment, Col, Row}, m_alignmentStd));
 }
 void clsElementTable::setCellAlignment(qint32 Col, qint32 Row, TextAlignmentEnum value) {
-    m_settings.insert(cellKey("CellAlignment", Col, Row), qint32(value));
+    m_settings.insert({Kind::Alignment, Col, Row}, qint32(value));
 }
 double clsElementTable::CellInnerSpacingTop(qint32 Col, qint32 Row) const {
-    return setting<double>(cellKey("CellInnerSpacingTop", Col, Row), m_spacingStd);
+    return setting<double>({Kind::SpacingTop, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingTop(qint32 Col, qint32 Row, double value) {
-    m_settings.insert(cellKey("CellInnerSpacingTop", Col, Row), value);
+    m_settings.insert({Kind::SpacingTop, Col, Row}, value);
 }
 double clsElementTable::CellInnerSpacingLeft(qint32 Col, qint32 Row) const {
-    return setting<double>(cellKey("CellInnerSpacingLeft", Col, Row), m_spacingStd);
+    return setting<double>({Kind::SpacingLeft, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingLeft(qint32 Col, qint32 Row, double value) {
-    m_settings.insert(cellKey("CellInnerSpacingLeft", Col, Row), value);
+    m_settings.insert({Kind::SpacingLeft, Col, Row}, value);
 }
 double clsElementTable::CellInnerSpacingBottom(qint32 Col, qint32 Row) const {
-    return setting<double>(cellKey("CellInnerSpacingBottom", Col, Row), m_spacingStd);
+    return setting<double>({Kind::SpacingBottom, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingBottom(qint32 Col, qint32 Row, double value) {
-    m_settings.insert(cellKey("CellInnerSpacingBottom", Col, Row), value);
+    m_settings.insert({Kind::SpacingBottom, Col, Row}, value);
 }
 double clsElementTable::CellInnerSpacingRight(qint32 Col, qint32 Row) const {
-    return setting<double>(cellKey("CellInnerSpacingRight", Col, Row), m_spacingStd);
+    return setting<double>({Kind::SpacingRight, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingRight(qint32 Col, qint32 Row, double value) {
-    m_settings.insert(cellKey("CellInnerSpacingRight", Col, Row), value);
+    m_settings.insert({Kind::SpacingRight, Col, Row}, value);
 }
 void clsElementTable::setCellInnerSpacing(qint32 Col, qint32 Row, double value) {
     setCellInnerSpacingLeft(Col, Row, value);
@@ -86,16 +82,16 @@ void clsElementTable::setCellInnerSpacing(qint32 Col, qint32 Row, double value) 
     setCellInnerSpacingBottom(Col, Row, value);
 }
 double clsElementTable::ColWidth(qint32 Col) const {
-    return setting<double>(QStringLiteral("ColWidth") + QString::number(Col), 1.0);
+    return setting<double>({Kind::ColWidth, Col, 0}, 1.0);
 }
 void clsElementTable::setColWidth(qint32 Col, double value) {
-    m_settings.insert(QStringLiteral("ColWidth") + QString::number(Col), value);
+    m_settings.insert({Kind::ColWidth, Col, 0}, value);
 }
 double clsElementTable::RowHeight(qint32 Row) const {
-    return setting<double>(QStringLiteral("RowHeight") + QString::number(Row), -1.0);
+    return setting<double>({Kind::RowHeight, 0, Row}, -1.0);
 }
 void clsElementTable::setRowHeight(qint32 Row, double value) {
-    m_settings.insert(QStringLiteral("RowHeight") + QString::number(Row), value);
+    m_settings.insert({Kind::RowHeight, 0, Row}, value);
 }
 
 // ---- layout --------------------------------------------------------------------
@@ -104,10 +100,11 @@ bool clsElementTable::CellVisible(qint32 Col, qint32 Row) const {
     if (Col < 1)
         return true;
     // Cells without span settings never reach beyond themselves.
-    for (const auto& [c, r] : m_spanCells) {
+    for (auto it = m_spans.constBegin(); it != m_spans.constEnd(); ++it) {
+        const auto [c, r] = it.key();
         if (c < 1 || c > Col || r < 1 || r > Row || (c == Col && r == Row))
             continue;
-        if (r + CellRowSpan(c, r) - 1 >= Row && c + CellColSpan(c, r) - 1 >= Col)
+        if (r + it->rows - 1 >= Row && c + it->cols - 1 >= Col)
             return false;
     }
     return true;
@@ -202,6 +199,66 @@ double clsElementTable::Height(const DrawDestPtr& DrawDest) const {
 double clsElementTable::RowTop(qint32 Row, const DrawDestPtr& DrawDest) const {
     Layout layout{DrawDest, {}};
     return rowTop(Row, layout);
+}
+
+// ---- parts ---------------------------------------------------------------------
+
+void clsElementTable::copyCell(clsElementTable& to, qint32 col, qint32 row, qint32 toRow,
+                               qint32 span) const {
+    for (Kind kind : {Kind::Text, Kind::Font, Kind::Alignment, Kind::SpacingTop, Kind::SpacingLeft,
+                      Kind::SpacingBottom, Kind::SpacingRight}) {
+        const auto it = m_settings.constFind({kind, col, row});
+        if (it != m_settings.constEnd())
+            to.m_settings.insert({kind, col, toRow}, *it);
+    }
+    const auto spanned = m_spans.constFind({col, row});
+    if (spanned != m_spans.constEnd())
+        to.m_spans.insert({col, toRow}, Span{spanned->cols, span});
+}
+
+std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qint32 First,
+                                                           qint32 Last) const {
+    auto part = std::make_shared<clsElementTable>();
+    part->m_positionTopLeft = pointOf(m_positionTopLeft).Clone();
+    part->m_pen = m_pen;
+    part->m_cols = m_cols;
+    part->m_spacingStd = m_spacingStd;
+    part->m_alignmentStd = m_alignmentStd;
+    part->m_fontStd = m_fontStd;
+    for (qint32 c = 1; c <= m_cols; ++c) {
+        const auto width = m_settings.constFind({Kind::ColWidth, c, 0});
+        if (width != m_settings.constEnd())
+            part->m_settings.insert({Kind::ColWidth, c, 0}, *width);
+    }
+    HeaderRows = std::clamp(HeaderRows, 0, m_rows);
+    First = std::max(First, HeaderRows + 1);
+    Last = std::min(Last, m_rows);
+    qint32 target = 0;
+    auto copyRow = [&](qint32 row, qint32 end) {
+        ++target;
+        const auto height = m_settings.constFind({Kind::RowHeight, 0, row});
+        if (height != m_settings.constEnd())
+            part->m_settings.insert({Kind::RowHeight, 0, target}, *height);
+        for (qint32 c = 1; c <= m_cols; ++c) {
+            if (row == First && !CellVisible(c, row)) {
+                // A span from above: its cell again, for the rows left of it.
+                for (auto it = m_spans.constBegin(); it != m_spans.constEnd(); ++it) {
+                    const auto [sc, sr] = it.key();
+                    if (sc == c && sr > HeaderRows && sr < First && sr + it->rows - 1 >= First)
+                        copyCell(*part, sc, sr, target,
+                                 std::min(sr + it->rows - 1, end) - First + 1);
+                }
+                continue;
+            }
+            copyCell(*part, c, row, target, std::min(row + CellRowSpan(c, row) - 1, end) - row + 1);
+        }
+    };
+    for (qint32 r = 1; r <= HeaderRows; ++r)
+        copyRow(r, HeaderRows);
+    for (qint32 r = First; r <= Last; ++r)
+        copyRow(r, Last);
+    part->m_rows = target;
+    return part;
 }
 
 // ---- element -------------------------------------------------------------------

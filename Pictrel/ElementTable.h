@@ -69,6 +69,12 @@ public:
     // False when a cell up and to the left spans over this one.
     bool CellVisible(qint32 Col, qint32 Row) const;
 
+    // A new table with the same settings holding the rows 1 to HeaderRows and
+    // then the rows First to Last: the part of a long table that goes onto one
+    // page. Spans end with the part; a cell spanning into First from above is
+    // shown again at First, spanning what remains of it within the part.
+    std::shared_ptr<clsElementTable> CopyRows(qint32 HeaderRows, qint32 First, qint32 Last) const;
+
     PointPtr BoundingBoxP1(const DrawDestPtr& DrawDest) override;
     PointPtr BoundingBoxP2(const DrawDestPtr& DrawDest) override;
     PointPtr BoundingBoxCenter(const DrawDestPtr& DrawDest) override;
@@ -87,9 +93,36 @@ private:
     double rowTop(qint32 Row, Layout& layout) const;
     double height(Layout& layout) const;
 
-    static QString cellKey(const char* name, qint32 col, qint32 row);
+    // What a setting is about; with a column and a row (0 where unused).
+    enum class Kind : quint8 {
+        Text,
+        Font,
+        Alignment,
+        SpacingTop,
+        SpacingLeft,
+        SpacingBottom,
+        SpacingRight,
+        ColWidth,
+        RowHeight,
+    };
+    struct Key {
+        Kind kind;
+        qint32 col;
+        qint32 row;
+        bool operator==(const Key&) const = default;
+        friend size_t qHash(const Key& k, size_t seed = 0) {
+            return qHashMulti(seed, quint8(k.kind), k.col, k.row);
+        }
+    };
+    struct Span {
+        qint32 cols = 1;
+        qint32 rows = 1;
+    };
+    // Copies every setting of a cell to another row of another table, with the
+    // row span it is to have there.
+    void copyCell(clsElementTable& to, qint32 col, qint32 row, qint32 toRow, qint32 span) const;
     template <class T>
-    T setting(const QString& key, const T& fallback) const;
+    T setting(const Key& key, const T& fallback) const;
 
     PointPtr m_positionTopLeft = std::make_shared<clsPoint3D>();
     PenPtr m_pen;
@@ -98,9 +131,9 @@ private:
     double m_spacingStd = 0;
     TextAlignmentEnum m_alignmentStd = AlignCenterMiddle;
     FontPtr m_fontStd;
-    QHash<QString, Setting> m_settings;
+    QHash<Key, Setting> m_settings;
     // Cells with a span setting: only they can cover other cells.
-    QSet<QPair<qint32, qint32>> m_spanCells;
+    QHash<QPair<qint32, qint32>, Span> m_spans;
 };
 
 using ElementTablePtr = std::shared_ptr<clsElementTable>;

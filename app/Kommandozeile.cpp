@@ -2,30 +2,65 @@
 
 #include "Ergebnisliste.h"
 #include "Kalibrierung.h"
+#include "ProtokollPdf.h"
 
 #include "RuntimeError.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace {
 
-int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
-    Kalibrierung kalibrierung;
+// Loads a calibration; on failure the German message goes to err.
+bool laden(Kalibrierung& kalibrierung, const QString& path, QTextStream& err) {
     try {
         kalibrierung.LoadFile(path);
         kalibrierung.setIsDirty(false);
+        return true;
     } catch (const rt::RuntimeError& e) {
         err << QStringLiteral("Die Datei „%1“ konnte nicht geladen werden: %2 (Fehler %3)\n")
                    .arg(QDir::toNativeSeparators(path), e.description())
                    .arg(e.number());
         err.flush();
-        return 2;
+        return false;
     }
+}
+
+int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
+    Kalibrierung kalibrierung;
+    if (!laden(kalibrierung, path, err))
+        return 2;
     for (const StatistikZeile& row : StatistikListe(kalibrierung))
         out << row.Text << u'\t' << row.Wert << u'\t' << row.Wertung << u'\n';
     out << u'\n' << PlausibilitätText(kalibrierung) << u'\n';
     out.flush();
     return 0;
+}
+
+int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out,
+              QTextStream& err) {
+    Kalibrierung kalibrierung;
+    if (!laden(kalibrierung, path, err))
+        return 2;
+    try {
+        const int pages = ProtokollAlsPdf(kalibrierung, typ, pdf);
+        out << QStringLiteral("%1 %2 nach „%3“ geschrieben.\n")
+                   .arg(pages)
+                   .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
+                        QDir::toNativeSeparators(pdf));
+        out.flush();
+        return 0;
+    } catch (const rt::RuntimeError& e) {
+        err << e.description() << u'\n';
+        err.flush();
+        return 3;
+    }
+}
+
+int falscherAufruf(const QString& reason, QTextStream& err) {
+    err << reason << QStringLiteral("\n\n") << usageText();
+    err.flush();
+    return 1;
 }
 
 } // namespace
@@ -35,14 +70,27 @@ QString usageText() {
         "Kalibrierung nach Velmor Teil E 4\n"
         "\n"
         "Aufruf:\n"
-        "  Orvanta --auswertung DATEI   wertet die Kalibrierdatei DATEI aus und gibt die\n"
-        "                               statistischen Größen und die Plausibilitätsprüfung aus\n"
-        "  Orvanta --help               zeigt diese Hilfe\n"
+        "  Orvanta [DATEI] [debug]       öffnet das Programmfenster, mit der Kalibrierdatei\n"
+        "                                DATEI; \"debug\" zeigt Diagnosemeldungen zum Protokoll\n"
+        "  Orvanta --auswertung DATEI    wertet die Kalibrierdatei DATEI aus und gibt die\n"
+        "                                statistischen Größen und die Plausibilitätsprüfung aus\n"
+        "  Orvanta --protokoll DATEI --pdf AUSGABE.pdf [--typ 0|1]\n"
+        "                                schreibt das Berechnungsprotokoll der Kalibrierdatei\n"
+        "                                DATEI als PDF-Datei; Typ 0 (Vorgabe): "
+        "Kalibrierfeldprotokoll\n"
+        "                                mit Berechnungsergebnissen, Typ 1: "
+        "Berechnungsergebnisse\n"
+        "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"
         "Zahlen werden im Format der Benutzereinstellungen (LC_ALL, LC_NUMERIC, LANG)\n"
         "gelesen und ausgegeben; ohne Angabe gilt das deutsche Format.\n"
         "\n"
-        "Rückgabewerte: 0 erfolgreich, 1 falscher Aufruf, 2 Datei nicht lesbar.\n");
+        "Rückgabewerte: 0 erfolgreich, 1 falscher Aufruf, 2 Datei nicht lesbar,\n"
+        "3 Ausgabedatei nicht schreibbar.\n");
+}
+
+bool isProtocolJob(const QStringList& arguments) {
+    return arguments.contains(QStringLiteral("--protokoll"));
 }
 
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -53,13 +101,32 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         out.flush();
         return 0;
     }
-    if (args.size() == 2 && args[0] == u"--auswertung")
-        return auswertung(args[1], out, err);
-    if (args.size() == 1 && args[0] == u"--auswertung")
-        err << QStringLiteral("Bei --auswertung fehlt der Name der Kalibrierdatei.\n\n");
-    else
-        err << QStringLiteral("Unbekannter Aufruf: %1\n\n").arg(args.join(u' '));
-    err << usageText();
-    err.flush();
-    return 1;
+    // Options with one value each.
+    QHash<QString, QString> options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& option = args[i];
+        static const QStringList known = {QStringLiteral("--auswertung"),
+                                          QStringLiteral("--protokoll"), QStringLiteral("--pdf"),
+                                          QStringLiteral("--typ")};
+        if (!known.contains(option) || options.contains(option))
+            return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
+                                  err);
+        if (i + 1 >= args.size())
+            return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(option), err);
+        options.insert(option, args[++i]);
+    }
+    if (options.size() == 1 && options.contains(QStringLiteral("--auswertung")))
+        return auswertung(options.value(QStringLiteral("--auswertung")), out, err);
+    if (options.contains(QStringLiteral("--protokoll")) &&
+        !options.contains(QStringLiteral("--auswertung"))) {
+        if (!options.contains(QStringLiteral("--pdf")))
+            return falscherAufruf(QStringLiteral("Bei --protokoll fehlt --pdf AUSGABE.pdf."), err);
+        const QString typ = options.value(QStringLiteral("--typ"), QStringLiteral("0"));
+        if (typ != u"0" && typ != u"1")
+            return falscherAufruf(
+                QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ), err);
+        return protokoll(options.value(QStringLiteral("--protokoll")),
+                         options.value(QStringLiteral("--pdf")), typ.toInt(), out, err);
+    }
+    return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')), err);
 }

@@ -4,8 +4,30 @@
 
 #include "Kalibrierung.h"
 
+#include "MessageService.h"
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+namespace {
+// Messages of a command-line job go to standard error, never into a window.
+class KonsolenMeldungen : public MessageService {
+public:
+    explicit KonsolenMeldungen(QTextStream& err)
+        : m_err(err), m_previous(MessageService::setInstance(this)) {}
+    ~KonsolenMeldungen() override { MessageService::setInstance(m_previous); }
+    Answer show(QWidget*, const QString& text, const QString& title, Icon, Buttons) override {
+        m_err << title << QStringLiteral(": ") << text << u'\n';
+        m_err.flush();
+        return AnswerOk;
+    }
+
+private:
+    QTextStream& m_err;
+    MessageService* m_previous;
+};
+} // namespace
 
 int main(int argc, char* argv[]) {
     QStringList arguments;
@@ -13,10 +35,19 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
     if (isCommandLineJob(arguments)) {
-        QCoreApplication app(argc, argv);
-        QCoreApplication::setApplicationName(ProductName);
         QTextStream out(stdout);
         QTextStream err(stderr);
+        KonsolenMeldungen messages(err);
+        if (isProtocolJob(arguments)) {
+            // Fonts and printing without a display.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            QGuiApplication::setApplicationName(ProductName);
+            return runCommandLine(QCoreApplication::arguments(), out, err);
+        }
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(ProductName);
         return runCommandLine(QCoreApplication::arguments(), out, err);
     }
 

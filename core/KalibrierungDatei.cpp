@@ -5,6 +5,7 @@
 
 #include "AdoRecordset.h"
 
+#include "Dateirechte.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using rt::Variant;
@@ -21,26 +21,6 @@ namespace {
 
 const QString HeaderKey = QStringLiteral("KalibrierungVelmorTeilE4");
 const QString HeaderValue = QStringLiteral("V1");
-
-QFileDevice::Permissions defaultFilePermissions() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const mode_t mode = 0666 & ~mask;
-    QFileDevice::Permissions p;
-    if (mode & S_IRUSR)
-        p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
-    if (mode & S_IWUSR)
-        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
-    if (mode & S_IRGRP)
-        p |= QFileDevice::ReadGroup;
-    if (mode & S_IWGRP)
-        p |= QFileDevice::WriteGroup;
-    if (mode & S_IROTH)
-        p |= QFileDevice::ReadOther;
-    if (mode & S_IWOTH)
-        p |= QFileDevice::WriteOther;
-    return p;
-}
 
 [[noreturn]] void fileError(int number, const QString& path, const QString& detail = QString()) {
     QString description =
@@ -70,7 +50,7 @@ void writeFile(const QString& path, const QByteArray& bytes, bool replace) {
     if (temporary.write(bytes) != bytes.size() || !temporary.flush() ||
         ::fsync(temporary.handle()) != 0)
         fileError(rt::err::PathFileAccessError, path, temporary.errorString());
-    temporary.setPermissions(defaultFilePermissions());
+    temporary.setPermissions(rt::defaultFilePermissions());
     temporary.close();
     const QString temporaryPath = temporary.fileName();
     if (replace) {

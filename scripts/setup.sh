@@ -13,6 +13,7 @@ packages=(
   fonts-liberation
   locales
   xvfb xauth xdotool x11-utils
+  poppler-utils
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "Kalibrierung.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -163,6 +164,85 @@ TEST(KommandozeileTest, AbsurdCountsAreAnsweredAtOnce) {
                 "   Bestimmtheitsmaß direktes und indirektes Prüfmerkmal\t(Fehler)\tkritisch"));
         EXPECT_TRUE(lines[33].contains(QStringLiteral("nicht über")));
     }
+}
+
+namespace {
+// The text of a PDF as a reader selects it (pdftotext of poppler-utils).
+QString pdfText(const QString& pdf, int page = 0) {
+    QProcess p;
+    QStringList args;
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    p.start(QStringLiteral("pdftotext"),
+            args << QStringLiteral("-layout") << pdf << QStringLiteral("-"));
+    if (!p.waitForFinished(30000))
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+QString pdfInfo(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
+
+// The protocol as a PDF from the command line: real text, the title, a line
+// with the page count; failures with their exit status and no file left.
+TEST(KommandozeileTest, TheProtocolAsAPdf) {
+    QTemporaryDir dir;
+    const QString folder = qEnvironmentVariable("ORVANTA_ARTIFACTS", dir.path());
+    QDir().mkpath(folder);
+    const QString pdf = QDir(folder).filePath(QStringLiteral("Beispiel-Typ0.pdf"));
+    QFile::remove(pdf);
+    const Result r = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("4 Seiten nach „%1“ geschrieben.\n").arg(pdf));
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QStringLiteral("Title:           Berechnungsprotokoll")))
+        << info.toStdString();
+    EXPECT_TRUE(
+        info.contains(QStringLiteral("Creator:         Kalibrierung nach Velmor Teil E 4")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           4")));
+    EXPECT_TRUE(info.contains(QStringLiteral("595 x 842 pts (A4)"))) << info.toStdString();
+    const QString text = pdfText(pdf);
+    for (const char* expected :
+         {"1 Protokoll zur Anlage des Kalibrierfeldes", "2 Messergebnisse im Kalibrierfeld",
+          "Prüfpunkt 3", "103,0", "99,0 %", "DPr = 86,40 + 0,3 * EVD", "Vibrationswalze, 12 t"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_TRUE(QString(text).remove(u' ').contains(QStringLiteral("-4-")));
+
+    const QString results = QDir(folder).filePath(QStringLiteral("Beispiel-Typ1.pdf"));
+    const Result one = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--typ"),
+                            QStringLiteral("1"), QStringLiteral("--pdf"), results});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_FALSE(pdfText(results).contains(QStringLiteral("Unterlage")));
+    EXPECT_TRUE(pdfText(results, 1).contains(QStringLiteral("1 Messergebnisse im Kalibrierfeld")));
+
+    // An unreadable calibration: the message of --auswertung, status 2.
+    QTemporaryDir failures;
+    const Result bad =
+        run({QStringLiteral("--protokoll"), failures.filePath(QStringLiteral("fehlt.xml")),
+             QStringLiteral("--pdf"), failures.filePath(QStringLiteral("x.pdf"))});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("Datei nicht gefunden")));
+    // An output that cannot be written: status 3, nothing left behind.
+    const Result folderOut =
+        run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), failures.path()});
+    EXPECT_EQ(folderOut.status, 3);
+    EXPECT_TRUE(folderOut.err.contains(QStringLiteral("kann nicht geschrieben werden")));
+    const Result missing = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"),
+                                failures.filePath(QStringLiteral("gibt/es/nicht.pdf"))});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_TRUE(QDir(failures.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    // Wrong calls.
+    EXPECT_EQ(run({QStringLiteral("--protokoll"), Example}).status, 1);
+    EXPECT_EQ(run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf,
+                   QStringLiteral("--typ"), QStringLiteral("2")})
+                  .status,
+              1);
+    EXPECT_TRUE(run({QStringLiteral("--help")}).out.contains(QStringLiteral("--protokoll DATEI")));
 }
 
 // Writes the example calibration that ships with the program, and checks that

@@ -163,3 +163,54 @@ TEST(ElementTableTest, DrawsFrameBordersAndAnchoredTexts) {
     EXPECT_EQ(texts[2].y1, 5);
     EXPECT_EQ(texts[2].align, AlignCenter);
 }
+
+// A long table goes onto several pages in parts: each part repeats the header
+// rows, and a cell spanning into the part from above is shown again.
+TEST(ElementTableTest, CopyRowsMakesThePartOfAPage) {
+    clsElementGenerator gen;
+    clsElementTable table;
+    table.setCols(4);
+    table.setRows(14);
+    table.setColWidth(2, 3.5);
+    table.setCellFontStd(gen.NewFont(QStringLiteral("Arial"), 12));
+    const FontPtr bold = gen.NewFont(QStringLiteral("Arial"), 12, true);
+    table.setTextMatrix(1, 1, QStringLiteral("Prüffeld"));
+    table.setCellFont(1, 1, bold);
+    table.setTextMatrix(1, 2, QStringLiteral("Nr."));
+    const int spans[][2] = {{3, 4}, {7, 5}, {12, 3}};
+    int field = 0;
+    for (const auto& [row, span] : spans) {
+        table.setTextMatrix(1, row, QStringLiteral("Prüffeld %1").arg(++field));
+        table.setCellRowSpan(1, row, span);
+        table.setCellAlignment(1, row, AlignLeftTop);
+    }
+    for (int r = 3; r <= 14; ++r)
+        table.setTextMatrix(3, r, QString::number(r));
+    table.setCellInnerSpacingRight(3, 9, 1.5);
+
+    const auto part = table.CopyRows(2, 9, 12);
+    ASSERT_EQ(part->Rows(), 6);
+    EXPECT_EQ(part->Cols(), 4);
+    EXPECT_EQ(part->ColWidth(2), 3.5);
+    EXPECT_EQ(part->TextMatrix(1, 1), QStringLiteral("Prüffeld"));
+    EXPECT_EQ(part->CellFont(1, 1), bold);
+    EXPECT_EQ(part->TextMatrix(1, 2), QStringLiteral("Nr."));
+    // Rows 9 to 11 of field 2 begin the part: its cell again, spanning three rows.
+    EXPECT_EQ(part->TextMatrix(1, 3), QStringLiteral("Prüffeld 2"));
+    EXPECT_EQ(part->CellRowSpan(1, 3), 3);
+    EXPECT_EQ(part->CellAlignment(1, 3), AlignLeftTop);
+    EXPECT_FALSE(part->CellVisible(1, 5));
+    // Field 3 starts within the part; its span ends with the part.
+    EXPECT_EQ(part->TextMatrix(1, 6), QStringLiteral("Prüffeld 3"));
+    EXPECT_EQ(part->CellRowSpan(1, 6), 1);
+    EXPECT_EQ(part->TextMatrix(3, 3), QStringLiteral("9"));
+    EXPECT_EQ(part->TextMatrix(3, 6), QStringLiteral("12"));
+    EXPECT_EQ(part->CellInnerSpacingRight(3, 3), 1.5);
+    // The whole table, split into parts, holds every row once.
+    int rows = 0;
+    for (int first = 3; first <= 14; first += 5)
+        rows += table.CopyRows(2, first, first + 4)->Rows() - 2;
+    EXPECT_EQ(rows, 12);
+    // Without header rows, the copy starts with the rows asked for.
+    EXPECT_EQ(table.CopyRows(0, 13, 14)->TextMatrix(3, 1), QStringLiteral("13"));
+}

@@ -1,0 +1,55 @@
+#include "DruckSeiten.h"
+
+#include "RuntimeError.h"
+
+#include <QPrinter>
+
+DruckSeiten::DruckSeiten(QPrinter& printer) : m_printer(printer) {}
+
+DruckSeiten::~DruckSeiten() {
+    finish();
+}
+
+QSizeF DruckSeiten::pageSizeCm() const {
+    // Always upright, whatever the orientation of the printer.
+    const QSizeF size = m_printer.pageLayout().fullRectPoints().size();
+    const double w = size.width() / 72.0 * 2.54;
+    const double h = size.height() / 72.0 * 2.54;
+    if (w <= 0 || h <= 0)
+        rt::raiseError(rt::err::InvalidProcedureCall);
+    return QSizeF(std::min(w, h), std::max(w, h));
+}
+
+DeviceContextPtr DruckSeiten::beginSurface(int, QSizeF, double, double& unitsPerCm) {
+    if (!m_painter.isActive()) {
+        m_printer.setFullPage(true);
+        if (!m_painter.begin(&m_printer)) {
+            m_failed = true;
+            rt::raiseError(rt::err::PathFileAccessError);
+        }
+        m_dc = std::make_shared<DeviceContext>(&m_painter);
+    } else if (m_pagePending) {
+        // A new sheet only when a next page comes: no empty last sheet.
+        if (!m_printer.newPage())
+            m_failed = true;
+    }
+    m_pagePending = false;
+    unitsPerCm = m_printer.resolution() / 2.54;
+    // A fresh context for every page, as the printer gives one per page.
+    m_dc = std::make_shared<DeviceContext>(&m_painter);
+    m_dc->setPixel(0, 0, 0xFFFFFF);
+    return m_dc;
+}
+
+void DruckSeiten::completeSurface(int) {
+    if (!m_painter.isActive())
+        return;
+    m_dc->setPixel(10, 10, 0xFEFFFF);
+    m_pagePending = true;
+}
+
+bool DruckSeiten::finish() {
+    if (m_painter.isActive())
+        m_painter.end();
+    return !m_failed && m_printer.printerState() != QPrinter::Error;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ProtokollSeiten.h"
+
+#include <QPainter>
+
+#include <memory>
+
+class QPrinter;
+
+// The print branch: every protocol page is one page of a printer (a real one
+// or a PDF file), at zoom 1.0, always upright.
+class DruckSeiten : public ProtokollSeiten {
+public:
+    explicit DruckSeiten(QPrinter& printer);
+    ~DruckSeiten() override;
+
+    bool printing() const override { return true; }
+    // Ends the print job; false when the printer failed.
+    bool finish();
+
+protected:
+    QSizeF pageSizeCm() const override;
+    DeviceContextPtr beginSurface(int n, QSizeF sizeCm, double zoom, double& unitsPerCm) override;
+    void completeSurface(int n) override;
+
+private:
+    QPrinter& m_printer;
+    QPainter m_painter;
+    DeviceContextPtr m_dc;
+    bool m_pagePending = false; // a page was completed; the next one needs a new sheet
+    bool m_failed = false;
+};

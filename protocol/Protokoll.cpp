@@ -1,0 +1,370 @@
+// The protocol builder: the order of the bands, the title, the site data and
+// the measured values. The statistical evaluation is in ProtokollStatistik.cpp.
+
+#include "Protokoll.h"
+
+#include "ProtokollSeiten.h"
+
+#include "Kalibrierung.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+namespace {
+
+const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
+
+QString key(const char16_t* rest) {
+    return Prefix + QString::fromUtf16(rest);
+}
+
+} // namespace
+
+Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
+    : m_k(k), m_seiten(seiten), m_typ(typ) {
+    m_bander.OnNewPage = [this] { m_seiten.Bander_NewPage(m_bander); };
+    m_bander.CompletePage = [this] { m_seiten.Bander_CompletePage(m_bander); };
+}
+
+// ---- building blocks -----------------------------------------------------------
+
+FontPtr Protokoll::ProtocolFont(bool IsHeading, int Level, bool Printing) const {
+    const double z = Printing ? 1.0 : m_seiten.zoom();
+    double size = 0;
+    bool bold = false, underline = false;
+    if (IsHeading && Level == 0) {
+        size = 16;
+        bold = underline = true;
+    } else if (IsHeading && (Level == 1 || Level == 2)) {
+        size = 14;
+        bold = true;
+    } else if (!IsHeading && (Level == 0 || Level == 1)) {
+        size = 12;
+        bold = Level == 1;
+    } else {
+        return {};
+    }
+    return m_gen.NewFont(QStringLiteral("Times New Roman"), size * z, bold, false, underline, false,
+                         0);
+}
+
+PictrelPtr Protokoll::TextBand(int Level, const QString& Text, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    band->Elements()->Add(
+        m_gen.NewText(0, 0, 0, Text, AlignLeftTop, ProtocolFont(true, Level, Printing)));
+    return band;
+}
+
+PictrelPtr Protokoll::SpacerBand(double Height) const {
+    auto band = std::make_shared<clsPictrel>();
+    band->Elements()->Add(m_gen.NewLine(0, 0, 0, 0, Height, 0, m_gen.NewPen(0, 1, PS_NULL)));
+    return band;
+}
+
+void Protokoll::AppendRow(clsElementTable& Table, const QString& Text1, const QString& Text2) {
+    Table.setRows(Table.Rows() + 1);
+    const qint32 row = Table.Rows();
+    Table.setTextMatrix(1, row, Text1);
+    Table.setCellAlignment(1, row, AlignLeftTop);
+    Table.setTextMatrix(2, row, Text2);
+    Table.setCellAlignment(2, row, AlignLeftTop);
+}
+
+void Protokoll::AppendDataRow(clsElementTable& Table, const QString& Label,
+                              const QString& Key) const {
+    QString value;
+    // Only asked whether the key exists: a missing key is not added.
+    if (!Key.isEmpty())
+        if (const rt::Variant* stored = m_k.DataStore()->find(Key))
+            value = NullToString(*stored);
+    AppendRow(Table, Label, value);
+}
+
+double Protokoll::heightOf(const ElementPtr& element) const {
+    return pointOf(element->BoundingBoxP2(m_bander.DrawDest)).Y() -
+           pointOf(element->BoundingBoxP1(m_bander.DrawDest)).Y();
+}
+
+PictrelPtr Protokoll::FieldDataBand(int Level, const QString& Title, bool Printing,
+                                    int which) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    table->setPen(m_gen.NewPen(0, 1, PS_NULL));
+    table->setCols(2);
+    table->setColWidth(1, 9.0);
+    table->setColWidth(2, 8.0);
+    table->setRows(0);
+    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
+    const QString indent(4, u' ');
+    if (which == 1) {
+        const std::pair<const char16_t*, const char16_t*> rows[] = {
+            {u"Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1: ", u"Unterlage Bodenart DIN 4022"},
+            {u"Bodenart nach DIN 18196: ", u"Unterlage Bodengruppe DIN 18196"},
+            {u"Anzahl der Verdichtungsübergänge: ", u"Unterlage Anzahl Verdichtungsübergänge"},
+            {u"Wassergehalt: ", u"Unterlage Wassergehalt"},
+            {u"Trockendichte: ", u"Unterlage Trockendichte"},
+            {u"Proctordichte: ", u"Unterlage Proctordichte"},
+            {u"Verdichtungsgrad: ", u"Unterlage Verdichtungsgrad"},
+            {u"Verformungsmodul EV2: ", u"Unterlage Verformungsmodul"},
+            {u"Bemerkungen: ", u"Unterlage Bemerkungen"},
+        };
+        for (const auto& [label, rest] : rows)
+            AppendDataRow(*table, QString::fromUtf16(label), key(rest));
+    } else {
+        auto row = [&](const QString& label, const QString& k) { AppendDataRow(*table, label, k); };
+        row(QStringLiteral("Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1:"),
+            key(u"Kalibrierfeld Bodenart DIN 4022"));
+        row(QStringLiteral("Bodenart nach DIN 18196:"),
+            key(u"Kalibrierfeld Bodengruppe DIN 18196"));
+        row(QStringLiteral("Geometrische Abmessungen:"), key(u"Kalibrierfeld Geometrie"));
+        row(QStringLiteral("Schütthöhe:"), key(u"Kalibrierfeld Schütthöhe"));
+        row(QStringLiteral("Proctordichte:"), key(u"Kalibrierfeld Proctordichte"));
+        row(QStringLiteral("Grenzwassergehalt für einen Verdichtungsgrad von:"),
+            key(u"Kalibrierfeld Grenzwassergehalt"));
+        row(QStringLiteral("optimaler Wassergehalt:"),
+            key(u"Kalibrierfeld optimaler Wassergehalt"));
+        row(QStringLiteral("verwendeter Walzentyp:"), key(u"Kalibrierfeld Walzentyp"));
+        row(indent + QStringLiteral("Fahrgeschwindigkeit:"),
+            key(u"Kalibrierfeld Fahrgeschwindigkeit Walze"));
+        row(indent + QStringLiteral("Amplitude:"),
+            key(u"Kalibrierfeld Verdichtungsamplitude Walze"));
+        row(indent + QStringLiteral("Frequenz:"), key(u"Kalibrierfeld Verdichtungsfrequenz Walze"));
+        row(QStringLiteral("Anzahl der Verdichtungsübergänge dynamisch/statisch im:"), QString());
+        // The fields are walked only when the calibration can hold them.
+        m_k.PrüfpunkteTotal();
+        const rt::Long felder = m_k.PrüffelderAnzahl();
+        for (rt::Long f = 1; f <= felder; ++f)
+            row(indent + QString::number(f) + QStringLiteral(". Prüffeld"),
+                key(u"Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - Prüffeld ") +
+                    QString::number(f));
+        row(QStringLiteral("Verdichtung am/bei"), QString());
+        row(indent + QStringLiteral("Datum:"), key(u"Kalibrierfeld Datum bei Verdichtung"));
+        row(indent + QStringLiteral("Witterung:"), key(u"Kalibrierfeld Witterung bei Verdichtung"));
+        row(indent + QStringLiteral("Temperatur:"),
+            key(u"Kalibrierfeld Temperatur bei Verdichtung"));
+        row(QStringLiteral("Prüfung am/bei"), QString());
+        row(indent + QStringLiteral("Datum:"), key(u"Kalibrierfeld Datum bei Prüfung"));
+        row(indent + QStringLiteral("Witterung:"), key(u"Kalibrierfeld Witterung bei Prüfung"));
+        row(indent + QStringLiteral("Temperatur:"), key(u"Kalibrierfeld Temperatur bei Prüfung"));
+        row(QStringLiteral("Bemerkungen:"), key(u"Kalibrierfeld Bemerkungen"));
+    }
+    band->Elements()->Add(heading);
+    band->Elements()->Add(table);
+    return band;
+}
+
+PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
+    auto table = std::make_shared<clsElementTable>();
+    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCols(4);
+    table->setRows(m_k.PrüfpunkteTotal() + 2);
+    table->setCellInnerSpacingStd(0.1);
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    for (qint32 c = 1; c <= 4; ++c)
+        table->setColWidth(c, 4.25);
+    const FontPtr bold = ProtocolFont(false, 1, Printing);
+    const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
+    const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
+    const QString header[4][2] = {
+        {QStringLiteral("Prüffeld"), QStringLiteral("Nr.")},
+        {QStringLiteral("Prüfpunkt"), QStringLiteral("Nr.")},
+        {QStringLiteral("Direktes Prüfmerkmal ") + direkt.Bezeichung(),
+         u'[' + direkt.Einheit() + u']'},
+        {QStringLiteral("Indirektes Prüfmerkmal ") + indirekt.Bezeichung(),
+         u'[' + indirekt.Einheit() + u']'},
+    };
+    for (qint32 c = 1; c <= 4; ++c) {
+        table->setTextMatrix(c, 1, header[c - 1][0]);
+        table->setTextMatrix(c, 2, header[c - 1][1]);
+        table->setCellFont(c, 1, bold);
+        table->setCellAlignment(c, 1, AlignCenterMiddle);
+        table->setCellAlignment(c, 2, AlignCenterMiddle);
+    }
+    const QString symbol = m_k.Kovariable().Formelzeichen();
+    qint32 row = 3;
+    const rt::Long felder = m_k.PrüffelderAnzahl();
+    for (rt::Long f = 1; f <= felder; ++f) {
+        const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
+        table->setCellRowSpan(1, row, punkte);
+        table->setCellAlignment(1, row, AlignLeftTop);
+        table->setTextMatrix(1, row,
+                             QStringLiteral("Prüffeld ") + QString::number(f) +
+                                 QStringLiteral("\r\nKovariable ") + symbol +
+                                 QStringLiteral(" = ") + rt::doubleToText(m_k.PrüffeldWert(f)));
+        for (rt::Long p = 1; p <= punkte; ++p, ++row) {
+            table->setTextMatrix(2, row, Kalibrierung::PrüfpunktKey(p));
+            table->setCellAlignment(2, row, AlignCenterTop);
+            table->setTextMatrix(3, row, m_k.MesswertString(pmDirekt, f, p));
+            table->setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
+            for (qint32 c : {3, 4}) {
+                table->setCellAlignment(c, row, AlignRightTop);
+                table->setCellInnerSpacingRight(c, row, 1.5);
+            }
+        }
+    }
+    band->Elements()->Add(heading);
+    band->Elements()->Add(table);
+    return band;
+}
+
+// ---- placing bands ---------------------------------------------------------------
+
+void Protokoll::drawBand(const PictrelPtr& band, int headerRows) {
+    // A band that fits on an empty page is placed as it is.
+    ElementTablePtr table;
+    for (const ElementPtr& e : *band->Elements())
+        if (auto t = std::dynamic_pointer_cast<clsElementTable>(e))
+            table = t;
+    const double height = pointOf(band->Elements()->BoundingBoxP2(m_bander.DrawDest)).Y() -
+                          pointOf(band->Elements()->BoundingBoxP1(m_bander.DrawDest)).Y();
+    if (!table || height <= m_bander.UsableHeight()) {
+        m_bander.DrawBand(band);
+        return;
+    }
+    drawTableInParts(band, table, headerRows);
+}
+
+void Protokoll::drawTableInParts(const PictrelPtr& band, const ElementTablePtr& table,
+                                 int headerRows) {
+    const DrawDestPtr& dest = m_bander.DrawDest;
+    double header = 0;
+    for (qint32 r = 1; r <= headerRows; ++r)
+        header += table->RowHeightReal(r, dest);
+    // What comes before the table in the band (its caption), on the first part only.
+    const double above =
+        pointOf(table->PositionTopLeft()).Y() - pointOf(band->Elements()->BoundingBoxP1(dest)).Y();
+    qint32 first = headerRows + 1;
+    bool firstPart = true;
+    while (first <= table->Rows()) {
+        const double overhead = (firstPart ? above : 0) + header;
+        double available = m_bander.RemainingHeight();
+        if (!m_bander.PageEmpty &&
+            overhead + table->RowHeightReal(first, m_bander.DrawDest) > available) {
+            m_bander.NewPage();
+            m_bander.CurrentY = 0;
+            available = m_bander.RemainingHeight();
+        }
+        // As many rows as fit; at least one.
+        qint32 last = first;
+        double used = overhead + table->RowHeightReal(first, m_bander.DrawDest);
+        while (last < table->Rows()) {
+            const double next = table->RowHeightReal(last + 1, m_bander.DrawDest);
+            if (used + next > available)
+                break;
+            used += next;
+            ++last;
+        }
+        // A span cut at the end of the part may need more room than its rows
+        // had in the whole table: the part is measured as it will be drawn.
+        ElementTablePtr rows = table->CopyRows(headerRows, first, last);
+        while (last > first && overhead - header + rows->Height(m_bander.DrawDest) > available) {
+            --last;
+            rows = table->CopyRows(headerRows, first, last);
+        }
+        auto part = std::make_shared<clsPictrel>();
+        if (firstPart) {
+            for (const ElementPtr& e : *band->Elements())
+                if (e != table)
+                    part->Elements()->Add(e);
+        } else {
+            rows->PositionTopLeft()->setY(0);
+        }
+        part->Elements()->Add(rows);
+        m_bander.DrawBand(part);
+        first = last + 1;
+        firstPart = false;
+        if (first <= table->Rows()) {
+            m_bander.NewPage();
+            m_bander.CurrentY = 0;
+        }
+    }
+}
+
+// ---- the protocol ------------------------------------------------------------------
+
+int Protokoll::BuildProtocol(bool Printing) {
+    rt::SkipErrors skip;
+    m_seiten.PageCount = 0;
+    skip([&] { m_bander.NewPage(); });
+    int n = 0;
+    auto band = [&](auto make, int headerRows = 0) { skip([&] { drawBand(make(), headerRows); }); };
+    auto spacer = [&](double height) { band([&] { return SpacerBand(height); }); };
+    band([&] {
+        return TextBand(0,
+                        QStringLiteral("Kalibrierung eines direkten und eines indirekten "
+                                       "Prüfmerkmals \r\nnach Velmor Teil E 4 (Ausgabe 2003)"),
+                        Printing);
+    });
+    spacer(0.25);
+    if (m_typ == 0) {
+        ++n;
+        band([&] {
+            return TextBand(1,
+                            QString::number(n) + QStringLiteral(" Protokoll zur Anlage des "
+                                                                "Kalibrierfeldes"),
+                            Printing);
+        });
+        spacer(0.25);
+        band([&] {
+            return FieldDataBand(2, QString::number(n) + QStringLiteral(".1 Unterlage"), Printing,
+                                 1);
+        });
+        spacer(0.5);
+        band([&] {
+            return FieldDataBand(2, QString::number(n) + QStringLiteral(".2 Kalibrierfeld"),
+                                 Printing, 2);
+        });
+        spacer(0.5);
+    }
+    ++n;
+    // The measured values repeat their two header rows on every page.
+    band(
+        [&] {
+            return MeasuredValuesBand(
+                1, QString::number(n) + QStringLiteral(" Messergebnisse im Kalibrierfeld"),
+                Printing);
+        },
+        2);
+    spacer(0.5);
+    ++n;
+    band([&] {
+        return TextBand(1, QString::number(n) + QStringLiteral(" Statistische Auswertung"),
+                        Printing);
+    });
+    spacer(0.25);
+    band([&] { return MeansBand(1, QStringLiteral("Mittelwerte"), Printing); });
+    spacer(0.25);
+    band([&] { return VariancesBand(1, QStringLiteral("Varianzen"), Printing); });
+    spacer(0.25);
+    band([&] { return StdDevBand(1, QStringLiteral("Standardabweichungen"), Printing); });
+    spacer(0.25);
+    band([&] { return CovariancesBand(1, QStringLiteral("Kovarianzen"), Printing); });
+    spacer(0.25);
+    band([&] { return DeterminationBand(1, QStringLiteral("Bestimmtheitsmaße"), Printing); });
+    spacer(0.25);
+
+    const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
+    const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
+    const Prüfmerkmal& kovariable = m_k.Kovariable();
+    auto line = [&](const Prüfmerkmal& b, MerkmalEnum mb, const Prüfmerkmal& a, MerkmalEnum ma) {
+        band([&] {
+            return CalibrationLineBand(
+                1,
+                QStringLiteral("Kalibriergerade zwischen ") + b.Formelzeichen() +
+                    QStringLiteral(" und ") + a.Formelzeichen(),
+                ma, a.Formelzeichen(), a.Einheit(), mb, b.Formelzeichen(), b.Einheit(), Printing);
+        });
+    };
+    line(direkt, mDirekt, indirekt, mIndirekt);
+    spacer(0.4);
+    line(direkt, mDirekt, kovariable, mZ);
+    spacer(0.4);
+    line(indirekt, mIndirekt, kovariable, mZ);
+    m_seiten.Bander_CompletePage(m_bander);
+    return m_seiten.PageCount;
+}

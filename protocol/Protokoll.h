@@ -1,0 +1,78 @@
+#pragma once
+
+#include "clsBander.h"
+
+#include "ElementGenerator.h"
+#include "ElementTable.h"
+
+#include "basKalibrierungVelmorTeilE4.h"
+
+class Kalibrierung;
+class ProtokollSeiten;
+
+// The protocol of a calibration: site data, measured values, statistics and
+// calibration lines, as a sequence of bands that the bander places on the
+// pages of a page host. It knows no window: the protocol type and whether it
+// prints are arguments.
+class Protokoll {
+public:
+    // Typ 0: "Kalibrierfeldprotokoll mit Berechnungsergebnissen" (with the
+    // site data of the calibration field); any other: "Berechnungsergebnisse".
+    Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ);
+
+    // Builds every band in order and completes the last page. Failing
+    // statements are skipped. Returns the number of pages.
+    int BuildProtocol(bool Printing);
+
+    // The protocol's fonts: Times New Roman, scaled with the zoom.
+    FontPtr ProtocolFont(bool IsHeading, int Level, bool Printing) const;
+    PictrelPtr TextBand(int Level, const QString& Text, bool Printing) const;
+    PictrelPtr SpacerBand(double Height) const;
+    static void AppendRow(clsElementTable& Table, const QString& Text1, const QString& Text2);
+    void AppendDataRow(clsElementTable& Table, const QString& Label, const QString& Key) const;
+    // which: 1 the Unterlage block, 2 the Kalibrierfeld block.
+    PictrelPtr FieldDataBand(int Level, const QString& Title, bool Printing, int which) const;
+    PictrelPtr MeasuredValuesBand(int Level, const QString& Title, bool Printing) const;
+
+    // The statistical evaluation.
+    PictrelPtr StatisticsTableBand(int Level, const QString& Caption, bool Printing) const;
+    PictrelPtr MeansBand(int Level, const QString& Caption, bool Printing) const;
+    PictrelPtr VariancesBand(int Level, const QString& Caption, bool Printing) const;
+    PictrelPtr StdDevBand(int Level, const QString& Caption, bool Printing) const;
+    PictrelPtr CovariancesBand(int Level, const QString& Caption, bool Printing) const;
+    PictrelPtr DeterminationBand(int Level, const QString& Caption, bool Printing) const;
+    // A is on the diagram's x axis, B on its y axis; B as a function of A.
+    PictrelPtr CalibrationLineBand(int Level, const QString& Caption, MerkmalEnum MerkmalA,
+                                   const QString& SymbolA, const QString& UnitA,
+                                   MerkmalEnum MerkmalB, const QString& SymbolB,
+                                   const QString& UnitB, bool Printing) const;
+    struct AxisRangeRecord {
+        double Min = 0, Max = 0, Step = 0;
+    };
+    AxisRangeRecord AxisRange(MerkmalEnum Merkmal, bool IncludeExtra, double Extra1,
+                              double Extra2) const;
+    static QString UnitText(const QString& Unit);
+    // An equation of a calibration line: "left = intercept ± |slope| * right",
+    // the sign "+" for a slope above 0, else "-"; the intercept as it stands.
+    static QString Gleichung(const QString& Left, const QString& Intercept, const QString& Slope,
+                             const QString& Right);
+    double MerkmalValue(MerkmalEnum Merkmal, rt::Long Feld, rt::Long Punkt) const;
+
+    clsBander& bander() { return m_bander; }
+
+private:
+    // Draws a band; a band with a table taller than an empty page is drawn
+    // in parts between rows, each part repeating the table's header rows.
+    void drawBand(const PictrelPtr& band, int headerRows);
+    void drawTableInParts(const PictrelPtr& band, const ElementTablePtr& table, int headerRows);
+    // The height of an element on the current page.
+    double heightOf(const ElementPtr& element) const;
+    // The statistics table band's table, filled by its users.
+    static ElementTablePtr tableOf(const PictrelPtr& band);
+
+    const Kalibrierung& m_k;
+    ProtokollSeiten& m_seiten;
+    int m_typ;
+    clsBander m_bander;
+    clsElementGenerator m_gen;
+};

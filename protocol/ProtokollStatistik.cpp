@@ -1,0 +1,289 @@
+// The statistical evaluation of the protocol: the five statistics tables and
+// the three calibration-line blocks with their diagrams.
+
+#include "Protokoll.h"
+
+#include "ProtokollSeiten.h"
+
+#include "ElementDiagramm2DPoint.h"
+#include "MessageService.h"
+#include "SimpleElements.h"
+
+#include "Kalibrierung.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <cmath>
+
+namespace {
+const QString TableKey = QStringLiteral("Table");
+
+double signOf(double v) {
+    return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
+} // namespace
+
+QString Protokoll::UnitText(const QString& Unit) {
+    return Unit.trimmed() == u"-" ? QString() : Unit;
+}
+
+double Protokoll::MerkmalValue(MerkmalEnum Merkmal, rt::Long Feld, rt::Long Punkt) const {
+    if (Merkmal == mZ)
+        return m_k.PrüffeldWert(Feld);
+    return m_k.Messwert(PrüfmerkmalEnum(Merkmal), Feld, Punkt).toDouble();
+}
+
+ElementTablePtr Protokoll::tableOf(const PictrelPtr& band) {
+    return std::dynamic_pointer_cast<clsElementTable>(band->Elements()->Item(TableKey));
+}
+
+PictrelPtr Protokoll::StatisticsTableBand(int Level, const QString& Caption, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto caption =
+        m_gen.NewText(0, 0, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    table->setPen(m_gen.NewPen(0, 1, PS_NULL));
+    table->setCols(2);
+    table->setColWidth(1, 9.0);
+    table->setColWidth(2, 10.0);
+    table->PositionTopLeft()->setY(heightOf(caption) + 0.15);
+    band->Elements()->Add(caption);
+    band->Elements()->Add(table, TableKey);
+    return band;
+}
+
+namespace {
+// The three characteristics with their labels in the statistics tables.
+struct Zeile {
+    MerkmalEnum merkmal;
+    const char16_t* label;
+};
+const Zeile Merkmale[] = {
+    {mDirekt, u"direktes Prüfmerkmal ("},
+    {mIndirekt, u"indirektes Prüfmerkmal ("},
+    {mZ, u"Kovariable ("},
+};
+const Prüfmerkmal& merkmal(const Kalibrierung& k, MerkmalEnum m) {
+    return m == mDirekt ? k.DirektesPrüfmerkmal()
+                        : (m == mIndirekt ? k.IndirektesPrüfmerkmal() : k.Kovariable());
+}
+} // namespace
+
+PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    for (const Zeile& z : Merkmale) {
+        const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
+        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')',
+                  m_k.StatistikMittelwertString(z.merkmal) + u' ' + UnitText(pm.Einheit()));
+    }
+    return band;
+}
+
+PictrelPtr Protokoll::VariancesBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    for (const Zeile& z : Merkmale) {
+        const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
+        QString value = m_k.StatistikVarianzString(z.merkmal);
+        if (z.merkmal != mZ)
+            value += QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
+        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value);
+    }
+    return band;
+}
+
+PictrelPtr Protokoll::StdDevBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    for (const Zeile& z : Merkmale) {
+        const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
+        QString value = m_k.StatistikStandardabweichungString(z.merkmal);
+        if (z.merkmal != mZ)
+            value += u' ' + UnitText(pm.Einheit());
+        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value);
+    }
+    return band;
+}
+
+PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    AppendRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
+              m_k.StatistikKovarianzString(mIndirekt, mDirekt));
+    AppendRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
+              m_k.StatistikKovarianzString(mDirekt, mZ));
+    AppendRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
+              m_k.StatistikKovarianzString(mIndirekt, mZ));
+    return band;
+}
+
+PictrelPtr Protokoll::DeterminationBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    AppendRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
+              m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt));
+    AppendRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
+              m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ));
+    AppendRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
+              m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ));
+    return band;
+}
+
+Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool IncludeExtra,
+                                                double Extra1, double Extra2) const {
+    AxisRangeRecord r;
+    // The walk is bounded by what a calibration can hold.
+    m_k.PrüfpunkteTotal();
+    bool first = true;
+    const rt::Long felder = m_k.PrüffelderAnzahl();
+    for (rt::Long f = 1; f <= felder; ++f) {
+        const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
+        for (rt::Long p = 1; p <= punkte; ++p) {
+            const double v = MerkmalValue(Merkmal, f, p);
+            if (first) {
+                r.Min = r.Max = v;
+                first = false;
+            } else {
+                if (v < r.Min)
+                    r.Min = v;
+                if (v > r.Max)
+                    r.Max = v;
+            }
+        }
+    }
+    if (IncludeExtra) {
+        for (double e : {Extra1, Extra2}) {
+            if (e < r.Min)
+                r.Min = e;
+            if (e > r.Max)
+                r.Max = e;
+        }
+    }
+    const double range = rt::checkedFinite(r.Max - r.Min);
+    r.Step = rt::checkedFinite(std::pow(10.0, -std::floor(-Log10(range)) - 1));
+    r.Min -= r.Step / 10;
+    r.Max += r.Step / 10;
+    // The lower limit towards zero as the method draws it; a negative one
+    // downwards, so that no point lies below the axis.
+    const double low = rt::checkedDivide(r.Min, r.Step);
+    r.Min = (r.Min < 0 ? std::floor(low) : std::trunc(low)) * r.Step;
+    r.Max = std::ceil(rt::checkedDivide(r.Max, r.Step)) * r.Step;
+    return r;
+}
+
+QString Protokoll::Gleichung(const QString& Left, const QString& Intercept, const QString& Slope,
+                             const QString& Right) {
+    // The slope's amount in the ordinary text of a number: -0,250 gives 0,25.
+    const double b = rt::textToDouble(Slope);
+    return Left + QStringLiteral(" = ") + Intercept + u' ' + (b > 0 ? u'+' : u'-') + u' ' +
+           rt::doubleToText(std::fabs(b)) + QStringLiteral(" * ") + Right;
+}
+
+PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, MerkmalEnum MerkmalA,
+                                          const QString& SymbolA, const QString& UnitA,
+                                          MerkmalEnum MerkmalB, const QString& SymbolB,
+                                          const QString& UnitB, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto caption =
+        m_gen.NewText(0, 0, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
+    band->Elements()->Add(caption);
+
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCellAlignmentStd(AlignLeftTop);
+    table->setCellInnerSpacingStd(0.1);
+    table->setCols(3);
+    table->setRows(4);
+    table->setColWidth(1, 3.2);
+    table->setColWidth(2, 6.9);
+    table->setColWidth(3, 6.9);
+    table->PositionTopLeft()->setY(heightOf(caption) + 0.15);
+    const QString a1 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalB, MerkmalA);
+    const QString b1 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalB, MerkmalA);
+    const QString a2 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalA, MerkmalB);
+    const QString b2 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalA, MerkmalB);
+    table->setTextMatrix(1, 2, QStringLiteral("Achsenabschnitt a"));
+    table->setTextMatrix(1, 3, QStringLiteral("Anstieg b"));
+    table->setTextMatrix(1, 4, QStringLiteral("Gleichung"));
+    table->setTextMatrix(2, 1, SymbolB + QStringLiteral(" = f(") + SymbolA + u')');
+    table->setTextMatrix(2, 2, a1);
+    table->setTextMatrix(2, 3, b1);
+    table->setTextMatrix(2, 4, Gleichung(SymbolB, a1, b1, SymbolA));
+    table->setTextMatrix(3, 1, SymbolA + QStringLiteral(" = f(") + SymbolB + u')');
+    table->setTextMatrix(3, 2, a2);
+    table->setTextMatrix(3, 3, b2);
+    table->setTextMatrix(3, 4, Gleichung(SymbolA, a2, b2, SymbolB));
+    const FontPtr bold = ProtocolFont(false, 1, Printing);
+    for (qint32 c = 1; c <= 3; ++c)
+        table->setCellFont(c, 1, bold);
+    band->Elements()->Add(table);
+
+    // The diagram of the measured pairs with the calibration line.
+    auto nested = std::make_shared<clsElementPictrel>();
+    nested->Coordinates()->MoveTo(
+        0, pointOf(table->PositionTopLeft()).Y() + table->Height(m_bander.DrawDest) + 0.75, 0);
+    auto d = std::make_shared<clsElementDiagramm2DPoint>();
+    d->EdgeTopLeft()->MoveTo(4.0, 0, 0);
+    d->EdgeBottomRight()->MoveTo(d->EdgeTopLeft()->X() + 10.0, d->EdgeTopLeft()->Y() + 7.0, 0);
+    const AxisRangeRecord x = AxisRange(MerkmalA, false, 0, 0);
+    d->setAxisXCaption(SymbolA + QStringLiteral(" [") + UnitA + u']');
+    d->AxisXCaptionOffset()->MoveTo(0, -1.0, 0);
+    d->setAxisXMin(x.Min);
+    d->setAxisXMax(x.Max);
+    d->setAxisXGridMajorStep(signOf(d->AxisXMax() - d->AxisXMin()) * x.Step);
+    d->setAxisXNumberFormat(m_k.MerkmalNumberFormat(MerkmalA));
+    d->setFontAxisX(ProtocolFont(false, 0, Printing));
+    d->setFontAxisXCaption(ProtocolFont(false, 1, Printing));
+    const double e1 = rt::textToDouble(b1) * d->AxisXMin() + rt::textToDouble(a1);
+    const double e2 = rt::textToDouble(b1) * d->AxisXMax() + rt::textToDouble(a1);
+    const AxisRangeRecord y = AxisRange(MerkmalB, true, e1, e2);
+    d->setAxisYCaption(SymbolB + QStringLiteral(" [") + UnitB + u']');
+    d->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
+    d->setAxisYMin(y.Max);
+    d->setAxisYMax(y.Min);
+    d->setAxisYGridMajorStep(signOf(d->AxisYMax() - d->AxisYMin()) * y.Step);
+    d->setAxisYFlip(true);
+    d->setAxisYNumberFormat(m_k.MerkmalNumberFormat(MerkmalB) + u' ');
+    d->setFontAxisY(ProtocolFont(false, 0, Printing));
+    d->setFontAxisYCaption(ProtocolFont(false, 1, Printing));
+
+    const rt::Long felder = m_k.PrüffelderAnzahl();
+    for (rt::Long f = 1; f <= felder; ++f) {
+        const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
+        for (rt::Long p = 1; p <= punkte; ++p)
+            d->AddPoint(
+                1, m_gen.NewPoint(MerkmalValue(MerkmalA, f, p), MerkmalValue(MerkmalB, f, p), 0));
+    }
+    d->setRowLinePen(1, m_gen.NewPen(0, 1, PS_NULL));
+    d->setRowPointSymbol(1, psRomb);
+    d->setRowPointBrush(1, m_gen.NewBrush(0, BS_SOLID, HS_SOLID));
+    d->setRowPointSymbolSize(1, 0.5);
+    const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
+    const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
+    for (const double xv :
+         {d->AxisXMin() + d->AxisXGridMajorStep() / 2, d->AxisXMax() - d->AxisXGridMajorStep() / 2})
+        d->AddPoint(2, m_gen.NewPoint(xv, xv * b + a, 0));
+    d->setRowLinePen(2, m_gen.NewPen(0, 2, PS_SOLID));
+    d->setRowPointSymbol(2, psCross);
+    nested->Pictrel()->Elements()->Add(d);
+    // Room below the plot area for the numbers and the caption of the x axis.
+    nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,
+                                                     d->EdgeBottomRight()->Y() + 1.2, 0,
+                                                     m_gen.NewPen(0, 1, PS_NULL)));
+    band->Elements()->Add(nested);
+    if (DebugMode()) {
+        DrawDestPtr dest = m_bander.DrawDest;
+        drawDestOf(dest).setFont(d->FontAxisXCaption());
+        showMessage(nullptr,
+                    QStringLiteral("Achsbeschriftung „%1“: %2 cm × %3 cm")
+                        .arg(d->AxisXCaption(),
+                             rt::doubleToText(drawDestOf(dest).TextWidth(d->AxisXCaption(), 0)),
+                             rt::doubleToText(drawDestOf(dest).TextHeight(d->AxisXCaption(), 0))),
+                    MessageService::Information, MessageService::Ok, QStringLiteral("Debug-Modus"));
+    }
+    return band;
+}

@@ -1,0 +1,428 @@
+#include "ProtokollTestSupport.h"
+
+#include "Protokoll.h"
+#include "ProtokollPdf.h"
+#include "RecordingMessages.h"
+
+#include "ElementTable.h"
+
+#include "Kalibrierung.h"
+
+#include "../core/Beispiel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace {
+
+void describe(Kalibrierung& k) {
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+}
+
+// A built protocol with its pages.
+struct Gebaut {
+    explicit Gebaut(int typ, QSizeF sheet = QSizeF(21.0, 29.7)) : pages(sheet) { typ_ = typ; }
+    int build(const Kalibrierung& k) {
+        Protokoll p(k, pages, typ_);
+        return p.BuildProtocol(true);
+    }
+    int typ_;
+    BildSeiten pages;
+};
+
+QStringList headings(const BildSeiten& pages) {
+    QStringList out;
+    for (const auto& t : pages.texts)
+        if (!t.text.isEmpty() && t.text[0].isDigit() && t.text.contains(u' ') &&
+            !t.text.contains(u','))
+            out.append(t.text);
+    return out;
+}
+
+} // namespace
+
+TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describe(k);
+    Gebaut full(0);
+    const int pages = full.build(k);
+    EXPECT_EQ(pages, int(full.pages.pages.size()));
+    EXPECT_EQ(full.pages.texts.front().text, QStringLiteral("- 1 -"));
+    EXPECT_EQ(
+        full.pages.texts[1].text,
+        QStringLiteral("Kalibrierung eines direkten und eines indirekten Prüfmerkmals \r\nnach "
+                       "Velmor Teil E 4 (Ausgabe 2003)"));
+    const QStringList sections = headings(full.pages);
+    EXPECT_EQ(sections.mid(0, 5),
+              (QStringList{QStringLiteral("1 Protokoll zur Anlage des Kalibrierfeldes"),
+                           QStringLiteral("1.1 Unterlage"), QStringLiteral("1.2 Kalibrierfeld"),
+                           QStringLiteral("2 Messergebnisse im Kalibrierfeld"),
+                           QStringLiteral("3 Statistische Auswertung")}));
+    // Every page completed once, in order, and numbered.
+    for (int n = 1; n <= pages; ++n) {
+        EXPECT_TRUE(full.pages.events.contains(QStringLiteral("complete %1").arg(n)));
+        EXPECT_EQ(full.pages.textsOn(n).first(), QStringLiteral("- %1 -").arg(n));
+    }
+    EXPECT_EQ(full.pages.events.last(), QStringLiteral("complete %1").arg(pages));
+    full.pages.save(QStringLiteral("protokoll-typ0"));
+
+    Gebaut results(1);
+    results.build(k);
+    EXPECT_EQ(headings(results.pages).mid(0, 2),
+              (QStringList{QStringLiteral("1 Messergebnisse im Kalibrierfeld"),
+                           QStringLiteral("2 Statistische Auswertung")}));
+    EXPECT_FALSE(results.pages.find(QStringLiteral("Bodenart nach DIN 18196: ")));
+    // The blocks of the statistical evaluation, and the three calibration lines.
+    for (const char* caption :
+         {"Mittelwerte", "Varianzen", "Standardabweichungen", "Kovarianzen", "Bestimmtheitsmaße",
+          "Kalibriergerade zwischen DPr und EVD", "Kalibriergerade zwischen DPr und Z",
+          "Kalibriergerade zwischen EVD und Z"})
+        EXPECT_TRUE(results.pages.find(QString::fromUtf8(caption))) << caption;
+    // Nothing lies below the bottom margin but the footer.
+    for (const auto& t : full.pages.texts) {
+        if (!t.text.startsWith(QStringLiteral("- ")))
+            EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.01) << t.text.toStdString();
+    }
+}
+
+TEST(ProtokollTest, TheSiteDataAndTheMeasuredValuesTables) {
+    Kalibrierung k;
+    describe(k);
+    k.setPrüffelderAnzahl(5);
+    BildSeiten pages;
+    Protokoll p(k, pages, 0);
+    p.bander().NewPage();
+    // An empty store still prints every label; a missing key is not added.
+    k.DataStore()->removeAll();
+    const int keys = k.DataStore()->count();
+    auto table = [](const PictrelPtr& band) {
+        return std::dynamic_pointer_cast<clsElementTable>(band->Elements()->Item(2));
+    };
+    const ElementTablePtr unterlage =
+        table(p.FieldDataBand(2, QStringLiteral("1.1 Unterlage"), true, 1));
+    ASSERT_EQ(unterlage->Rows(), 9);
+    EXPECT_EQ(unterlage->TextMatrix(1, 1),
+              QStringLiteral("Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1: "));
+    EXPECT_EQ(unterlage->TextMatrix(1, 8), QStringLiteral("Verformungsmodul EV2: "));
+    for (int r = 1; r <= 9; ++r)
+        EXPECT_EQ(unterlage->TextMatrix(2, r), QString());
+    EXPECT_EQ(unterlage->ColWidth(1) + unterlage->ColWidth(2), 17.0);
+    EXPECT_EQ(k.DataStore()->count(), keys);
+
+    // With 5 test fields: five field rows, each with its key.
+    k.Reset();
+    k.setPrüffelderAnzahl(5);
+    k.DataStore()->setValue(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Kovariable "
+                                           "(Anzahl der Verdichtungsübergänge) - Prüffeld 4"),
+                            rt::Variant(QStringLiteral("8 dynamisch")));
+    const ElementTablePtr feld =
+        table(p.FieldDataBand(2, QStringLiteral("1.2 Kalibrierfeld"), true, 2));
+    ASSERT_EQ(feld->Rows(), 22 + 5 - 1);
+    EXPECT_EQ(feld->TextMatrix(1, 9), QStringLiteral("    Fahrgeschwindigkeit:"));
+    EXPECT_EQ(feld->TextMatrix(2, 9), QStringLiteral("?? km/h"));
+    EXPECT_EQ(feld->TextMatrix(1, 12),
+              QStringLiteral("Anzahl der Verdichtungsübergänge dynamisch/statisch im:"));
+    for (int f = 1; f <= 5; ++f)
+        EXPECT_EQ(feld->TextMatrix(1, 12 + f), QStringLiteral("    %1. Prüffeld").arg(f));
+    EXPECT_EQ(feld->TextMatrix(2, 16), QStringLiteral("8 dynamisch"));
+    EXPECT_EQ(feld->TextMatrix(1, 18), QStringLiteral("Verdichtung am/bei"));
+    EXPECT_EQ(feld->TextMatrix(1, 26), QStringLiteral("Bemerkungen:"));
+
+    // Fields of 4, 5 and 3 points: 14 rows, the field cells spanning their points.
+    k.Reset();
+    describe(k);
+    k.setPrüffelderAnzahl(3);
+    const int points[] = {4, 5, 3};
+    for (int f = 1; f <= 3; ++f) {
+        k.setPrüffeldPrüfpunkte(f, points[f - 1]);
+        k.setPrüffeldWert(f, 2.5 * f);
+    }
+    k.setMesswert(pmDirekt, 2, 3, 97.25);
+    const ElementTablePtr werte =
+        table(p.MeasuredValuesBand(1, QStringLiteral("2 Messergebnisse im Kalibrierfeld"), true));
+    ASSERT_EQ(werte->Rows(), 14);
+    EXPECT_EQ(werte->CellRowSpan(1, 3), 4);
+    EXPECT_EQ(werte->CellRowSpan(1, 7), 5);
+    EXPECT_EQ(werte->CellRowSpan(1, 12), 3);
+    EXPECT_EQ(werte->TextMatrix(1, 7), QStringLiteral("Prüffeld 2\r\nKovariable Z = 5"));
+    EXPECT_EQ(werte->TextMatrix(1, 12), QStringLiteral("Prüffeld 3\r\nKovariable Z = 7,5"));
+    EXPECT_EQ(werte->TextMatrix(2, 9), QStringLiteral("Prüfpunkt 3"));
+    EXPECT_EQ(werte->TextMatrix(3, 9), QStringLiteral("97,25"));
+    EXPECT_EQ(werte->CellAlignment(3, 9), AlignRightTop);
+    EXPECT_EQ(werte->CellInnerSpacingRight(3, 9), 1.5);
+    EXPECT_EQ(werte->TextMatrix(3, 1), QStringLiteral("Direktes Prüfmerkmal Verdichtungsgrad DPr"));
+    EXPECT_EQ(werte->TextMatrix(4, 2), QStringLiteral("[MN/m²]"));
+    EXPECT_EQ(werte->CellAlignment(1, 1), AlignCenterMiddle);
+}
+
+TEST(ProtokollTest, FontsFollowTheZoom) {
+    Kalibrierung k;
+    BildSeiten preview(QSizeF(21.0, 29.7), 1.5, false);
+    Protokoll p(k, preview, 0);
+    EXPECT_EQ(p.ProtocolFont(true, 0, false)->Size(), 24);
+    EXPECT_EQ(p.ProtocolFont(true, 0, true)->Size(), 16);
+    EXPECT_TRUE(p.ProtocolFont(true, 0, true)->Underline());
+    EXPECT_EQ(p.ProtocolFont(true, 2, true)->Size(), 14);
+    EXPECT_TRUE(p.ProtocolFont(false, 1, true)->Bold());
+    EXPECT_FALSE(p.ProtocolFont(false, 0, true)->Bold());
+    EXPECT_EQ(p.ProtocolFont(false, 0, true)->Name(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(p.ProtocolFont(false, 2, true), nullptr);
+    EXPECT_EQ(p.ProtocolFont(true, 3, true), nullptr);
+}
+
+TEST(ProtokollTest, StatisticsTablesAndEquations) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describe(k);
+    BildSeiten pages;
+    Protokoll p(k, pages, 1);
+    p.bander().NewPage();
+    auto rows = [](const PictrelPtr& band) {
+        const auto table = std::dynamic_pointer_cast<clsElementTable>(
+            band->Elements()->Item(QStringLiteral("Table")));
+        QStringList out;
+        for (int r = 1; r <= table->Rows(); ++r)
+            out.append(table->TextMatrix(1, r) + u'|' + table->TextMatrix(2, r));
+        return out;
+    };
+    EXPECT_EQ(rows(p.MeansBand(1, QStringLiteral("Mittelwerte"), true)),
+              (QStringList{QStringLiteral("direktes Prüfmerkmal (Verdichtungsgrad DPr)|99,0 %"),
+                           QStringLiteral("indirektes Prüfmerkmal (Dynamischer Verformungsmodul "
+                                          "EVD)|42,0 MN/m²"),
+                           QStringLiteral("Kovariable (Anzahl der Übergänge Z)|4,0 ")}));
+    EXPECT_EQ(rows(p.VariancesBand(1, QStringLiteral("Varianzen"), true)),
+              (QStringList{QStringLiteral("direktes Prüfmerkmal (Verdichtungsgrad DPr)|7,50 (%)²"),
+                           QStringLiteral("indirektes Prüfmerkmal (Dynamischer Verformungsmodul "
+                                          "EVD)|78,00 (MN/m²)²"),
+                           QStringLiteral("Kovariable (Anzahl der Übergänge Z)|3,00")}));
+    EXPECT_EQ(rows(p.StdDevBand(1, QStringLiteral("Standardabweichungen"), true)).last(),
+              QStringLiteral("Kovariable (Anzahl der Übergänge Z)|1,73"));
+    EXPECT_EQ(rows(p.CovariancesBand(1, QStringLiteral("Kovarianzen"), true)).first(),
+              QStringLiteral("direktes und indirektes Prüfmerkmal|24,00"));
+    EXPECT_EQ(rows(p.DeterminationBand(1, QStringLiteral("Bestimmtheitsmaße"), true)).last(),
+              QStringLiteral("indirektes Prüfmerkmal und Kovariable|0,96"));
+    // A unit "-" gives nothing after the mean but the blank, an empty pair of brackets
+    // after the variance.
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral(" - "));
+    EXPECT_EQ(rows(p.MeansBand(1, QString(), true)).first(),
+              QStringLiteral("direktes Prüfmerkmal (Verdichtungsgrad DPr)|99,0 "));
+    EXPECT_EQ(rows(p.VariancesBand(1, QString(), true)).first(),
+              QStringLiteral("direktes Prüfmerkmal (Verdichtungsgrad DPr)|7,50 ()²"));
+    EXPECT_EQ(Protokoll::UnitText(QStringLiteral("-")), QString());
+    EXPECT_EQ(Protokoll::UnitText(QStringLiteral("%")), QStringLiteral("%"));
+
+    // The equations: sign and amount of the slope, the intercept as it stands.
+    EXPECT_EQ(Protokoll::Gleichung(QStringLiteral("DPr"), QStringLiteral("80,500"),
+                                   QStringLiteral("0,123"), QStringLiteral("EVD")),
+              QStringLiteral("DPr = 80,500 + 0,123 * EVD"));
+    EXPECT_EQ(Protokoll::Gleichung(QStringLiteral("EVD"), QStringLiteral("12,00"),
+                                   QStringLiteral("-0,250"), QStringLiteral("DPr")),
+              QStringLiteral("EVD = 12,00 - 0,25 * DPr"));
+    EXPECT_EQ(Protokoll::Gleichung(QStringLiteral("Z"), QStringLiteral("4,00"),
+                                   QStringLiteral("0,0000"), QStringLiteral("DPr")),
+              QStringLiteral("Z = 4,00 - 0 * DPr"));
+    const auto line = p.CalibrationLineBand(
+        1, QStringLiteral("Kalibriergerade zwischen DPr und EVD"), mIndirekt, QStringLiteral("EVD"),
+        QStringLiteral("MN/m²"), mDirekt, QStringLiteral("DPr"), QStringLiteral("%"), true);
+    const auto table = std::dynamic_pointer_cast<clsElementTable>(line->Elements()->Item(2));
+    EXPECT_EQ(table->TextMatrix(2, 1), QStringLiteral("DPr = f(EVD)"));
+    EXPECT_EQ(table->TextMatrix(2, 4), QStringLiteral("DPr = 86,40 + 0,3 * EVD"));
+    EXPECT_EQ(table->TextMatrix(3, 4), QStringLiteral("EVD = -288,00 + 3,3333 * DPr"));
+}
+
+TEST(ProtokollTest, AxisRanges) {
+    Kalibrierung k;
+    k.setPrüffelderAnzahl(3);
+    const double values[] = {93.4, 95, 96.2, 97, 98.8, 99, 100.5, 101, 103.2};
+    for (int f = 1; f <= 3; ++f) {
+        k.setPrüffeldPrüfpunkte(f, 3);
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmDirekt, f, p, values[(f - 1) * 3 + p - 1]);
+    }
+    BildSeiten pages;
+    Protokoll p(k, pages, 1);
+    Protokoll::AxisRangeRecord r = p.AxisRange(mDirekt, false, 0, 0);
+    EXPECT_DOUBLE_EQ(r.Min, 93);
+    EXPECT_DOUBLE_EQ(r.Max, 104);
+    EXPECT_DOUBLE_EQ(r.Step, 1);
+    // The covariable: values 1, 2, 3 of the fields.
+    r = p.AxisRange(mZ, false, 0, 0);
+    EXPECT_DOUBLE_EQ(r.Min, 0);
+    EXPECT_DOUBLE_EQ(r.Max, 4);
+    // Values within 95.0 .. 99.0 and a line ending at 101.7: up to 102.
+    for (int f = 1; f <= 3; ++f)
+        for (int pt = 1; pt <= 3; ++pt)
+            k.setMesswert(pmDirekt, f, pt, 95.0 + (f - 1) * 2 + (pt == 2));
+    r = p.AxisRange(mDirekt, true, 96.0, 101.7);
+    EXPECT_DOUBLE_EQ(r.Max, 102);
+    EXPECT_DOUBLE_EQ(r.Min, 94);
+    // A negative minimum is rounded down: no point below the axis.
+    k.setMesswert(pmDirekt, 1, 1, -3.4);
+    k.setMesswert(pmDirekt, 3, 3, 1.6);
+    for (int f = 1; f <= 3; ++f)
+        for (int pt = 1; pt <= 3; ++pt)
+            if (!(f == 1 && pt == 1) && !(f == 3 && pt == 3))
+                k.setMesswert(pmDirekt, f, pt, 0.5);
+    r = p.AxisRange(mDirekt, false, 0, 0);
+    EXPECT_DOUBLE_EQ(r.Step, 1);
+    EXPECT_DOUBLE_EQ(r.Min, -4);
+    EXPECT_DOUBLE_EQ(r.Max, 2);
+    // All values equal: no range, an error.
+    for (int f = 1; f <= 3; ++f)
+        for (int pt = 1; pt <= 3; ++pt)
+            k.setMesswert(pmDirekt, f, pt, 97.0);
+    EXPECT_NE(errorNumberOf([&] { p.AxisRange(mDirekt, false, 0, 0); }), 0);
+}
+
+TEST(ProtokollTest, TheDiagramShowsLargerValuesAtTheTop) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describe(k);
+    Gebaut g(1);
+    g.build(k);
+    // On the page of the first diagram, the labels of its y axis.
+    const BildSeiten::Text* top = g.pages.find(QStringLiteral("110,00 "));
+    const BildSeiten::Text* middle = g.pages.find(QStringLiteral("100,00 "));
+    const BildSeiten::Text* bottom = g.pages.find(QStringLiteral("90,00 "));
+    ASSERT_TRUE(top && middle && bottom);
+    EXPECT_LT(top->cm.top(), middle->cm.top());
+    EXPECT_LT(middle->cm.top(), bottom->cm.top());
+    // The x axis numbers below the plot area, from left to right.
+    const BildSeiten::Text* left = g.pages.find(QStringLiteral("20,00"));
+    const BildSeiten::Text* right = g.pages.find(QStringLiteral("60,00"));
+    ASSERT_TRUE(left && right);
+    EXPECT_LT(left->cm.left(), right->cm.left());
+    EXPECT_GT(left->cm.top(), bottom->cm.top());
+    g.pages.save(QStringLiteral("protokoll-typ1"));
+}
+
+// A characteristic whose values are all equal has no calibration line: its
+// blocks are missing, the rest is complete.
+TEST(ProtokollTest, EqualValuesLeaveTheirCalibrationLinesOut) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describe(k);
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmIndirekt, f, p, 40.0);
+    Gebaut g(1);
+    g.build(k);
+    EXPECT_FALSE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD")));
+    EXPECT_FALSE(g.pages.find(QStringLiteral("Kalibriergerade zwischen EVD und Z")));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und Z")));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Bestimmtheitsmaße")));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("(Fehler)")));
+}
+
+// Long tables continue on the next pages: every row once, header rows
+// repeated, the field cell shown again, nothing below the bottom margin.
+TEST(ProtokollTest, LongTablesContinueOnTheNextPages) {
+    Kalibrierung k;
+    describe(k);
+    k.setPrüffelderAnzahl(40);
+    for (int f = 1; f <= 40; ++f) {
+        k.setPrüffeldPrüfpunkte(f, f == 2 ? 30 : 3);
+        k.setPrüffeldWert(f, f);
+        for (int p = 1; p <= k.PrüffeldPrüfpunkte(f); ++p) {
+            k.setMesswert(pmDirekt, f, p, 95 + 0.01 * (f * 7 % 13) + 0.1 * p);
+            k.setMesswert(pmIndirekt, f, p, 30 + 0.5 * f + 0.2 * p);
+        }
+    }
+    Gebaut g(0);
+    const int pages = g.build(k);
+    EXPECT_GT(pages, 6);
+    int points = 0, headers = 0, field2 = 0;
+    QSet<int> pagesWithHeaders;
+    for (const auto& t : g.pages.texts) {
+        if (t.text.startsWith(QStringLiteral("- "))) {
+            EXPECT_NEAR(t.cm.top(), 29.7 - 2.0, 0.02);
+        } else {
+            EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.01) << t.text.toStdString();
+        }
+        points += t.text.startsWith(QStringLiteral("Prüfpunkt "));
+        if (t.text == QStringLiteral("[MN/m²]")) {
+            ++headers;
+            pagesWithHeaders.insert(t.page);
+        }
+        field2 += t.text.startsWith(QStringLiteral("Prüffeld 2\r\n"));
+    }
+    EXPECT_EQ(points, 39 * 3 + 30);
+    EXPECT_EQ(headers, int(pagesWithHeaders.size()));
+    EXPECT_GE(headers, 3);
+    EXPECT_GE(field2, 1);
+    // 40 fields in the Kalibrierfeld block: every row there, on as many pages as needed.
+    for (int f = 1; f <= 40; ++f)
+        EXPECT_TRUE(g.pages.find(QStringLiteral("    %1. Prüffeld").arg(f))) << f;
+    g.pages.save(QStringLiteral("protokoll-lang"));
+}
+
+namespace {
+// A page host whose surfaces cannot be made.
+class KaputteSeiten : public BildSeiten {
+protected:
+    DeviceContextPtr beginSurface(int, QSizeF, double, double&) override {
+        rt::raiseError(rt::err::ObjectNotSet);
+    }
+};
+} // namespace
+
+// Page-setup failures are reported once per page at the end of its setup;
+// the debug mode shows its information; the build always goes on.
+TEST(ProtokollTest, PageSetupErrorsAndDebugInformation) {
+    RecordingMessages messages;
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describe(k);
+    KaputteSeiten broken;
+    Protokoll p(k, broken, 1);
+    EXPECT_GE(p.BuildProtocol(true), 1);
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts.first(), QStringLiteral("Programmfehler: Objektvariable oder "
+                                                     "With-Blockvariable nicht festgelegt (91)"));
+    EXPECT_EQ(messages.buttons.first(), MessageService::Ok);
+
+    messages.clear();
+    setDebugMode(true);
+    BildSeiten pages;
+    Protokoll q(k, pages, 1);
+    const int count = q.BuildProtocol(true);
+    setDebugMode(false);
+    EXPECT_EQ(messages.titles.count(QStringLiteral("Debug-Modus")), count + 3);
+    EXPECT_TRUE(messages.texts.first().startsWith(
+        QStringLiteral("Seitenfuß von Seite 1 bei 8,5 cm / 25,7 cm")))
+        << messages.texts.first().toStdString();
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("Achsbeschriftung „EVD [MN/m²]“")).size() ==
+                1);
+}
+
+// 10,000 measured pairs give a complete protocol as a PDF.
+TEST(ProtokollTest, ALargeCalibrationAsAPdf) {
+    Kalibrierung k;
+    describe(k);
+    k.setPrüffelderAnzahl(100);
+    for (int f = 1; f <= 100; ++f) {
+        k.setPrüffeldPrüfpunkte(f, 100);
+        k.setPrüffeldWert(f, f);
+        for (int p = 1; p <= 100; ++p) {
+            k.setMesswert(pmDirekt, f, p, 90 + 0.1 * f + 0.013 * std::sin(f * 31.0 + p));
+            k.setMesswert(pmIndirekt, f, p, 20 + 0.5 * f + 0.7 * std::cos(f * 17.0 + p * 3.0));
+        }
+    }
+    QTemporaryDir dir;
+    const QString folder = qEnvironmentVariable("ORVANTA_ARTIFACTS", dir.path());
+    QDir().mkpath(folder);
+    const QString pdf = QDir(folder).filePath(QStringLiteral("Gross-100x100.pdf"));
+    const int pages = ProtokollAlsPdf(k, 0, pdf);
+    EXPECT_GT(pages, 200);
+    EXPECT_LT(pages, 400);
+    EXPECT_GT(QFileInfo(pdf).size(), 100000);
+}
