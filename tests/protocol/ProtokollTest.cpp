@@ -89,8 +89,9 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
         EXPECT_TRUE(results.pages.find(QString::fromUtf8(caption))) << caption;
     // Nothing lies below the bottom margin but the footer.
     for (const auto& t : full.pages.texts) {
-        if (!t.text.startsWith(QStringLiteral("- ")))
+        if (!t.text.startsWith(QStringLiteral("- "))) {
             EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.01) << t.text.toStdString();
+        }
     }
 }
 
