@@ -694,29 +694,30 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     text.replace(u'\n', u'\r');
     const QStringList lines = text.split(u'\r');
-    if (!InsertLines) {
-        // Over the cells: the whole block must fit, else nothing is written.
-        qsizetype fields = 0;
-        for (const QString& line : lines)
-            fields = std::max(fields, line.count(u'\t') + 1);
-        if (row + lines.size() > g.Rows() || col + fields > g.Cols())
-            rt::raiseError(rt::err::InvalidPropertyArrayIndex);
-    }
     const bool redraw = g.Redraw();
     g.setRedraw(false);
+    bool cutOff = false;
     try {
         for (const QString& line : lines) {
             if (InsertLines) {
                 g.AddItem(QString(col, u'\t') + line, row);
+            } else if (row >= g.Rows()) {
+                cutOff = true; // past the last row
+                break;
             } else {
-                // Each cell pasted over is an edit the host sees and may change.
+                // Over the cells: each cell pasted over is an edit the host sees
+                // and may change; what lies past the last column is left out.
                 const QStringList fields = line.split(u'\t');
                 for (int k = 0; k < fields.size(); ++k) {
+                    if (col + k >= g.Cols()) {
+                        cutOff = true;
+                        break;
+                    }
                     QString newValue = fields[k];
                     bool cancel = false;
-                    emit AfterCellEdit(row, col + int(k), newValue, cancel);
+                    emit AfterCellEdit(row, col + k, newValue, cancel);
                     if (!cancel)
-                        g.setTextMatrix(row, col + int(k), newValue);
+                        g.setTextMatrix(row, col + k, newValue);
                 }
             }
             ++row;
@@ -728,6 +729,9 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
     }
     g.setRedraw(redraw);
     syncInputText();
+    // What did not fit is reported once everything that fits is written.
+    if (cutOff)
+        rt::raiseError(rt::err::InvalidPropertyArrayIndex);
 }
 
 void clsEditGrid::RowsAdd(int BeforeRow, int Count) {

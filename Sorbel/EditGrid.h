@@ -55,8 +55,9 @@ public:
     void ClipboardCut(std::optional<int> StartCol = {}, std::optional<int> StartRow = {},
                       std::optional<int> EndCol = {}, std::optional<int> EndRow = {});
     // Pastes the clipboard's lines at the selection: inserted as new rows, or
-    // over the cells from the current one, each cell raising AfterCellEdit
-    // (a block that does not fit raises error 381 and writes nothing).
+    // over the cells from the current one, each cell raising AfterCellEdit;
+    // what lies past the last row or column is left out and reported with
+    // error 381 after the rest is written.
     void ClipboardPaste(bool InsertLines);
     void ItemDataMatrixClear();
     // Draws the grid's cells onto a printer or any other paint device.

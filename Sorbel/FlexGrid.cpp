@@ -94,8 +94,16 @@ protected:
     void wheelEvent(QWheelEvent* event) override {
         QCoreApplication::sendEvent(m_grid->viewport(), event);
     }
-    // A click on a fixed cell changes nothing.
-    void mousePressEvent(QMouseEvent*) override {}
+    // A click on the fixed cell of a data row (its caption or key) makes that
+    // row current; other fixed cells change nothing.
+    void mousePressEvent(QMouseEvent* event) override {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (event->button() != Qt::LeftButton || !index.isValid() ||
+            index.row() < m_grid->FixedRows() || m_grid->Cols() <= m_grid->FixedCols())
+            return;
+        m_grid->setFocus(Qt::MouseFocusReason);
+        m_grid->setCurrentCell(index.row(), std::max(m_grid->Col(), m_grid->FixedCols()));
+    }
     void mouseMoveEvent(QMouseEvent*) override {}
     void mouseReleaseEvent(QMouseEvent*) override {}
     void mouseDoubleClickEvent(QMouseEvent*) override {}

@@ -25,6 +25,9 @@ Sorbel::Sorbel(QWidget* parent)
     m_editGrid->setMSFlexGrid(m_grid);
     m_editGrid->setInputObject(m_textBox);
     m_editGrid->ClipboardDoWholeLine = false;
+    // The rows are the dictionary's keys: a paste overwrites values, never
+    // inserts rows (which would have no key).
+    m_editGrid->ClipboardPasteInsertLines = false;
     m_editGrid->GridAutoRowAdd = false;
     m_editGrid->GridIgnoreAddDelKeys = true;
     m_editGrid->HandleFocusColors = true;

@@ -14,6 +14,7 @@ packages=(
   locales
   xvfb xauth xdotool x11-utils
   poppler-utils
+  libxlsxwriter-dev
 )
 
 missing=()

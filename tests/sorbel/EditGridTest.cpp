@@ -441,7 +441,7 @@ TEST_F(EditGridTest, FailuresDuringAnEditNeverEscapeIntoTheEventLoop) {
 }
 
 // Pasting over the cells is an edit of each cell: the host sees every value
-// and may change or refuse it; a block that does not fit writes nothing.
+// and may change or refuse it; of a block that does not fit, what fits is written.
 TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
     RecordingMessages messages;
     w.editGrid->ClipboardPasteInsertLines = false;
@@ -466,13 +466,16 @@ TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
     EXPECT_EQ(g.Rows(), 4);
     EXPECT_TRUE(messages.texts.isEmpty());
 
-    // One line too many: nothing at all is written.
-    QApplication::clipboard()->setText(QStringLiteral("x\ny\nz\n"));
+    // One line and one column too many: what fits is written, then the message.
+    QApplication::clipboard()->setText(QStringLiteral("x\ty\nz\tw\nq\tr\n"));
     g.setCurrentCell(2, 2);
     w.log.clear();
     QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_TRUE(w.log.isEmpty());
-    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("B"));
+    EXPECT_EQ(w.log, (QStringList{QStringLiteral("AfterCellEdit 2,2 x"),
+                                  QStringLiteral("AfterCellEdit 3,2 z")}));
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("X"));
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("Z"));
+    EXPECT_EQ(g.Rows(), 4);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("(381)")));
 }

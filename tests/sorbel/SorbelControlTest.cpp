@@ -1,5 +1,7 @@
 #include "SorbelTestSupport.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QStyle>
 
 namespace {
@@ -173,4 +175,40 @@ TEST_F(SorbelTest, PropertiesDefaultsPersistenceAndLayout) {
     EXPECT_EQ(control->FlexGrid_()->geometry(), control->contentsRect());
     EXPECT_NEAR(control->FlexGrid_()->ColWidth(0), w * 2.0 / 3.0, 0.5);
     EXPECT_NEAR(control->FlexGrid_()->ColWidth(1), w / 3.0, 0.5);
+}
+
+// What a user does in the editor: paste values from a spreadsheet, click a key.
+TEST_F(SorbelTest, PastingOverwritesValuesAndAKeyCellSelectsItsRow) {
+    RecordingMessages messages;
+    control->setDictionary(dict);
+    FlexGrid* grid = control->FlexGrid_();
+    grid->setFocus();
+    grid->setCurrentCell(1, 1);
+    // Two lines from the second row: the values of B and C, keys untouched.
+    QApplication::clipboard()->setText(QStringLiteral("zwei\r\nvier\r\n"));
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(grid->Rows(), 3);
+    EXPECT_EQ(value("B"), QStringLiteral("zwei"));
+    EXPECT_EQ(value("C"), QStringLiteral("vier"));
+    EXPECT_EQ(dict->count(), 3);
+    EXPECT_FALSE(dict->contains(QString()));
+    EXPECT_TRUE(messages.texts.isEmpty());
+    // Past the last row: what fits is written, then the clipboard message.
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\nz"));
+    grid->setCurrentCell(2, 1);
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(value("C"), QStringLiteral("x"));
+    EXPECT_EQ(dict->count(), 3);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("Fehler bei Zwischenablagenfunktion")));
+
+    // A click on the key of A makes A's row current.
+    selected.clear();
+    const QPoint key = grid->viewport()->mapTo(grid, grid->cellRect(0, 0).center());
+    QWidget* fixed = grid->childAt(key);
+    ASSERT_TRUE(fixed);
+    QTest::mouseClick(fixed, Qt::LeftButton, {}, fixed->mapFrom(grid, key));
+    EXPECT_EQ(control->SelectedItem(), QStringLiteral("A"));
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(selected.last(), QStringLiteral("A"));
 }

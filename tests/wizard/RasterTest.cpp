@@ -254,14 +254,16 @@ TEST_F(RasterTest, PastingAColumnFromASpreadsheetFillsTheCells) {
     EXPECT_EQ(k.Messwert(pmDirekt, 4, 10).toDouble(), 99.4);
     EXPECT_EQ(k.Messwert(pmIndirekt, 2, 1).toDouble(), 90.3);
 
-    // Pasted past the last row: the clipboard message, nothing written.
+    // Pasted past the last row: what fits is written, then the clipboard message;
+    // no row is added.
     w->ctlAssistent1->GoToPage(-1);
     g->setFocus();
-    g->setCurrentCell(2, 2);
+    g->setCurrentCell(3, 2);
     QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("Fehler bei Zwischenablagenfunktion")));
-    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("91,10"));
+    EXPECT_EQ(g->TextMatrix(3, 2), QStringLiteral("90,00"));
+    EXPECT_EQ(g->TextMatrix(40, 2), QStringLiteral("97,20"));
     EXPECT_EQ(g->Rows(), 41);
 }
 
