@@ -2,6 +2,7 @@
 
 #include "Ergebnisliste.h"
 #include "Kalibrierung.h"
+#include "Export.h"
 #include "ProtokollPdf.h"
 
 #include "RuntimeError.h"
@@ -57,6 +58,23 @@ int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out
     }
 }
 
+int export_(const QString& path, const QString& output, QTextStream& out, QTextStream& err) {
+    Kalibrierung kalibrierung;
+    if (!laden(kalibrierung, path, err))
+        return 2;
+    try {
+        ExportiereKalibrierung(kalibrierung, output);
+        out << QStringLiteral("Messwerte und Ergebnisse nach „%1“ exportiert.\n")
+                   .arg(QDir::toNativeSeparators(output));
+        out.flush();
+        return 0;
+    } catch (const rt::RuntimeError& e) {
+        err << e.description() << u'\n';
+        err.flush();
+        return 3;
+    }
+}
+
 int falscherAufruf(const QString& reason, QTextStream& err) {
     err << reason << QStringLiteral("\n\n") << usageText();
     err.flush();
@@ -80,6 +98,9 @@ QString usageText() {
         "Kalibrierfeldprotokoll\n"
         "                                mit Berechnungsergebnissen, Typ 1: "
         "Berechnungsergebnisse\n"
+        "  Orvanta --export DATEI AUSGABE.xlsx|AUSGABE.csv\n"
+        "                                exportiert Messwerte und Ergebnisse als Excel-Arbeitsmappe\n"
+        "                                oder als CSV-Datei\n"
         "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"
         "Zahlen werden im Format der Benutzereinstellungen (LC_ALL, LC_NUMERIC, LANG)\n"
@@ -101,6 +122,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         out.flush();
         return 0;
     }
+    if (args.size() == 3 && args[0] == u"--export")
+        return export_(args[1], args[2], out, err);
     // Options with one value each.
     QHash<QString, QString> options;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -2,13 +2,21 @@
 
 #include "frmAssistent.h"
 #include "frmCalcOptions.h"
+#include "frmExport.h"
 #include "frmInfo.h"
+#include "frmProtocollExtraData.h"
+#include "frmProtocollPreview.h"
 
 #include "RuntimeError.h"
 
 #include <QDialog>
 #include <QEventLoop>
 #include <QPointer>
+
+namespace {
+// The one preview of the program: it is given the calibration anew on each use.
+QPointer<frmProtocollPreview> vorschau;
+} // namespace
 
 QObject* ProgrammFenster::create(Fenster kind, Kalibrierung& kalibrierung) {
     switch (kind) {
@@ -21,10 +29,23 @@ QObject* ProgrammFenster::create(Fenster kind, Kalibrierung& kalibrierung) {
         form->setKalibrierung(&kalibrierung);
         return form;
     }
-    default:
-        // A window this program does not have.
-        rt::raiseError(rt::err::InvalidProcedureCall);
+    case ProtocollExtraData: {
+        auto* form = new frmProtocollExtraData;
+        form->setKalibrierung(&kalibrierung);
+        return form;
     }
+    case ProtocollPreview:
+        if (!vorschau)
+            vorschau = new frmProtocollPreview;
+        return vorschau.data();
+    case Export: {
+        auto* form = new frmExport;
+        form->setKalibrierung(&kalibrierung);
+        return form;
+    }
+    }
+    // A window this program does not have.
+    rt::raiseError(rt::err::InvalidProcedureCall);
 }
 
 void ProgrammFenster::show(QObject* form, bool modal, QObject* parentForm) {
@@ -44,6 +65,11 @@ void ProgrammFenster::show(QObject* form, bool modal, QObject* parentForm) {
     QPointer<QWidget> guard(window);
     if (auto* dialog = qobject_cast<QDialog*>(window)) {
         dialog->exec();
+        // The shared preview stays for the next use.
+        if (window == vorschau.data()) {
+            window->setParent(nullptr, window->windowFlags());
+            return;
+        }
     } else {
         window->setWindowModality(Qt::ApplicationModal);
         window->setAttribute(Qt::WA_DeleteOnClose);

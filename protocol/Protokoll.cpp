@@ -26,6 +26,51 @@ Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
     m_bander.CompletePage = [this] { m_seiten.Bander_CompletePage(m_bander); };
 }
 
+QStringList Protokoll::SiteDataKeys(const Kalibrierung& k) {
+    QStringList keys;
+    for (const char16_t* rest : {u"Unterlage Bodenart DIN 4022",
+                                 u"Unterlage Bodengruppe DIN 18196",
+                                 u"Unterlage Anzahl Verdichtungsübergänge",
+                                 u"Unterlage Wassergehalt",
+                                 u"Unterlage Trockendichte",
+                                 u"Unterlage Proctordichte",
+                                 u"Unterlage Verdichtungsgrad",
+                                 u"Unterlage Verformungsmodul",
+                                 u"Unterlage Bemerkungen",
+                                 u"Kalibrierfeld Bodenart DIN 4022",
+                                 u"Kalibrierfeld Bodengruppe DIN 18196",
+                                 u"Kalibrierfeld Geometrie",
+                                 u"Kalibrierfeld Schütthöhe",
+                                 u"Kalibrierfeld Proctordichte",
+                                 u"Kalibrierfeld Grenzwassergehalt",
+                                 u"Kalibrierfeld optimaler Wassergehalt",
+                                 u"Kalibrierfeld Walzentyp",
+                                 u"Kalibrierfeld Fahrgeschwindigkeit Walze",
+                                 u"Kalibrierfeld Verdichtungsamplitude Walze",
+                                 u"Kalibrierfeld Verdichtungsfrequenz Walze"})
+        keys.append(Prefix + QString::fromUtf16(rest));
+    // The fields are walked only when the calibration can hold them.
+    rt::Long felder = 0;
+    try {
+        k.PrüfpunkteTotal();
+        felder = k.PrüffelderAnzahl();
+    } catch (const rt::RuntimeError&) {
+        felder = 0;
+    }
+    for (rt::Long f = 1; f <= felder; ++f)
+        keys.append(Prefix +
+                    QStringLiteral("Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
+                                   "Prüffeld ") +
+                    QString::number(f));
+    for (const char16_t* rest :
+         {u"Kalibrierfeld Datum bei Verdichtung", u"Kalibrierfeld Witterung bei Verdichtung",
+          u"Kalibrierfeld Temperatur bei Verdichtung", u"Kalibrierfeld Datum bei Prüfung",
+          u"Kalibrierfeld Witterung bei Prüfung", u"Kalibrierfeld Temperatur bei Prüfung",
+          u"Kalibrierfeld Bemerkungen"})
+        keys.append(Prefix + QString::fromUtf16(rest));
+    return keys;
+}
+
 // ---- building blocks -----------------------------------------------------------
 
 FontPtr Protokoll::ProtocolFont(bool IsHeading, int Level, bool Printing) const {

@@ -4,6 +4,7 @@
 
 #include "ElementGenerator.h"
 #include "ElementTable.h"
+#include "SimpleElements.h"
 
 #include "basKalibrierungVelmorTeilE4.h"
 
@@ -46,12 +47,21 @@ public:
                                    const QString& SymbolA, const QString& UnitA,
                                    MerkmalEnum MerkmalB, const QString& SymbolB,
                                    const QString& UnitB, bool Printing) const;
+    // The diagram of a calibration-line block: the measured pairs of A and B
+    // and the calibration line of B as a function of A, at (0, 0).
+    std::shared_ptr<clsElementPictrel>
+    CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, const QString& UnitA,
+                       MerkmalEnum MerkmalB, const QString& SymbolB, const QString& UnitB,
+                       bool Printing) const;
     struct AxisRangeRecord {
         double Min = 0, Max = 0, Step = 0;
     };
     AxisRangeRecord AxisRange(MerkmalEnum Merkmal, bool IncludeExtra, double Extra1,
                               double Extra2) const;
     static QString UnitText(const QString& Unit);
+    // The store keys of the free site data, in the order the editor lists
+    // them: 20 keys, one per test field, 7 keys.
+    static QStringList SiteDataKeys(const Kalibrierung& k);
     // An equation of a calibration line: "left = intercept ± |slope| * right",
     // the sign "+" for a slope above 0, else "-"; the intercept as it stands.
     static QString Gleichung(const QString& Left, const QString& Intercept, const QString& Slope,

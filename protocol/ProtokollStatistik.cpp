@@ -174,6 +174,65 @@ Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool Includ
     return r;
 }
 
+std::shared_ptr<clsElementPictrel>
+Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, const QString& UnitA,
+                              MerkmalEnum MerkmalB, const QString& SymbolB, const QString& UnitB,
+                              bool Printing) const {
+    auto nested = std::make_shared<clsElementPictrel>();
+    auto d = std::make_shared<clsElementDiagramm2DPoint>();
+    d->EdgeTopLeft()->MoveTo(4.0, 0, 0);
+    d->EdgeBottomRight()->MoveTo(d->EdgeTopLeft()->X() + 10.0, d->EdgeTopLeft()->Y() + 7.0, 0);
+    const AxisRangeRecord x = AxisRange(MerkmalA, false, 0, 0);
+    d->setAxisXCaption(SymbolA + QStringLiteral(" [") + UnitA + u']');
+    d->AxisXCaptionOffset()->MoveTo(0, -1.0, 0);
+    d->setAxisXMin(x.Min);
+    d->setAxisXMax(x.Max);
+    d->setAxisXGridMajorStep(signOf(d->AxisXMax() - d->AxisXMin()) * x.Step);
+    d->setAxisXNumberFormat(m_k.MerkmalNumberFormat(MerkmalA));
+    d->setFontAxisX(ProtocolFont(false, 0, Printing));
+    d->setFontAxisXCaption(ProtocolFont(false, 1, Printing));
+    // The y axis reaches the calibration line's ends, computed from the texts shown.
+    const QString a1 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalB, MerkmalA);
+    const QString b1 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalB, MerkmalA);
+    const double e1 = rt::textToDouble(b1) * d->AxisXMin() + rt::textToDouble(a1);
+    const double e2 = rt::textToDouble(b1) * d->AxisXMax() + rt::textToDouble(a1);
+    const AxisRangeRecord y = AxisRange(MerkmalB, true, e1, e2);
+    d->setAxisYCaption(SymbolB + QStringLiteral(" [") + UnitB + u']');
+    d->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
+    d->setAxisYMin(y.Max);
+    d->setAxisYMax(y.Min);
+    d->setAxisYGridMajorStep(signOf(d->AxisYMax() - d->AxisYMin()) * y.Step);
+    d->setAxisYFlip(true);
+    d->setAxisYNumberFormat(m_k.MerkmalNumberFormat(MerkmalB) + u' ');
+    d->setFontAxisY(ProtocolFont(false, 0, Printing));
+    d->setFontAxisYCaption(ProtocolFont(false, 1, Printing));
+
+    const rt::Long felder = m_k.PrüffelderAnzahl();
+    for (rt::Long f = 1; f <= felder; ++f) {
+        const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
+        for (rt::Long p = 1; p <= punkte; ++p)
+            d->AddPoint(
+                1, m_gen.NewPoint(MerkmalValue(MerkmalA, f, p), MerkmalValue(MerkmalB, f, p), 0));
+    }
+    d->setRowLinePen(1, m_gen.NewPen(0, 1, PS_NULL));
+    d->setRowPointSymbol(1, psRomb);
+    d->setRowPointBrush(1, m_gen.NewBrush(0, BS_SOLID, HS_SOLID));
+    d->setRowPointSymbolSize(1, 0.5);
+    const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
+    const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
+    for (const double xv :
+         {d->AxisXMin() + d->AxisXGridMajorStep() / 2, d->AxisXMax() - d->AxisXGridMajorStep() / 2})
+        d->AddPoint(2, m_gen.NewPoint(xv, xv * b + a, 0));
+    d->setRowLinePen(2, m_gen.NewPen(0, 2, PS_SOLID));
+    d->setRowPointSymbol(2, psCross);
+    nested->Pictrel()->Elements()->Add(d);
+    // Room below the plot area for the numbers and the caption of the x axis.
+    nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,
+                                                     d->EdgeBottomRight()->Y() + 1.2, 0,
+                                                     m_gen.NewPen(0, 1, PS_NULL)));
+    return nested;
+}
+
 QString Protokoll::Gleichung(const QString& Left, const QString& Intercept, const QString& Slope,
                              const QString& Right) {
     // The slope's amount in the ordinary text of a number: -0,250 gives 0,25.
@@ -223,66 +282,19 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     band->Elements()->Add(table);
 
     // The diagram of the measured pairs with the calibration line.
-    auto nested = std::make_shared<clsElementPictrel>();
+    const auto nested =
+        CalibrationDiagram(MerkmalA, SymbolA, UnitA, MerkmalB, SymbolB, UnitB, Printing);
     nested->Coordinates()->MoveTo(
         0, pointOf(table->PositionTopLeft()).Y() + table->Height(m_bander.DrawDest) + 0.75, 0);
-    auto d = std::make_shared<clsElementDiagramm2DPoint>();
-    d->EdgeTopLeft()->MoveTo(4.0, 0, 0);
-    d->EdgeBottomRight()->MoveTo(d->EdgeTopLeft()->X() + 10.0, d->EdgeTopLeft()->Y() + 7.0, 0);
-    const AxisRangeRecord x = AxisRange(MerkmalA, false, 0, 0);
-    d->setAxisXCaption(SymbolA + QStringLiteral(" [") + UnitA + u']');
-    d->AxisXCaptionOffset()->MoveTo(0, -1.0, 0);
-    d->setAxisXMin(x.Min);
-    d->setAxisXMax(x.Max);
-    d->setAxisXGridMajorStep(signOf(d->AxisXMax() - d->AxisXMin()) * x.Step);
-    d->setAxisXNumberFormat(m_k.MerkmalNumberFormat(MerkmalA));
-    d->setFontAxisX(ProtocolFont(false, 0, Printing));
-    d->setFontAxisXCaption(ProtocolFont(false, 1, Printing));
-    const double e1 = rt::textToDouble(b1) * d->AxisXMin() + rt::textToDouble(a1);
-    const double e2 = rt::textToDouble(b1) * d->AxisXMax() + rt::textToDouble(a1);
-    const AxisRangeRecord y = AxisRange(MerkmalB, true, e1, e2);
-    d->setAxisYCaption(SymbolB + QStringLiteral(" [") + UnitB + u']');
-    d->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
-    d->setAxisYMin(y.Max);
-    d->setAxisYMax(y.Min);
-    d->setAxisYGridMajorStep(signOf(d->AxisYMax() - d->AxisYMin()) * y.Step);
-    d->setAxisYFlip(true);
-    d->setAxisYNumberFormat(m_k.MerkmalNumberFormat(MerkmalB) + u' ');
-    d->setFontAxisY(ProtocolFont(false, 0, Printing));
-    d->setFontAxisYCaption(ProtocolFont(false, 1, Printing));
-
-    const rt::Long felder = m_k.PrüffelderAnzahl();
-    for (rt::Long f = 1; f <= felder; ++f) {
-        const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
-        for (rt::Long p = 1; p <= punkte; ++p)
-            d->AddPoint(
-                1, m_gen.NewPoint(MerkmalValue(MerkmalA, f, p), MerkmalValue(MerkmalB, f, p), 0));
-    }
-    d->setRowLinePen(1, m_gen.NewPen(0, 1, PS_NULL));
-    d->setRowPointSymbol(1, psRomb);
-    d->setRowPointBrush(1, m_gen.NewBrush(0, BS_SOLID, HS_SOLID));
-    d->setRowPointSymbolSize(1, 0.5);
-    const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
-    const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
-    for (const double xv :
-         {d->AxisXMin() + d->AxisXGridMajorStep() / 2, d->AxisXMax() - d->AxisXGridMajorStep() / 2})
-        d->AddPoint(2, m_gen.NewPoint(xv, xv * b + a, 0));
-    d->setRowLinePen(2, m_gen.NewPen(0, 2, PS_SOLID));
-    d->setRowPointSymbol(2, psCross);
-    nested->Pictrel()->Elements()->Add(d);
-    // Room below the plot area for the numbers and the caption of the x axis.
-    nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,
-                                                     d->EdgeBottomRight()->Y() + 1.2, 0,
-                                                     m_gen.NewPen(0, 1, PS_NULL)));
     band->Elements()->Add(nested);
     if (DebugMode()) {
-        DrawDestPtr dest = m_bander.DrawDest;
-        drawDestOf(dest).setFont(d->FontAxisXCaption());
+        const QString caption = SymbolA + QStringLiteral(" [") + UnitA + u']';
+        clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+        dest.setFont(ProtocolFont(false, 1, Printing));
         showMessage(nullptr,
                     QStringLiteral("Achsbeschriftung „%1“: %2 cm × %3 cm")
-                        .arg(d->AxisXCaption(),
-                             rt::doubleToText(drawDestOf(dest).TextWidth(d->AxisXCaption(), 0)),
-                             rt::doubleToText(drawDestOf(dest).TextHeight(d->AxisXCaption(), 0))),
+                        .arg(caption, rt::doubleToText(dest.TextWidth(caption, 0)),
+                             rt::doubleToText(dest.TextHeight(caption, 0))),
                     MessageService::Information, MessageService::Ok, QStringLiteral("Debug-Modus"));
     }
     return band;

@@ -14,7 +14,7 @@ packages=(
   locales
   xvfb xauth xdotool x11-utils
   poppler-utils
-  libxlsxwriter-dev
+  libxlsxwriter-dev unzip
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "SeiteErgebnis.h"
 
+#include "KalibrierDiagramm.h"
 #include "Symbole.h"
 
 #include "Ergebnisliste.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -30,6 +32,7 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     imgPlausibilität->setFixedSize(BildGröße, BildGröße);
 
     lvPlausibilität = new QTreeWidget(this);
+    lvPlausibilität->setMinimumWidth(300);
     lvPlausibilität->setObjectName(QStringLiteral("lvPlausibilität"));
     lvPlausibilität->setColumnCount(3);
     lvPlausibilität->setHeaderLabels(
@@ -50,7 +53,17 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     verdict->addWidget(labPlausibilität, 1);
     v->addLayout(verdict);
     v->addSpacing(10); // the list begins 10 pixels below the verdict
-    v->addWidget(lvPlausibilität, 1);
+    picKalibrierdiagramm = new KalibrierDiagramm(this);
+    picKalibrierdiagramm->setKalibrierung(&k);
+    // The user may give the list or the diagram more room.
+    auto* beside = new QSplitter(Qt::Horizontal, this);
+    beside->setObjectName(QStringLiteral("splitPlausibilität"));
+    beside->addWidget(lvPlausibilität);
+    beside->addWidget(picKalibrierdiagramm);
+    beside->setStretchFactor(0, 2);
+    beside->setStretchFactor(1, 1);
+    beside->setChildrenCollapsible(false);
+    v->addWidget(beside, 1);
     v->addSpacing(5); // and ends 5 pixels above the options button
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -87,6 +100,7 @@ void SeiteErgebnis::füllen() {
     m_bild = ok ? QStringLiteral("Info") : QStringLiteral("Examination");
     labPlausibilität->setText(PlausibilitätText(m_k));
     verdictHeight();
+    picKalibrierdiagramm->aktualisieren();
     const QIcon icon = ok ? Symbole::info() : Symbole::examination();
     imgPlausibilität->setPixmap(icon.pixmap(QSize(BildGröße, BildGröße), devicePixelRatioF()));
     imgPlausibilität->setToolTip(m_bild);

@@ -2,6 +2,7 @@
 
 #include "Seite.h"
 
+class KalibrierDiagramm;
 class QPushButton;
 class QTreeWidget;
 
@@ -17,6 +18,8 @@ public:
     QLabel* imgPlausibilität;
     QTreeWidget* lvPlausibilität;
     QPushButton* cmdPlausibilitätOptionen;
+    // Beside the list: the diagram of the protocol's first calibration line.
+    KalibrierDiagramm* picKalibrierdiagramm;
     // The key of the verdict image shown: "Info" or "Examination".
     QString bildSchlüssel() const { return m_bild; }
 

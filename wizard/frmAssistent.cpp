@@ -11,7 +11,9 @@
 #include "SeiteMesswerte.h"
 #include "Symbole.h"
 #include "ctlAssistent.h"
+#include "frmProtocollPreview.h"
 
+#include "Fensterfabrik.h"
 #include "Kalibrierung.h"
 #include "MessageService.h"
 
@@ -98,9 +100,8 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     connect(seite4->cmdPlausibilitätOptionen, &QPushButton::clicked, this,
             &frmAssistent::showCalcOptions);
     connect(seite5->cmdOutSave, &QPushButton::clicked, this, &frmAssistent::speichern);
-    // Until the windows behind them exist, these buttons are there but disabled.
-    for (QPushButton* b : {seite5->cmdOutProtocoll, seite5->cmdOutExport})
-        b->setEnabled(false);
+    connect(seite5->cmdOutProtocoll, &QPushButton::clicked, this, &frmAssistent::protokoll);
+    connect(seite5->cmdOutExport, &QPushButton::clicked, this, &frmAssistent::exportieren);
     setAcceptDrops(true);
 
     // Start-up.
@@ -415,6 +416,43 @@ void frmAssistent::fillPage() {
     if (Seite* s = seite(page)) {
         s->füllen();
         m_filled.insert(page);
+    }
+}
+
+void frmAssistent::protokoll() {
+    try {
+        Fensterfabrik* fabrik = Fensterfabrik::instance();
+        if (!fabrik)
+            rt::raiseError(rt::err::ObjectNotSet);
+        QObject* form = fabrik->create(Fensterfabrik::ProtocollPreview, m_k);
+        auto* preview = qobject_cast<frmProtocollPreview*>(form);
+        if (!preview)
+            rt::raiseError(rt::err::ObjectNotSet);
+        preview->setKalibrierung(&m_k);
+        fabrik->show(preview, true, this);
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this,
+                    QStringLiteral("Währen der Programmausführung ist ein Fehler aufgetreten:\n"
+                                   "%1 (%2)")
+                        .arg(e.description())
+                        .arg(e.number()),
+                    MessageService::Critical);
+    }
+}
+
+void frmAssistent::exportieren() {
+    try {
+        Fensterfabrik* fabrik = Fensterfabrik::instance();
+        if (!fabrik)
+            rt::raiseError(rt::err::ObjectNotSet);
+        fabrik->show(fabrik->create(Fensterfabrik::Export, m_k), true, this);
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this,
+                    QStringLiteral("Währen der Programmausführung ist ein Fehler aufgetreten:\n"
+                                   "%1 (%2)")
+                        .arg(e.description())
+                        .arg(e.number()),
+                    MessageService::Critical);
     }
 }
 

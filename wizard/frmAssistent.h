@@ -97,6 +97,9 @@ private:
     // The calibration was replaced (new or loaded): no page holds its data.
     void calibrationReplaced() { m_filled.clear(); }
     void showCalcOptions();
+    // Page 5: the protocol preview, modal over the wizard; the export form.
+    void protokoll();
+    void exportieren();
     // Updates the recent-files list with a path ("" only rebuilds the menu).
     void updateRecentFiles(const QString& path);
     void openRecent(int index);

@@ -345,7 +345,8 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
     EXPECT_EQ(w->seite4->bildSchlüssel(), QStringLiteral("Info"));
     EXPECT_FALSE(child<QLabel>(w, "imgPlausibilität")->pixmap().isNull());
     // The list lies below the verdict and the columns share its width.
-    EXPECT_GE(list->geometry().top(), verdict->geometry().bottom() + 1 + 10);
+    const QWidget* page = verdict->parentWidget();
+    EXPECT_GE(list->mapTo(page, QPoint(0, 0)).y(), verdict->geometry().bottom() + 1 + 10);
     EXPECT_GE(verdict->height(), verdict->heightForWidth(verdict->width()));
     EXPECT_NEAR(list->columnWidth(0), list->width() * 0.7, 1);
     saveScreenshot(w, QStringLiteral("seite4"));

@@ -361,6 +361,7 @@ TEST_F(DateiTest, ADroppedFileAndAFileOnTheCommandLineAreOpened) {
                      [&form](QObject* f) { form = f; });
     SubMain(started, {inDebug});
     wizard = qobject_cast<frmAssistent*>(form);
+    opened.append(wizard);
     ASSERT_TRUE(wizard);
     EXPECT_FALSE(DebugMode());
     EXPECT_EQ(wizard->FileName(), inDebug);

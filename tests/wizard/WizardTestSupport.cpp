@@ -33,7 +33,9 @@ void WizardTest::SetUp() {
 }
 
 void WizardTest::TearDown() {
-    delete wizard.data();
+    // Every wizard a test opened goes before the calibrations it shows.
+    for (const QPointer<frmAssistent>& w : opened)
+        delete w.data();
 }
 
 frmAssistent* WizardTest::open(Kalibrierung& calibration) {
@@ -43,6 +45,7 @@ frmAssistent* WizardTest::open(Kalibrierung& calibration) {
     calibration.ShowAssistent();
     QObject::disconnect(connection);
     wizard = qobject_cast<frmAssistent*>(form);
+    opened.append(wizard);
     return wizard;
 }
 

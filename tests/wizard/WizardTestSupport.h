@@ -43,5 +43,6 @@ protected:
 
     RecordingMessages messages;
     Kalibrierung k;
-    QPointer<frmAssistent> wizard;
+    QPointer<frmAssistent> wizard; // the last one opened
+    QList<QPointer<frmAssistent>> opened;
 };

@@ -11,4 +11,11 @@ QIcon info();
 QIcon examination();
 // The window icon: a calibration line through measured points.
 QIcon programm();
+// The preview's toolbar: rebuild, print, printer setup, edit the site data,
+// save as PDF.
+QIcon neuAufbauen();
+QIcon drucken();
+QIcon druckerEinrichten();
+QIcon bearbeiten();
+QIcon pdf();
 } // namespace Symbole

@@ -1,0 +1,296 @@
+#include "Export.h"
+
+#include "Protokoll.h"
+#include "Zieldatei.h"
+
+#include "Ergebnisliste.h"
+#include "Kalibrierung.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <xlsxwriter.h>
+
+namespace {
+
+const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
+
+// One measured pair of the table, as the calibration holds it.
+struct Messpunkt {
+    rt::Long feld, punkt;
+    double kovariable;
+    std::optional<double> direkt, indirekt;
+};
+
+std::optional<double> zahl(const rt::Variant& v) {
+    if (v.isNull() || !v.isNumeric())
+        return std::nullopt;
+    try {
+        return v.toDouble();
+    } catch (const rt::RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<Messpunkt> messpunkte(const Kalibrierung& k) {
+    std::vector<Messpunkt> out;
+    k.PrüfpunkteTotal(); // bounds the walk
+    const rt::Long felder = k.PrüffelderAnzahl();
+    for (rt::Long f = 1; f <= felder; ++f) {
+        const rt::Long punkte = k.PrüffeldPrüfpunkte(f);
+        const double z = k.PrüffeldWert(f);
+        for (rt::Long p = 1; p <= punkte; ++p)
+            out.push_back(
+                {f, p, z, zahl(k.Messwert(pmDirekt, f, p)), zahl(k.Messwert(pmIndirekt, f, p))});
+    }
+    return out;
+}
+
+QString spalte(const Prüfmerkmal& m) {
+    return m.Bezeichung().trimmed() + QStringLiteral(" [") + m.Einheit() + u']';
+}
+
+QStringList kopf(const Kalibrierung& k) {
+    return {QStringLiteral("Prüffeld"), spalte(k.Kovariable()), QStringLiteral("Prüfpunkt"),
+            QStringLiteral("Direktes Prüfmerkmal: ") + spalte(k.DirektesPrüfmerkmal()),
+            QStringLiteral("Indirektes Prüfmerkmal: ") + spalte(k.IndirektesPrüfmerkmal())};
+}
+
+// The number format of a count of decimals, as spreadsheet programs store it.
+QByteArray zahlenformat(rt::Long decimals) {
+    return NumberPattern(std::clamp<rt::Long>(decimals, 0, 30)).toUtf8();
+}
+
+// ---- xlsx -----------------------------------------------------------------
+
+class Arbeitsmappe {
+public:
+    explicit Arbeitsmappe(const QString& path, const QString& target) : m_target(target) {
+        m_workbook = workbook_new(QFile::encodeName(path).constData());
+        if (!m_workbook)
+            cannotWrite(target, QStringLiteral("die Arbeitsmappe kann nicht angelegt werden"));
+    }
+    ~Arbeitsmappe() {
+        if (m_workbook)
+            workbook_close(m_workbook);
+    }
+    lxw_workbook* get() const { return m_workbook; }
+    void close() {
+        const lxw_error error = workbook_close(m_workbook);
+        m_workbook = nullptr;
+        if (error != LXW_NO_ERROR)
+            cannotWrite(m_target, QString::fromUtf8(lxw_strerror(error)));
+    }
+    lxw_format* format(const QByteArray& numberFormat, bool bold = false) {
+        lxw_format* f = workbook_add_format(m_workbook);
+        if (!numberFormat.isEmpty())
+            format_set_num_format(f, numberFormat.constData());
+        if (bold)
+            format_set_bold(f);
+        return f;
+    }
+
+private:
+    lxw_workbook* m_workbook;
+    QString m_target;
+};
+
+void text(lxw_worksheet* sheet, int row, int col, const QString& value, lxw_format* f = nullptr) {
+    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), value.toUtf8().constData(), f);
+}
+
+} // namespace
+
+void ExportXlsx(const Kalibrierung& k, const QString& path) {
+    Zieldatei ziel(path);
+    const std::vector<Messpunkt> punkte = messpunkte(k);
+    {
+        Arbeitsmappe mappe(ziel.temporaryPath(), path);
+        lxw_workbook* wb = mappe.get();
+        lxw_format* bold = mappe.format(QByteArray(), true);
+
+        // Messwerte, with the calibration line's ends beside them.
+        lxw_worksheet* werte = workbook_add_worksheet(wb, "Messwerte");
+        const QStringList header = kopf(k);
+        for (int c = 0; c < header.size(); ++c)
+            text(werte, 0, c, header[c], bold);
+        lxw_format* kovFormat = mappe.format(zahlenformat(k.Kovariable().Nachkommastellen()));
+        lxw_format* direktFormat =
+            mappe.format(zahlenformat(k.DirektesPrüfmerkmal().Nachkommastellen()));
+        lxw_format* indirektFormat =
+            mappe.format(zahlenformat(k.IndirektesPrüfmerkmal().Nachkommastellen()));
+        int row = 1;
+        for (const Messpunkt& m : punkte) {
+            worksheet_write_number(werte, row, 0, m.feld, nullptr);
+            worksheet_write_number(werte, row, 1, m.kovariable, kovFormat);
+            worksheet_write_number(werte, row, 2, m.punkt, nullptr);
+            if (m.direkt)
+                worksheet_write_number(werte, row, 3, *m.direkt, direktFormat);
+            if (m.indirekt)
+                worksheet_write_number(werte, row, 4, *m.indirekt, indirektFormat);
+            ++row;
+        }
+        worksheet_set_column(werte, 0, 0, 10, nullptr);
+        worksheet_set_column(werte, 1, 4, 28, nullptr);
+        worksheet_freeze_panes(werte, 1, 0);
+
+        // The chart: the measured pairs (indirect on x, direct on y) and the
+        // calibration line of the direct as a function of the indirect.
+        const QString xSymbol = k.IndirektesPrüfmerkmal().Formelzeichen();
+        const QString ySymbol = k.DirektesPrüfmerkmal().Formelzeichen();
+        lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
+        lxw_chart_series* pairs = chart_add_series(chart, nullptr, nullptr);
+        const int last = std::max(1, row - 1);
+        chart_series_set_categories(pairs, "Messwerte", 1, 4, lxw_row_t(last), 4);
+        chart_series_set_values(pairs, "Messwerte", 1, 3, lxw_row_t(last), 3);
+        chart_series_set_name(pairs, "Messwerte");
+        lxw_chart_line noLine{};
+        noLine.none = LXW_TRUE;
+        chart_series_set_line(pairs, &noLine);
+        chart_series_set_marker_type(pairs, LXW_CHART_MARKER_DIAMOND);
+        lxw_chart_fill black{};
+        black.color = LXW_COLOR_BLACK;
+        chart_series_set_marker_fill(pairs, &black);
+        try {
+            const double a = k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mIndirekt);
+            const double b = k.StatistikKalibriergeradeAnstieg(mDirekt, mIndirekt);
+            double low = 0, high = 0;
+            bool any = false;
+            for (const Messpunkt& m : punkte)
+                if (m.indirekt) {
+                    low = any ? std::min(low, *m.indirekt) : *m.indirekt;
+                    high = any ? std::max(high, *m.indirekt) : *m.indirekt;
+                    any = true;
+                }
+            if (any) {
+                text(werte, 0, 6, QStringLiteral("Kalibriergerade ") + xSymbol, bold);
+                text(werte, 0, 7, ySymbol + QStringLiteral(" = f(") + xSymbol + u')', bold);
+                worksheet_write_number(werte, 1, 6, low, indirektFormat);
+                worksheet_write_number(werte, 1, 7, rt::checkedFinite(a + b * low), direktFormat);
+                worksheet_write_number(werte, 2, 6, high, indirektFormat);
+                worksheet_write_number(werte, 2, 7, rt::checkedFinite(a + b * high), direktFormat);
+                worksheet_set_column(werte, 6, 7, 18, nullptr);
+                lxw_chart_series* line = chart_add_series(chart, nullptr, nullptr);
+                chart_series_set_categories(line, "Messwerte", 1, 6, 2, 6);
+                chart_series_set_values(line, "Messwerte", 1, 7, 2, 7);
+                chart_series_set_name(line, "Kalibriergerade");
+                chart_series_set_marker_type(line, LXW_CHART_MARKER_NONE);
+                lxw_chart_line solid{};
+                solid.color = LXW_COLOR_BLACK;
+                solid.width = 2;
+                chart_series_set_line(line, &solid);
+            }
+        } catch (const rt::RuntimeError&) {
+            // no calibration line: the chart shows the points only
+        }
+        const QByteArray xTitle =
+            (xSymbol + QStringLiteral(" [") + k.IndirektesPrüfmerkmal().Einheit() + u']').toUtf8();
+        const QByteArray yTitle =
+            (ySymbol + QStringLiteral(" [") + k.DirektesPrüfmerkmal().Einheit() + u']').toUtf8();
+        chart_axis_set_name(chart->x_axis, xTitle.constData());
+        chart_axis_set_name(chart->y_axis, yTitle.constData());
+        const QByteArray title = (QStringLiteral("Kalibriergerade zwischen ") + ySymbol +
+                                  QStringLiteral(" und ") + xSymbol)
+                                     .toUtf8();
+        chart_title_set_name(chart, title.constData());
+        chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+        lxw_chart_options place{};
+        place.x_scale = 1.6;
+        place.y_scale = 1.6;
+        worksheet_insert_chart_opt(werte, 4, 6, chart, &place);
+
+        // Statistik: the list of the results page, values as numbers.
+        lxw_worksheet* statistik = workbook_add_worksheet(wb, "Statistik");
+        text(statistik, 0, 0, QStringLiteral("Statistische Größe"), bold);
+        text(statistik, 0, 1, QStringLiteral("Wert"), bold);
+        text(statistik, 0, 2, QStringLiteral("Wertung"), bold);
+        row = 1;
+        for (const StatistikZeile& z : StatistikListe(k)) {
+            text(statistik, row, 0, z.Text.trimmed().isEmpty() ? QString() : z.Text,
+                 z.Text.startsWith(u' ') ? nullptr : bold);
+            if (z.Zahl)
+                worksheet_write_number(statistik, row, 1, *z.Zahl,
+                                       mappe.format(zahlenformat(z.Nachkommastellen)));
+            else if (!z.Wert.trimmed().isEmpty())
+                text(statistik, row, 1, z.Wert);
+            if (!z.Wertung.trimmed().isEmpty())
+                text(statistik, row, 2, z.Wertung);
+            ++row;
+        }
+        ++row;
+        text(statistik, row, 0,
+             QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), bold);
+        try {
+            worksheet_write_number(statistik, row, 1, k.MinBestimmtheitsmaßIndirektDirekt(),
+                                   mappe.format("0.00"));
+        } catch (const rt::RuntimeError&) {
+            text(statistik, row, 1, QStringLiteral("(Fehler)"));
+        }
+        row += 2;
+        for (const QString& line : PlausibilitätText(k).split(u'\n'))
+            text(statistik, row++, 0, line);
+        worksheet_set_column(statistik, 0, 0, 70, nullptr);
+        worksheet_set_column(statistik, 1, 2, 14, nullptr);
+
+        // Protokolldaten: the site data, short key and value.
+        lxw_worksheet* daten = workbook_add_worksheet(wb, "Protokolldaten");
+        text(daten, 0, 0, QStringLiteral("Angabe"), bold);
+        text(daten, 0, 1, QStringLiteral("Wert"), bold);
+        row = 1;
+        for (const QString& key : Protokoll::SiteDataKeys(k)) {
+            const rt::Variant* value = k.DataStore()->find(key);
+            text(daten, row, 0, key.mid(Prefix.size()));
+            if (value && !value->isNull())
+                text(daten, row, 1, value->toText());
+            ++row;
+        }
+        worksheet_set_column(daten, 0, 0, 60, nullptr);
+        worksheet_set_column(daten, 1, 1, 40, nullptr);
+        mappe.close();
+    }
+    ziel.commit();
+}
+
+// ---- csv ------------------------------------------------------------------
+
+namespace {
+QString csvFeld(const QString& value) {
+    if (!value.contains(u';') && !value.contains(u'"') && !value.contains(u'\n') &&
+        !value.contains(u'\r'))
+        return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+QString csvZahl(const std::optional<double>& value) {
+    return value ? rt::doubleToText(*value) : QString();
+}
+} // namespace
+
+void ExportCsv(const Kalibrierung& k, const QString& path) {
+    Zieldatei ziel(path);
+    QString out;
+    QStringList header = kopf(k);
+    for (QString& h : header)
+        h = csvFeld(h);
+    out += header.join(u';') + QStringLiteral("\r\n");
+    for (const Messpunkt& m : messpunkte(k))
+        out += QString::number(m.feld) + u';' + rt::doubleToText(m.kovariable) + u';' +
+               QString::number(m.punkt) + u';' + csvZahl(m.direkt) + u';' + csvZahl(m.indirekt) +
+               QStringLiteral("\r\n");
+    QFile file(ziel.temporaryPath());
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        cannotWrite(path, file.errorString());
+    file.close();
+    ziel.commit();
+}
+
+void ExportiereKalibrierung(const Kalibrierung& k, const QString& path) {
+    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        ExportCsv(k, path);
+    else
+        ExportXlsx(k, path);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class Kalibrierung;
+
+// The measured values and results for other programs, chosen by the file's
+// suffix: ".csv" a CSV file, anything else an Excel workbook (.xlsx). The
+// file is written beside the target first and moved into place when
+// complete; failures raise error 75 with a German description.
+void ExportiereKalibrierung(const Kalibrierung& k, const QString& path);
+
+// A workbook: sheet "Messwerte" with a scatter chart of the measured pairs and
+// the calibration line, sheet "Statistik" (the statistics list with the
+// minimum and the verdict), sheet "Protokolldaten" (the site data).
+void ExportXlsx(const Kalibrierung& k, const QString& path);
+
+// The measured values as CSV: semicolons, the user's decimal separator,
+// UTF-8 with byte-order mark, CR LF.
+void ExportCsv(const Kalibrierung& k, const QString& path);

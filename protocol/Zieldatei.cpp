@@ -1,0 +1,37 @@
+#include "Zieldatei.h"
+
+#include "Dateirechte.h"
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+[[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
+    rt::raiseError(rt::err::PathFileAccessError,
+                   QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
+                       .arg(QDir::toNativeSeparators(path), reason));
+}
+
+Zieldatei::Zieldatei(const QString& path) : m_path(path) {
+    const QFileInfo target(path);
+    if (target.isDir())
+        cannotWrite(path, QStringLiteral("es ist ein Ordner"));
+    if (!target.absoluteDir().exists())
+        cannotWrite(path, QStringLiteral("der Ordner existiert nicht"));
+    m_temporary.setFileTemplate(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!m_temporary.open())
+        cannotWrite(path, m_temporary.errorString());
+    m_temporary.close();
+}
+
+void Zieldatei::commit() {
+    const QString target = QFileInfo(m_path).absoluteFilePath();
+    if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        cannotWrite(m_path, QStringLiteral("sie kann nicht ersetzt werden"));
+    m_temporary.setAutoRemove(false);
+    QFile::setPermissions(target, rt::defaultFilePermissions());
+}

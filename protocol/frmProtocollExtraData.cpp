@@ -1,0 +1,77 @@
+#include "frmProtocollExtraData.h"
+
+#include "Protokoll.h"
+#include "Symbole.h"
+
+#include "EditGrid.h"
+#include "FlexGrid.h"
+#include "Kalibrierung.h"
+
+#include "RuntimeError.h"
+
+#include <QPushButton>
+
+namespace {
+const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
+constexpr int Margin = 5;
+} // namespace
+
+frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmProtocollExtraData"));
+    setWindowTitle(QStringLiteral("Daten Kalibrierprotokoll"));
+    setWindowIcon(Symbole::programm());
+    setSizeGripEnabled(true);
+    Sorbel1 = new Sorbel(this);
+    Sorbel1->setObjectName(QStringLiteral("Sorbel1"));
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdCancel = new QPushButton(QStringLiteral("&Abbruch"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Enter commits a cell in the list; OK is a click or Alt+O.
+    cmdOk->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+    connect(cmdOk, &QPushButton::clicked, this, &frmProtocollExtraData::ok);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // The control leaves a cleared value to its host: the copy follows it.
+    connect(Sorbel1, &Sorbel::AfterItemClear, this, [this](const QString& key) {
+        if (const SorbelDictionaryPtr copy = Sorbel1->Dictionary())
+            copy->insert(key, rt::Variant(QString()));
+    });
+    resize(620, 520);
+}
+
+void frmProtocollExtraData::AddEditEntry(SorbelDictionary& dictionary, const QString& key) {
+    // A plain read: a key missing from the store is added with the empty value.
+    dictionary.insert(key.mid(Prefix.size()), m_k->DataStore()->value(key));
+}
+
+void frmProtocollExtraData::setKalibrierung(Kalibrierung* k) {
+    m_k = k;
+    auto copy = std::make_shared<SorbelDictionary>();
+    if (k)
+        for (const QString& key : Protokoll::SiteDataKeys(*k))
+            AddEditEntry(*copy, key);
+    Sorbel1->setDictionary(copy);
+}
+
+void frmProtocollExtraData::ok() {
+    // An edit still open counts.
+    Sorbel1->EditGrid()->EndEdit(false);
+    if (m_k && Sorbel1->Dictionary()) {
+        rt::SkipErrors skip;
+        Sorbel1->Dictionary()->forEach([&](const QString& key, const rt::Variant& value) {
+            skip([&] { m_k->DataStoreLet(Prefix + key, value); });
+        });
+    }
+    accept();
+}
+
+void frmProtocollExtraData::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const QSize button = cmdOk->sizeHint().expandedTo(cmdCancel->sizeHint()).expandedTo({90, 25});
+    cmdOk->setGeometry(width() - Margin - button.width(), height() - Margin - button.height(),
+                       button.width(), button.height());
+    cmdCancel->setGeometry(cmdOk->x() - Margin - button.width(), cmdOk->y(), button.width(),
+                           button.height());
+    Sorbel1->setGeometry(Margin, Margin, width() - 2 * Margin, cmdOk->y() - Margin - Margin);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "SorbelControl.h"
+
+#include <QDialog>
+
+class Kalibrierung;
+class QPushButton;
+
+// "Daten Kalibrierprotokoll": the protocol's free site data as a list of
+// names and values. The edits live in a copy until OK writes every value
+// back into the calibration.
+class frmProtocollExtraData : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmProtocollExtraData(QWidget* parent = nullptr);
+
+    Kalibrierung* kalibrierung() const { return m_k; }
+    // Stores the calibration and fills the copy that the control edits.
+    void setKalibrierung(Kalibrierung* k);
+
+    Sorbel* Sorbel1;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ok();
+    void AddEditEntry(SorbelDictionary& dictionary, const QString& key);
+
+    Kalibrierung* m_k = nullptr;
+};

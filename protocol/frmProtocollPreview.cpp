@@ -1,0 +1,409 @@
+#include "frmProtocollPreview.h"
+
+#include "DruckSeiten.h"
+#include "Protokoll.h"
+#include "ProtokollPdf.h"
+#include "Symbole.h"
+#include "VorschauSeiten.h"
+
+#include "Kalibrierung.h"
+#include "MessageService.h"
+
+#include "Conversion.h"
+#include "RuntimeError.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+// The workspace: reports its resizes to the window.
+class Arbeitsflaeche : public QWidget {
+public:
+    explicit Arbeitsflaeche(frmProtocollPreview* window) : QWidget(window), m_window(window) {
+        setObjectName(QStringLiteral("picWorkspace"));
+        setFocusPolicy(Qt::StrongFocus);
+        setBackgroundRole(QPalette::Dark);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        m_window->LayoutPages();
+    }
+
+private:
+    frmProtocollPreview* m_window;
+};
+
+bool noPrinter() {
+    return QPrinterInfo::availablePrinters().isEmpty();
+}
+
+} // namespace
+
+frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmProtocollPreview"));
+    setWindowTitle(QStringLiteral("Berechnungsprotokoll"));
+    setWindowIcon(Symbole::programm());
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+
+    tbProtokoll = new QToolBar(this);
+    tbProtokoll->setObjectName(QStringLiteral("tbProtokoll"));
+    tbProtokoll->setIconSize(QSize(24, 24));
+    auto button = [this](const QString& key, const QIcon& icon, const QString& tip) {
+        QAction* a = tbProtokoll->addAction(icon, tip);
+        a->setObjectName(key);
+        a->setToolTip(tip);
+        return a;
+    };
+    refresh = button(QStringLiteral("refresh"), Symbole::neuAufbauen(),
+                     QStringLiteral("Dokument neu aufbauen"));
+    print = button(QStringLiteral("print"), Symbole::drucken(), QStringLiteral("Drucken ..."));
+    printersetup = button(QStringLiteral("printersetup"), Symbole::druckerEinrichten(),
+                          QStringLiteral("Drucker einrichten ..."));
+    pdf = button(QStringLiteral("pdf"), Symbole::pdf(), QStringLiteral("Als PDF speichern ..."));
+    tr1 = tbProtokoll->addSeparator();
+    tr1->setObjectName(QStringLiteral("tr1"));
+    edit = button(QStringLiteral("edit"), Symbole::bearbeiten(),
+                  QStringLiteral("Protokolldaten bearbeiten"));
+    refresh->setShortcut(QKeySequence::Refresh);
+    print->setShortcut(QKeySequence::Print);
+
+    auto box = [this](const QString& name, QLabel*& label, const QString& caption,
+                      QComboBox*& combo, const QString& comboName) {
+        auto* w = new QWidget(this);
+        w->setObjectName(name);
+        auto* layout = new QHBoxLayout(w);
+        layout->setContentsMargins(8, 0, 4, 0);
+        label = new QLabel(caption, w);
+        combo = new QComboBox(w);
+        combo->setObjectName(comboName);
+        label->setBuddy(combo);
+        layout->addWidget(label);
+        layout->addWidget(combo);
+        tbProtokoll->addWidget(w);
+        return w;
+    };
+    tbProtokoll->addSeparator();
+    Picture1 = box(QStringLiteral("Picture1"), Label1, QStringLiteral("&Zoom"), cboZoom,
+                   QStringLiteral("cboZoom"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cboZoom->setEditable(true);
+    cboZoom->setInsertPolicy(QComboBox::NoInsert);
+    cboZoom->addItems({QStringLiteral("200%"), QStringLiteral("150%"), QStringLiteral("100%"),
+                       QStringLiteral("75%"), QStringLiteral("50%"), QStringLiteral("25%"),
+                       QStringLiteral("10%")});
+    cboZoom->setCurrentIndex(2);
+    cboZoom->setMinimumContentsLength(5);
+    Picture2 = box(QStringLiteral("Picture2"), Label2, QStringLiteral("Protokoll&typ"), cboTyp,
+                   QStringLiteral("cboTyp"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    cboTyp->addItems({QStringLiteral("Kalibrierfeldprotokoll mit Berechnungsergebnissen"),
+                      QStringLiteral("Berechnungsergebnisse")});
+    cboTyp->setCurrentIndex(0);
+
+    picWorkspace = new Arbeitsflaeche(this);
+    picWorkspace->installEventFilter(this);
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    for (QScrollBar* bar : {VScroll1, HScroll1}) {
+        bar->setRange(0, 0);
+        bar->setEnabled(false);
+        connect(bar, &QScrollBar::valueChanged, this, &frmProtocollPreview::LayoutPages);
+    }
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(tbProtokoll, 0, 0, 1, 2);
+    grid->addWidget(picWorkspace, 1, 0);
+    grid->addWidget(VScroll1, 1, 1);
+    grid->addWidget(HScroll1, 2, 0);
+    grid->addWidget(StatusBar1, 3, 0, 1, 2);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 1);
+
+    m_seiten = std::make_unique<VorschauSeiten>(
+        picWorkspace, [this] { return ZoomFactor(false); }, [this] { return pageSizeCm(); });
+
+    connect(refresh, &QAction::triggered, this, [this] { aktion([this] { RebuildPreview(); }); });
+    connect(print, &QAction::triggered, this, [this] { aktion([this] { PrintProtocol(); }); });
+    connect(printersetup, &QAction::triggered, this,
+            [this] { aktion([this] { PrinterSetup(); }); });
+    connect(pdf, &QAction::triggered, this, [this] { aktion([this] { SaveAsPdf(); }); });
+    connect(edit, &QAction::triggered, this, [this] {
+        aktion([this] {
+            if (m_k)
+                m_k->ShowProtocollExtraData(true, this);
+            RebuildPreview();
+        });
+    });
+    // The zoom is taken when one is picked or when typing is finished.
+    connect(cboZoom, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
+    connect(cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { RebuildPreview(); });
+    connect(cboTyp, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
+    // Another window of the program becoming active (not a message box of
+    // this window's own) makes the next activation rebuild.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (!focus || focus == windowHandle())
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowHandle() == focus && !qobject_cast<QMessageBox*>(w))
+                m_otherWindowWasActive = true;
+    });
+    resize(900, 700);
+
+    if (noPrinter())
+        showMessage(this,
+                    QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
+                                   "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
+                                   "einen Drucker und starten Sie das Programm erneut."),
+                    MessageService::Warning);
+}
+
+frmProtocollPreview::~frmProtocollPreview() = default;
+
+void frmProtocollPreview::setKalibrierung(Kalibrierung* k) {
+    m_k = k;
+    // A hidden window builds when it is shown.
+    if (isVisible())
+        RebuildPreview();
+}
+
+template <class F>
+void frmProtocollPreview::aktion(F&& f) {
+    try {
+        f();
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this,
+                    QStringLiteral("Folgender Fehler ist aufgetreten:\r\n%1 (%2)")
+                        .arg(e.description())
+                        .arg(e.number()),
+                    MessageService::Warning);
+    }
+}
+
+int frmProtocollPreview::PageCount() const {
+    return m_seiten->PageCount;
+}
+
+double frmProtocollPreview::ZoomFactor(bool Printing) const {
+    if (Printing)
+        return 1.0;
+    const QString text = cboZoom->currentText();
+    const qsizetype percent = text.indexOf(u'%');
+    if (percent >= 0)
+        return rt::textToDouble(text.left(percent)) / 100.0;
+    return rt::textToDouble(text);
+}
+
+QSizeF frmProtocollPreview::pageSizeCm() const {
+    // Without a printer the default sheet, unless the printer writes a file.
+    if (noPrinter() && m_printer.outputFormat() == QPrinter::NativeFormat)
+        return QSizeF(DefaultPageWidthCm, DefaultPageHeightCm);
+    const QSizeF size = m_printer.pageLayout().fullRectPoints().size() / 72.0 * 2.54;
+    return QSizeF(std::min(size.width(), size.height()), std::max(size.width(), size.height()));
+}
+
+void frmProtocollPreview::RebuildPreview() {
+    if (!m_k || m_building)
+        return;
+    m_building = true;
+    aktion([this] {
+        // An unreadable zoom is reported once, not once per page.
+        const double zoom = ZoomFactor(false);
+        if (!(zoom > 0))
+            rt::raiseError(rt::err::InvalidPropertyValue);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_seiten->PageCount = 0;
+        Protokoll protokoll(*m_k, *m_seiten, cboTyp->currentIndex());
+        protokoll.BuildProtocol(false);
+        ++m_builds;
+        QApplication::restoreOverrideCursor();
+    });
+    m_building = false;
+    LayoutPages();
+    StatusBar1->showMessage(
+        QStringLiteral("%1 %2 · Zoom %3")
+            .arg(PageCount())
+            .arg(PageCount() == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
+                 cboZoom->currentText()));
+}
+
+void frmProtocollPreview::LayoutPages() {
+    if (!m_seiten)
+        return;
+    const int g = 10;
+    const double width = picWorkspace->width();
+    const double height = picWorkspace->height();
+    const int count = PageCount();
+    std::vector<SeitenBild*>& pages = m_seiten->picPage;
+    double y = -VScroll1->value();
+    double rowHeight = 0, rightmost = 0, x = 0, left = 0;
+    if (count >= 1 && pages.size() > 1) {
+        const double w = pages[1]->width();
+        int columns = int(std::trunc((width - g) / (w + g)));
+        columns = std::clamp(columns, 1, std::max(1, count));
+        const double rowWidth = std::round((w + g) * columns + g);
+        left = std::max(0.0, double(rt::toLong((width - rowWidth) / 2)));
+    }
+    for (int k = 1; k <= count && k < int(pages.size()); ++k) {
+        const double w = pages[size_t(k)]->width();
+        if (k == 1 || x + w + g > width) {
+            rightmost = std::max(rightmost, HScroll1->value() + x);
+            x = g - HScroll1->value() + left;
+            y = y + rowHeight + g;
+            rowHeight = 0;
+        }
+        pages[size_t(k)]->move(int(std::lround(x)), int(std::lround(y)));
+        x = std::round(x + w + g);
+        rowHeight = std::max(rowHeight, double(pages[size_t(k)]->height()));
+    }
+    rightmost = std::max(rightmost, HScroll1->value() + x);
+    const double total = y + rowHeight + g + VScroll1->value();
+    // The bars: a range that is no longer needed goes to 0, so that no page
+    // stays scrolled out of sight.
+    auto setBar = [](QScrollBar* bar, double excess, double extent) {
+        const int m = std::max(0, int(std::lround(excess)));
+        const QSignalBlocker block(bar);
+        bar->setMaximum(m);
+        if (m > 0) {
+            bar->setPageStep(std::max(1, int(std::lround(extent)) / 4));
+            bar->setSingleStep(std::max(1, int(std::lround(extent)) / 10));
+        }
+        bar->setEnabled(m >= 1);
+    };
+    const int vBefore = VScroll1->value(), hBefore = HScroll1->value();
+    setBar(VScroll1, total - height, height);
+    setBar(HScroll1, rightmost - width, width);
+    if (VScroll1->value() != vBefore || HScroll1->value() != hBefore)
+        LayoutPages();
+}
+
+void frmProtocollPreview::navigate(int key) {
+    auto move = [](QScrollBar* bar, int delta) {
+        if (bar->isEnabled())
+            bar->setValue(std::clamp(bar->value() + delta, bar->minimum(), bar->maximum()));
+    };
+    switch (key) {
+    case Qt::Key_PageUp:
+        move(VScroll1, -VScroll1->pageStep());
+        break;
+    case Qt::Key_PageDown:
+        move(VScroll1, VScroll1->pageStep());
+        break;
+    case Qt::Key_Up:
+        move(VScroll1, -VScroll1->singleStep());
+        break;
+    case Qt::Key_Down:
+        move(VScroll1, VScroll1->singleStep());
+        break;
+    case Qt::Key_Left:
+        move(HScroll1, -HScroll1->singleStep());
+        break;
+    case Qt::Key_Right:
+        move(HScroll1, HScroll1->singleStep());
+        break;
+    default:
+        break;
+    }
+}
+
+bool frmProtocollPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Up ||
+            key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right) {
+            navigate(key);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmProtocollPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    for (size_t k = 1; k < m_seiten->picPage.size(); ++k)
+        m_seiten->picPage[k]->installEventFilter(this);
+    RebuildPreview();
+}
+
+void frmProtocollPreview::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_otherWindowWasActive) {
+        m_otherWindowWasActive = false;
+        RebuildPreview();
+    }
+}
+
+void frmProtocollPreview::PrintProtocol() {
+    rt::SkipErrors skip;
+    QPrintDialog dialog(&m_printer, this);
+    dialog.setObjectName(QStringLiteral("druckDialog"));
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted && m_k) {
+        skip([&] {
+            // One printer page per protocol page, always upright.
+            m_printer.setPageOrientation(QPageLayout::Portrait);
+            m_printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
+            m_printer.setCreator(ProductName);
+            DruckSeiten seiten(m_printer);
+            Protokoll protokoll(*m_k, seiten, cboTyp->currentIndex());
+            protokoll.BuildProtocol(true);
+            if (!seiten.finish())
+                rt::raiseError(rt::err::PathFileAccessError,
+                               QStringLiteral("Der Druck ist fehlgeschlagen"));
+        });
+    }
+    RebuildPreview();
+    if (skip.failed())
+        rt::raiseError(skip.lastNumber(), skip.lastDescription());
+}
+
+void frmProtocollPreview::PrinterSetup() {
+    QPageSetupDialog dialog(&m_printer, this);
+    dialog.setObjectName(QStringLiteral("seiteEinrichten"));
+    MessageService::instance().execDialog(&dialog);
+    RebuildPreview();
+}
+
+void frmProtocollPreview::SaveAsPdf() {
+    if (!m_k)
+        return;
+    const QString path = MessageService::instance().saveFileName(
+        this, QStringLiteral("Als PDF speichern"), QString(),
+        QStringLiteral("PDF-Dateien (*.pdf);;alle Dateien (*)"), QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path);
+    StatusBar1->showMessage(QStringLiteral("%1 Seiten als PDF gespeichert").arg(pages));
+}
