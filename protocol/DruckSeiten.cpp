@@ -10,14 +10,17 @@ DruckSeiten::~DruckSeiten() {
     finish();
 }
 
-QSizeF DruckSeiten::pageSizeCm() const {
-    // Always upright, whatever the orientation of the printer.
-    const QSizeF size = m_printer.pageLayout().fullRectPoints().size();
-    const double w = size.width() / 72.0 * 2.54;
-    const double h = size.height() / 72.0 * 2.54;
-    if (w <= 0 || h <= 0)
+QSizeF printerSheetCm(const QPrinter& printer) {
+    const QSizeF size = printer.pageLayout().fullRect(QPageLayout::Millimeter).size() / 10.0;
+    const double w = size.width();
+    const double h = size.height();
+    if (!(w > 0) || !(h > 0))
         rt::raiseError(rt::err::InvalidProcedureCall);
     return QSizeF(std::min(w, h), std::max(w, h));
+}
+
+QSizeF DruckSeiten::pageSizeCm() const {
+    return printerSheetCm(m_printer);
 }
 
 DeviceContextPtr DruckSeiten::beginSurface(int, QSizeF, double, double& unitsPerCm) {

@@ -8,6 +8,9 @@
 
 class QPrinter;
 
+// The printer's sheet in cm, always upright whatever its orientation.
+QSizeF printerSheetCm(const QPrinter& printer);
+
 // The print branch: every protocol page is one page of a printer (a real one
 // or a PDF file), at zoom 1.0, always upright.
 class DruckSeiten : public ProtokollSeiten {

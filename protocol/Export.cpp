@@ -14,6 +14,8 @@
 
 #include <xlsxwriter.h>
 
+#include <locale.h>
+
 namespace {
 
 const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
@@ -66,6 +68,30 @@ QByteArray zahlenformat(rt::Long decimals) {
 
 // ---- xlsx -----------------------------------------------------------------
 
+// The library prints numbers with the C library, which follows the user's
+// locale: "99,5" in a workbook is no number. While a workbook is written,
+// this thread's numbers use the point.
+class CZahlen {
+public:
+    CZahlen() {
+        m_c = newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE));
+        if (m_c)
+            m_previous = uselocale(m_c);
+    }
+    ~CZahlen() {
+        if (m_c) {
+            uselocale(m_previous);
+            freelocale(m_c);
+        }
+    }
+    CZahlen(const CZahlen&) = delete;
+    CZahlen& operator=(const CZahlen&) = delete;
+
+private:
+    locale_t m_c = nullptr;
+    locale_t m_previous = nullptr;
+};
+
 class Arbeitsmappe {
 public:
     explicit Arbeitsmappe(const QString& path, const QString& target) : m_target(target) {
@@ -94,6 +120,7 @@ public:
     }
 
 private:
+    CZahlen m_zahlen; // first member: outlives the workbook's close
     lxw_workbook* m_workbook;
     QString m_target;
 };

@@ -166,7 +166,11 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     });
     // The zoom is taken when one is picked or when typing is finished.
     connect(cboZoom, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
-    connect(cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { RebuildPreview(); });
+    connect(cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        // Leaving the box also finishes the editing: only a new text rebuilds.
+        if (cboZoom->currentText() != m_zoomBuilt)
+            RebuildPreview();
+    });
     connect(cboTyp, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
     // Another window of the program becoming active (not a message box of
     // this window's own) makes the next activation rebuild.
@@ -224,11 +228,10 @@ double frmProtocollPreview::ZoomFactor(bool Printing) const {
 }
 
 QSizeF frmProtocollPreview::pageSizeCm() const {
-    // Without a printer the default sheet, unless the printer writes a file.
-    if (noPrinter() && m_printer.outputFormat() == QPrinter::NativeFormat)
+    // Without a printer the default sheet, until a print went to a file.
+    if (noPrinter() && m_printer.outputFileName().isEmpty())
         return QSizeF(DefaultPageWidthCm, DefaultPageHeightCm);
-    const QSizeF size = m_printer.pageLayout().fullRectPoints().size() / 72.0 * 2.54;
-    return QSizeF(std::min(size.width(), size.height()), std::max(size.width(), size.height()));
+    return printerSheetCm(m_printer);
 }
 
 void frmProtocollPreview::RebuildPreview() {
@@ -238,6 +241,7 @@ void frmProtocollPreview::RebuildPreview() {
     aktion([this] {
         // An unreadable zoom is reported once, not once per page.
         const double zoom = ZoomFactor(false);
+        m_zoomBuilt = cboZoom->currentText();
         if (!(zoom > 0))
             rt::raiseError(rt::err::InvalidPropertyValue);
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -82,4 +82,5 @@ private:
     int m_builds = 0;
     bool m_otherWindowWasActive = false;
     bool m_building = false;
+    QString m_zoomBuilt; // the zoom text of the last build
 };

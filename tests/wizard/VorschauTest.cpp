@@ -1,0 +1,471 @@
+#include "WizardTestSupport.h"
+
+#include "Export.h"
+#include "FlexGrid.h"
+#include "KalibrierDiagramm.h"
+#include "SeiteAusgabe.h"
+#include "SeiteErgebnis.h"
+#include "VorschauSeiten.h"
+#include "ctlAssistent.h"
+#include "frmExport.h"
+#include "frmProtocollExtraData.h"
+#include "frmProtocollPreview.h"
+
+#include "Fensterfabrik.h"
+
+#include "../core/Beispiel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+namespace {
+
+void describe(Kalibrierung& k) {
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+}
+
+int pdfPages(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The text of one file inside a workbook (a zip archive).
+QString inWorkbook(const QString& xlsx, const QString& member) {
+    QProcess p;
+    p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, member});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class VorschauTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        fillWorkedExample(k);
+        describe(k);
+    }
+    // A preview of k, shown and active.
+    frmProtocollPreview& show() {
+        preview = std::make_unique<frmProtocollPreview>();
+        preview->setKalibrierung(&k);
+        preview->resize(900, 700);
+        preview->show();
+        preview->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(preview.get()));
+        return *preview;
+    }
+    std::unique_ptr<frmProtocollPreview> preview;
+};
+
+TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
+    frmProtocollPreview& p = show();
+    // No printer on this machine: the warning, and the default sheet.
+    EXPECT_TRUE(messages.texts.contains(QStringLiteral(
+        "Es ist kein Drucker installiert. Während der Ausführung kann es deshalb zu "
+        "Darstellungsfehlern kommen. Installieren Sie einen Drucker und starten Sie das Programm "
+        "erneut.")));
+    EXPECT_EQ(p.windowTitle(), QStringLiteral("Berechnungsprotokoll"));
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
+    EXPECT_EQ(p.cboZoom->count(), 7);
+    EXPECT_EQ(p.cboTyp->currentIndex(), 0);
+    QStringList keys;
+    for (QAction* a : p.tbProtokoll->actions())
+        if (!a->objectName().isEmpty())
+            keys.append(a->objectName());
+    EXPECT_EQ(keys.mid(0, 6), (QStringList{QStringLiteral("refresh"), QStringLiteral("print"),
+                                           QStringLiteral("printersetup"), QStringLiteral("pdf"),
+                                           QStringLiteral("tr1"), QStringLiteral("edit")}));
+    EXPECT_EQ(p.refresh->toolTip(), QStringLiteral("Dokument neu aufbauen"));
+    EXPECT_EQ(p.edit->toolTip(), QStringLiteral("Protokolldaten bearbeiten"));
+
+    const int pages = p.PageCount();
+    EXPECT_EQ(pages, 4);
+    auto& pic = p.seiten().picPage;
+    const double perCm = p.picWorkspace->logicalDpiX() / 2.54;
+    EXPECT_NEAR(pic[1]->width(), 21.0 * perCm, 1);
+    EXPECT_NEAR(pic[1]->height(), 29.2 * perCm, 1);
+    // 100 %: one page a row, centred, the vertical bar in use.
+    const int width = p.picWorkspace->width();
+    EXPECT_EQ(pic[1]->x(), (width - (pic[1]->width() + 20)) / 2 + 10);
+    EXPECT_EQ(pic[2]->y(), pic[1]->y() + pic[1]->height() + 10);
+    EXPECT_TRUE(p.VScroll1->isEnabled());
+    EXPECT_EQ(p.VScroll1->maximum(),
+              pic[4]->y() + pic[4]->height() + 10 - p.picWorkspace->height());
+    saveScreenshot(&p, QStringLiteral("vorschau-100"));
+
+    // 10 %: several pages side by side in one centred row.
+    p.cboZoom->setCurrentIndex(6);
+    EXPECT_NEAR(p.ZoomFactor(false), 0.1, 1e-12);
+    // Text measured at a tenth of its size may break the tables differently.
+    const int small = p.PageCount();
+    const int w = pic[1]->width();
+    const int columns = std::min(small, (width - 10) / (w + 10));
+    ASSERT_GE(columns, 4);
+    const int left = std::max(0, int(std::nearbyint((width - ((w + 10) * columns + 10)) / 2.0)));
+    EXPECT_EQ(pic[1]->x(), 10 + left);
+    for (int k = 2; k <= small; ++k) {
+        EXPECT_EQ(pic[size_t(k)]->y(), pic[1]->y());
+        EXPECT_EQ(pic[size_t(k)]->x(), pic[size_t(k - 1)]->x() + w + 10);
+    }
+    EXPECT_FALSE(p.VScroll1->isEnabled());
+    EXPECT_FALSE(p.HScroll1->isEnabled());
+    p.cboZoom->setCurrentIndex(5);
+    saveScreenshot(&p, QStringLiteral("vorschau-25"));
+
+    // 200 %: one page a row, both bars.
+    p.cboZoom->setCurrentIndex(0);
+    EXPECT_TRUE(p.HScroll1->isEnabled());
+    EXPECT_TRUE(p.VScroll1->isEnabled());
+    EXPECT_GT(pic[2]->y(), pic[1]->y());
+
+    // Keys move the bars and stop at both ends.
+    p.picWorkspace->setFocus();
+    for (int i = 0; i < 200; ++i)
+        QTest::keyClick(p.picWorkspace, Qt::Key_PageDown);
+    EXPECT_EQ(p.VScroll1->value(), p.VScroll1->maximum());
+    QTest::keyClick(p.picWorkspace, Qt::Key_Down);
+    EXPECT_EQ(p.VScroll1->value(), p.VScroll1->maximum());
+    const int bottom = pic[size_t(pages)]->y() + pic[size_t(pages)]->height();
+    EXPECT_EQ(bottom + 10, p.picWorkspace->height());
+    for (int i = 0; i < 200; ++i)
+        QTest::keyClick(pic[1], Qt::Key_PageUp);
+    EXPECT_EQ(p.VScroll1->value(), 0);
+    QTest::keyClick(p.picWorkspace, Qt::Key_Right);
+    EXPECT_EQ(p.HScroll1->value(), p.HScroll1->singleStep());
+    QTest::keyClick(p.picWorkspace, Qt::Key_Left);
+    QTest::keyClick(p.picWorkspace, Qt::Key_Left);
+    EXPECT_EQ(p.HScroll1->value(), 0);
+    // Back to 10 %: nothing stays scrolled out of sight.
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(p.picWorkspace, Qt::Key_PageDown);
+    p.cboZoom->setCurrentIndex(6);
+    EXPECT_EQ(p.VScroll1->value(), 0);
+    EXPECT_EQ(pic[1]->y(), 10);
+}
+
+TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
+    frmProtocollPreview& p = show();
+    p.cboZoom->setEditText(QStringLiteral("75%"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.75);
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(true), 1.0);
+    p.cboZoom->setEditText(QStringLiteral("1,5"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.5); // a bare number is the factor itself
+    p.cboZoom->setEditText(QStringLiteral("150"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 150);
+    // An unreadable zoom: one message, no build.
+    messages.clear();
+    const int builds = p.builds();
+    p.cboZoom->setEditText(QStringLiteral("groß"));
+    p.RebuildPreview();
+    EXPECT_EQ(p.builds(), builds);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0],
+              QStringLiteral("Folgender Fehler ist aufgetreten:\r\nTypen unverträglich (13)"));
+    p.cboZoom->setCurrentIndex(2);
+
+    // The type: results only, fewer pages; the surplus page is hidden, not destroyed.
+    const int full = p.PageCount();
+    const size_t widgets = p.seiten().picPage.size();
+    p.cboTyp->setCurrentIndex(1);
+    EXPECT_LT(p.PageCount(), full);
+    EXPECT_EQ(p.seiten().picPage.size(), widgets);
+    EXPECT_TRUE(p.seiten().picPage[size_t(full)]->isHidden());
+    p.cboTyp->setCurrentIndex(0);
+    EXPECT_EQ(p.PageCount(), full);
+    EXPECT_FALSE(p.seiten().picPage[size_t(full)]->isHidden());
+
+    // Returning from another window of the program rebuilds; a message box does not.
+    const int before = p.builds();
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Debug-Modus"), QStringLiteral("x"));
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    box.close();
+    p.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+    EXPECT_EQ(p.builds(), before);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    p.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+    EXPECT_EQ(p.builds(), before + 1);
+    // Refresh rebuilds.
+    p.refresh->trigger();
+    EXPECT_EQ(p.builds(), before + 2);
+}
+
+TEST_F(VorschauTest, PrintingAndPdfGiveThePreviewsPages) {
+    frmProtocollPreview& p = show();
+    QTemporaryDir dir;
+    const QString printed = dir.filePath(QStringLiteral("gedruckt.pdf"));
+    messages.onDialog = [&](QDialog* dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(dialog);
+        if (!print)
+            return int(QDialog::Rejected);
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(printed);
+        print->printer()->setPageOrientation(QPageLayout::Landscape);
+        return int(QDialog::Accepted);
+    };
+    p.print->trigger();
+    EXPECT_EQ(messages.dialogs, QStringList{QStringLiteral("druckDialog")});
+    // The preview follows the printer's sheet, always upright.
+    const int pages = p.PageCount();
+    EXPECT_EQ(pdfPages(printed), pages);
+    EXPECT_GT(p.seiten().picPage[1]->height(), p.seiten().picPage[1]->width());
+    const QString pdf = dir.filePath(QStringLiteral("als-pdf.pdf"));
+    messages.fileAnswers = {pdf};
+    p.pdf->trigger();
+    EXPECT_TRUE(messages.fileDialogs.last().startsWith(
+        QStringLiteral("save|Als PDF speichern||PDF-Dateien (*.pdf)")));
+    EXPECT_EQ(pdfPages(pdf), pages);
+    // A cancelled print dialog prints nothing and rebuilds.
+    const int builds = p.builds();
+    messages.onDialog = [](QDialog*) { return int(QDialog::Rejected); };
+    QFile::remove(printed);
+    p.print->trigger();
+    EXPECT_FALSE(QFile::exists(printed));
+    EXPECT_EQ(p.builds(), builds + 1);
+    p.printersetup->trigger();
+    EXPECT_EQ(messages.dialogs.last(), QStringLiteral("seiteEinrichten"));
+    EXPECT_EQ(p.builds(), builds + 2);
+}
+
+TEST_F(VorschauTest, TheSiteDataEditorWorksOnACopy) {
+    k.DataStore()->remove(QStringLiteral("Protokoll Verdichtung Unterlage Bemerkungen"));
+    k.setIsDirty(false);
+    frmProtocollExtraData editor;
+    editor.setKalibrierung(&k);
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Daten Kalibrierprotokoll"));
+    const SorbelDictionaryPtr copy = editor.Sorbel1->Dictionary();
+    ASSERT_TRUE(copy);
+    const QStringList keys = copy->keys();
+    ASSERT_EQ(keys.size(), 27 + 3);
+    EXPECT_EQ(keys[0], QStringLiteral("Unterlage Bodenart DIN 4022"));
+    EXPECT_EQ(keys[8], QStringLiteral("Unterlage Bemerkungen"));
+    EXPECT_EQ(keys[20], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+                                       "Verdichtungsübergänge) - Prüffeld 1"));
+    EXPECT_EQ(keys[22], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+                                       "Verdichtungsübergänge) - Prüffeld 3"));
+    EXPECT_EQ(keys.last(), QStringLiteral("Kalibrierfeld Bemerkungen"));
+    // Missing keys now exist empty; nothing is dirty.
+    EXPECT_TRUE(
+        k.DataStore()->exists(QStringLiteral("Protokoll Verdichtung Unterlage Bemerkungen")));
+    EXPECT_FALSE(k.IsDirty());
+
+    // Typing a value, clearing one with Delete; Abbruch discards both.
+    editor.resize(600, 500);
+    editor.show();
+    editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    FlexGrid* grid = editor.Sorbel1->FlexGrid_();
+    grid->setFocus();
+    grid->setCurrentCell(3, 1);
+    QTest::keyClicks(grid, QStringLiteral("1"));
+    QTest::keyClicks(editor.Sorbel1->TextBox(), QStringLiteral("2,5 %"));
+    QTest::keyClick(editor.Sorbel1->TextBox(), Qt::Key_Return);
+    EXPECT_EQ(copy->find(QStringLiteral("Unterlage Wassergehalt"))->toText(),
+              QStringLiteral("12,5 %"));
+    grid->setCurrentCell(4, 1);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_EQ(copy->find(QStringLiteral("Unterlage Trockendichte"))->toText(), QString());
+    saveScreenshot(&editor, QStringLiteral("protokolldaten"));
+    editor.cmdCancel->click();
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Unterlage Wassergehalt"))
+                  ->toText(),
+              QStringLiteral("??%"));
+    EXPECT_FALSE(k.IsDirty());
+
+    // OK writes every key in the list's order: the typed value and the clear.
+    frmProtocollExtraData again;
+    again.setKalibrierung(&k);
+    again.Sorbel1->Dictionary()->insert(QStringLiteral("Unterlage Wassergehalt"),
+                                        rt::Variant(QStringLiteral("12,5 %")));
+    emit again.Sorbel1->AfterItemClear(QStringLiteral("Unterlage Trockendichte"));
+    again.cmdOk->click();
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Unterlage Wassergehalt"))
+                  ->toText(),
+              QStringLiteral("12,5 %"));
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Unterlage Trockendichte"))
+                  ->toText(),
+              QString());
+    EXPECT_TRUE(k.IsDirty());
+    // OK without changes changes nothing.
+    k.setIsDirty(false);
+    frmProtocollExtraData third;
+    third.setKalibrierung(&k);
+    third.cmdOk->click();
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_FALSE(k.DataStore()->exists(QStringLiteral("Protokoll Verdichtung ")));
+}
+
+TEST_F(VorschauTest, TheEditButtonOpensTheEditorAndTheProtocolFollows) {
+    frmProtocollPreview& p = show();
+    const int builds = p.builds();
+    whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<frmProtocollExtraData*>(modal);
+        ASSERT_TRUE(editor);
+        editor->Sorbel1->Dictionary()->insert(QStringLiteral("Kalibrierfeld Walzentyp"),
+                                              rt::Variant(QStringLiteral("Glattmantelwalze")));
+        editor->cmdOk->click();
+    });
+    p.edit->trigger();
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp"))
+                  ->toText(),
+              QStringLiteral("Glattmantelwalze"));
+    EXPECT_GE(p.builds(), builds + 1);
+}
+
+TEST_F(VorschauTest, TheExportFilesReadBack) {
+    QTemporaryDir dir;
+    k.setMesswert(pmDirekt, 2, 2, 99.123456789);
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp"),
+                   rt::Variant(QStringLiteral("Walze „A“ & B")));
+    const QString xlsx = dir.filePath(QStringLiteral("export.xlsx"));
+    ExportXlsx(k, xlsx);
+    const QString workbook = inWorkbook(xlsx, QStringLiteral("xl/workbook.xml"));
+    for (const char* sheet : {"Messwerte", "Statistik", "Protokolldaten"})
+        EXPECT_TRUE(workbook.contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(sheet))))
+            << sheet;
+    const QString werte = inWorkbook(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
+    for (const char* value : {"<v>95</v>", "<v>99.123456789</v>", "<v>54</v>", "<v>6</v>"})
+        EXPECT_TRUE(werte.contains(QLatin1String(value))) << value;
+    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Direktes Prüfmerkmal: Verdichtungsgrad DPr [%]")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Walze „A“ &amp; B")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Bestimmtheitsmaß direktes und indirektes")));
+    const QString statistik = inWorkbook(xlsx, QStringLiteral("xl/worksheets/sheet2.xml"));
+    const double r2 = k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
+    // Every number cell reads back with a point; one of them is r².
+    bool found = false;
+    const QRegularExpression number(QStringLiteral("<c [^>]*s=\"\\d+\"><v>([^<]*)</v>"));
+    for (const QRegularExpressionMatch& m : number.globalMatch(statistik)) {
+        bool ok = false;
+        const double v = m.captured(1).toDouble(&ok);
+        EXPECT_TRUE(ok) << m.captured(1).toStdString();
+        found = found || std::abs(v - r2) < 1e-15;
+    }
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(statistik.contains(QStringLiteral("width=\"70,")));
+    const QString chart = inWorkbook(xlsx, QStringLiteral("xl/charts/chart1.xml"));
+    EXPECT_TRUE(chart.contains(QStringLiteral("scatterChart")));
+    EXPECT_TRUE(chart.contains(QStringLiteral("Kalibriergerade")));
+
+    // The CSV as a German spreadsheet program reads it.
+    const QString csv = dir.filePath(QStringLiteral("export.csv"));
+    ExportCsv(k, csv);
+    const QByteArray bytes = readFileBytes(csv);
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 1 + 9 + 1);
+    EXPECT_EQ(lines.last(), QString());
+    EXPECT_TRUE(
+        lines[0].startsWith(QStringLiteral("Prüffeld;Anzahl der Übergänge Z [-];Prüfpunkt;")));
+    const QStringList row = lines[5].split(u';');
+    ASSERT_EQ(row.size(), 5);
+    EXPECT_EQ(row[0], QStringLiteral("2"));
+    EXPECT_EQ(row[2], QStringLiteral("2"));
+    EXPECT_EQ(rt::textToDouble(row[3]), 99.123456789);
+    EXPECT_EQ(row[3], QStringLiteral("99,123456789"));
+    EXPECT_EQ(rt::textToDouble(row[4]), 42.0);
+
+    // A folder that cannot be written: an error, no file left.
+    EXPECT_EQ(errorNumberOf([&] { ExportXlsx(k, dir.filePath(QStringLiteral("fehlt/x.xlsx"))); }),
+              rt::err::PathFileAccessError);
+    EXPECT_EQ(errorNumberOf([&] { ExportCsv(k, dir.path()); }), rt::err::PathFileAccessError);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // The form: the two entries; OK asks for a name and writes the file.
+    frmExport form;
+    form.setKalibrierung(&k);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Export in dritte Programme"));
+    ASSERT_EQ(form.List1->count(), 2);
+    EXPECT_EQ(form.List1->item(0)->text(),
+              QStringLiteral("Export der Messwerte und Ergebnisse nach MS Excel"));
+    saveScreenshot(&form, QStringLiteral("export"));
+    form.List1->setCurrentRow(1);
+    messages.fileAnswers = {dir.filePath(QStringLiteral("formular.csv"))};
+    form.cmdOk->click();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("formular.csv"))));
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
+    frmAssistent* w = open(k);
+    w->ctlAssistent1->Page = 5;
+    w->ctlAssistent1->GoToPage(0);
+    auto* page = w->seite5;
+    EXPECT_TRUE(page->cmdOutProtocoll->isEnabled());
+    EXPECT_TRUE(page->cmdOutExport->isEnabled());
+    int pages = 0;
+    whenModal([&pages](QWidget* modal) {
+        auto* p = qobject_cast<frmProtocollPreview*>(modal);
+        ASSERT_TRUE(p);
+        pages = p->PageCount();
+        p->reject();
+    });
+    page->cmdOutProtocoll->click();
+    EXPECT_EQ(pages, 4);
+    bool exported = false;
+    whenModal([&exported](QWidget* modal) {
+        exported = qobject_cast<frmExport*>(modal) != nullptr;
+        static_cast<QDialog*>(modal)->reject();
+    });
+    page->cmdOutExport->click();
+    EXPECT_TRUE(exported);
+    // A failure shows the critical message and stays on page 5.
+    messages.clear();
+    Fensterfabrik* previous = Fensterfabrik::setInstance(nullptr);
+    page->cmdOutProtocoll->click();
+    Fensterfabrik::setInstance(previous);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0],
+              QStringLiteral("Währen der Programmausführung ist ein Fehler aufgetreten:\n"
+                             "Objektvariable oder With-Blockvariable nicht festgelegt (91)"));
+    EXPECT_EQ(messages.icons[0], MessageService::Critical);
+    EXPECT_EQ(w->ctlAssistent1->Page, 5);
+
+    // Page 4 shows the calibration diagram; without a line, a note.
+    w->ctlAssistent1->Page = 4;
+    w->ctlAssistent1->GoToPage(0);
+    auto* diagram = child<KalibrierDiagramm>(w, "picKalibrierdiagramm");
+    ASSERT_TRUE(diagram);
+    diagram->grab();
+    EXPECT_TRUE(diagram->hatDiagramm());
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmIndirekt, f, p, 40.0);
+    w->ctlAssistent1->GoToPage(0);
+    diagram->grab();
+    EXPECT_FALSE(diagram->hatDiagramm());
+    EXPECT_TRUE(diagram->hinweis().startsWith(QStringLiteral("Kein Kalibrierdiagramm")));
+}
