@@ -1,14 +1,21 @@
-// Figures of the protocol as a PDF: the example calibration in process, and
-// 10,000 measured pairs as the whole "Orvanta --protokoll" process, with its
-// peak memory.
+// Figures of the protocol: the example calibration as a PDF in process,
+// 10,000 measured pairs as the whole "Orvanta --protokoll" process with its
+// peak memory, the preview of those pairs built and one page painted, and
+// their export as a workbook.
 
 #include "GrosseKalibrierung.h"
 
+#include "Export.h"
+#include "MessageService.h"
 #include "ProtokollPdf.h"
+#include "VorschauSeiten.h"
+#include "frmProtocollPreview.h"
 
 #include "UserLocale.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -58,15 +65,71 @@ void GrossAlsPdfProzess(benchmark::State& state) {
     state.counters["peak_MB"] = double(peakKb) / 1024.0;
 }
 
+// Messages (the missing printer) are counted, not shown.
+class StilleMeldungen : public MessageService {
+public:
+    Answer show(QWidget*, const QString&, const QString&, Icon, Buttons) override {
+        return AnswerOk;
+    }
+};
+
+long peakMbSelf() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// The whole preview of 10,000 pairs at 100 %, rebuilt as the refresh button does.
+void VorschauGrossAufbauen(benchmark::State& state) {
+    Kalibrierung k;
+    fillLarge(k);
+    frmProtocollPreview preview;
+    preview.setKalibrierung(&k);
+    preview.show();
+    for (auto _ : state)
+        preview.RebuildPreview();
+    state.counters["pages"] = preview.PageCount();
+    state.counters["peak_MB"] = double(peakMbSelf());
+}
+
+// One visible page of that preview painted at 100 %, as the screen does.
+void VorschauSeiteMalen(benchmark::State& state) {
+    Kalibrierung k;
+    fillLarge(k);
+    frmProtocollPreview preview;
+    preview.setKalibrierung(&k);
+    preview.show();
+    SeitenBild* page = preview.seiten().picPage[2];
+    QImage image(page->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        page->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void ExportGrossXlsx(benchmark::State& state) {
+    Kalibrierung k;
+    fillLarge(k);
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("gross.xlsx"));
+    for (auto _ : state)
+        ExportXlsx(k, xlsx);
+}
+
 } // namespace
 
 BENCHMARK(BeispielAlsPdf)->Unit(benchmark::kMillisecond);
 BENCHMARK(GrossAlsPdfProzess)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(VorschauGrossAufbauen)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(VorschauSeiteMalen)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExportGrossXlsx)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     rt::setUserLocale(rt::germanLocale());
+    StilleMeldungen meldungen;
+    MessageService::setInstance(&meldungen);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -5,6 +5,7 @@
 #include "Kalibrierung.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -243,6 +244,45 @@ TEST(KommandozeileTest, TheProtocolAsAPdf) {
                   .status,
               1);
     EXPECT_TRUE(run({QStringLiteral("--help")}).out.contains(QStringLiteral("--protokoll DATEI")));
+}
+
+// Measured values and results exported from the command line: the suffix
+// picks the format; failures with their exit status and no file left.
+TEST(KommandozeileTest, TheExportFromTheCommandLine) {
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("Beispiel.CSV"));
+    const Result r = run({QStringLiteral("--export"), Example, csv});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Messwerte und Ergebnisse nach „%1“ exportiert.\n").arg(csv));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")); // a BOM: spreadsheet programs read UTF-8
+    EXPECT_TRUE(QString::fromUtf8(bytes).contains(QStringLiteral("Prüffeld;")));
+    EXPECT_TRUE(bytes.contains("\r\n"));
+
+    const QString xlsx = dir.filePath(QStringLiteral("Beispiel.xlsx"));
+    EXPECT_EQ(run({QStringLiteral("--export"), Example, xlsx}).status, 0);
+    QFile workbook(xlsx);
+    ASSERT_TRUE(workbook.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(workbook.read(2) == "PK"); // a zip archive
+
+    QTemporaryDir failures;
+    const Result bad =
+        run({QStringLiteral("--export"), failures.filePath(QStringLiteral("fehlt.xml")),
+             failures.filePath(QStringLiteral("x.csv"))});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("Datei nicht gefunden")));
+    for (const QString& target :
+         {failures.path(), failures.filePath(QStringLiteral("gibt/es/nicht.xlsx")),
+          failures.filePath(QStringLiteral("gibt/es/nicht.csv"))}) {
+        const Result out = run({QStringLiteral("--export"), Example, target});
+        EXPECT_EQ(out.status, 3) << target.toStdString();
+        EXPECT_FALSE(out.err.isEmpty());
+    }
+    EXPECT_TRUE(QDir(failures.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(run({QStringLiteral("--export"), Example}).status, 1);
+    EXPECT_TRUE(run({QStringLiteral("--help")}).out.contains(QStringLiteral("--export DATEI")));
 }
 
 // Writes the example calibration that ships with the program, and checks that
