@@ -47,12 +47,6 @@ FaceMetrics faceMetrics(const QString& family) {
     return m;
 }
 
-// MulDiv: a * b / c rounded to the nearest integer.
-int mulDiv(int a, int b, int c) {
-    const qint64 p = qint64(a) * b;
-    return int((p >= 0 ? p + c / 2 : p - c / 2) / c);
-}
-
 bool isLineBreak(QChar c) {
     return c == u'\r' || c == u'\n';
 }

@@ -19,7 +19,14 @@ void SeitenBild::setPicture(const QPicture& picture) {
 void SeitenBild::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
-    painter.setClipRect(event->rect());
+    // A recording leaves out a state equal to the one it started with (a
+    // black pen, for one); the widget's painter starts with the palette's
+    // colours instead, so it gets a recording painter's state first.
+    painter.setPen(QPen(Qt::black));
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(QFont());
+    painter.setBackground(Qt::white);
+    painter.setBackgroundMode(Qt::TransparentMode);
     painter.drawPicture(0, 0, m_picture);
 }
 

@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
@@ -115,6 +117,17 @@ TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
     EXPECT_EQ(p.VScroll1->maximum(),
               pic[4]->y() + pic[4]->height() + 10 - p.picWorkspace->height());
     saveScreenshot(&p, QStringLiteral("vorschau-100"));
+    saveScreenshot(pic[1], QStringLiteral("vorschau-seite1"));
+    // The page on the screen is its recording on white paper: the workspace's
+    // dark palette must not leak into the page's first texts.
+    {
+        QImage paper(pic[1]->size(), QImage::Format_RGB32);
+        paper.fill(Qt::white);
+        QPainter painter(&paper);
+        painter.drawPicture(0, 0, pic[1]->picture());
+        painter.end();
+        EXPECT_TRUE(pic[1]->grab().toImage().convertToFormat(QImage::Format_RGB32) == paper);
+    }
 
     // 10 %: several pages side by side in one centred row.
     p.cboZoom->setCurrentIndex(6);
