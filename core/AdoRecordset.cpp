@@ -167,7 +167,9 @@ QString decode(const QByteArray& bytes) {
             }
         }
     }
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    // Stateless: a character cut off at the end is an error, not dropped.
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8),
+                           QStringConverter::Flag::Stateless);
     QString text = decoder(QByteArrayView(bytes).sliced(skip));
     if (decoder.hasError())
         fail(QStringLiteral("die Datei enthält ungültig kodierte Zeichen"));

@@ -16,8 +16,10 @@ QList<StatistikZeile> StatistikListe(const Kalibrierung& k) {
     skip([&] { dk = k.Kovariable().Bezeichung(); });
 
     QList<StatistikZeile> rows;
-    auto section = [&](const QString& name) { rows.append({name, u" "_s, u" "_s}); };
-    auto separator = [&] { rows.append({u" "_s, u" "_s, u" "_s}); };
+    auto section = [&](const QString& name) {
+        rows.append({name, u" "_s, u" "_s, std::nullopt, 0});
+    };
+    auto separator = [&] { rows.append({u" "_s, u" "_s, u" "_s, std::nullopt, 0}); };
     // A statistic: its text form as shown, its value and its decimals.
     auto detail = [&](const QString& text, const std::function<QString()>& value,
                       const std::function<double()>& number,

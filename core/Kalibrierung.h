@@ -50,6 +50,10 @@ public:
     // What one calibration can hold: this many fields, and this many points in
     // all fields together. Real calibrations have up to 100 fields of 100 points.
     static constexpr rt::Long MaxPrüfpunkte = 100'000;
+    // The largest calibration file that is read: a file of MaxPrüfpunkte
+    // points has about 17 MB; a larger file is refused before it is read, so
+    // that loading stays within bounded memory.
+    static constexpr qint64 MaxDateigröße = 64 * 1024 * 1024;
 
     static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
     // Appends MesswertKey to key (no allocation once key has room).

@@ -246,9 +246,21 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
                   FilePath);
     if (!file.open(QIODevice::ReadOnly))
         fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+    auto tooLarge = [&] {
+        rt::raiseError(rt::err::RecordsetSource,
+                       rt::errorDescription(rt::err::RecordsetSource) +
+                           QStringLiteral(": die Datei „%1“ ist größer als %2 MB und daher "
+                                          "keine Kalibrierung")
+                               .arg(QDir::toNativeSeparators(FilePath))
+                               .arg(MaxDateigröße / (1024 * 1024)));
+    };
+    if (file.size() > MaxDateigröße)
+        tooLarge();
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+    if (bytes.size() > MaxDateigröße) // grown while it was read
+        tooLarge();
 
     // Everything is read and checked before the calibration is touched.
     const ado::Recordset recordset = ado::read(bytes);

@@ -191,7 +191,13 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                     MessageService::Warning);
 }
 
-frmProtocollPreview::~frmProtocollPreview() = default;
+frmProtocollPreview::~frmProtocollPreview() {
+    // The base destructor hides the window, which moves the focus out of the
+    // zoom box: its handlers must not reach this half-destroyed window.
+    for (QObject* sender : std::initializer_list<QObject*>{cboZoom->lineEdit(), cboZoom, cboTyp,
+                                                           VScroll1, HScroll1, qGuiApp})
+        sender->disconnect(this);
+}
 
 void frmProtocollPreview::setKalibrierung(Kalibrierung* k) {
     m_k = k;

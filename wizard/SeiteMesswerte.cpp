@@ -121,7 +121,9 @@ void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
                 p = 1;
             }
         });
-        for (const auto& [col, merkmal] : {std::pair{2, pmDirekt}, std::pair{3, pmIndirekt}}) {
+        for (const auto& spalte : {std::pair{2, pmDirekt}, std::pair{3, pmIndirekt}}) {
+            const int col = spalte.first;
+            const PrüfmerkmalEnum merkmal = spalte.second;
             const QString text = g.TextMatrix(r, col);
             skip([&] {
                 // A changed cell is stored; an untouched one keeps its value

@@ -1,0 +1,40 @@
+// libFuzzer target: pruefeEigenschaften (Pruefungen.h).
+
+#include "Pruefungen.h"
+
+#include "MessageService.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Messages (the clipboard's error 381) are answered without a window.
+class StilleMeldungen : public MessageService {
+public:
+    Answer show(QWidget*, const QString&, const QString&, Icon, Buttons) override {
+        return AnswerOk;
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    static StilleMeldungen meldungen;
+    MessageService::setInstance(&meldungen);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString broken =
+        pruefeEigenschaften(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (!broken.isEmpty()) {
+        std::fprintf(stderr, "Invariante verletzt: %s\n", broken.toLocal8Bit().constData());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,329 @@
+// Broken and hostile calibration files: each gives a clear German error or a
+// correct load, in bounded time and memory, and a failed load leaves the
+// calibration as it was. Every file is loaded in a child process, so that a
+// hang or a crash is reported as one and not taken for the test's own.
+
+#include "TestSupport.h"
+
+#include "Beispiel.h"
+
+#include "AdoRecordset.h"
+#include "Ergebnisliste.h"
+#include "Kalibrierung.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long SpeicherFaktor = 3; // the sanitizer's shadow memory
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr long SpeicherFaktor = 3;
+#else
+constexpr long SpeicherFaktor = 1;
+#endif
+#else
+constexpr long SpeicherFaktor = 1;
+#endif
+
+namespace {
+
+using Probe = std::function<QString(const Kalibrierung&)>;
+
+struct Ausgang {
+    bool ended = false;    // the child ended by itself (no crash, no hang)
+    int number = -1;       // error number; 0 when the file loaded
+    QString description;   // the error's description
+    bool unchanged = true; // after an error: the calibration as before
+    QString probe;         // after a load: what the case's probe reported
+    long peakMb = 0;       // the child's peak memory above the parent's
+};
+
+QString entriesOf(const Kalibrierung& k) {
+    QString out;
+    k.DataStore()->forEach([&](const QString& key, const rt::Variant& v) {
+        out += key + u'\x1e' + v.toText() + u'\x1d';
+    });
+    return out;
+}
+
+long ownPeakMb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// Loads file into a calibration holding the worked example, in a child
+// process limited to 60 s of CPU, which is killed after 120 s.
+Ausgang loadBounded(const QString& file, const Probe& probe) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const long before = ownPeakMb();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        rlimit cpu{60, 60};
+        ::setrlimit(RLIMIT_CPU, &cpu);
+        Kalibrierung k;
+        fillWorkedExample(k);
+        const QString start = entriesOf(k);
+        QString out;
+        try {
+            k.LoadFile(file);
+            out = QStringLiteral("0\x1f\x1f") + u'1' + u'\x1f' + probe(k);
+        } catch (const rt::RuntimeError& e) {
+            out = QString::number(e.number()) + u'\x1f' + e.description() + u'\x1f' +
+                  (entriesOf(k) == start ? u'1' : u'0') + u'\x1f';
+        }
+        const QByteArray bytes = out.toUtf8();
+        const char* data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fds[1], data, size_t(left));
+            if (n <= 0)
+                break;
+            data += n;
+            left -= n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray in;
+    bool hung = false;
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, 120'000);
+        if (ready <= 0) {
+            hung = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        char buffer[4096];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        in.append(buffer, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    Ausgang result;
+    result.ended = !hung && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.peakMb = std::max(0L, usage.ru_maxrss / 1024 - before);
+    // Three separators; the probe's report, last, may hold any character.
+    const QString text = QString::fromUtf8(in);
+    QStringList parts;
+    qsizetype from = 0;
+    for (int k = 0; k < 3; ++k) {
+        const qsizetype at = text.indexOf(u'\x1f', from);
+        if (at < 0)
+            break;
+        parts.append(text.mid(from, at - from));
+        from = at + 1;
+    }
+    parts.append(text.mid(from));
+    if (result.ended && parts.size() == 4) {
+        result.number = parts[0].toInt();
+        result.description = parts[1];
+        result.unchanged = parts[2] == u"1";
+        result.probe = parts[3];
+    } else {
+        result.ended = false;
+    }
+    return result;
+}
+
+// The file as the program writes it, with rows of our own.
+QByteArray withRows(const QByteArray& rows, const QByteArray& prolog = QByteArray()) {
+    const QByteArray empty = ado::write({QStringLiteral("Variable"), QStringLiteral("Wert")}, {});
+    const qsizetype data = empty.indexOf("<rs:data>\r\n") + 11;
+    return prolog + empty.left(data) + rows + empty.mid(data);
+}
+
+QByteArray row(const QByteArray& key, const QByteArray& value) {
+    return "<z:row Variable='" + key + "' Wert='" + value + "'/>\r\n";
+}
+
+QString valueOf(const Kalibrierung& k, const QString& key) {
+    const rt::Variant* v = k.DataStore()->find(key);
+    return v ? v->toText() : QStringLiteral("(fehlt)");
+}
+
+const QString Anzahl = QStringLiteral("Anzahl Prüffelder");
+const QString Bemerkungen = QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bemerkungen");
+
+Probe fields = [](const Kalibrierung& k) { return valueOf(k, Anzahl); };
+
+struct Fall {
+    const char* name;
+    QByteArray bytes;
+    int number;         // the error expected; 0: the file loads
+    const char* reason; // part of the error's description (UTF-8), or the probe's report
+    Probe probe = fields;
+};
+
+} // namespace
+
+TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
+    QTemporaryDir dir;
+    const QByteArray example =
+        readFileBytes(QStringLiteral(PROJECT_SOURCE_DIR "/beispiele/Kalibrierung-DPr-EVD.xml"));
+    ASSERT_GT(example.size(), 1000);
+    const int source = rt::err::RecordsetSource;
+    const char* notXml = "kein wohlgeformtes XML";
+
+    // A named pipe: a parser that opened it to fetch an entity would hang.
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("falle")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+
+    QByteArray laughs = "<!DOCTYPE xml [<!ENTITY l0 \"hahahahaha\">";
+    for (int level = 1; level <= 9; ++level) {
+        laughs += "<!ENTITY l" + QByteArray::number(level) + " \"";
+        for (int k = 0; k < 10; ++k)
+            laughs += "&l" + QByteArray::number(level - 1) + ';';
+        laughs += "\">";
+    }
+    laughs += "]>\r\n";
+
+    QByteArray manyRows;
+    for (int k = 1; k <= 100'000; ++k)
+        manyRows += row("Schlüssel " + QByteArray::number(k), QByteArray::number(k));
+    const QByteArray latin1Row = row("Protokoll Verdichtung Kalibrierfeld Walzentyp", "Gr\xFC"
+                                                                                      "n");
+    QByteArray utf16 = QByteArray("\xFF\xFE");
+    {
+        const QString text = QString::fromUtf8(example);
+        utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    }
+    QByteArray utf16be;
+    for (qsizetype i = 2; i + 1 < utf16.size(); i += 2)
+        utf16be += QByteArray() + utf16[i + 1] + utf16[i];
+    QByteArray bomInside = example;
+    bomInside.insert(bomInside.indexOf("<rs:data>") + 9, "\xEF\xBB\xBF");
+    QByteArray bomInValue = example;
+    bomInValue.insert(bomInValue.indexOf("Wert='3'") + 6, "\xEF\xBB\xBF");
+
+    std::vector<Fall> cases = {
+        {"Billion Laughs", withRows(row("Anzahl Prüffelder", "&l9;"), laughs), source, notXml},
+        {"externe Entität im Wert",
+         withRows(row("Anzahl Prüffelder", "&x;"),
+                  "<!DOCTYPE xml [<!ENTITY x SYSTEM \"" + fifo + "\">]>\r\n"),
+         source, notXml},
+        {"externe Entität im Inhalt",
+         withRows("&x;" + row("Anzahl Prüffelder", "7"),
+                  "<!DOCTYPE xml [<!ENTITY x SYSTEM \"" + fifo + "\">]>\r\n"),
+         0, "7"},
+        {"externe DTD",
+         withRows(row("Anzahl Prüffelder", "7"), "<!DOCTYPE xml SYSTEM \"" + fifo + "\">\r\n"), 0,
+         "7"},
+        {"Parameter-Entität",
+         withRows(row("Anzahl Prüffelder", "7"),
+                  "<!DOCTYPE xml [<!ENTITY % p SYSTEM \"" + fifo + "\"> %p;]>\r\n"),
+         0, "7"},
+        {"50 MB in einem Wert",
+         withRows(row(Bemerkungen.toUtf8(), QByteArray(50 * 1024 * 1024, 'x'))), 0, "52428800",
+         [](const Kalibrierung& k) { return QString::number(valueOf(k, Bemerkungen).size()); }},
+        {"Datei über 64 MB", withRows(row(Bemerkungen.toUtf8(), QByteArray(65 * 1024 * 1024, 'x'))),
+         source, "größer als 64 MB"},
+        {"100.000 Datensätze", withRows(manyRows), 0, "100000",
+         [](const Kalibrierung& k) { return valueOf(k, QStringLiteral("Schlüssel 100000")); }},
+        {"doppelte Schlüssel",
+         withRows(row("Anzahl Prüffelder", "3") + row("Anzahl Prüffelder", "4")), 0, "4 einmal",
+         [](const Kalibrierung& k) {
+             return valueOf(k, Anzahl) + (k.DataStore()->keys().count(Anzahl) == 1
+                                              ? QStringLiteral(" einmal")
+                                              : QStringLiteral(" mehrfach"));
+         }},
+        {"Steuerzeichen in Schlüssel und Wert",
+         withRows(row("Steuer\x01zeichen", "a\x02"
+                                           "b\x1f") +
+                  row("Privat\xEE\x80\x80", "\xEE\x80\x80@")),
+         0,
+         "a\x02"
+         "b\x1f|\xEE\x80\x80@",
+         [](const Kalibrierung& k) {
+             return valueOf(k, QStringLiteral("Steuer\x01zeichen")) + u'|' +
+                    valueOf(k, QString::fromUtf8("Privat\xEE\x80\x80"));
+         }},
+        {"Zeilenumbruch roh im Wert", withRows(row("Anzahl Prüffelder", "3\r\n4")), 0, "3 4"},
+        {"1e400, NaN und -0 als Werte",
+         withRows(row("Anzahl Prüffelder", "3") + row("Prüffeld Prüfpunktanzahl 1", "2") +
+                  row("Prüffeld Prüfpunktanzahl 2", "2") + row("Prüffeld Prüfpunktanzahl 3", "2") +
+                  row("Messwert direktes Prüfmerkmal 1.1", "1e400") +
+                  row("Messwert direktes Prüfmerkmal 1.2", "NaN") +
+                  row("Messwert indirektes Prüfmerkmal 1.1", "-0")),
+         0, "32 Zeilen",
+         [](const Kalibrierung& k) {
+             return QString::number(StatistikListe(k).size()) + QStringLiteral(" Zeilen") +
+                    (PlausibilitätText(k).isNull() ? QStringLiteral("?") : QString());
+         }},
+        {"1e400 als Anzahl", withRows(row("Anzahl Prüffelder", "1e400")), 0, "32 Zeilen",
+         [](const Kalibrierung& k) {
+             return QString::number(StatistikListe(k).size()) + QStringLiteral(" Zeilen");
+         }},
+        {"UTF-8 als UTF-16 erklärt",
+         "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + withRows(row("Anzahl Prüffelder", "7")),
+         source, ""},
+        {"Latin-1 ohne Erklärung", withRows(latin1Row), source, "ungültig kodierte Zeichen"},
+        {"Latin-1 mit Erklärung",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + withRows(latin1Row), 0, "Grün",
+         [](const Kalibrierung& k) {
+             return valueOf(k, QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp"));
+         }},
+        {"UTF-8 mit einem Latin-1-Zeichen", withRows(row("Anzahl Prüffelder", "3") + latin1Row),
+         source, "ungültig kodierte Zeichen"},
+        {"unbekannte Kodierung",
+         "<?xml version=\"1.0\" encoding=\"x-velmor-7\"?>" +
+             withRows(row("Anzahl Prüffelder", "3")),
+         source, "unbekannte Zeichenkodierung"},
+        {"UTF-16 mit BOM", utf16, 0, "3"},
+        {"UTF-16BE ohne BOM", utf16be, 0, "3"},
+        {"UTF-16 mit halbem Zeichen am Ende", utf16 + "<", source, ""},
+        {"BOM mitten in der Datei", bomInside, 0, "3"},
+        {"BOM in einem Wert", bomInValue, 0,
+         "[\xEF\xBB\xBF"
+         "3]",
+         [](const Kalibrierung& k) { return u'[' + valueOf(k, Anzahl) + u']'; }},
+        {"leere Datei", QByteArray(), source, "leer"},
+        {"nur Nullbytes", QByteArray(4096, '\0'), source, ""},
+    };
+    // The example cut off after every 97th byte.
+    for (qsizetype n = 97; n < example.size(); n += 97)
+        cases.push_back({nullptr, example.left(n), source, ""});
+
+    int index = 0;
+    long peak = 0;
+    for (const Fall& c : cases) {
+        const QString name = c.name ? QString::fromUtf8(c.name)
+                                    : QStringLiteral("gekürzt auf %1 Bytes").arg(c.bytes.size());
+        const QString file = dir.filePath(QStringLiteral("fall%1.xml").arg(++index));
+        writeFileBytes(file, c.bytes);
+        const Ausgang a = loadBounded(file, c.probe);
+        peak = std::max(peak, a.peakMb);
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(a.ended) << "abgestürzt oder hängt";
+        EXPECT_EQ(a.number, c.number) << a.description.toStdString();
+        if (c.number != 0) {
+            EXPECT_TRUE(a.unchanged);
+            EXPECT_TRUE(a.description.startsWith(rt::errorDescription(c.number)))
+                << a.description.toStdString();
+            EXPECT_TRUE(a.description.contains(QString::fromUtf8(c.reason)))
+                << a.description.toStdString();
+        } else {
+            EXPECT_EQ(a.probe, QString::fromUtf8(c.reason));
+        }
+        EXPECT_LE(a.peakMb, 1024 * SpeicherFaktor);
+    }
+    std::printf("[ Dateien  ] %zu Fälle, höchster Speicherbedarf %ld MB über dem Testprozess\n",
+                cases.size(), peak);
+}
