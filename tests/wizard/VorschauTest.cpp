@@ -248,6 +248,17 @@ TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
     EXPECT_EQ(p.builds(), before + 2);
 }
 
+// Closing the window while a zoom is being typed: the focus leaves the zoom
+// box as the window goes, and nothing of the going window runs any more.
+TEST_F(VorschauTest, ClosingWhileTheZoomIsTypedDoesNothingMore) {
+    frmProtocollPreview& p = show();
+    p.cboZoom->lineEdit()->setFocus();
+    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("groß"));
+    messages.clear();
+    preview.reset();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+}
+
 TEST_F(VorschauTest, PrintingAndPdfGiveThePreviewsPages) {
     frmProtocollPreview& p = show();
     QTemporaryDir dir;
