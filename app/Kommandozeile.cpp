@@ -1,8 +1,8 @@
 #include "Kommandozeile.h"
 
 #include "Ergebnisliste.h"
-#include "Kalibrierung.h"
 #include "Export.h"
+#include "Kalibrierung.h"
 #include "ProtokollPdf.h"
 
 #include "RuntimeError.h"
@@ -38,17 +38,16 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
-int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out,
-              QTextStream& err) {
+// Loads the calibration and writes an output file from it; write returns
+// the line to print. 2 for an unreadable calibration, 3 for an output that
+// cannot be written.
+template <class F>
+int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) {
     Kalibrierung kalibrierung;
     if (!laden(kalibrierung, path, err))
         return 2;
     try {
-        const int pages = ProtokollAlsPdf(kalibrierung, typ, pdf);
-        out << QStringLiteral("%1 %2 nach „%3“ geschrieben.\n")
-                   .arg(pages)
-                   .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
-                        QDir::toNativeSeparators(pdf));
+        out << write(kalibrierung) << u'\n';
         out.flush();
         return 0;
     } catch (const rt::RuntimeError& e) {
@@ -58,21 +57,23 @@ int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out
     }
 }
 
+int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out,
+              QTextStream& err) {
+    return ausgabe(path, out, err, [&](const Kalibrierung& k) {
+        const int pages = ProtokollAlsPdf(k, typ, pdf);
+        return QStringLiteral("%1 %2 nach „%3“ geschrieben.")
+            .arg(pages)
+            .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
+                 QDir::toNativeSeparators(pdf));
+    });
+}
+
 int export_(const QString& path, const QString& output, QTextStream& out, QTextStream& err) {
-    Kalibrierung kalibrierung;
-    if (!laden(kalibrierung, path, err))
-        return 2;
-    try {
-        ExportiereKalibrierung(kalibrierung, output);
-        out << QStringLiteral("Messwerte und Ergebnisse nach „%1“ exportiert.\n")
-                   .arg(QDir::toNativeSeparators(output));
-        out.flush();
-        return 0;
-    } catch (const rt::RuntimeError& e) {
-        err << e.description() << u'\n';
-        err.flush();
-        return 3;
-    }
+    return ausgabe(path, out, err, [&](const Kalibrierung& k) {
+        ExportiereKalibrierung(k, output);
+        return QStringLiteral("Messwerte und Ergebnisse nach „%1“ exportiert.")
+            .arg(QDir::toNativeSeparators(output));
+    });
 }
 
 int falscherAufruf(const QString& reason, QTextStream& err) {
@@ -99,7 +100,8 @@ QString usageText() {
         "                                mit Berechnungsergebnissen, Typ 1: "
         "Berechnungsergebnisse\n"
         "  Orvanta --export DATEI AUSGABE.xlsx|AUSGABE.csv\n"
-        "                                exportiert Messwerte und Ergebnisse als Excel-Arbeitsmappe\n"
+        "                                exportiert Messwerte und Ergebnisse als "
+        "Excel-Arbeitsmappe\n"
         "                                oder als CSV-Datei\n"
         "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"

@@ -79,27 +79,30 @@ long peakMbSelf() {
     return usage.ru_maxrss / 1024;
 }
 
-// The whole preview of 10,000 pairs at 100 %, rebuilt as the refresh button does.
-void VorschauGrossAufbauen(benchmark::State& state) {
+// The preview of 10,000 pairs at 100 %, shown (and so built once).
+struct GrosseVorschau {
     Kalibrierung k;
-    fillLarge(k);
     frmProtocollPreview preview;
-    preview.setKalibrierung(&k);
-    preview.show();
+    GrosseVorschau() {
+        fillLarge(k);
+        preview.setKalibrierung(&k);
+        preview.show();
+    }
+};
+
+// The whole preview, rebuilt as the refresh button does.
+void VorschauGrossAufbauen(benchmark::State& state) {
+    GrosseVorschau v;
     for (auto _ : state)
-        preview.RebuildPreview();
-    state.counters["pages"] = preview.PageCount();
+        v.preview.RebuildPreview();
+    state.counters["pages"] = v.preview.PageCount();
     state.counters["peak_MB"] = double(peakMbSelf());
 }
 
 // One visible page of that preview painted at 100 %, as the screen does.
 void VorschauSeiteMalen(benchmark::State& state) {
-    Kalibrierung k;
-    fillLarge(k);
-    frmProtocollPreview preview;
-    preview.setKalibrierung(&k);
-    preview.show();
-    SeitenBild* page = preview.seiten().picPage[2];
+    GrosseVorschau v;
+    SeitenBild* page = v.preview.seiten().picPage[2];
     QImage image(page->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         page->render(&image);

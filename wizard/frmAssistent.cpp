@@ -419,17 +419,19 @@ void frmAssistent::fillPage() {
     }
 }
 
-void frmAssistent::protokoll() {
+void frmAssistent::zeigeFenster(int art) {
     try {
         Fensterfabrik* fabrik = Fensterfabrik::instance();
         if (!fabrik)
             rt::raiseError(rt::err::ObjectNotSet);
-        QObject* form = fabrik->create(Fensterfabrik::ProtocollPreview, m_k);
-        auto* preview = qobject_cast<frmProtocollPreview*>(form);
-        if (!preview)
-            rt::raiseError(rt::err::ObjectNotSet);
-        preview->setKalibrierung(&m_k);
-        fabrik->show(preview, true, this);
+        QObject* form = fabrik->create(Fensterfabrik::Fenster(art), m_k);
+        if (art == Fensterfabrik::ProtocollPreview) {
+            auto* preview = qobject_cast<frmProtocollPreview*>(form);
+            if (!preview)
+                rt::raiseError(rt::err::ObjectNotSet);
+            preview->setKalibrierung(&m_k);
+        }
+        fabrik->show(form, true, this);
     } catch (const rt::RuntimeError& e) {
         showMessage(this,
                     QStringLiteral("Währen der Programmausführung ist ein Fehler aufgetreten:\n"
@@ -440,20 +442,12 @@ void frmAssistent::protokoll() {
     }
 }
 
+void frmAssistent::protokoll() {
+    zeigeFenster(Fensterfabrik::ProtocollPreview);
+}
+
 void frmAssistent::exportieren() {
-    try {
-        Fensterfabrik* fabrik = Fensterfabrik::instance();
-        if (!fabrik)
-            rt::raiseError(rt::err::ObjectNotSet);
-        fabrik->show(fabrik->create(Fensterfabrik::Export, m_k), true, this);
-    } catch (const rt::RuntimeError& e) {
-        showMessage(this,
-                    QStringLiteral("Währen der Programmausführung ist ein Fehler aufgetreten:\n"
-                                   "%1 (%2)")
-                        .arg(e.description())
-                        .arg(e.number()),
-                    MessageService::Critical);
-    }
+    zeigeFenster(Fensterfabrik::Export);
 }
 
 void frmAssistent::showCalcOptions() {

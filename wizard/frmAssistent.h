@@ -100,6 +100,9 @@ private:
     // Page 5: the protocol preview, modal over the wizard; the export form.
     void protokoll();
     void exportieren();
+    // Opens a window of the factory (a Fensterfabrik::Fenster) modally; a failure
+    // gets the critical message of page 5.
+    void zeigeFenster(int art);
     // Updates the recent-files list with a path ("" only rebuilds the menu).
     void updateRecentFiles(const QString& path);
     void openRecent(int index);

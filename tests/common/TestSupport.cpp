@@ -4,6 +4,11 @@
 
 #include <clocale>
 
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 SystemLocaleScope::SystemLocaleScope(const char* name)
     : m_ok(std::setlocale(LC_ALL, name) != nullptr) {
     rt::setUserLocale(rt::localeNamed(QString::fromLatin1(name)));
@@ -25,4 +30,53 @@ void writeFileBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "cannot write " << path.toStdString();
+}
+
+KindErgebnis imKindprozess(const std::function<QByteArray()>& f, int timeoutMs) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        QByteArray out;
+        try {
+            out = f();
+        } catch (...) {
+            ::_exit(2);
+        }
+        const char* data = out.constData();
+        qsizetype left = out.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fds[1], data, size_t(left));
+            if (n <= 0)
+                ::_exit(3);
+            data += n;
+            left -= n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    KindErgebnis result;
+    bool hung = false;
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) {
+            hung = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        char buffer[4096];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        result.output.append(buffer, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    result.ended = !hung && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.peakMb = usage.ru_maxrss / 1024;
+    return result;
 }

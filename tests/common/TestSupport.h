@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <ostream>
 
 // Lets GoogleTest print Qt strings in failure messages.
@@ -57,3 +58,15 @@ inline constexpr const char* SystemLocales[] = {"de_DE.UTF-8", "en_US.UTF-8", "C
 
 QByteArray readFileBytes(const QString& path);
 void writeFileBytes(const QString& path, const QByteArray& bytes);
+
+// What a child process gave back.
+struct KindErgebnis {
+    bool ended = false; // ended by itself, with status 0, in time
+    QByteArray output;  // what its function returned
+    long peakMb = 0;    // its peak resident memory
+};
+
+// Runs f in a child process and returns what f returned; a child still
+// running after timeoutMs is killed. For what must not touch the test's own
+// process: giving up root, limits, a load that might hang or crash.
+KindErgebnis imKindprozess(const std::function<QByteArray()>& f, int timeoutMs = 120'000);

@@ -17,3 +17,14 @@ inline void fillWorkedExample(Kalibrierung& k) {
         }
     }
 }
+
+// The characteristics of the worked example: Verdichtungsgrad DPr in % and
+// Dynamischer Verformungsmodul EVD in MN/m².
+inline void describeWorkedExample(Kalibrierung& k) {
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+}

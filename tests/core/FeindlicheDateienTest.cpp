@@ -16,10 +16,8 @@
 
 #include <functional>
 
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -64,13 +62,8 @@ long ownPeakMb() {
 // Loads file into a calibration holding the worked example, in a child
 // process limited to 60 s of CPU, which is killed after 120 s.
 Ausgang loadBounded(const QString& file, const Probe& probe) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
     const long before = ownPeakMb();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
+    const KindErgebnis child = imKindprozess([&] {
         rlimit cpu{60, 60};
         ::setrlimit(RLIMIT_CPU, &cpu);
         Kalibrierung k;
@@ -84,44 +77,13 @@ Ausgang loadBounded(const QString& file, const Probe& probe) {
             out = QString::number(e.number()) + u'\x1f' + e.description() + u'\x1f' +
                   (entriesOf(k) == start ? u'1' : u'0') + u'\x1f';
         }
-        const QByteArray bytes = out.toUtf8();
-        const char* data = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fds[1], data, size_t(left));
-            if (n <= 0)
-                break;
-            data += n;
-            left -= n;
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray in;
-    bool hung = false;
-    for (;;) {
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, 120'000);
-        if (ready <= 0) {
-            hung = true;
-            ::kill(pid, SIGKILL);
-            break;
-        }
-        char buffer[4096];
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        in.append(buffer, n);
-    }
-    ::close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
+        return out.toUtf8();
+    });
     Ausgang result;
-    result.ended = !hung && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    result.peakMb = std::max(0L, usage.ru_maxrss / 1024 - before);
+    result.ended = child.ended;
+    result.peakMb = std::max(0L, child.peakMb - before);
     // Three separators; the probe's report, last, may hold any character.
-    const QString text = QString::fromUtf8(in);
+    const QString text = QString::fromUtf8(child.output);
     QStringList parts;
     qsizetype from = 0;
     for (int k = 0; k < 3; ++k) {

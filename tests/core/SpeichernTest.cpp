@@ -143,42 +143,12 @@ private:
 QStringList asUser(const std::function<QStringList()>& f) {
     if (::geteuid() != 0)
         return f();
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {QStringLiteral("pipe")};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        QByteArray out;
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            out = "setuid";
-        } else {
-            try {
-                out = f().join(u'\n').toUtf8();
-            } catch (...) {
-                out = "Ausnahme";
-            }
-        }
-        const char* data = out.constData();
-        qsizetype left = out.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fds[1], data, size_t(left));
-            if (n <= 0)
-                break;
-            data += n;
-            left -= n;
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray in;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
-        in.append(buffer, n);
-    ::close(fds[0]);
-    ::waitpid(pid, nullptr, 0);
-    return QString::fromUtf8(in).split(u'\n');
+    const KindErgebnis child = imKindprozess([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            return QByteArray("setuid");
+        return f().join(u'\n').toUtf8();
+    });
+    return QString::fromUtf8(child.output).split(u'\n');
 }
 
 // "number|description" of the error f raises, or "0|".

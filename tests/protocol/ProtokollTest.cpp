@@ -18,15 +18,6 @@
 
 namespace {
 
-void describe(Kalibrierung& k) {
-    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
-    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
-    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
-    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
-    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
-    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
-}
-
 // A built protocol with its pages.
 struct Gebaut {
     explicit Gebaut(int typ, QSizeF sheet = QSizeF(21.0, 29.7)) : pages(sheet) { typ_ = typ; }
@@ -52,7 +43,7 @@ QStringList headings(const BildSeiten& pages) {
 TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
     Kalibrierung k;
     fillWorkedExample(k);
-    describe(k);
+    describeWorkedExample(k);
     Gebaut full(0);
     const int pages = full.build(k);
     EXPECT_EQ(pages, int(full.pages.pages.size()));
@@ -97,7 +88,7 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
 
 TEST(ProtokollTest, TheSiteDataAndTheMeasuredValuesTables) {
     Kalibrierung k;
-    describe(k);
+    describeWorkedExample(k);
     k.setPrüffelderAnzahl(5);
     BildSeiten pages;
     Protokoll p(k, pages, 0);
@@ -140,7 +131,7 @@ TEST(ProtokollTest, TheSiteDataAndTheMeasuredValuesTables) {
 
     // Fields of 4, 5 and 3 points: 14 rows, the field cells spanning their points.
     k.Reset();
-    describe(k);
+    describeWorkedExample(k);
     k.setPrüffelderAnzahl(3);
     const int points[] = {4, 5, 3};
     for (int f = 1; f <= 3; ++f) {
@@ -183,7 +174,7 @@ TEST(ProtokollTest, FontsFollowTheZoom) {
 TEST(ProtokollTest, StatisticsTablesAndEquations) {
     Kalibrierung k;
     fillWorkedExample(k);
-    describe(k);
+    describeWorkedExample(k);
     BildSeiten pages;
     Protokoll p(k, pages, 1);
     p.bander().NewPage();
@@ -287,7 +278,7 @@ TEST(ProtokollTest, AxisRanges) {
 TEST(ProtokollTest, TheDiagramShowsLargerValuesAtTheTop) {
     Kalibrierung k;
     fillWorkedExample(k);
-    describe(k);
+    describeWorkedExample(k);
     Gebaut g(1);
     g.build(k);
     // On the page of the first diagram, the labels of its y axis.
@@ -311,7 +302,7 @@ TEST(ProtokollTest, TheDiagramShowsLargerValuesAtTheTop) {
 TEST(ProtokollTest, EqualValuesLeaveTheirCalibrationLinesOut) {
     Kalibrierung k;
     fillWorkedExample(k);
-    describe(k);
+    describeWorkedExample(k);
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmIndirekt, f, p, 40.0);
@@ -328,7 +319,7 @@ TEST(ProtokollTest, EqualValuesLeaveTheirCalibrationLinesOut) {
 // repeated, the field cell shown again, nothing below the bottom margin.
 TEST(ProtokollTest, LongTablesContinueOnTheNextPages) {
     Kalibrierung k;
-    describe(k);
+    describeWorkedExample(k);
     k.setPrüffelderAnzahl(40);
     for (int f = 1; f <= 40; ++f) {
         k.setPrüffeldPrüfpunkte(f, f == 2 ? 30 : 3);
@@ -382,7 +373,7 @@ TEST(ProtokollTest, PageSetupErrorsAndDebugInformation) {
     RecordingMessages messages;
     Kalibrierung k;
     fillWorkedExample(k);
-    describe(k);
+    describeWorkedExample(k);
     KaputteSeiten broken;
     Protokoll p(k, broken, 1);
     EXPECT_GE(p.BuildProtocol(true), 1);
@@ -408,7 +399,7 @@ TEST(ProtokollTest, PageSetupErrorsAndDebugInformation) {
 // 10,000 measured pairs give a complete protocol as a PDF.
 TEST(ProtokollTest, ALargeCalibrationAsAPdf) {
     Kalibrierung k;
-    describe(k);
+    describeWorkedExample(k);
     k.setPrüffelderAnzahl(100);
     for (int f = 1; f <= 100; ++f) {
         k.setPrüffeldPrüfpunkte(f, 100);

@@ -31,12 +31,7 @@ class RasterTest : public WizardTest {
 protected:
     void SetUp() override {
         WizardTest::SetUp();
-        k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
-        k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
-        k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
-        k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
-        k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
-        k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+        describeWorkedExample(k);
     }
     frmAssistent* onPage(int page) {
         frmAssistent* w = open(k);

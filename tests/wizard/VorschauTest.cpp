@@ -35,15 +35,6 @@
 
 namespace {
 
-void describe(Kalibrierung& k) {
-    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
-    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
-    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
-    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
-    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
-    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
-}
-
 int pdfPages(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
@@ -83,7 +74,7 @@ protected:
     void SetUp() override {
         WizardTest::SetUp();
         fillWorkedExample(k);
-        describe(k);
+        describeWorkedExample(k);
     }
     // A preview of k, shown and active.
     frmProtocollPreview& show() {
