@@ -49,7 +49,7 @@ void setDebugMode(bool on);
 bool DebugRequested(const QStringList& arguments);
 
 // Fixed title texts (lines separated by CR LF): 0 the publisher and its
-// working group, 1 the purpose, 2 the test-specification series; "" else.
+// working group, 1 the purpose, 2 the series of test rules; "" else.
 QString TitleLines(rt::Long Index);
 
 // The help file: the application's help file path (set by the wizard when it
