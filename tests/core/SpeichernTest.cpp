@@ -194,28 +194,36 @@ TEST(SpeichernTest, ASaveKilledAtAnyMomentKeepsTheOldOrTheNewFile) {
     }
     ASSERT_EQ(readFileBytes(target), newBytes);
 
-    // Kills spread from the start of the save to a little after its end.
-    const int kills = 60;
-    int old = 0, complete = 0, finished = 0;
-    for (int i = 0; i < kills; ++i) {
+    // One save killed after a delay: the file is the old or the new one.
+    int old = 0, complete = 0, finished = 0, kills = 0;
+    auto killAfter = [&](std::chrono::nanoseconds delay) {
         writeFileBytes(target, oldBytes);
         Helfer helper(target);
         ASSERT_EQ(helper.line(), "bereit");
         helper.go();
-        std::this_thread::sleep_for(saveTime * 5 / 4 * i / kills);
+        std::this_thread::sleep_for(delay);
         finished += helper.kill() ? 1 : 0;
+        ++kills;
         const QByteArray now = readFileBytes(target);
         if (now == oldBytes)
             ++old;
         else if (now == newBytes)
             ++complete;
         else
-            ADD_FAILURE() << "kill " << i << ": the file is neither the old nor the new one ("
-                          << now.size() << " bytes)";
+            ADD_FAILURE() << "kill after " << delay.count() << " ns: the file is neither the old "
+                          << "nor the new one (" << now.size() << " bytes)";
         // What a killed save may leave never stands in a later save's way.
         for (const QString& name : othersIn(dir.path(), known))
             EXPECT_TRUE(name.startsWith(QStringLiteral(".ziel.xml."))) << name.toStdString();
-    }
+    };
+    // Kills spread from the start of the save to a little after its end;
+    // on a busy machine saves take longer, so later kills follow until one
+    // comes after a save's end.
+    const int spread = 60;
+    for (int i = 0; i < spread; ++i)
+        killAfter(saveTime * 5 / 4 * i / spread);
+    for (auto delay = saveTime * 5 / 4; complete == 0 && kills < spread + 20; delay = delay * 3 / 2)
+        killAfter(delay);
     std::printf("[ Abbrüche ] %d: %d alte Datei, %d neue Datei, %d Speichervorgänge beendet, "
                 "Speichern dauert %.1f ms, %lld Reste\n",
                 kills, old, complete, finished, saveTime.count() / 1e6,
