@@ -283,6 +283,8 @@ TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
             errorOf([&] { k.ReplaceFile(open + QStringLiteral("/nurlesen.xml")); }),
         };
     });
+    if (results == QStringList{QStringLiteral("setuid")})
+        GTEST_SKIP() << "Root kann hier nicht zu einem gewöhnlichen Benutzer werden.";
     ASSERT_EQ(results.size(), 4) << results.join(u'\n').toStdString();
     const QString access = rt::errorDescription(rt::err::PathFileAccessError);
     for (int i : {0, 1}) {
