@@ -120,6 +120,19 @@ QRectF square(const QRectF& r) {
 }
 const QColor Ink(0x30, 0x30, 0x30);
 const QColor Blue(0x1f, 0x4e, 0x9a);
+
+// An icon on a sheet of paper: the sheet is drawn, then what goes on it, in
+// the square box of side s.
+QIcon onSheet(std::function<void(QPainter&, const QRectF& box, qreal s)> draw) {
+    return drawn([draw = std::move(draw)](QPainter& p, const QRectF& r) {
+        const QRectF box = square(r);
+        const qreal s = box.width();
+        p.setPen(QPen(Ink, s / 20));
+        p.setBrush(Qt::white);
+        p.drawPath(sheet(box));
+        draw(p, box, s);
+    });
+}
 } // namespace
 
 QIcon neuAufbauen() {
@@ -163,12 +176,7 @@ QIcon drucken() {
 }
 
 QIcon druckerEinrichten() {
-    return drawn([](QPainter& p, const QRectF& r) {
-        const QRectF box = square(r);
-        const qreal s = box.width();
-        p.setPen(QPen(Ink, s / 20));
-        p.setBrush(Qt::white);
-        p.drawPath(sheet(box));
+    return onSheet([](QPainter& p, const QRectF& box, qreal s) {
         // Margins of the page as dashed lines.
         p.setPen(QPen(Blue, s / 24, Qt::DashLine));
         p.drawRect(QRectF(box.left() + s * 0.3, box.top() + s * 0.22, s * 0.4, s * 0.6));
@@ -176,12 +184,7 @@ QIcon druckerEinrichten() {
 }
 
 QIcon bearbeiten() {
-    return drawn([](QPainter& p, const QRectF& r) {
-        const QRectF box = square(r);
-        const qreal s = box.width();
-        p.setPen(QPen(Ink, s / 20));
-        p.setBrush(Qt::white);
-        p.drawPath(sheet(box));
+    return onSheet([](QPainter& p, const QRectF& box, qreal s) {
         p.setPen(QPen(Ink, s / 28));
         for (qreal y : {0.32, 0.44, 0.56})
             p.drawLine(QPointF(box.left() + s * 0.28, box.top() + s * y),
@@ -205,12 +208,7 @@ QIcon bearbeiten() {
 }
 
 QIcon pdf() {
-    return drawn([](QPainter& p, const QRectF& r) {
-        const QRectF box = square(r);
-        const qreal s = box.width();
-        p.setPen(QPen(Ink, s / 20));
-        p.setBrush(Qt::white);
-        p.drawPath(sheet(box));
+    return onSheet([](QPainter& p, const QRectF& box, qreal s) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xc0, 0x20, 0x20));
         p.drawRect(QRectF(box.left() + s * 0.1, box.top() + s * 0.48, s * 0.8, s * 0.3));
