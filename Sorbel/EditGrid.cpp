@@ -75,6 +75,16 @@ void clsEditGrid::setInputObject(QWidget* value) {
     }
     m_textBox = nullptr;
     m_comboBox = nullptr;
+    if (value) {
+        // The grid paints its selection grey while it has no focus; the
+        // editor, which has the focus, keeps the focused colours.
+        const QPalette app = QApplication::palette(value);
+        QPalette palette = value->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+                palette.setColor(group, role, app.color(QPalette::Active, role));
+        value->setPalette(palette);
+    }
     if (auto* textBox = qobject_cast<QLineEdit*>(value)) {
         m_textBox = textBox;
         textBox->installEventFilter(this);
@@ -87,6 +97,17 @@ void clsEditGrid::setInputObject(QWidget* value) {
             keepOneLine(comboBox->lineEdit());
         }
     }
+    adoptInputObject();
+}
+
+// The editor lives in the grid's data area: it is clipped there, so that it
+// never covers the fixed rows and columns when the data scrolls under them.
+void clsEditGrid::adoptInputObject() {
+    QWidget* input = InputObject();
+    if (!m_grid || !input || input->parentWidget() == m_grid->viewport())
+        return;
+    input->setParent(m_grid->viewport());
+    input->hide();
 }
 
 // A cell holds one line: text pasted into the editor loses its trailing line
@@ -133,6 +154,7 @@ void clsEditGrid::setMSFlexGrid(FlexGrid* value) {
     connect(m_grid, &FlexGrid::Scroll, this, &clsEditGrid::onScroll);
     connect(m_grid, &FlexGrid::GotFocus, this, &clsEditGrid::onGotFocus);
     connect(m_grid, &FlexGrid::LostFocus, this, &clsEditGrid::onLostFocus);
+    adoptInputObject();
 }
 
 void clsEditGrid::setActive(bool value) {
@@ -142,7 +164,9 @@ void clsEditGrid::setActive(bool value) {
         m_active = true;
         onEnterCell();
     } else {
-        EndEdit(false);
+        // A refused text cannot stay in an editor that no longer works.
+        if (!EndEdit(false))
+            EndEdit(true);
         m_active = false;
     }
 }
@@ -226,23 +250,105 @@ void clsEditGrid::positionInputObject() {
 }
 
 bool clsEditGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            EndEdit(false);
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            EndEdit(true);
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::KeyPress && !m_forwarding && m_state == EditState::Editing)
+        return editorKey(watched, static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A popup of the combo box or another window does not end the edit.
+        // A text the host refuses stays in the open editor: the command that
+        // needs it (a save, a page change) shows the refusal.
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-            EndEdit(false);
+            endEdit(false, Quiet);
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool clsEditGrid::editorKey(QObject* watched, QKeyEvent* key) {
+    const int code = key->key();
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    key->accept();
+    if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        endEdit(false, 0);
+        return true;
+    }
+    if (code == Qt::Key_Escape) {
+        endEdit(true, 0);
+        return true;
+    }
+    if (code == Qt::Key_Tab || code == Qt::Key_Backtab) {
+        const bool back = code == Qt::Key_Backtab || (modifiers & Qt::ShiftModifier);
+        if (endEdit(false, NoAdvance)) {
+            if (modifiers & Qt::ControlModifier)
+                m_grid->focusOutOfGrid(!back);
+            else
+                tabTo(back);
+        }
+        return true;
+    }
+    // A one-line editor has no use for Up and Down: they commit and move,
+    // as in a spreadsheet; so do the page keys.
+    if (m_textBox && modifiers == Qt::NoModifier &&
+        (code == Qt::Key_Up || code == Qt::Key_Down || code == Qt::Key_PageUp ||
+         code == Qt::Key_PageDown)) {
+        if (endEdit(false, NoAdvance)) {
+            QKeyEvent move(QEvent::KeyPress, code, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_grid, &move);
+        }
+        return true;
+    }
+    // A block of cells pasted into the editor goes over the cells from the
+    // edited one, as a paste in the grid does; a single value is the
+    // editor's.
+    if (key->matches(QKeySequence::Paste)) {
+        QString text = QApplication::clipboard()->text();
+        while (text.endsWith(u'\r') || text.endsWith(u'\n'))
+            text.chop(1);
+        if (text.contains(u'\t') || text.contains(u'\r') || text.contains(u'\n')) {
+            if (endEdit(false, NoAdvance))
+                pasteByKey();
+            return true;
+        }
+    }
+    // Every other key is the editor's alone: what it does not use (a lone
+    // Shift, Ctrl+A, Alt) never reaches the grid behind it.
+    m_forwarding = true;
+    static_cast<QObject*>(watched)->event(key);
+    m_forwarding = false;
+    key->accept();
+    return true;
+}
+
+void clsEditGrid::tabTo(bool back) {
+    if (!m_grid)
+        return;
+    FlexGrid& g = *m_grid;
+    const int start = GridAutoFocus_ColStart == -1 ? g.FixedCols() : GridAutoFocus_ColStart;
+    const int end = GridAutoFocus_ColEnd == -1 ? g.Cols() - 1 : GridAutoFocus_ColEnd;
+    int row = g.Row();
+    int col = g.Col() + (back ? -1 : 1);
+    if (!back && col > end) {
+        col = start;
+        ++row;
+    } else if (back && col < start) {
+        col = end;
+        --row;
+    }
+    if (row < g.FixedRows() || row > g.Rows() - 1 || col < 0 || col >= g.Cols())
+        return;
+    g.setCurrentCell(row, col);
+    EnsureVisibleRow(row);
+}
+
+void clsEditGrid::pasteByKey() {
+    try {
+        ClipboardPaste(ClipboardPasteInsertLines);
+    } catch (const rt::RuntimeError& e) {
+        showMessage(m_grid,
+                    QStringLiteral("Fehler bei Zwischenablagenfunktion: %1 (%2)")
+                        .arg(e.description())
+                        .arg(e.number()),
+                    MessageService::Warning);
+    }
 }
 
 // ---- editing -----------------------------------------------------------------------
@@ -256,10 +362,22 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
     if (!m_active || !m_grid)
         return;
     try {
-        m_editing = false;
         m_keyHandled = true;
+        // An edit left open by a refusal is settled before the grid acts.
+        if (m_state == EditState::Editing && !endEdit(false, NoAdvance)) {
+            KeyCode = 0;
+            return;
+        }
         if (KeyCode == 0 && Shift == 0)
             return;
+        if (KeyCode == 9) {
+            // Tab moves from cell to cell; Ctrl+Tab leaves the grid.
+            if (!(Shift & 2)) {
+                tabTo(Shift & 1);
+                KeyCode = 0;
+            }
+            return;
+        }
         if (isIgnoredKey(KeyCode))
             return;
         FlexGrid& g = *m_grid;
@@ -283,13 +401,15 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
         if (Shift == 2 && !GridIgnoreClipboardKeys &&
             (KeyCode == 67 || KeyCode == 88 || KeyCode == 86)) {
             m_keyHandled = true;
+            if (KeyCode == 86) {
+                pasteByKey();
+                return;
+            }
             try {
                 if (KeyCode == 67)
                     ClipboardCopy();
-                else if (KeyCode == 88)
-                    ClipboardCut();
                 else
-                    ClipboardPaste(ClipboardPasteInsertLines);
+                    ClipboardCut();
             } catch (const rt::RuntimeError& e) {
                 showMessage(m_grid,
                             QStringLiteral("Fehler bei Zwischenablagenfunktion: %1 (%2)")
@@ -310,6 +430,8 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
 }
 
 void clsEditGrid::openEditor() {
+    if (m_state != EditState::None)
+        return;
     FlexGrid& g = *m_grid;
     const int row = g.Row(), col = g.Col();
     if (row < g.FixedRows() || col < g.FixedCols() || row < 0 || col < 0)
@@ -320,7 +442,7 @@ void clsEditGrid::openEditor() {
     QWidget* input = InputObject();
     if (!input || cancel)
         return;
-    m_editStart = QDateTime::currentMSecsSinceEpoch();
+    m_state = EditState::Editing;
     m_editRow = row;
     m_editCol = col;
     m_editRowSel = g.RowSel();
@@ -334,7 +456,6 @@ void clsEditGrid::openEditor() {
         m_textBox->selectAll();
     else if (m_comboBox && m_comboBox->lineEdit())
         m_comboBox->lineEdit()->selectAll();
-    m_editing = true;
 }
 
 void clsEditGrid::onKeyPress(int& KeyAscii) {
@@ -364,46 +485,82 @@ void clsEditGrid::onKeyPress(int& KeyAscii) {
     }
 }
 
-void clsEditGrid::EndEdit(bool Cancel) {
+bool clsEditGrid::EndEdit(bool Cancel) {
+    return endEdit(Cancel, 0);
+}
+
+QString clsEditGrid::refusal(int row, int col, const QString& text) {
+    QString refused;
+    emit ValidateCellEdit(row, col, text, refused);
+    return refused;
+}
+
+bool clsEditGrid::endEdit(bool cancel, int flags) {
     QWidget* input = InputObject();
-    if (!m_active || !input || !m_editing || !m_editStart || !m_grid)
-        return;
-    m_editStart.reset();
+    if (m_state != EditState::Editing || !input || !m_grid)
+        return m_state == EditState::None;
+    m_state = EditState::Committing;
     FlexGrid& g = *m_grid;
     // Errors (a row that went away, a failing handler) skip their step only.
     // Once the edit is over the input object shows the cell again, so that no
     // typed text is left over to be written when the cell is left.
     rt::SkipErrors skip;
+    QString text;
+    if (!cancel) {
+        text = inputText();
+        if (!FormatString.isEmpty())
+            skip([&] { text = rt::format(rt::Variant(text), FormatString); });
+        // Every cell the text would go to must take it, or none gets it.
+        QString refused;
+        if (!GridMultibleEdit) {
+            refused = refusal(m_editRow, m_editCol, text);
+        } else {
+            for (int r = lower(m_editRow, m_editRowSel); r <= upper(m_editRow, m_editRowSel); ++r)
+                for (int c = lower(m_editCol, m_editColSel); c <= upper(m_editCol, m_editColSel);
+                     ++c)
+                    if (refused.isEmpty())
+                        refused = refusal(r, c, text);
+        }
+        if (!refused.isEmpty()) {
+            m_state = EditState::Editing;
+            if (!(flags & Quiet)) {
+                showMessage(m_grid, refused, MessageService::Information);
+                if (input->isVisible())
+                    input->setFocus(Qt::OtherFocusReason);
+            }
+            return false;
+        }
+    }
     // The grid takes the focus before the input object goes, so that the
     // focus never passes through the next control of the window.
     if (input->hasFocus() || input->isAncestorOf(QApplication::focusWidget()))
         g.setFocus(Qt::OtherFocusReason);
-    if (Cancel) {
+    if (cancel) {
         skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
         skip([&] { syncInputText(); });
         g.setFocus(Qt::OtherFocusReason);
         input->hide();
+        m_state = EditState::None;
         emit CancelCellEdit(g.Row(), g.Col());
         emit ProcessReady();
-    } else {
-        QString text = inputText();
-        if (!FormatString.isEmpty())
-            skip([&] { text = rt::format(rt::Variant(text), FormatString); });
-        input->hide();
-        commit(text);
-        skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
-        skip([&] { syncInputText(); });
-        g.setFocus(Qt::OtherFocusReason);
-        skip([&] { advance(); });
-        emit ProcessReady();
+        return true;
     }
+    input->hide();
+    commit(text);
+    skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
+    skip([&] { syncInputText(); });
+    g.setFocus(Qt::OtherFocusReason);
+    if (!(flags & NoAdvance))
+        skip([&] { advance(); });
+    m_state = EditState::None;
+    emit ProcessReady();
+    return true;
 }
 
 void clsEditGrid::commit(const QString& text) {
     FlexGrid& g = *m_grid;
     const bool redraw = g.Redraw();
     g.setRedraw(false);
-    m_editing = false;
     rt::SkipErrors skip;
     auto writeCell = [&](int row, int col) {
         skip([&] {
@@ -425,8 +582,6 @@ void clsEditGrid::commit(const QString& text) {
 }
 
 void clsEditGrid::advance() {
-    if (m_noAdvance)
-        return;
     FlexGrid& g = *m_grid;
     if (GridAutoRowAdd && g.Row() == g.Rows() - 1) {
         bool cancel = false;
@@ -457,10 +612,24 @@ void clsEditGrid::Refresh() {
 }
 
 void clsEditGrid::onEnterCell() {
+    if (m_returning)
+        return;
     if (m_grid)
         emit BeforeEnterCell(m_grid->Row(), m_grid->Col());
     m_suppressClick = true;
     QWidget* input = InputObject();
+    if (m_backToEdit && m_grid && input) {
+        // The cell was left with a refused text: back to it, still editing.
+        m_backToEdit = false;
+        m_returning = true;
+        rt::SkipErrors skip;
+        skip([&] { m_grid->setCurrentCell(m_editRow, m_editCol); });
+        m_returning = false;
+        positionInputObject();
+        input->show();
+        input->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (m_active && input) {
         input->hide();
         rt::SkipErrors skip;
@@ -470,9 +639,13 @@ void clsEditGrid::onEnterCell() {
 }
 
 void clsEditGrid::onLeaveCell() {
-    if (!m_active || !m_grid)
+    if (!m_active || !m_grid || m_returning || m_state == EditState::Committing)
         return;
-    EndEdit(false);
+    // The cell that is left takes its edit first; a refused one is returned to.
+    if (!endEdit(false, NoAdvance)) {
+        m_backToEdit = true;
+        return;
+    }
     QWidget* input = InputObject();
     if (!input)
         return;
@@ -488,6 +661,13 @@ void clsEditGrid::onLeaveCell() {
 void clsEditGrid::onClick() {
     if (m_suppressClick) {
         m_suppressClick = false;
+        return;
+    }
+    // A click on the cell of an edit left open goes back into its editor.
+    if (m_state == EditState::Editing && m_grid && m_grid->MouseRow() == m_editRow &&
+        m_grid->MouseCol() == m_editCol) {
+        if (QWidget* input = InputObject())
+            input->setFocus(Qt::MouseFocusReason);
         return;
     }
     if (m_active && m_grid && m_grid->MouseRow() == m_grid->Row() &&
@@ -694,6 +874,23 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     text.replace(u'\n', u'\r');
     const QStringList lines = text.split(u'\r');
+    if (!InsertLines) {
+        // The whole block is checked before any cell is written.
+        int r = row;
+        for (const QString& line : lines) {
+            if (r >= g.Rows())
+                break;
+            const QStringList fields = line.split(u'\t');
+            for (int k = 0; k < fields.size() && col + k < g.Cols(); ++k) {
+                const QString refused = refusal(r, col + k, fields[k]);
+                if (!refused.isEmpty()) {
+                    showMessage(m_grid, refused, MessageService::Information);
+                    return;
+                }
+            }
+            ++r;
+        }
+    }
     const bool redraw = g.Redraw();
     g.setRedraw(false);
     bool cutOff = false;

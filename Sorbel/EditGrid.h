@@ -12,6 +12,7 @@
 
 class FlexGrid;
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QPaintDevice;
 class QWidget;
@@ -78,15 +79,22 @@ public:
     // Opens the editor on the current cell, as Enter in the grid does.
     void BeginEdit();
     // Closes an open edit, committing it or, with Cancel, abandoning it.
-    void EndEdit(bool Cancel);
+    // Returns whether no edit is open afterwards: a commit that the host
+    // refused (ValidateCellEdit) shows the refusal and keeps the edit open
+    // with its text, for correction.
+    bool EndEdit(bool Cancel);
     QVariant ItemDataMatrix(int Row, int Col) const;
     void setItemDataMatrix(int Row, int Col, const QVariant& value);
     void FocusColorsSet(bool IsActive);
 
     // True while an edit is open.
-    bool isEditing() const { return m_editing && m_editStart.has_value(); }
+    bool isEditing() const { return m_state != EditState::None; }
 
 signals:
+    // A text is about to be committed to a cell (typed or pasted): a host
+    // that cannot take it sets Refusal to a message naming the cell and the
+    // text. A refused edit stays open; a refused paste writes nothing.
+    void ValidateCellEdit(int Row, int Col, const QString& NewValue, QString& Refusal);
     void BeforeEnterCell(int Row, int Col);
     void AfterCellEdit(int Row, int Col, QString& NewValue, bool& Cancel);
     void CancelCellEdit(int Row, int Col);
@@ -102,6 +110,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // An edit is closed, open, or being committed (while the host's handlers
+    // run, which may show messages and move the focus).
+    enum class EditState { None, Editing, Committing };
+    // How an edit ends: whether a refusal is shown (not when the focus
+    // merely went elsewhere) and whether the current cell advances.
+    enum EndFlags { Quiet = 1, NoAdvance = 2 };
+    bool endEdit(bool cancel, int flags);
+    // The refusal of the first cell that cannot take the text, else "".
+    QString refusal(int row, int col, const QString& text);
+    // Keys of the open editor: they never reach the grid's own handling.
+    bool editorKey(QObject* watched, QKeyEvent* key);
+    // Tab: the next (or previous) editable cell, rows wrapping as the
+    // automatic advance does.
+    void tabTo(bool back);
+    void pasteByKey();
     void onKeyDown(int& KeyCode, int Shift);
     void onKeyPress(int& KeyAscii);
     void onEnterCell();
@@ -118,18 +141,20 @@ private:
     void syncInputText();
     void positionInputObject();
     void keepOneLine(QLineEdit* edit);
+    void adoptInputObject();
     bool acceptsFreeText() const;
 
     QPointer<FlexGrid> m_grid;
     QPointer<QLineEdit> m_textBox;
     QPointer<QComboBox> m_comboBox;
     bool m_active = true;
-    std::optional<qint64> m_editStart;
+    EditState m_state = EditState::None;
     int m_editRow = 0, m_editCol = 0, m_editRowSel = 0, m_editColSel = 0;
-    bool m_editing = false;
+    bool m_backToEdit = false; // a refused edit returns to its cell
+    bool m_returning = false;  // ... and is on its way there
+    bool m_forwarding = false; // a key is being handed to the editor itself
     bool m_keyHandled = false;
     bool m_suppressClick = false;
-    bool m_noAdvance = false;
     QString m_syncedText; // the cell text the input object was last given
     QHash<QString, QVariant> m_itemData;
     qint32 m_nextRowId = 1;

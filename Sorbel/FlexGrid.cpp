@@ -599,9 +599,23 @@ void FlexGrid::extendSelection(int row, int col) {
 
 // ---- user input ----------------------------------------------------------------------------
 
+bool FlexGrid::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QTableWidget::event(event);
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent* event) {
     int code = keyCodeOf(event);
-    const int shift = shiftStateOf(event->modifiers());
+    int shift = shiftStateOf(event->modifiers());
+    if (event->key() == Qt::Key_Backtab)
+        shift |= 1; // Backtab is Shift+Tab, with or without the modifier
     emit KeyDown(code, shift);
     event->accept();
     if (code == 0)

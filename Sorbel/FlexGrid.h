@@ -87,6 +87,10 @@ public:
     // Removes a row; removing the last non-fixed row raises error 381.
     void RemoveItem(int index);
 
+    // Moves the focus to the next (or previous) control after the grid, as
+    // Ctrl+Tab does.
+    void focusOutOfGrid(bool next) { focusNextPrevChild(next); }
+
     // Drawing on or off, for batches of changes.
     bool Redraw() const { return m_redraw; }
     void setRedraw(bool value);
@@ -125,6 +129,9 @@ signals:
     void MouseUp(int Button, int Shift, float X, float Y);
 
 protected:
+    // Tab and Shift+Tab are keys of the grid (reported as KeyDown 9); the
+    // focus leaves with them only when no handler takes them.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -288,6 +288,61 @@ bool isNumericText(QStringView text) {
     return parseLocaleNumber(text).has_value();
 }
 
+namespace {
+
+// Whether the grouping separators of the digits that start the number stand
+// between groups of three: 1 to 3 digits, then groups of exactly three.
+bool groupsOfThree(QStringView text, QChar group) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && !isDigit(text[i]))
+        ++i;
+    int digits = 0;
+    bool grouped = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            ++digits;
+        } else if (c == group) {
+            if (digits == 0 || digits > 3 || (grouped && digits != 3))
+                return false;
+            grouped = true;
+            digits = 0;
+        } else {
+            break;
+        }
+    }
+    return !grouped || digits == 3;
+}
+
+} // namespace
+
+std::optional<double> parseTypedNumber(QStringView text, QString* reason) {
+    const UserLocale& locale = userLocale();
+    int error = 0;
+    std::optional<double> value = parseLocaleNumber(text, &error);
+    QString why;
+    if (!value)
+        why = error == err::Overflow ? QStringLiteral("ist zu groß")
+                                     : QStringLiteral("ist keine Zahl");
+    else if (!groupsOfThree(text, locale.group))
+        why = QStringLiteral("ist keine eindeutige Zahl: das Tausendertrennzeichen „%1“ steht "
+                             "nur zwischen Gruppen von genau drei Ziffern vor dem "
+                             "Dezimaltrennzeichen „%2“")
+                  .arg(locale.group)
+                  .arg(locale.decimal);
+    if (why.isEmpty())
+        return value;
+    if (reason)
+        *reason = why;
+    return std::nullopt;
+}
+
+QString typedNumberMessage(QStringView text, const QString& where, const QString& reason) {
+    return QStringLiteral("„%1“ %2 %3.\nBitte korrigieren Sie die Eingabe.")
+        .arg(text.toString(), where, reason);
+}
+
 double val(QStringView text) {
     const qsizetype n = text.size();
     qsizetype i = 0;

@@ -25,6 +25,19 @@ double textToDouble(QStringView text);
 // True when textToDouble would succeed.
 bool isNumericText(QStringView text);
 
+// Reads a number a user typed: the rules of parseLocaleNumber, except that a
+// grouping separator stands only between groups of exactly three digits left
+// of the decimal separator ("1.000", "12.345,6" in German). A number written
+// in the other convention ("95.8", "41.75" on a German desktop) is refused
+// instead of being read as 958 or 4175. On refusal *reason gets the German
+// rest of a sentence about the text ("ist keine Zahl", ...).
+std::optional<double> parseTypedNumber(QStringView text, QString* reason = nullptr);
+
+// The message that refuses a typed text: the text in quotes, where it was
+// typed (for example "in Messreihe 1, Prüfpunkt 2"), the reason, and a
+// request to correct it.
+QString typedNumberMessage(QStringView text, const QString& where, const QString& reason);
+
 // Locale-blind reading of the leading number of a text ("." as decimal
 // separator, blanks skipped, reading stops at the first unusable character).
 double val(QStringView text);

@@ -37,8 +37,9 @@ TEST_F(EditGridTest, F2OpensTheEditorWithTheTextSelectedAndF1DoesNothing) {
     EXPECT_EQ(w.input->text(), QStringLiteral("1:1"));
     EXPECT_EQ(w.input->selectedText(), QStringLiteral("1:1"));
     EXPECT_TRUE(w.editGrid->isEditing());
-    // The input object lies over the cell, inside the grid.
-    const QRect cell(g.viewport()->mapTo(&w, g.cellRect(1, 1).topLeft()), g.cellRect(1, 1).size());
+    // The input object lies over the cell, inside the grid's data area.
+    const QRect cell = g.cellRect(1, 1);
+    EXPECT_EQ(w.input->parentWidget(), g.viewport());
     EXPECT_EQ(w.input->geometry().topLeft(), cell.topLeft() + QPoint(1, 1));
     EXPECT_EQ(w.input->width(), cell.width() - 2);
     EXPECT_EQ(w.input->height(), cell.height() - 2);
@@ -490,9 +491,6 @@ TEST_F(EditGridTest, TheEditorBehavesAsAUserExpects) {
     QApplication::clipboard()->setText(QStringLiteral("41,7\r\n"));
     QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w.input->text(), QStringLiteral("41,7"));
-    QApplication::clipboard()->setText(QStringLiteral("1\r\n2"));
-    QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(w.input->text(), QStringLiteral("41,71 2"));
 
     // Enter keeps the focus in the grid: the next control never sees it.
     auto* neighbour = new QLineEdit(&w);
@@ -511,7 +509,7 @@ TEST_F(EditGridTest, TheEditorBehavesAsAUserExpects) {
     } counter(&focusIns);
     neighbour->installEventFilter(&counter);
     QTest::keyClick(w.input, Qt::Key_Return);
-    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("41,71 2"));
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("41,7"));
     EXPECT_TRUE(g.hasFocus());
     EXPECT_EQ(focusIns, 0);
     QTest::keyClick(&g, Qt::Key_5);
@@ -534,4 +532,243 @@ TEST_F(EditGridTest, TheEditorBehavesAsAUserExpects) {
     QTest::keyClick(&g, Qt::Key_Q, Qt::AltModifier);
     EXPECT_FALSE(w.input->isVisible());
     EXPECT_TRUE(w.log.filter(QStringLiteral("BeforeCellEdit")).isEmpty());
+}
+
+namespace {
+
+// Presses a modifier on its own, as a keyboard does before the key it modifies.
+void press(QWidget* w, Qt::Key modifier) {
+    QTest::keyPress(w, modifier);
+}
+void release(QWidget* w, Qt::Key modifier, Qt::KeyboardModifiers held = {}) {
+    QTest::keyRelease(w, modifier, held);
+}
+
+} // namespace
+
+TEST_F(EditGridTest, KeysTheEditorDoesNotUseNeverEndOrLoseTheEdit) {
+    // Modifiers pressed on their own, Ctrl+A, an upper-case letter and Alt.
+    QTest::keyClick(&g, Qt::Key_F2);
+    ASSERT_TRUE(w.editGrid->isEditing());
+    press(w.input, Qt::Key_Control);
+    QTest::keyClick(w.input, Qt::Key_A, Qt::ControlModifier);
+    release(w.input, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(w.input->selectedText(), QStringLiteral("1:1"));
+    press(w.input, Qt::Key_Shift);
+    QTest::keyClick(w.input, Qt::Key_ParenLeft, Qt::ShiftModifier);
+    release(w.input, Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::keyClick(w.input, Qt::Key_3);
+    press(w.input, Qt::Key_Shift);
+    QTest::keyClick(w.input, Qt::Key_ParenRight, Qt::ShiftModifier);
+    QTest::keyClick(w.input, 'X', Qt::ShiftModifier);
+    release(w.input, Qt::Key_Shift, Qt::ShiftModifier);
+    press(w.input, Qt::Key_Alt);
+    release(w.input, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(w.editGrid->isEditing());
+    EXPECT_TRUE(w.input->hasFocus());
+    EXPECT_EQ(w.input->text(), QStringLiteral("(3)X"));
+    EXPECT_EQ(w.log, QStringList{QStringLiteral("BeforeCellEdit 1,1 1:1")});
+    // Enter still commits.
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("(3)X"));
+    EXPECT_FALSE(w.editGrid->isEditing());
+
+    // Escape still cancels after such keys.
+    QTest::keyClick(&g, Qt::Key_F2);
+    QTest::keyClicks(w.input, QStringLiteral("neu"));
+    press(w.input, Qt::Key_Control);
+    release(w.input, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyClick(w.input, Qt::Key_Escape);
+    EXPECT_FALSE(w.editGrid->isEditing());
+    EXPECT_EQ(g.TextMatrix(1, 2), QStringLiteral("1:2"));
+}
+
+TEST_F(EditGridTest, UpDownAndPageKeysInTheEditorCommitAndMove) {
+    GridWindow big(40, 3);
+    big.fill();
+    ASSERT_TRUE(big.showActive());
+    FlexGrid& b = *big.grid;
+    b.setCurrentCell(5, 2);
+    QTest::keyClick(&b, Qt::Key_9);
+    QTest::keyClick(big.input, Qt::Key_5);
+    QTest::keyClick(big.input, Qt::Key_Up);
+    EXPECT_EQ(b.TextMatrix(5, 2), QStringLiteral("95"));
+    EXPECT_EQ(b.Row(), 4);
+    EXPECT_EQ(b.Col(), 2);
+    EXPECT_TRUE(b.hasFocus());
+    QTest::keyClick(&b, Qt::Key_7);
+    QTest::keyClick(big.input, Qt::Key_Down);
+    EXPECT_EQ(b.TextMatrix(4, 2), QStringLiteral("7"));
+    EXPECT_EQ(b.Row(), 5);
+    QTest::keyClick(&b, Qt::Key_1);
+    QTest::keyClick(big.input, Qt::Key_PageDown);
+    EXPECT_EQ(b.TextMatrix(5, 2), QStringLiteral("1"));
+    EXPECT_GT(b.Row(), 6);
+    EXPECT_FALSE(big.editGrid->isEditing());
+    // Left and Right stay in the editor's text.
+    QTest::keyClick(&b, Qt::Key_F2);
+    QTest::keyClick(big.input, Qt::Key_Left);
+    EXPECT_TRUE(big.editGrid->isEditing());
+    QTest::keyClick(big.input, Qt::Key_Escape);
+}
+
+TEST_F(EditGridTest, TabMovesFromCellToCellAndCtrlTabLeavesTheGrid) {
+    auto* neighbour = new QLineEdit(&w);
+    neighbour->show();
+    QWidget::setTabOrder(&g, neighbour);
+    // Without an edit: right, wrapping to the next row, and back.
+    QTest::keyClick(&g, Qt::Key_Tab);
+    EXPECT_EQ(g.Col(), 2);
+    QTest::keyClick(&g, Qt::Key_Tab);
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 1);
+    press(&g, Qt::Key_Shift);
+    QTest::keyClick(&g, Qt::Key_Backtab, Qt::ShiftModifier);
+    release(&g, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 2);
+    EXPECT_TRUE(g.hasFocus());
+    // With an edit: it is committed, then the next cell.
+    QTest::keyClick(&g, Qt::Key_4);
+    QTest::keyClick(w.input, Qt::Key_Tab);
+    EXPECT_EQ(g.TextMatrix(1, 2), QStringLiteral("4"));
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(g.Col(), 1);
+    // Return, Tab, typing: nothing typed is lost.
+    QTest::keyClick(&g, Qt::Key_5);
+    QTest::keyClick(w.input, Qt::Key_Return);
+    QTest::keyClick(&g, Qt::Key_Tab);
+    QTest::keyClick(&g, Qt::Key_6);
+    QTest::keyClick(w.input, Qt::Key_Tab);
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("5"));
+    EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("6"));
+    EXPECT_TRUE(g.hasFocus());
+    // The last cell stays the last.
+    g.setCurrentCell(3, 2);
+    QTest::keyClick(&g, Qt::Key_Tab);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.Col(), 2);
+    // Ctrl+Tab leaves the grid, committing an open edit.
+    QTest::keyClick(&g, Qt::Key_8);
+    press(w.input, Qt::Key_Control);
+    QTest::keyClick(w.input, Qt::Key_Tab, Qt::ControlModifier);
+    release(neighbour, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("8"));
+    EXPECT_TRUE(neighbour->hasFocus());
+}
+
+TEST_F(EditGridTest, ABlockPastedIntoTheEditorGoesOverTheCells) {
+    w.editGrid->ClipboardDoWholeLine = false;
+    w.editGrid->ClipboardPasteInsertLines = false;
+    g.setCurrentCell(2, 1);
+    QTest::keyClick(&g, Qt::Key_F2);
+    // One value goes into the editor.
+    QApplication::clipboard()->setText(QStringLiteral("7,5"));
+    press(w.input, Qt::Key_Control);
+    QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
+    release(w.input, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(w.input->text(), QStringLiteral("7,5"));
+    EXPECT_TRUE(w.editGrid->isEditing());
+    // A block ends the edit and is pasted from the edited cell.
+    QApplication::clipboard()->setText(QStringLiteral("a\tb\r\nc\td\r\n"));
+    press(w.input, Qt::Key_Control);
+    QTest::keyClick(w.input, Qt::Key_V, Qt::ControlModifier);
+    release(&g, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_FALSE(w.editGrid->isEditing());
+    EXPECT_FALSE(w.input->isVisible());
+    EXPECT_TRUE(g.hasFocus());
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("a"));
+    EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("b"));
+    EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("c"));
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("d"));
+    EXPECT_EQ(w.log.filter(QStringLiteral("AfterCellEdit")),
+              (QStringList{QStringLiteral("AfterCellEdit 2,1 7,5"),
+                           QStringLiteral("AfterCellEdit 2,1 a"),
+                           QStringLiteral("AfterCellEdit 2,2 b"),
+                           QStringLiteral("AfterCellEdit 3,1 c"),
+                           QStringLiteral("AfterCellEdit 3,2 d")}));
+}
+
+TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {
+    RecordingMessages messages;
+    w.editGrid->ClipboardDoWholeLine = false;
+    w.editGrid->ClipboardPasteInsertLines = false;
+    QObject::connect(w.editGrid, &clsEditGrid::ValidateCellEdit, &w,
+                     [](int r, int c, const QString& text, QString& refusal) {
+                         if (text.contains(u'.'))
+                             refusal = QStringLiteral("„%1“ in %2,%3 nein").arg(text).arg(r).arg(c);
+                     });
+    QTest::keyClick(&g, Qt::Key_9);
+    QTest::keyClicks(w.input, QStringLiteral("5.8"));
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„95.8“ in 1,1 nein")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_TRUE(w.editGrid->isEditing());
+    EXPECT_TRUE(w.input->isVisible());
+    EXPECT_TRUE(w.input->hasFocus());
+    EXPECT_EQ(w.input->text(), QStringLiteral("95.8"));
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+    EXPECT_FALSE(w.editGrid->EndEdit(false)); // from code too
+
+    // The focus going elsewhere says nothing and keeps the edit; a click on
+    // another cell shows the refusal and returns to the edited cell.
+    messages.clear();
+    auto* neighbour = new QLineEdit(&w);
+    neighbour->show();
+    neighbour->setFocus();
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_TRUE(w.editGrid->isEditing());
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellCenter(g, 3, 2));
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_TRUE(w.editGrid->isEditing());
+    EXPECT_TRUE(w.input->hasFocus());
+    EXPECT_EQ(w.input->text(), QStringLiteral("95.8"));
+
+    // Corrected, it is committed.
+    w.input->setText(QStringLiteral("95,8"));
+    QTest::keyClick(w.input, Qt::Key_Return);
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("95,8"));
+    EXPECT_FALSE(w.editGrid->isEditing());
+
+    // A block with one refused value writes nothing.
+    messages.clear();
+    QApplication::clipboard()->setText(QStringLiteral("1\t2\r\n3\t4.5\r\n"));
+    g.setCurrentCell(2, 1);
+    QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„4.5“ in 3,2 nein")});
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("2:1"));
+    EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("3:2"));
+}
+
+TEST_F(EditGridTest, TheEditorStaysOverItsCellInsideTheDataAreaWithFocusedColours) {
+    GridWindow big(200, 3);
+    big.fill();
+    ASSERT_TRUE(big.showActive());
+    FlexGrid& b = *big.grid;
+    big.editGrid->FocusColorsSet(false);
+    b.setCurrentCell(2, 1);
+    QTest::keyClick(&b, Qt::Key_F2);
+    ASSERT_TRUE(big.input->isVisible());
+    // Scrolled: the editor moves with its cell and is clipped to the data
+    // area, which does not include the fixed header.
+    b.setTopRow(5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(big.input->parentWidget(), b.viewport());
+    EXPECT_EQ(big.input->geometry().topLeft(), b.cellRect(2, 1).topLeft() + QPoint(1, 1));
+    EXPECT_LT(big.input->geometry().bottom(), 0);
+    b.setTopRow(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(big.input->geometry().topLeft(), b.cellRect(2, 1).topLeft() + QPoint(1, 1));
+    EXPECT_TRUE(big.editGrid->isEditing());
+    // The grid shows its unfocused selection; the editor's selection keeps
+    // the colours of a focused field.
+    const QPalette app = QApplication::palette();
+    EXPECT_NE(b.BackColorSel(), app.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(big.input->palette().color(QPalette::Active, QPalette::Highlight),
+              app.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(big.input->palette().color(QPalette::Inactive, QPalette::HighlightedText),
+              app.color(QPalette::Active, QPalette::HighlightedText));
+    QTest::keyClick(big.input, Qt::Key_Escape);
 }
