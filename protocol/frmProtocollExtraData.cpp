@@ -7,6 +7,7 @@
 #include "FlexGrid.h"
 #include "Kalibrierung.h"
 
+#include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QPushButton>
@@ -37,16 +38,30 @@ frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) 
         if (const SorbelDictionaryPtr copy = Sorbel1->Dictionary())
             copy->insert(key, rt::Variant(QString()));
     });
+    // A number typed into an entry that holds one must read one way only.
+    connect(Sorbel1->EditGrid(), &clsEditGrid::ValidateCellEdit, this,
+            [this](int row, int, const QString& text, QString& refusal) {
+                const QString key = Sorbel1->FlexGrid_()->TextMatrix(row, 0);
+                QString reason;
+                if (m_zahlen.contains(key) && !text.trimmed().isEmpty() &&
+                    !rt::parseTypedNumber(text, &reason))
+                    refusal = rt::typedNumberMessage(
+                        text, QStringLiteral("im Eintrag „%1“").arg(key), reason);
+            });
     resize(620, 520);
 }
 
 void frmProtocollExtraData::AddEditEntry(SorbelDictionary& dictionary, const QString& key) {
     // A plain read: a key missing from the store is added with the empty value.
-    dictionary.insert(key.mid(Prefix.size()), m_k->DataStore()->value(key));
+    const rt::Variant value = m_k->DataStore()->value(key);
+    if (value.type() == rt::Variant::Type::Double || value.type() == rt::Variant::Type::Long)
+        m_zahlen.insert(key.mid(Prefix.size()));
+    dictionary.insert(key.mid(Prefix.size()), value);
 }
 
 void frmProtocollExtraData::setKalibrierung(Kalibrierung* k) {
     m_k = k;
+    m_zahlen.clear();
     auto copy = std::make_shared<SorbelDictionary>();
     if (k)
         for (const QString& key : Protokoll::SiteDataKeys(*k))
@@ -55,8 +70,9 @@ void frmProtocollExtraData::setKalibrierung(Kalibrierung* k) {
 }
 
 void frmProtocollExtraData::ok() {
-    // An edit still open counts.
-    Sorbel1->EditGrid()->EndEdit(false);
+    // An edit still open counts; a refused one keeps the window open.
+    if (!Sorbel1->EditGrid()->EndEdit(false))
+        return;
     if (m_k && Sorbel1->Dictionary()) {
         rt::SkipErrors skip;
         Sorbel1->Dictionary()->forEach([&](const QString& key, const rt::Variant& value) {

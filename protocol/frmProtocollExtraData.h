@@ -3,6 +3,7 @@
 #include "SorbelControl.h"
 
 #include <QDialog>
+#include <QSet>
 
 class Kalibrierung;
 class QPushButton;
@@ -32,4 +33,6 @@ private:
     void AddEditEntry(SorbelDictionary& dictionary, const QString& key);
 
     Kalibrierung* m_k = nullptr;
+    // The entries whose value is a number (the covariable of each field).
+    QSet<QString> m_zahlen;
 };

@@ -3,6 +3,9 @@
 #include "EditGrid.h"
 #include "FlexGrid.h"
 
+#include "Conversion.h"
+#include "RuntimeError.h"
+
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
@@ -34,6 +37,40 @@ Rasterseite::Rasterseite(Kalibrierung& k, int index, const QString& caption, int
     m_editGrid->ClipboardDoWholeLine = false;
     m_editGrid->ClipboardPasteInsertLines = false;
     m_editGrid->FocusColorsSet(false);
+
+    // A typed or pasted number is read once, when it is committed: an empty
+    // text empties the cell, anything else must be a number the page takes.
+    connect(m_editGrid, &clsEditGrid::ValidateCellEdit, this,
+            [this](int row, int col, const QString& text, QString& refusal) {
+                if (text.trimmed().isEmpty())
+                    return;
+                double value = 0;
+                refusal = prüfen(row, col, text, value);
+                if (refusal.isEmpty())
+                    m_geprüft.insert(cellKey(row, col), {text, value});
+            });
+    connect(m_editGrid, &clsEditGrid::AfterCellEdit, this,
+            [this](int row, int col, QString& text, bool&) { zelleBearbeitet(row, col, text); });
+    connect(m_editGrid, &clsEditGrid::CellClear, this,
+            [this](int row, int col) { m_bearbeitet.insert(cellKey(row, col), std::nullopt); });
+}
+
+void Rasterseite::zelleBearbeitet(int row, int col, QString& text) {
+    const qint64 key = cellKey(row, col);
+    if (text.trimmed().isEmpty()) {
+        text.clear();
+        m_bearbeitet.insert(key, std::nullopt);
+        return;
+    }
+    const auto checked = m_geprüft.take(key);
+    double value = checked.second;
+    if (checked.first != text && !prüfen(row, col, text, value).isEmpty())
+        return; // not a number the page takes: the cell keeps the text, nothing is entered
+    // The cell shows the number at its decimals, and that is what is stored.
+    text = anzeigen(row, col, value);
+    rt::SkipErrors skip;
+    skip([&] { value = rt::textToDouble(text); });
+    m_bearbeitet.insert(key, value);
 }
 
 void Rasterseite::zeigen(int row, int col, const QString& text) {
@@ -42,11 +79,25 @@ void Rasterseite::zeigen(int row, int col, const QString& text) {
 }
 
 bool Rasterseite::geändert(int row, int col) const {
-    return m_grid->TextMatrix(row, col) != m_gezeigt.value(cellKey(row, col));
+    return bearbeitet(row, col) || m_grid->TextMatrix(row, col) != m_gezeigt.value(cellKey(row, col));
 }
 
-void Rasterseite::editBeenden() {
-    m_editGrid->EndEdit(false);
+bool Rasterseite::bearbeitet(int row, int col) const {
+    return m_bearbeitet.contains(cellKey(row, col));
+}
+
+std::optional<double> Rasterseite::eingabe(int row, int col) const {
+    return m_bearbeitet.value(cellKey(row, col));
+}
+
+void Rasterseite::vergessen() {
+    m_gezeigt.clear();
+    m_bearbeitet.clear();
+    m_geprüft.clear();
+}
+
+bool Rasterseite::eingabeBeenden() {
+    return m_editGrid->EndEdit(false);
 }
 
 int Rasterseite::randbreite() const {

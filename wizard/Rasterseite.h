@@ -4,13 +4,17 @@
 
 #include <QHash>
 
+#include <optional>
+
 class FlexGrid;
 class QLineEdit;
 class clsEditGrid;
 
 // A wizard page around one edit grid: a flex grid with one header row and
-// fixed columns, an in-cell text box, and the texts the page put into the
-// cells, so that only cells the user changed are written back.
+// fixed columns, an in-cell text box, and what the page and the user put
+// into the cells. Cells the user edited (typed, pasted or cleared) are
+// written back with the number that was typed; cells nobody touched are not
+// written, so that a pass through the page keeps stored values exactly.
 class Rasterseite : public Seite {
 public:
     Rasterseite(Kalibrierung& k, int index, const QString& caption, int fixedCols,
@@ -21,15 +25,27 @@ public:
     QLineEdit* input() const { return m_input; }
     clsEditGrid* editGrid() const { return m_editGrid; }
 
+    // Commits an edit still open; false when its text was refused.
+    bool eingabeBeenden() override;
+
 protected:
     // Puts a text into a cell as the page's own.
     void zeigen(int row, int col, const QString& text);
-    // Whether the user changed the cell since the page filled it.
+    // Whether the cell changed since the page filled it: edited by the user,
+    // or given another text.
     bool geändert(int row, int col) const;
-    // Forgets the page's texts (before a fill).
-    void vergessen() { m_gezeigt.clear(); }
-    // Commits an edit that is still open.
-    void editBeenden();
+    // Whether the user edited the cell (typed, pasted, cleared).
+    bool bearbeitet(int row, int col) const;
+    // The number the user entered into an edited cell, at the precision the
+    // cell shows; nothing for a cleared cell.
+    std::optional<double> eingabe(int row, int col) const;
+    // Forgets the page's texts and the user's edits (before a fill).
+    void vergessen();
+    // Checks a number typed or pasted into a data cell: "" when the cell
+    // takes it (value set), else the message that refuses it.
+    virtual QString prüfen(int row, int col, const QString& text, double& value) const = 0;
+    // The text a cell shows for an accepted number.
+    virtual QString anzeigen(int row, int col, double value) const = 0;
     // Sets the column widths for the grid's width; run on every resize too.
     virtual void spaltenbreiten(int width) = 0;
     void resizeEvent(QResizeEvent* event) override;
@@ -37,8 +53,13 @@ protected:
     int randbreite() const;
 
 private:
+    void zelleBearbeitet(int row, int col, QString& text);
+
     FlexGrid* m_grid;
     QLineEdit* m_input;
     clsEditGrid* m_editGrid;
     QHash<qint64, QString> m_gezeigt;
+    QHash<qint64, std::optional<double>> m_bearbeitet;
+    // Numbers checked and not yet written to their cell: text and value.
+    QHash<qint64, std::pair<QString, double>> m_geprüft;
 };

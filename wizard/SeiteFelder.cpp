@@ -12,11 +12,24 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 const QString ProtokollKovariable = QStringLiteral(
     "Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
     "Prüffeld ");
+// The calibration's limit of points, for one field and for all together.
+QString zuVielePunkte() {
+    return QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht größer als %1 "
+                          "sein.")
+        .arg(FormatNumberText(Kalibrierung::MaxPrüfpunkte, 0));
 }
+QString zuVielePunkteZusammen() {
+    return QStringLiteral("Die Anzahl der Prüfpunkte aller Messreihen darf zusammen nicht größer "
+                          "als %1 sein.")
+        .arg(FormatNumberText(Kalibrierung::MaxPrüfpunkte, 0));
+}
+} // namespace
 
 SeiteFelder::SeiteFelder(Kalibrierung& k, QWidget* parent)
     : Rasterseite(k, 2, QStringLiteral("Schritt 2: Werte der Prüffelder"), 1,
@@ -29,10 +42,6 @@ SeiteFelder::SeiteFelder(Kalibrierung& k, QWidget* parent)
     label->setBuddy(fgKeysMessreihen);
     inhalt()->addWidget(label);
     inhalt()->addWidget(fgKeysMessreihen, 1);
-    connect(egKeysMessreihen, &clsEditGrid::AfterCellEdit, this,
-            [this](int row, int col, QString& value, bool& cancel) {
-                zellenEdit(row, col, value, cancel);
-            });
 }
 
 void SeiteFelder::spaltenbreiten(int width) {
@@ -77,25 +86,70 @@ void SeiteFelder::füllen() {
     egKeysMessreihen->Refresh();
 }
 
-void SeiteFelder::zellenEdit(int, int col, QString& newValue, bool&) {
-    // The covariable value is shown with its decimals. Point counts are
-    // whole numbers, read back as digits: grouping them ("1.000") would make
-    // them read as 1, so they keep what was typed.
-    if (col != 2 || newValue.isEmpty() || !rt::isNumericText(newValue))
-        return;
-    try {
-        newValue =
-            FormatNumberText(rt::textToDouble(newValue), m_k.Kovariable().Nachkommastellen());
-    } catch (const rt::RuntimeError&) {
-        // the text stays as typed
+QString SeiteFelder::prüfen(int row, int col, const QString& text, double& value) const {
+    const rt::Long f = row - fgKeysMessreihen->FixedRows() + 1;
+    QString reason;
+    const auto number = rt::parseTypedNumber(text, &reason);
+    if (number && col == 1 && *number != std::floor(*number))
+        reason = QStringLiteral("ist keine ganze Zahl");
+    if (!number || !reason.isEmpty()) {
+        QString spalte = QStringLiteral("Anzahl Prüfpunkte");
+        if (col != 1) {
+            rt::SkipErrors skip;
+            skip([&] { spalte = m_k.Kovariable().Bezeichung(); });
+        }
+        return rt::typedNumberMessage(text, QStringLiteral("in Prüffeld %1 (%2)").arg(f).arg(spalte),
+                                      reason);
     }
+    value = *number;
+    if (col == 1) {
+        // The calibration's limit, for the field and for all fields together
+        // with the counts the other rows show.
+        if (value > Kalibrierung::MaxPrüfpunkte)
+            return zuVielePunkte();
+        double total = std::max(0.0, value);
+        for (int r = fgKeysMessreihen->FixedRows(); r < fgKeysMessreihen->Rows(); ++r)
+            if (r != row)
+                total += std::max(0.0, punkte(r));
+        if (total > Kalibrierung::MaxPrüfpunkte)
+            return zuVielePunkteZusammen();
+    }
+    return QString();
+}
+
+QString SeiteFelder::anzeigen(int, int col, double value) const {
+    // Point counts are whole numbers, shown as plain digits; the covariable
+    // value with its decimals.
+    if (col == 1)
+        return QString::number(qint64(value));
+    rt::Long decimals = 0;
+    rt::SkipErrors skip;
+    skip([&] { decimals = m_k.Kovariable().Nachkommastellen(); });
+    return FormatNumberText(value, decimals);
+}
+
+double SeiteFelder::punkte(int row) const {
+    if (bearbeitet(row, 1))
+        return eingabe(row, 1).value_or(0);
+    double points = 0;
+    rt::SkipErrors skip;
+    skip([&] { points = rt::val(fgKeysMessreihen->TextMatrix(row, 1)); });
+    return points;
 }
 
 void SeiteFelder::übernehmen(int direction, bool& cancel) {
-    editBeenden();
+    if (!eingabeBeenden()) {
+        cancel = true;
+        return;
+    }
     const bool forward = direction == 1;
     FlexGrid& g = *fgKeysMessreihen;
     rt::SkipErrors skip;
+    // More points than a calibration can hold are never written.
+    double total = 0;
+    for (int r = g.FixedRows(); r < g.Rows(); ++r)
+        total += std::max(0.0, punkte(r));
+    const bool zuViele = total > Kalibrierung::MaxPrüfpunkte;
     for (int r = g.FixedRows(); r < g.Rows(); ++r) {
         const rt::Long f = r - g.FixedRows() + 1;
         const QString value = g.TextMatrix(r, 2);
@@ -106,8 +160,12 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             return;
         }
         // Only what the user changed is written: a pass keeps stored values.
-        if (geändert(r, 2))
+        if (bearbeitet(r, 2)) {
+            if (const std::optional<double> entered = eingabe(r, 2))
+                skip([&] { m_k.setPrüffeldWert(f, *entered); });
+        } else if (geändert(r, 2)) {
             skip([&] { m_k.setPrüffeldWert(f, rt::textToDouble(value)); });
+        }
         // The protocol's entry of the field is seeded once, as a default that
         // marks nothing as changed.
         skip([&] {
@@ -116,9 +174,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             if (!seeded || seeded->toText().isEmpty())
                 m_k.DataStore()->setValue(key, m_k.PrüffeldWert(f));
         });
-        const QString count = g.TextMatrix(r, 1);
-        double points = 0;
-        skip([&] { points = rt::val(count); });
+        const double points = punkte(r);
         if (points < 3 && forward) {
             showMessage(window(),
                         QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht "
@@ -127,7 +183,14 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             cancel = true;
             return;
         }
-        if (geändert(r, 1))
+        if (zuViele && forward) {
+            showMessage(window(), points > Kalibrierung::MaxPrüfpunkte ? zuVielePunkte()
+                                                                      : zuVielePunkteZusammen(),
+                        MessageService::Warning);
+            cancel = true;
+            return;
+        }
+        if (geändert(r, 1) && !zuViele)
             skip([&] { m_k.setPrüffeldPrüfpunkte(f, rt::toLong(points)); });
     }
 }

@@ -16,7 +16,10 @@ public:
 
 protected:
     void spaltenbreiten(int width) override;
+    QString prüfen(int row, int col, const QString& text, double& value) const override;
+    QString anzeigen(int row, int col, double value) const override;
 
 private:
-    void zellenEdit(int row, int col, QString& newValue, bool& cancel);
+    // The point count of a data row as it will be written.
+    double punkte(int row) const;
 };

@@ -91,6 +91,15 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
     udMessreihen->setRange(3, 100);
     udMessreihen->setBuddy(txtMessreihen);
     txtMessreihen->installEventFilter(this);
+    // What is typed stays as typed; only a number above the maximum is cut to it.
+    connect(txtMessreihen, &QLineEdit::textEdited, this, [this](const QString& text) {
+        try {
+            if (rt::val(text) > udMessreihen->Max())
+                txtMessreihen->setText(QString::number(udMessreihen->Max()));
+        } catch (const rt::RuntimeError&) {
+            // an unreadable number stays as typed
+        }
+    });
     auto* grid = static_cast<QGridLayout*>(Frame3->layout());
     auto* label = new QLabel(QStringLiteral("Anzahl der Prüffelder:"), Frame3);
     label->setBuddy(txtMessreihen);
@@ -160,14 +169,20 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
     checks.addCheck(txtMessreihen, m_checks.back());
     for (const Gruppe& g : m_gruppen) {
         QLineEdit* stellen = g.stellen;
-        checks.addCheck(stellen, [stellen] {
-            if (rt::isNumericText(stellen->text()))
+        const QString feld = QStringLiteral("im Feld „Nachkommastellen“ (%1)").arg(g.frame->title());
+        m_checks.push_back([stellen, feld] {
+            const QString text = stellen->text();
+            QString reason;
+            if (rt::parseTypedNumber(text, &reason))
                 return true;
-            showMessage(stellen->window(),
-                        QStringLiteral("Bitte geben Sie eine gültige Stellenanzahl an."),
-                        MessageService::Information);
+            QString message = QStringLiteral("Bitte geben Sie eine gültige Stellenanzahl an.");
+            // A number that reads two ways says why it is refused.
+            if (rt::isNumericText(text))
+                message += u'\n' + rt::typedNumberMessage(text, feld, reason);
+            showMessage(stellen->window(), message, MessageService::Information);
             return false;
         });
+        checks.addCheck(stellen, m_checks.back());
         for (QComboBox* c : {g.name, g.zeichen, g.einheit})
             checks.addLostFocus(c, [this, g] { completeFromPreset(g); });
     }
@@ -282,16 +297,14 @@ bool SeiteMerkmale::eventFilter(QObject* watched, QEvent* event) {
     return Seite::eventFilter(watched, event);
 }
 
-// Before a key changes the number of fields: Up and Down step it, and every
-// key first clamps the number present to the up-down's range.
+// Up and Down step the number of fields within the up-down's range; other
+// keys leave the number as it is.
 void SeiteMerkmale::messreihenKey(int key) {
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        return;
     try {
         const rt::Long present = zahl(txtMessreihen->text());
-        qint64 number = present;
-        if (key == Qt::Key_Up)
-            ++number;
-        else if (key == Qt::Key_Down)
-            --number;
+        qint64 number = present + (key == Qt::Key_Up ? 1 : -1);
         number = std::clamp<qint64>(number, udMessreihen->Min(), udMessreihen->Max());
         if (number != present)
             txtMessreihen->setText(QString::number(number));

@@ -74,6 +74,7 @@ private:
 
     std::vector<Gruppe> m_gruppen;
     std::vector<Preset> m_presets;
-    // The ten field checks in their order, each showing its own message.
+    // The ten field checks in their order, each showing its own message,
+    // then the checks of the decimals boxes.
     std::vector<std::function<bool()>> m_checks;
 };

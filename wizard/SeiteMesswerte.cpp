@@ -20,10 +20,6 @@ SeiteMesswerte::SeiteMesswerte(Kalibrierung& k, QWidget* parent)
     txtFGData = input();
     egMesswerte = editGrid();
     inhalt()->addWidget(fgMesswerte, 1);
-    connect(egMesswerte, &clsEditGrid::AfterCellEdit, this,
-            [this](int row, int col, QString& value, bool& cancel) {
-                zellenEdit(row, col, value, cancel);
-            });
 }
 
 void SeiteMesswerte::spaltenbreiten(int width) {
@@ -42,6 +38,7 @@ void SeiteMesswerte::spaltenbreiten(int width) {
 void SeiteMesswerte::füllen() {
     FlexGrid& g = *fgMesswerte;
     vergessen();
+    m_punkte.clear();
     rt::SkipErrors skip;
     g.setRedraw(false);
     g.setCols(4);
@@ -83,6 +80,7 @@ void SeiteMesswerte::füllen() {
         rt::Long punkte = 0;
         skip([&] { punkte = m_k.PrüffeldPrüfpunkte(f); });
         for (rt::Long p = 1; p <= punkte && row < g.Rows(); ++p, ++row) {
+            m_punkte.append({f, p});
             zeigen(row, 0, caption);
             zeigen(row, 1, Kalibrierung::PrüfpunktKey(p));
             skip([&] { zeigen(row, 2, FormatNumberText(m_k.Messwert(pmDirekt, f, p), direkt)); });
@@ -95,20 +93,44 @@ void SeiteMesswerte::füllen() {
     egMesswerte->Refresh();
 }
 
-void SeiteMesswerte::zellenEdit(int, int col, QString& newValue, bool&) {
-    if (newValue.isEmpty() || !rt::isNumericText(newValue))
-        return;
-    try {
-        const rt::Long decimals = col == 2 ? m_k.DirektesPrüfmerkmal().Nachkommastellen()
-                                           : m_k.IndirektesPrüfmerkmal().Nachkommastellen();
-        newValue = FormatNumberText(rt::textToDouble(newValue), decimals);
-    } catch (const rt::RuntimeError&) {
-        // the text stays as typed
+rt::Long SeiteMesswerte::stellen(int col) const {
+    rt::Long decimals = 0;
+    rt::SkipErrors skip;
+    skip([&] {
+        decimals = col == 2 ? m_k.DirektesPrüfmerkmal().Nachkommastellen()
+                            : m_k.IndirektesPrüfmerkmal().Nachkommastellen();
+    });
+    return decimals;
+}
+
+QString SeiteMesswerte::prüfen(int row, int col, const QString& text, double& value) const {
+    QString reason;
+    const auto number = rt::parseTypedNumber(text, &reason);
+    if (number) {
+        value = *number;
+        return QString();
     }
+    const int index = row - fgMesswerte->FixedRows();
+    const auto [f, p] = m_punkte.value(index, {0, 0});
+    return rt::typedNumberMessage(
+        text,
+        QStringLiteral("für Messreihe %1, Prüfpunkt %2 (%3)")
+            .arg(f)
+            .arg(p)
+            .arg(col == 2 ? QStringLiteral("Direktes Prüfmerkmal")
+                          : QStringLiteral("Indirektes Prüfmerkmal")),
+        reason);
+}
+
+QString SeiteMesswerte::anzeigen(int, int col, double value) const {
+    return FormatNumberText(value, stellen(col));
 }
 
 void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
-    editBeenden();
+    if (!eingabeBeenden()) {
+        cancel = true;
+        return;
+    }
     const bool forward = direction == 1;
     FlexGrid& g = *fgMesswerte;
     rt::Long f = 1, p = 0;
@@ -126,12 +148,20 @@ void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
             const PrüfmerkmalEnum merkmal = spalte.second;
             const QString text = g.TextMatrix(r, col);
             skip([&] {
-                // A changed cell is stored; an untouched one keeps its value
-                // at full precision, and is only checked as storing it would.
-                if (geändert(r, col))
+                // An edited cell stores the number entered (an emptied one
+                // cannot be stored); a cell given another text stores that;
+                // an untouched one keeps its value at full precision, and is
+                // only checked as storing it would.
+                if (bearbeitet(r, col)) {
+                    const std::optional<double> value = eingabe(r, col);
+                    if (!value)
+                        rt::raiseError(rt::err::TypeMismatch);
+                    m_k.setMesswert(merkmal, f, p, *value);
+                } else if (geändert(r, col)) {
                     m_k.setMesswert(merkmal, f, p, text);
-                else if (forward && !rt::isNumericText(text))
+                } else if (forward && !rt::isNumericText(text)) {
                     rt::raiseError(rt::err::TypeMismatch);
+                }
             });
         }
         if (skip.failed() && forward) {

@@ -2,6 +2,8 @@
 
 #include "Rasterseite.h"
 
+#include "Conversion.h"
+
 // Page 3: per test point the measured values of both characteristics.
 class SeiteMesswerte : public Rasterseite {
 public:
@@ -16,7 +18,11 @@ public:
 
 protected:
     void spaltenbreiten(int width) override;
+    QString prüfen(int row, int col, const QString& text, double& value) const override;
+    QString anzeigen(int row, int col, double value) const override;
 
 private:
-    void zellenEdit(int row, int col, QString& newValue, bool& cancel);
+    rt::Long stellen(int col) const;
+    // Field and point of each data row, as the page was filled.
+    QList<std::pair<rt::Long, rt::Long>> m_punkte;
 };

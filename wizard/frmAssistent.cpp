@@ -211,6 +211,8 @@ void frmAssistent::openRecent(int index) {
 }
 
 bool frmAssistent::neu() {
+    if (!eingabeBeenden())
+        return false;
     ctlAssistent1->GoToPage(0);
     if (m_k.IsDirty()) {
         switch (showMessage(this, ChangesQuestion, MessageService::Question,
@@ -279,6 +281,8 @@ bool frmAssistent::FileOpen(const QString& sFileName) {
 }
 
 void frmAssistent::speichern() {
+    if (!eingabeBeenden())
+        return;
     if (!m_fileName.isEmpty())
         FileSave(m_fileName);
     else
@@ -286,6 +290,8 @@ void frmAssistent::speichern() {
 }
 
 void frmAssistent::speichernUnter() {
+    if (!eingabeBeenden())
+        return;
     const QString path = MessageService::instance().saveFileName(
         this, QStringLiteral("Kalibrierung speichern unter"), m_fileName, Filter,
         QStringLiteral("xml"));
@@ -296,6 +302,8 @@ void frmAssistent::speichernUnter() {
 }
 
 bool frmAssistent::FileSave(const QString& sFileName) {
+    if (!eingabeBeenden())
+        return false;
     try {
         updateRecentFiles(sFileName);
         bool refused = false;
@@ -365,6 +373,11 @@ Seite* frmAssistent::seite(int index) const {
     }
 }
 
+bool frmAssistent::eingabeBeenden() {
+    Seite* s = seite(ctlAssistent1->Page);
+    return !s || s->eingabeBeenden();
+}
+
 bool frmAssistent::PageShowable(qint32 PageIndex) const {
     if (PageIndex < LowerBound || PageIndex > UpperBound)
         return false;
@@ -420,6 +433,8 @@ void frmAssistent::fillPage() {
 }
 
 void frmAssistent::zeigeFenster(int art) {
+    if (!eingabeBeenden())
+        return;
     try {
         Fensterfabrik* fabrik = Fensterfabrik::instance();
         if (!fabrik)
@@ -451,6 +466,8 @@ void frmAssistent::exportieren() {
 }
 
 void frmAssistent::showCalcOptions() {
+    if (!eingabeBeenden())
+        return;
     try {
         m_k.ShowCalcOptions(true, this);
     } catch (const rt::RuntimeError&) {

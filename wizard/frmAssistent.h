@@ -89,6 +89,9 @@ protected:
 
 private:
     Seite* seite(int index) const;
+    // Commits what is still being typed on the page shown; false when it was
+    // refused, and the command that asked must not go on.
+    bool eingabeBeenden();
     void onLeavePage(qint32 Direction, bool& Cancel);
     void onEnterPage(qint32 Direction, bool& Cancel);
     void onPageEntered(bool& NewNextEnabled, bool& NewPreviousEnabled, bool& NewCancelEnabled);

@@ -21,7 +21,27 @@
 
 namespace {
 const QString MinPattern = QStringLiteral("0.00");
+
+// Whether a box holds a number as a user types it; otherwise the message
+// (the box's own, and why a number that reads two ways is refused).
+bool eingabeGültig(QLineEdit* box, const QString& message, const QString& feld) {
+    const QString text = box->text();
+    QString reason;
+    if (rt::parseTypedNumber(text, &reason))
+        return true;
+    QString full = message;
+    if (rt::isNumericText(text))
+        full += u'\n' + rt::typedNumberMessage(text, QStringLiteral("im Feld „%1“").arg(feld), reason);
+    showMessage(box->window(), full, MessageService::Information);
+    return false;
 }
+
+const QString StellenMeldung =
+    QStringLiteral("Bitte geben Sie eine gültige Anzahl von Nachkommastellen an.");
+const QString MinimumMeldung =
+    QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.");
+const QString MinimumFeld = QStringLiteral("minimales Bestimmtheitsmaß");
+} // namespace
 
 frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCalcOptions"));
@@ -57,15 +77,9 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
         pair->addWidget(ud);
         grid->addLayout(pair, row, 1);
         ++row;
-        checks->addCheck(box, [box] {
-            if (rt::isNumericText(box->text()))
-                return true;
-            showMessage(box->window(),
-                        QStringLiteral("Bitte geben Sie eine gültige Anzahl von Nachkommastellen "
-                                       "an."),
-                        MessageService::Information);
-            return false;
-        });
+        const QString feld = caption.chopped(1); // without the colon
+        checks->addCheck(box, [box, feld] { return eingabeGültig(box, StellenMeldung, feld); });
+        m_felder.append({box, feld});
         return box;
     };
     txtMittelwerteStellen =
@@ -107,14 +121,8 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     connect(udMinBestimmtheitsmaßIndirektDirekt, &UpDown::DownClick, this,
             [this] { stepMinimum(-0.01); });
     QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
-    checks->addCheck(minimum, [minimum] {
-        if (rt::isNumericText(minimum->text()))
-            return true;
-        showMessage(minimum->window(),
-                    QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein."),
-                    MessageService::Information);
-        return false;
-    });
+    checks->addCheck(minimum,
+                     [minimum] { return eingabeGültig(minimum, MinimumMeldung, MinimumFeld); });
     auto* minimumLabel = new QLabel(
         QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
@@ -181,6 +189,20 @@ void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
 }
 
 void frmCalcOptions::ok() {
+    // OK takes the focus unchecked: every box is checked here, and a refused
+    // one keeps the dialog open with the focus in it.
+    // A decimals text that is no number still gives 0; one that reads two
+    // ways is refused.
+    for (const auto& [box, feld] : m_felder)
+        if (rt::isNumericText(box->text()) && !eingabeGültig(box, StellenMeldung, feld)) {
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+            return;
+        }
+    if (!eingabeGültig(txtMinBestimmtheitsmaßIndirektDirekt, MinimumMeldung, MinimumFeld)) {
+        txtMinBestimmtheitsmaßIndirektDirekt->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     if (m_k) {
         // A text that is no number gives 0; nothing is range-checked.
         auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
@@ -196,7 +218,7 @@ void frmCalcOptions::ok() {
         skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
         skip([&] {
             m_k->setMinBestimmtheitsmaßIndirektDirekt(
-                rt::textToDouble(txtMinBestimmtheitsmaßIndirektDirekt->text()));
+                *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));
         });
     }
     accept();
@@ -204,7 +226,7 @@ void frmCalcOptions::ok() {
 
 void frmCalcOptions::stepMinimum(double delta) {
     const QString text = txtMinBestimmtheitsmaßIndirektDirekt->text();
-    double value = rt::isNumericText(text) ? rt::textToDouble(text) : 0.0;
+    double value = rt::parseTypedNumber(text).value_or(0.0);
     value = qBound(0.25, value + delta, 1.0);
     txtMinBestimmtheitsmaßIndirektDirekt->setText(rt::formatNumber(value, MinPattern));
 }

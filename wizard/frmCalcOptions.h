@@ -48,4 +48,6 @@ private:
     void stepMinimum(double delta);
 
     Kalibrierung* m_k = nullptr;
+    // The decimals boxes with the names of their fields.
+    QList<std::pair<QLineEdit*, QString>> m_felder;
 };

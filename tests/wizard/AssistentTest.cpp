@@ -119,14 +119,23 @@ TEST_F(WizardTest, GoingForwardRunsTheTenChecksInOrderAndStays) {
     messages.clear();
     combo(w, "cboDirektesPrüfmerkmalEinheit")->setEditText(QStringLiteral("%"));
     combo(w, "cboMessreiheZeichen")->setEditText(QStringLiteral("Z"));
+    // Decimals that read two ways on a German desktop are refused too.
     child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2.5"));
     child<QLineEdit>(w, "txtMessreihen")->setText(QStringLiteral("7x"));
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(
+        QStringLiteral("Bitte geben Sie eine gültige Stellenanzahl an.\n„2.5“ im Feld "
+                       "„Nachkommastellen“ (Direktes Prüfmerkmal) ist keine eindeutige Zahl")));
+    EXPECT_EQ(w->ctlAssistent1->Page, 1);
+    messages.clear();
+    child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2,5"));
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
     EXPECT_EQ(w->ctlAssistent1->Page, 2);
     EXPECT_EQ(k.DirektesPrüfmerkmal().Bezeichung(), QStringLiteral("Verdichtungsgrad DPr"));
     EXPECT_EQ(k.IndirektesPrüfmerkmal().Einheit(), QStringLiteral("MN/m²"));
-    EXPECT_EQ(k.DirektesPrüfmerkmal().Nachkommastellen(), 2); // 2.5 read Val-style, half to even
+    EXPECT_EQ(k.DirektesPrüfmerkmal().Nachkommastellen(), 2); // read Val-style: up to the comma
     EXPECT_EQ(k.PrüffelderAnzahl(), 7);
     EXPECT_TRUE(k.IsDirty());
 }
@@ -249,14 +258,27 @@ TEST_F(WizardTest, TheFieldCountKeysStepAndClamp) {
     EXPECT_EQ(count->text(), QStringLiteral("3"));
     QTest::keyClick(count, Qt::Key_Up);
     EXPECT_EQ(count->text(), QStringLiteral("4"));
-    count->setText(QStringLiteral("250"));
-    count->end(false);
+    // What is typed stays as typed; only a number above 100 is cut to it.
+    QTest::keyClick(count, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(count, QStringLiteral("12"));
+    EXPECT_EQ(count->text(), QStringLiteral("12"));
+    count->clear();
+    QTest::keyClicks(count, QStringLiteral("5"));
+    EXPECT_EQ(count->text(), QStringLiteral("5"));
     QTest::keyClick(count, Qt::Key_Backspace);
-    EXPECT_EQ(count->text(), QStringLiteral("10")); // 100, then the key takes effect
-    count->setText(QStringLiteral("250"));
-    count->end(false);
-    QTest::keyClick(count, Qt::Key_Left);
+    QTest::keyClicks(count, QStringLiteral("250"));
     EXPECT_EQ(count->text(), QStringLiteral("100"));
+    QTest::keyClick(count, Qt::Key_Backspace);
+    EXPECT_EQ(count->text(), QStringLiteral("10"));
+    QTest::keyClick(count, Qt::Key_Left);
+    QTest::keyClick(count, Qt::Key_Home);
+    EXPECT_EQ(count->text(), QStringLiteral("10"));
+    count->selectAll();
+    QTest::keyClicks(count, QStringLiteral("2"));
+    QTest::keyClick(count, Qt::Key_Tab);
+    EXPECT_EQ(count->text(), QStringLiteral("2")); // Tab changes nothing
+    messages.clear();
+    count->setText(QStringLiteral("100"));
     // The up-down keeps 3..100.
     auto* ud = child<UpDown>(w, "udMessreihen");
     ud->upButton()->click();

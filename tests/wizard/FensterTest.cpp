@@ -74,7 +74,27 @@ TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
     dialog.txtVarianzenStellen->setText(QStringLiteral("3"));
     dialog.txtKovarianzenStellen->setText(QStringLiteral("-1"));
     dialog.txtBestimmtheitsmaßeStellen->setText(QStringLiteral("x"));
+    // A number that reads two ways on a German desktop is refused, and
+    // nothing is written.
     dialog.txtAnstiegStellen->setText(QStringLiteral("2.5"));
+    dialog.cmdOk->click();
+    EXPECT_EQ(messages.texts,
+              QStringList{QStringLiteral(
+                  "Bitte geben Sie eine gültige Anzahl von Nachkommastellen an.\n„2.5“ im Feld "
+                  "„Anstieg Gerade“ ist keine eindeutige Zahl: das Tausendertrennzeichen „.“ "
+                  "steht nur zwischen Gruppen von genau drei Ziffern vor dem "
+                  "Dezimaltrennzeichen „,“.\nBitte korrigieren Sie die Eingabe.")});
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(k.DataStore()->find(settings[0]) == nullptr);
+    messages.clear();
+    dialog.txtAnstiegStellen->setText(QStringLiteral("2,5"));
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("0.7"));
+    dialog.cmdOk->click();
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts.value(0).contains(QStringLiteral("„0.7“ im Feld „minimales "
+                                                                "Bestimmtheitsmaß“")));
+    messages.clear();
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("1,7"));
     dialog.cmdOk->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(k.DataStore()->keys().mid(k.DataStore()->count() - 8), settings);
