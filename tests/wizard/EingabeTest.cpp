@@ -1,0 +1,405 @@
+// What a user types on pages 2 and 3 reaches the calibration, or is refused
+// with a message: replayed key by key, modifiers pressed on their own.
+
+#include "WizardTestSupport.h"
+
+#include "EditGrid.h"
+#include "FlexGrid.h"
+#include "ctlAssistent.h"
+#include "frmProtocollExtraData.h"
+
+#include "../common/GrosseKalibrierung.h"
+#include "../core/Beispiel.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+void pressModifier(QWidget* w, Qt::Key key) {
+    QTest::keyPress(w, key);
+}
+void releaseModifier(QWidget* w, Qt::Key key, Qt::KeyboardModifiers held) {
+    QTest::keyRelease(w, key, held);
+}
+// Ctrl+letter as a keyboard sends it: Control down, the letter, Control up.
+void ctrl(QWidget* w, Qt::Key letter) {
+    pressModifier(w, Qt::Key_Control);
+    QTest::keyClick(w, letter, Qt::ControlModifier);
+    releaseModifier(QApplication::focusWidget() ? QApplication::focusWidget() : w,
+                    Qt::Key_Control, Qt::ControlModifier);
+}
+
+QPoint centre(FlexGrid* g, int row, int col) {
+    return g->cellRect(row, col).center();
+}
+
+} // namespace
+
+class EingabeTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        fillWorkedExample(k);
+        describeWorkedExample(k);
+        k.setIsDirty(false);
+    }
+    frmAssistent* onPage(int page) {
+        frmAssistent* w = open(k);
+        w->resize(820, 600);
+        activate(w);
+        w->ctlAssistent1->Page = page;
+        w->ctlAssistent1->GoToPage(0);
+        return w;
+    }
+    // Clicks a cell, as a user selects it before typing.
+    void click(FlexGrid* g, int row, int col) {
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, centre(g, row, col));
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(EingabeTest, CtrlSWithAnOpenEditSavesTheTypedValue) {
+    frmAssistent* w = onPage(3);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    click(g, 2, 3);
+    QTest::keyClicks(g, QStringLiteral("5"));
+    QTest::keyClicks(input, QStringLiteral("1"));
+    ASSERT_TRUE(input->isVisible());
+    ctrl(input, Qt::Key_S);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_FALSE(input->isVisible());
+    EXPECT_FALSE(k.IsDirty());
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmIndirekt, 1, 2).toDouble(), 51.0);
+    EXPECT_EQ(g->TextMatrix(2, 3), QStringLiteral("51,00"));
+}
+
+TEST_F(EingabeTest, AltWAndClosingWithAnOpenEditKeepTheTypedValue) {
+    frmAssistent* w = onPage(3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    // An upper-case letter and a lone Shift first: the edit goes on.
+    click(g, 1, 3);
+    QTest::keyClicks(g, QStringLiteral("4"));
+    pressModifier(input, Qt::Key_Shift);
+    releaseModifier(input, Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::keyClicks(input, QStringLiteral("7"));
+    pressModifier(input, Qt::Key_Alt);
+    QTest::keyClick(input, Qt::Key_W, Qt::AltModifier);
+    releaseModifier(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->ctlAssistent1->Page == 4; }, 3000));
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 1).toDouble(), 47.0);
+    EXPECT_TRUE(k.IsDirty());
+
+    // Back on page 3, an edit open while the window closes: the question
+    // comes, and "Abbrechen" keeps window and value.
+    QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 3);
+    k.setIsDirty(false);
+    click(g, 3, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("9"));
+    messages.answer = MessageService::AnswerCancel;
+    w->close();
+    EXPECT_EQ(messages.texts,
+              QStringList{QStringLiteral("Sollen die Änderungen gespeichert werden?")});
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 99.0);
+}
+
+TEST_F(EingabeTest, UpDownAndReturnTabTypingLoseNothing) {
+    k.setPrüffelderAnzahl(3);
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.IndirektesPrüfmerkmal().setNachkommastellen(1);
+    frmAssistent* w = onPage(3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    // Down in the editor: the value is committed and formatted, the next row
+    // is current and the grid keeps the focus (the next Enter is the grid's).
+    click(g, 1, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("5"));
+    QTest::keyClick(input, Qt::Key_Down);
+    EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("95,0"));
+    EXPECT_EQ(g->Row(), 2);
+    EXPECT_TRUE(g->hasFocus());
+    EXPECT_EQ(w->ctlAssistent1->Page, 3);
+    QTest::keyClicks(g, QStringLiteral("8"));
+    QTest::keyClick(input, Qt::Key_PageUp);
+    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("8,0"));
+    EXPECT_EQ(g->Row(), 1);
+
+    // 95,9 Return, Tab, 96,0 Tab: both values land in cells, in order.
+    g->setCurrentCell(4, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("5,9"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(g->Row(), 4);
+    EXPECT_EQ(g->Col(), 3);
+    QTest::keyClick(g, Qt::Key_Tab);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("6,0"));
+    QTest::keyClick(input, Qt::Key_Tab);
+    EXPECT_TRUE(g->hasFocus());
+    EXPECT_EQ(g->TextMatrix(4, 2), QStringLiteral("95,9"));
+    EXPECT_EQ(g->TextMatrix(5, 2), QStringLiteral("96,0"));
+    EXPECT_EQ(g->Row(), 5);
+    EXPECT_EQ(g->Col(), 3);
+    QTest::keyClicks(g, QStringLiteral("4"));
+    QTest::keyClicks(input, QStringLiteral("1"));
+    // Shift+Tab goes back and commits.
+    pressModifier(input, Qt::Key_Shift);
+    QTest::keyClick(input, Qt::Key_Backtab, Qt::ShiftModifier);
+    releaseModifier(g, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_EQ(g->TextMatrix(5, 3), QStringLiteral("41,0"));
+    EXPECT_EQ(g->Col(), 2);
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 95.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 2).toDouble(), 8.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 1).toDouble(), 95.9);
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 2).toDouble(), 96.0);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 2).toDouble(), 41.0);
+}
+
+TEST_F(EingabeTest, ABlockPastedIntoTheEditorFillsTheCells) {
+    frmAssistent* w = onPage(3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    click(g, 2, 2);
+    click(g, 2, 2); // the current cell again: the editor opens
+    ASSERT_TRUE(input->isVisible());
+    QApplication::clipboard()->setText(QStringLiteral("91,5\t33\r\n92,25\t34,5\r\n"));
+    ctrl(input, Qt::Key_V);
+    EXPECT_FALSE(input->isVisible());
+    EXPECT_TRUE(g->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("91,50"));
+    EXPECT_EQ(g->TextMatrix(3, 3), QStringLiteral("34,50"));
+    // Enter is the grid's again: it opens the editor and closes it.
+    QTest::keyClick(g, Qt::Key_Return);
+    EXPECT_TRUE(input->isVisible());
+    QTest::keyClick(input, Qt::Key_Escape);
+    EXPECT_FALSE(input->isVisible());
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 2).toDouble(), 91.5);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 2).toDouble(), 33.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 92.25);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 3).toDouble(), 34.5);
+}
+
+TEST_F(EingabeTest, AValueOvertypedWithItsOwnShownTextIsStored) {
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.setMesswert(pmDirekt, 1, 1, 98.456789012345);
+    k.setPrüffeldWert(2, 2.75);
+    k.Kovariable().setNachkommastellen(0);
+    k.setIsDirty(false);
+    frmAssistent* w = onPage(2);
+    FlexGrid* fields = child<FlexGrid>(w, "fgKeysMessreihen");
+    EXPECT_EQ(fields->TextMatrix(2, 2), QStringLiteral("3"));
+    click(fields, 2, 2);
+    QTest::keyClicks(fields, QStringLiteral("3"));
+    QTest::keyClick(child<QLineEdit>(w, "txtFGKeysMessreihen"), Qt::Key_Return);
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 3);
+    EXPECT_EQ(k.PrüffeldWert(2), 3.0);
+
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("98,5"));
+    click(g, 1, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("8,5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 98.5);
+    EXPECT_TRUE(k.IsDirty());
+
+    // The same value typed again marks nothing.
+    k.setIsDirty(false);
+    click(g, 1, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("8,5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_FALSE(k.IsDirty());
+}
+
+TEST_F(EingabeTest, TenThousandPastedPairsAreStoredValueByValue) {
+    fillLarge(k);
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.IndirektesPrüfmerkmal().setNachkommastellen(2);
+    frmAssistent* w = onPage(3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    ASSERT_EQ(g->Rows(), 1 + Felder * Punkte);
+    // Values at the shown precision, many equal to the text shown before.
+    QString text;
+    std::vector<std::pair<double, double>> pairs;
+    for (int i = 0; i < Felder * Punkte; ++i) {
+        const double direkt = std::round((90.0 + 0.1 * (i / Punkte + 1)) * 10) / 10;
+        const double indirekt = std::round((20.0 + 0.013 * i) * 100) / 100;
+        pairs.emplace_back(direkt, indirekt);
+        text += FormatNumberText(direkt, 1) + u'\t' + FormatNumberText(indirekt, 2) +
+                QStringLiteral("\r\n");
+    }
+    QApplication::clipboard()->setText(text);
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    ctrl(g, Qt::Key_V);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    w->ctlAssistent1->GoToPage(0);
+    int wrong = 0;
+    for (int f = 1; f <= Felder; ++f)
+        for (int p = 1; p <= Punkte; ++p) {
+            const auto& [direkt, indirekt] = pairs[size_t((f - 1) * Punkte + p - 1)];
+            wrong += k.Messwert(pmDirekt, f, p).toDouble() != direkt;
+            wrong += k.Messwert(pmIndirekt, f, p).toDouble() != indirekt;
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
+    frmAssistent* w = onPage(3);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    click(g, 2, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("5.8"));
+    QTest::keyClick(input, Qt::Key_Return);
+    const QString refusal = QStringLiteral(
+        "„95.8“ für Messreihe 1, Prüfpunkt 2 (Direktes Prüfmerkmal) ist keine eindeutige Zahl: "
+        "das Tausendertrennzeichen „.“ steht nur zwischen Gruppen von genau drei Ziffern vor "
+        "dem Dezimaltrennzeichen „,“.\nBitte korrigieren Sie die Eingabe.");
+    EXPECT_EQ(messages.texts, QStringList{refusal});
+    EXPECT_TRUE(input->isVisible());
+    EXPECT_TRUE(input->hasFocus());
+    EXPECT_EQ(input->text(), QStringLiteral("95.8"));
+    // Saving and going on refuse it too, and write nothing.
+    messages.clear();
+    ctrl(input, Qt::Key_S);
+    EXPECT_EQ(messages.texts, QStringList{refusal});
+    EXPECT_FALSE(QFile::exists(file));
+    messages.clear();
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(w->ctlAssistent1->Page, 3);
+    EXPECT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 2).toDouble(), 96.0);
+    // Corrected, it is taken.
+    messages.clear();
+    input->setFocus();
+    input->selectAll();
+    QTest::keyClicks(input, QStringLiteral("95,8"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_TRUE(messages.texts.isEmpty());
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 2).toDouble(), 95.8);
+
+    // A column pasted from an English source is refused before anything is written.
+    QApplication::clipboard()->setText(QStringLiteral("95.5\r\n96.25\r\n"));
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    ctrl(g, Qt::Key_V);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("„95.5“ für Messreihe 1, Prüfpunkt 1")));
+    EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("95,00"));
+    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("95,80"));
+}
+
+TEST_F(EingabeTest, PointCountsAboveTheLimitAreRefused) {
+    frmAssistent* w = onPage(2);
+    FlexGrid* g = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* input = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    click(g, 1, 1);
+    QTest::keyClicks(g, QStringLiteral("2"));
+    QTest::keyClicks(input, QStringLiteral("00000"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Die Anzahl der Prüfpunkte einer "
+                                                         "Messreihe darf nicht größer als 100.000 "
+                                                         "sein.")});
+    EXPECT_TRUE(input->isVisible());
+    // Within the limit for one field, above it with the others.
+    messages.clear();
+    input->selectAll();
+    QTest::keyClicks(input, QStringLiteral("99.999"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Die Anzahl der Prüfpunkte aller "
+                                                         "Messreihen darf zusammen nicht größer "
+                                                         "als 100.000 sein.")});
+    messages.clear();
+    input->selectAll();
+    QTest::keyClicks(input, QStringLiteral("2,5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts.value(0).contains(QStringLiteral("ist keine ganze Zahl")));
+    messages.clear();
+    input->selectAll();
+    QTest::keyClicks(input, QStringLiteral("1.000"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(g->TextMatrix(1, 1), QStringLiteral("1000"));
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 3);
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(1), 1000);
+    EXPECT_EQ(child<FlexGrid>(w, "fgMesswerte")->Rows(), 1 + 1000 + 3 + 3);
+}
+
+TEST_F(EingabeTest, TheSiteDataEditorCommitsBeforeOkAndRefusesAmbiguousNumbers) {
+    k.DataStore()->setValue(
+        QStringLiteral("Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der "
+                       "Verdichtungsübergänge) - Prüffeld 1"),
+        2.0);
+    frmProtocollExtraData dialog;
+    dialog.setKalibrierung(&k);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    FlexGrid* g = dialog.Sorbel1->FlexGrid_();
+    QLineEdit* input = dialog.Sorbel1->TextBox();
+    g->setFocus();
+    g->setCurrentCell(0, 1);
+    // Tab moves down the value column.
+    QTest::keyClick(g, Qt::Key_Tab);
+    EXPECT_EQ(g->Row(), 1);
+    g->setCurrentCell(0, 1);
+    QTest::keyClicks(g, QStringLiteral("L"));
+    QTest::keyClicks(input, QStringLiteral("ehm"));
+    int feld = -1;
+    for (int r = 0; r < g->Rows(); ++r)
+        if (g->TextMatrix(r, 0).endsWith(QStringLiteral("Prüffeld 1")))
+            feld = r;
+    ASSERT_GE(feld, 0);
+    EXPECT_EQ(g->TextMatrix(feld, 1), QStringLiteral("2"));
+    // OK while an edit is open: the edit counts.
+    QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(k.DataStore()->find(QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN "
+                                                 "4022"))
+                  ->toText(),
+              QStringLiteral("Lehm"));
+
+    frmProtocollExtraData again;
+    again.setKalibrierung(&k);
+    again.show();
+    again.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+    g = again.Sorbel1->FlexGrid_();
+    input = again.Sorbel1->TextBox();
+    g->setFocus();
+    g->setCurrentCell(feld, 1);
+    QTest::keyClicks(g, QStringLiteral("2"));
+    QTest::keyClicks(input, QStringLiteral(".5"));
+    QTest::mouseClick(again.cmdOk, Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("„2.5“ im Eintrag „Kalibrierfeld "
+                                                            "Kovariable")));
+    EXPECT_NE(again.result(), QDialog::Accepted);
+    EXPECT_TRUE(input->isVisible());
+}
