@@ -403,3 +403,35 @@ TEST_F(EingabeTest, TheSiteDataEditorCommitsBeforeOkAndRefusesAmbiguousNumbers) 
     EXPECT_NE(again.result(), QDialog::Accepted);
     EXPECT_TRUE(input->isVisible());
 }
+
+TEST_F(EingabeTest, ScrollingWithAnOpenEditNeverCoversTheHeader) {
+    fillLarge(k);
+    frmAssistent* w = onPage(3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    click(g, 3, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("1,2"));
+    input->selectAll();
+    saveScreenshot(w, QStringLiteral("seite3-eingabe"));
+    // One wheel step down: the editor goes up with its cell, cut off at the
+    // data area; the header stays uncovered.
+    QWheelEvent wheel(QPointF(g->viewport()->rect().center()),
+                      g->viewport()->mapToGlobal(QPointF(g->viewport()->rect().center())),
+                      QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(g->viewport(), &wheel);
+    QCoreApplication::processEvents();
+    ASSERT_GT(g->TopRow(), 1);
+    saveScreenshot(w, QStringLiteral("seite3-eingabe-gerollt"));
+    EXPECT_EQ(input->parentWidget(), g->viewport());
+    EXPECT_EQ(input->geometry().topLeft(), g->cellRect(3, 2).topLeft() + QPoint(1, 1));
+    EXPECT_TRUE(input->visibleRegion().isEmpty() ||
+                input->mapTo(g, input->visibleRegion().boundingRect().topLeft()).y() >=
+                    g->viewport()->geometry().top());
+    // Typing still goes on, and the value arrives.
+    QTest::keyClicks(input, QStringLiteral("5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 5.0);
+}
