@@ -158,12 +158,18 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
         } catch (const rt::RuntimeError&) {
             value = 0;
         }
-        if (value >= 3)
+        const QString text = txtMessreihen->text();
+        QString reason;
+        // A count that reads two ways ("1.000", "10.5") is refused as well.
+        const bool eindeutig = rt::parseTypedNumber(text, &reason) || !rt::isNumericText(text);
+        if (value >= 3 && eindeutig)
             return true;
-        showMessage(window(),
-                    QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an "
-                                   "(Mindeswert: 3 Messreihen)."),
-                    MessageService::Information);
+        QString message = QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an "
+                                         "(Mindeswert: 3 Messreihen).");
+        if (!eindeutig)
+            message += u'\n' + rt::typedNumberMessage(
+                                   text, QStringLiteral("im Feld „Anzahl der Prüffelder“"), reason);
+        showMessage(window(), message, MessageService::Information);
         return false;
     });
     checks.addCheck(txtMessreihen, m_checks.back());

@@ -121,14 +121,19 @@ TEST_F(WizardTest, GoingForwardRunsTheTenChecksInOrderAndStays) {
     combo(w, "cboMessreiheZeichen")->setEditText(QStringLiteral("Z"));
     // Decimals that read two ways on a German desktop are refused too.
     child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2.5"));
-    child<QLineEdit>(w, "txtMessreihen")->setText(QStringLiteral("7x"));
+    child<QLineEdit>(w, "txtMessreihen")->setText(QStringLiteral("10.5"));
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
-    ASSERT_EQ(messages.texts.size(), 1);
+    ASSERT_EQ(messages.texts.size(), 2);
     EXPECT_TRUE(messages.texts[0].startsWith(
+        QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an (Mindeswert: 3 "
+                       "Messreihen).\n„10.5“ im Feld „Anzahl der Prüffelder“ ist keine "
+                       "eindeutige Zahl")));
+    EXPECT_TRUE(messages.texts[1].startsWith(
         QStringLiteral("Bitte geben Sie eine gültige Stellenanzahl an.\n„2.5“ im Feld "
                        "„Nachkommastellen“ (Direktes Prüfmerkmal) ist keine eindeutige Zahl")));
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
     messages.clear();
+    child<QLineEdit>(w, "txtMessreihen")->setText(QStringLiteral("7x"));
     child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2,5"));
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
