@@ -79,7 +79,8 @@ void Rasterseite::zeigen(int row, int col, const QString& text) {
 }
 
 bool Rasterseite::geändert(int row, int col) const {
-    return bearbeitet(row, col) || m_grid->TextMatrix(row, col) != m_gezeigt.value(cellKey(row, col));
+    return bearbeitet(row, col) ||
+           m_grid->TextMatrix(row, col) != m_gezeigt.value(cellKey(row, col));
 }
 
 bool Rasterseite::bearbeitet(int row, int col) const {

@@ -98,8 +98,8 @@ QString SeiteFelder::prüfen(int row, int col, const QString& text, double& valu
             rt::SkipErrors skip;
             skip([&] { spalte = m_k.Kovariable().Bezeichung(); });
         }
-        return rt::typedNumberMessage(text, QStringLiteral("in Prüffeld %1 (%2)").arg(f).arg(spalte),
-                                      reason);
+        return rt::typedNumberMessage(
+            text, QStringLiteral("in Prüffeld %1 (%2)").arg(f).arg(spalte), reason);
     }
     value = *number;
     if (col == 1) {
@@ -184,8 +184,9 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             return;
         }
         if (zuViele && forward) {
-            showMessage(window(), points > Kalibrierung::MaxPrüfpunkte ? zuVielePunkte()
-                                                                      : zuVielePunkteZusammen(),
+            showMessage(window(),
+                        points > Kalibrierung::MaxPrüfpunkte ? zuVielePunkte()
+                                                             : zuVielePunkteZusammen(),
                         MessageService::Warning);
             cancel = true;
             return;

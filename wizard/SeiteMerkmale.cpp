@@ -175,7 +175,8 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
     checks.addCheck(txtMessreihen, m_checks.back());
     for (const Gruppe& g : m_gruppen) {
         QLineEdit* stellen = g.stellen;
-        const QString feld = QStringLiteral("im Feld „Nachkommastellen“ (%1)").arg(g.frame->title());
+        const QString feld =
+            QStringLiteral("im Feld „Nachkommastellen“ (%1)").arg(g.frame->title());
         m_checks.push_back([stellen, feld] {
             const QString text = stellen->text();
             QString reason;

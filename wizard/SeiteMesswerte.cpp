@@ -112,14 +112,13 @@ QString SeiteMesswerte::prüfen(int row, int col, const QString& text, double& v
     }
     const int index = row - fgMesswerte->FixedRows();
     const auto [f, p] = m_punkte.value(index, {0, 0});
-    return rt::typedNumberMessage(
-        text,
-        QStringLiteral("für Messreihe %1, Prüfpunkt %2 (%3)")
-            .arg(f)
-            .arg(p)
-            .arg(col == 2 ? QStringLiteral("Direktes Prüfmerkmal")
-                          : QStringLiteral("Indirektes Prüfmerkmal")),
-        reason);
+    return rt::typedNumberMessage(text,
+                                  QStringLiteral("für Messreihe %1, Prüfpunkt %2 (%3)")
+                                      .arg(f)
+                                      .arg(p)
+                                      .arg(col == 2 ? QStringLiteral("Direktes Prüfmerkmal")
+                                                    : QStringLiteral("Indirektes Prüfmerkmal")),
+                                  reason);
 }
 
 QString SeiteMesswerte::anzeigen(int, int col, double value) const {

@@ -31,7 +31,8 @@ bool eingabeGültig(QLineEdit* box, const QString& message, const QString& feld)
         return true;
     QString full = message;
     if (rt::isNumericText(text))
-        full += u'\n' + rt::typedNumberMessage(text, QStringLiteral("im Feld „%1“").arg(feld), reason);
+        full +=
+            u'\n' + rt::typedNumberMessage(text, QStringLiteral("im Feld „%1“").arg(feld), reason);
     showMessage(box->window(), full, MessageService::Information);
     return false;
 }

@@ -229,17 +229,17 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
     const struct {
         const char16_t* text;
         double value;
-    } accepted[] = {{u"95,8", 95.8},      {u"1.000", 1000},      {u"12.345,6", 12345.6},
-                    {u"1.000.000", 1e6},  {u"-1.000,5", -1000.5}, {u" 42 ", 42},
-                    {u"1000", 1000},      {u"0,7", 0.7},          {u"1,5e3", 1500}};
+    } accepted[] = {{u"95,8", 95.8},     {u"1.000", 1000},       {u"12.345,6", 12345.6},
+                    {u"1.000.000", 1e6}, {u"-1.000,5", -1000.5}, {u" 42 ", 42},
+                    {u"1000", 1000},     {u"0,7", 0.7},          {u"1,5e3", 1500}};
     for (const auto& c : accepted) {
         const auto value = parseTypedNumber(QString::fromUtf16(c.text));
         ASSERT_TRUE(value.has_value()) << QString::fromUtf16(c.text).toStdString();
         EXPECT_DOUBLE_EQ(*value, c.value) << QString::fromUtf16(c.text).toStdString();
     }
     // What the file rules read as 958, 4175, 417 or 1000 is refused when typed.
-    for (const char16_t* text : {u"95.8", u"41.75", u"4.1.7", u"1..000", u"1.0000", u"1.",
-                                 u"12.34.567", u"0.7"}) {
+    for (const char16_t* text :
+         {u"95.8", u"41.75", u"4.1.7", u"1..000", u"1.0000", u"1.", u"12.34.567", u"0.7"}) {
         QString reason;
         EXPECT_FALSE(parseTypedNumber(QString::fromUtf16(text), &reason).has_value())
             << QString::fromUtf16(text).toStdString();

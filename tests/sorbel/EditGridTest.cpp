@@ -681,12 +681,11 @@ TEST_F(EditGridTest, ABlockPastedIntoTheEditorGoesOverTheCells) {
     EXPECT_EQ(g.TextMatrix(2, 2), QStringLiteral("b"));
     EXPECT_EQ(g.TextMatrix(3, 1), QStringLiteral("c"));
     EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("d"));
-    EXPECT_EQ(w.log.filter(QStringLiteral("AfterCellEdit")),
-              (QStringList{QStringLiteral("AfterCellEdit 2,1 7,5"),
-                           QStringLiteral("AfterCellEdit 2,1 a"),
-                           QStringLiteral("AfterCellEdit 2,2 b"),
-                           QStringLiteral("AfterCellEdit 3,1 c"),
-                           QStringLiteral("AfterCellEdit 3,2 d")}));
+    EXPECT_EQ(
+        w.log.filter(QStringLiteral("AfterCellEdit")),
+        (QStringList{QStringLiteral("AfterCellEdit 2,1 7,5"), QStringLiteral("AfterCellEdit 2,1 a"),
+                     QStringLiteral("AfterCellEdit 2,2 b"), QStringLiteral("AfterCellEdit 3,1 c"),
+                     QStringLiteral("AfterCellEdit 3,2 d")}));
 }
 
 TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {

@@ -28,8 +28,8 @@ void releaseModifier(QWidget* w, Qt::Key key, Qt::KeyboardModifiers held) {
 void ctrl(QWidget* w, Qt::Key letter) {
     pressModifier(w, Qt::Key_Control);
     QTest::keyClick(w, letter, Qt::ControlModifier);
-    releaseModifier(QApplication::focusWidget() ? QApplication::focusWidget() : w,
-                    Qt::Key_Control, Qt::ControlModifier);
+    releaseModifier(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Control,
+                    Qt::ControlModifier);
 }
 
 QPoint centre(FlexGrid* g, int row, int col) {
@@ -308,7 +308,8 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
     g->setCurrentCell(1, 2);
     ctrl(g, Qt::Key_V);
     ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("„95.5“ für Messreihe 1, Prüfpunkt 1")));
+    EXPECT_TRUE(
+        messages.texts[0].startsWith(QStringLiteral("„95.5“ für Messreihe 1, Prüfpunkt 1")));
     EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("95,00"));
     EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("95,80"));
 }
@@ -380,8 +381,9 @@ TEST_F(EingabeTest, TheSiteDataEditorCommitsBeforeOkAndRefusesAmbiguousNumbers) 
     // OK while an edit is open: the edit counts.
     QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(k.DataStore()->find(QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN "
-                                                 "4022"))
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN "
+                                        "4022"))
                   ->toText(),
               QStringLiteral("Lehm"));
 
@@ -417,9 +419,8 @@ TEST_F(EingabeTest, ScrollingWithAnOpenEditNeverCoversTheHeader) {
     // One wheel step down: the editor goes up with its cell, cut off at the
     // data area; the header stays uncovered.
     QWheelEvent wheel(QPointF(g->viewport()->rect().center()),
-                      g->viewport()->mapToGlobal(QPointF(g->viewport()->rect().center())),
-                      QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                      false);
+                      g->viewport()->mapToGlobal(QPointF(g->viewport()->rect().center())), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(g->viewport(), &wheel);
     QCoreApplication::processEvents();
     ASSERT_GT(g->TopRow(), 1);
