@@ -305,7 +305,7 @@ bool clsEditGrid::editorKey(QObject* watched, QKeyEvent* key) {
             text.chop(1);
         if (text.contains(u'\t') || text.contains(u'\r') || text.contains(u'\n')) {
             if (endEdit(false, NoAdvance))
-                pasteByKey();
+                clipboardByKey(86);
             return true;
         }
     }
@@ -339,9 +339,15 @@ void clsEditGrid::tabTo(bool back) {
     EnsureVisibleRow(row);
 }
 
-void clsEditGrid::pasteByKey() {
+// Ctrl+C, Ctrl+X, Ctrl+V (67, 88, 86); a failure is reported, not raised.
+void clsEditGrid::clipboardByKey(int keyCode) {
     try {
-        ClipboardPaste(ClipboardPasteInsertLines);
+        if (keyCode == 67)
+            ClipboardCopy();
+        else if (keyCode == 88)
+            ClipboardCut();
+        else
+            ClipboardPaste(ClipboardPasteInsertLines);
     } catch (const rt::RuntimeError& e) {
         showMessage(m_grid,
                     QStringLiteral("Fehler bei Zwischenablagenfunktion: %1 (%2)")
@@ -401,23 +407,8 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
         if (Shift == 2 && !GridIgnoreClipboardKeys &&
             (KeyCode == 67 || KeyCode == 88 || KeyCode == 86)) {
             m_keyHandled = true;
-            if (KeyCode == 86) {
-                pasteByKey();
-                return;
-            }
-            try {
-                if (KeyCode == 67)
-                    ClipboardCopy();
-                else
-                    ClipboardCut();
-            } catch (const rt::RuntimeError& e) {
-                showMessage(m_grid,
-                            QStringLiteral("Fehler bei Zwischenablagenfunktion: %1 (%2)")
-                                .arg(e.description())
-                                .arg(e.number()),
-                            MessageService::Warning);
-                return;
-            }
+            clipboardByKey(KeyCode);
+            return;
         }
         // Alt with a key that is no access key starts nothing either.
         if (!m_keyHandled && !(Shift & 4))

@@ -124,7 +124,7 @@ private:
     // Tab: the next (or previous) editable cell, rows wrapping as the
     // automatic advance does.
     void tabTo(bool back);
-    void pasteByKey();
+    void clipboardByKey(int keyCode);
     void onKeyDown(int& KeyCode, int Shift);
     void onKeyPress(int& KeyAscii);
     void onEnterCell();

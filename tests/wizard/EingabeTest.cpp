@@ -46,14 +46,7 @@ protected:
         describeWorkedExample(k);
         k.setIsDirty(false);
     }
-    frmAssistent* onPage(int page) {
-        frmAssistent* w = open(k);
-        w->resize(820, 600);
-        activate(w);
-        w->ctlAssistent1->Page = page;
-        w->ctlAssistent1->GoToPage(0);
-        return w;
-    }
+    frmAssistent* onPage(int page) { return openOnPage(k, page); }
     // Clicks a cell, as a user selects it before typing.
     void click(FlexGrid* g, int row, int col) {
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, centre(g, row, col));

@@ -33,14 +33,7 @@ protected:
         WizardTest::SetUp();
         describeWorkedExample(k);
     }
-    frmAssistent* onPage(int page) {
-        frmAssistent* w = open(k);
-        w->resize(820, 600);
-        activate(w);
-        w->ctlAssistent1->Page = page;
-        w->ctlAssistent1->GoToPage(0);
-        return w;
-    }
+    frmAssistent* onPage(int page) { return openOnPage(k, page); }
 };
 
 TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {

@@ -1,5 +1,7 @@
 #include "WizardTestSupport.h"
 
+#include "ctlAssistent.h"
+
 #include <QDir>
 
 void saveScreenshot(QWidget* widget, const QString& name) {
@@ -47,6 +49,15 @@ frmAssistent* WizardTest::open(Kalibrierung& calibration) {
     wizard = qobject_cast<frmAssistent*>(form);
     opened.append(wizard);
     return wizard;
+}
+
+frmAssistent* WizardTest::openOnPage(Kalibrierung& k, int page) {
+    frmAssistent* w = open(k);
+    w->resize(820, 600);
+    activate(w);
+    w->ctlAssistent1->Page = page;
+    w->ctlAssistent1->GoToPage(0);
+    return w;
 }
 
 void WizardTest::activate(frmAssistent* w) {
