@@ -111,8 +111,22 @@ void Protokoll::AppendRow(clsElementTable& Table, const QString& Text1, const QS
     const qint32 row = Table.Rows();
     Table.setTextMatrix(1, row, Text1);
     Table.setCellAlignment(1, row, AlignLeftTop);
+    // A label never touches its value.
+    Table.setCellInnerSpacingRight(1, row, LabelGap);
     Table.setTextMatrix(2, row, Text2);
     Table.setCellAlignment(2, row, AlignLeftTop);
+}
+
+void Protokoll::AppendValueRow(clsElementTable& Table, const QString& Label, const QString& Value,
+                               const QString& Unit) {
+    AppendRow(Table, Label, Value);
+    const qint32 row = Table.Rows();
+    // Numbers to the right of their column, so that the decimal commas line
+    // up; the unit in a column of its own.
+    Table.setCellAlignment(2, row, AlignRightTop);
+    Table.setTextMatrix(3, row, Value.isEmpty() ? QString() : Unit);
+    Table.setCellAlignment(3, row, AlignLeftTop);
+    Table.setCellInnerSpacingLeft(3, row, Unit.startsWith(u' ') ? 0.0 : LabelGap / 2);
 }
 
 void Protokoll::AppendDataRow(clsElementTable& Table, const QString& Label,
@@ -392,18 +406,39 @@ int Protokoll::BuildProtocol(bool Printing) {
     spacer(0.25);
     band([&] { return DeterminationBand(1, QStringLiteral("Bestimmtheitsmaße"), Printing); });
     spacer(0.25);
+    band([&] { return VerdictBand(1, QStringLiteral("Plausibilitätsprüfung"), Printing); });
+    spacer(0.25);
 
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
     const Prüfmerkmal& kovariable = m_k.Kovariable();
+    // A block that cannot be computed is named, with the reason, instead of
+    // leaving a silent gap; the line between the two measured characteristics
+    // carries the verdict when it is critical.
     auto line = [&](const Prüfmerkmal& b, MerkmalEnum mb, const Prüfmerkmal& a, MerkmalEnum ma) {
-        band([&] {
-            return CalibrationLineBand(
-                1,
-                QStringLiteral("Kalibriergerade zwischen ") + b.Formelzeichen() +
-                    QStringLiteral(" und ") + a.Formelzeichen(),
-                ma, a.Formelzeichen(), a.Einheit(), mb, b.Formelzeichen(), b.Einheit(), Printing);
-        });
+        const QString caption = QStringLiteral("Kalibriergerade zwischen ") + b.Formelzeichen() +
+                                QStringLiteral(" und ") + a.Formelzeichen();
+        QString warning;
+        if (ma == mIndirekt && mb == mDirekt && !VerdictOk())
+            warning = QStringLiteral("Das Bestimmtheitsmaß ist kritisch: Diese Kalibriergerade "
+                                     "darf nicht für die Umrechnung zwischen den Prüfmerkmalen "
+                                     "genutzt werden!");
+        PictrelPtr made;
+        try {
+            made = CalibrationLineBand(1, caption, ma, a.Formelzeichen(), a.Einheit(), mb,
+                                       b.Formelzeichen(), b.Einheit(), Printing, warning);
+        } catch (const rt::RuntimeError& e) {
+            const QString reason = NotComputable(ma, a.Formelzeichen(), mb, b.Formelzeichen(), e);
+            band([&] {
+                auto text = std::make_shared<clsPictrel>();
+                text->Elements()->Add(
+                    WrappedText(caption + QStringLiteral(": nicht berechenbar: ") + reason,
+                                ProtocolFont(false, 1, Printing)));
+                return text;
+            });
+            return;
+        }
+        band([&] { return made; });
     };
     line(direkt, mDirekt, indirekt, mIndirekt);
     spacer(0.4);

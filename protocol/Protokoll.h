@@ -8,6 +8,8 @@
 
 #include "basKalibrierungVelmorTeilE4.h"
 
+#include "RuntimeError.h"
+
 class Kalibrierung;
 class ProtokollSeiten;
 
@@ -30,6 +32,11 @@ public:
     PictrelPtr TextBand(int Level, const QString& Text, bool Printing) const;
     PictrelPtr SpacerBand(double Height) const;
     static void AppendRow(clsElementTable& Table, const QString& Text1, const QString& Text2);
+    // A row of a statistics table: label, number (right-aligned), unit.
+    static void AppendValueRow(clsElementTable& Table, const QString& Label, const QString& Value,
+                               const QString& Unit = QString());
+    // The room between a label and its value, in cm.
+    static constexpr double LabelGap = 0.2;
     void AppendDataRow(clsElementTable& Table, const QString& Label, const QString& Key) const;
     // which: 1 the Unterlage block, 2 the Kalibrierfeld block.
     PictrelPtr FieldDataBand(int Level, const QString& Title, bool Printing, int which) const;
@@ -42,11 +49,23 @@ public:
     PictrelPtr StdDevBand(int Level, const QString& Caption, bool Printing) const;
     PictrelPtr CovariancesBand(int Level, const QString& Caption, bool Printing) const;
     PictrelPtr DeterminationBand(int Level, const QString& Caption, bool Printing) const;
+    // The plausibility verdict: R² of the indirect and the direct
+    // characteristic, the minimum, the rating and the sentence of the results
+    // page. A protocol never shows a calibration line without it.
+    PictrelPtr VerdictBand(int Level, const QString& Caption, bool Printing) const;
+    bool VerdictOk() const;
+    // A text wrapped at the width of the statistics tables, at (0, 0).
+    ElementTablePtr WrappedText(const QString& Text, const FontPtr& Font) const;
+    // Why a calibration-line block could not be computed, in a few words.
+    QString NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
+                          const QString& SymbolB, const rt::RuntimeError& error) const;
     // A is on the diagram's x axis, B on its y axis; B as a function of A.
+    // Warning: a line above the block (the verdict that the line must not be used).
     PictrelPtr CalibrationLineBand(int Level, const QString& Caption, MerkmalEnum MerkmalA,
                                    const QString& SymbolA, const QString& UnitA,
                                    MerkmalEnum MerkmalB, const QString& SymbolB,
-                                   const QString& UnitB, bool Printing) const;
+                                   const QString& UnitB, bool Printing,
+                                   const QString& Warning = QString()) const;
     // The diagram of a calibration-line block: the measured pairs of A and B
     // and the calibration line of B as a function of A, at (0, 0).
     std::shared_ptr<clsElementPictrel>

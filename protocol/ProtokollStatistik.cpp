@@ -9,12 +9,14 @@
 #include "MessageService.h"
 #include "SimpleElements.h"
 
+#include "Ergebnisliste.h"
 #include "Kalibrierung.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <cmath>
+#include <functional>
 
 namespace {
 const QString TableKey = QStringLiteral("Table");
@@ -22,6 +24,17 @@ const QString TableKey = QStringLiteral("Table");
 double signOf(double v) {
     return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
+
+// A statistic's text as the results page shows it: empty when it cannot be
+// computed, so that its row stays and the other rows of the table too.
+QString statistik(const std::function<QString()>& text) {
+    try {
+        return text();
+    } catch (const rt::RuntimeError&) {
+        return QString();
+    }
+}
+
 } // namespace
 
 QString Protokoll::UnitText(const QString& Unit) {
@@ -45,9 +58,12 @@ PictrelPtr Protokoll::StatisticsTableBand(int Level, const QString& Caption, boo
     auto table = std::make_shared<clsElementTable>();
     table->setCellFontStd(ProtocolFont(false, 0, Printing));
     table->setPen(m_gen.NewPen(0, 1, PS_NULL));
-    table->setCols(2);
+    // Label, number and unit: 19 cm as the two columns of old, the numbers
+    // right-aligned in a column of their own.
+    table->setCols(3);
     table->setColWidth(1, 9.0);
-    table->setColWidth(2, 10.0);
+    table->setColWidth(2, 3.0);
+    table->setColWidth(3, 7.0);
     table->PositionTopLeft()->setY(heightOf(caption) + 0.15);
     band->Elements()->Add(caption);
     band->Elements()->Add(table, TableKey);
@@ -76,8 +92,9 @@ PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing
     const ElementTablePtr table = tableOf(band);
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')',
-                  m_k.StatistikMittelwertString(z.merkmal) + u' ' + UnitText(pm.Einheit()));
+        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')',
+                       statistik([&] { return m_k.StatistikMittelwertString(z.merkmal); }),
+                       u' ' + UnitText(pm.Einheit()));
     }
     return band;
 }
@@ -87,10 +104,11 @@ PictrelPtr Protokoll::VariancesBand(int Level, const QString& Caption, bool Prin
     const ElementTablePtr table = tableOf(band);
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        QString value = m_k.StatistikVarianzString(z.merkmal);
-        if (z.merkmal != mZ)
-            value += QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
-        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value);
+        const QString value = statistik([&] { return m_k.StatistikVarianzString(z.merkmal); });
+        const QString unit = z.merkmal == mZ ? QString()
+                                             : QStringLiteral(" (") + UnitText(pm.Einheit()) +
+                                                   QStringLiteral(")²");
+        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
     }
     return band;
 }
@@ -100,10 +118,10 @@ PictrelPtr Protokoll::StdDevBand(int Level, const QString& Caption, bool Printin
     const ElementTablePtr table = tableOf(band);
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        QString value = m_k.StatistikStandardabweichungString(z.merkmal);
-        if (z.merkmal != mZ)
-            value += u' ' + UnitText(pm.Einheit());
-        AppendRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value);
+        const QString value =
+            statistik([&] { return m_k.StatistikStandardabweichungString(z.merkmal); });
+        const QString unit = z.merkmal == mZ ? QString() : u' ' + UnitText(pm.Einheit());
+        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
     }
     return band;
 }
@@ -111,25 +129,81 @@ PictrelPtr Protokoll::StdDevBand(int Level, const QString& Caption, bool Printin
 PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Printing) const {
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
-    AppendRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
-              m_k.StatistikKovarianzString(mIndirekt, mDirekt));
-    AppendRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-              m_k.StatistikKovarianzString(mDirekt, mZ));
-    AppendRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-              m_k.StatistikKovarianzString(mIndirekt, mZ));
+    AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
+              statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mDirekt); }));
+    AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
+              statistik([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
+    AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
+              statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
     return band;
 }
 
 PictrelPtr Protokoll::DeterminationBand(int Level, const QString& Caption, bool Printing) const {
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
-    AppendRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
-              m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt));
-    AppendRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-              m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ));
-    AppendRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-              m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ));
+    AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
+              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
+    AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
+              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
+    AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
+              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
     return band;
+}
+
+ElementTablePtr Protokoll::WrappedText(const QString& Text, const FontPtr& Font) const {
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(Font);
+    table->setPen(m_gen.NewPen(0, 1, PS_NULL));
+    table->setCols(1);
+    table->setRows(1);
+    table->setColWidth(1, 19.0);
+    table->setTextMatrix(1, 1, Text);
+    table->setCellAlignment(1, 1, AlignLeftTop);
+    return table;
+}
+
+PictrelPtr Protokoll::VerdictBand(int Level, const QString& Caption, bool Printing) const {
+    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
+    const ElementTablePtr table = tableOf(band);
+    AppendValueRow(
+        *table, QStringLiteral("Bestimmtheitsmaß direktes und indirektes Prüfmerkmal"),
+        statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
+    AppendValueRow(
+        *table, QStringLiteral("minimal erforderliches Bestimmtheitsmaß"),
+        statistik([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); }));
+    AppendValueRow(*table, QStringLiteral("Bewertung"),
+                   VerdictOk() ? QStringLiteral("gut") : QStringLiteral("kritisch"));
+    // The sentence of the results page below, wrapped at the table's width;
+    // in bold when the line must not be used.
+    table->setRows(table->Rows() + 1);
+    const qint32 row = table->Rows();
+    table->setCellColSpan(1, row, 3);
+    table->setTextMatrix(1, row, PlausibilitätText(m_k).replace(u'\n', u' '));
+    table->setCellAlignment(1, row, AlignLeftTop);
+    table->setCellInnerSpacingTop(1, row, 0.15);
+    if (!VerdictOk())
+        table->setCellFont(1, row, ProtocolFont(false, 1, Printing));
+    return band;
+}
+
+bool Protokoll::VerdictOk() const {
+    return m_k.StatistikBestimmtheitsmaßIndirektDirektOk();
+}
+
+QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA,
+                                 MerkmalEnum MerkmalB, const QString& SymbolB,
+                                 const rt::RuntimeError& error) const {
+    // The usual reasons, named: one value for all points (one test field for
+    // the covariable), or values that are missing.
+    for (const auto& [merkmal, symbol] : {std::pair{MerkmalA, SymbolA}, std::pair{MerkmalB, SymbolB}}) {
+        try {
+            if (m_k.StatistikVarianz(merkmal) == 0)
+                return QStringLiteral("Varianz 0 (%1)").arg(symbol);
+        } catch (const rt::RuntimeError&) {
+            return QStringLiteral("Messwerte fehlen oder sind keine Zahlen (%1)").arg(symbol);
+        }
+    }
+    return QStringLiteral("%1 (%2)").arg(error.description()).arg(error.number());
 }
 
 Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool IncludeExtra,
@@ -244,10 +318,17 @@ QString Protokoll::Gleichung(const QString& Left, const QString& Intercept, cons
 PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, MerkmalEnum MerkmalA,
                                           const QString& SymbolA, const QString& UnitA,
                                           MerkmalEnum MerkmalB, const QString& SymbolB,
-                                          const QString& UnitB, bool Printing) const {
+                                          const QString& UnitB, bool Printing,
+                                          const QString& Warning) const {
     auto band = std::make_shared<clsPictrel>();
+    double top = 0;
+    if (!Warning.isEmpty()) {
+        auto warning = WrappedText(Warning, ProtocolFont(false, 1, Printing));
+        band->Elements()->Add(warning);
+        top = warning->Height(m_bander.DrawDest) + 0.15;
+    }
     auto caption =
-        m_gen.NewText(0, 0, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
+        m_gen.NewText(0, top, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
     band->Elements()->Add(caption);
 
     auto table = std::make_shared<clsElementTable>();
@@ -260,7 +341,7 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     table->setColWidth(1, 3.2);
     table->setColWidth(2, 6.9);
     table->setColWidth(3, 6.9);
-    table->PositionTopLeft()->setY(heightOf(caption) + 0.15);
+    table->PositionTopLeft()->setY(top + heightOf(caption) + 0.15);
     const QString a1 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalB, MerkmalA);
     const QString b1 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalB, MerkmalA);
     const QString a2 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalA, MerkmalB);

@@ -183,7 +183,8 @@ TEST(ProtokollTest, StatisticsTablesAndEquations) {
             band->Elements()->Item(QStringLiteral("Table")));
         QStringList out;
         for (int r = 1; r <= table->Rows(); ++r)
-            out.append(table->TextMatrix(1, r) + u'|' + table->TextMatrix(2, r));
+            out.append(table->TextMatrix(1, r) + u'|' + table->TextMatrix(2, r) +
+                       table->TextMatrix(3, r));
         return out;
     };
     EXPECT_EQ(rows(p.MeansBand(1, QStringLiteral("Mittelwerte"), true)),
@@ -229,6 +230,74 @@ TEST(ProtokollTest, StatisticsTablesAndEquations) {
     EXPECT_EQ(table->TextMatrix(2, 1), QStringLiteral("DPr = f(EVD)"));
     EXPECT_EQ(table->TextMatrix(2, 4), QStringLiteral("DPr = 86,40 + 0,3 * EVD"));
     EXPECT_EQ(table->TextMatrix(3, 4), QStringLiteral("EVD = -288,00 + 3,3333 * DPr"));
+}
+
+// A value missing: every statistics table is there, with the rows that can
+// be computed; what fails is empty, as on the results page. The verdict is
+// printed, and the block without a line says why.
+TEST(ProtokollTest, AMissingValueKeepsEveryTableAndTheVerdict) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    k.DataStore()->remove(QStringLiteral("Messwert direktes Prüfmerkmal 2.2"));
+    Gebaut g(1);
+    g.build(k);
+    for (const char* caption : {"Mittelwerte", "Varianzen", "Standardabweichungen", "Kovarianzen",
+                                "Bestimmtheitsmaße", "Plausibilitätsprüfung"})
+        EXPECT_TRUE(g.pages.find(QString::fromUtf8(caption))) << caption;
+    for (const char* value : {"42,0", "78,00", "8,83", "15,00", "0,96", "kritisch"})
+        EXPECT_TRUE(g.pages.find(QString::fromUtf8(value))) << value;
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Das Bestimmtheitsmaß zwischen dem direkten und "
+                                            "indirekten Prüfmerkmal liegt nicht über"),
+                             true));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD: nicht "
+                                            "berechenbar: Messwerte fehlen oder sind keine "
+                                            "Zahlen (DPr)")));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen EVD und Z")));
+}
+
+// A calibration whose R² is below the minimum says so in the verdict and
+// above its calibration line; a good one says it may be used.
+TEST(ProtokollTest, TheVerdictIsPrintedInBothTypes) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    for (int typ : {0, 1}) {
+        Gebaut good(typ);
+        good.build(k);
+        EXPECT_TRUE(good.pages.find(QStringLiteral("gut")));
+        EXPECT_TRUE(good.pages.find(QStringLiteral("Das Bestimmtheitsmaß zwischen dem direkten "
+                                                   "und indirekten Prüfmerkmal liegt über"),
+                                    true));
+        EXPECT_FALSE(good.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"), true));
+    }
+    // Indirect values that hardly follow the direct ones.
+    const double indirect[3][3] = {{40, 31, 52}, {33, 50, 41}, {44, 30, 39}};
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmIndirekt, f, p, indirect[f - 1][p - 1]);
+    ASSERT_FALSE(k.StatistikBestimmtheitsmaßIndirektDirektOk());
+    for (int typ : {0, 1}) {
+        Gebaut bad(typ);
+        bad.build(k);
+        EXPECT_TRUE(bad.pages.find(QStringLiteral("kritisch")));
+        EXPECT_TRUE(bad.pages.find(QStringLiteral("0,65")));
+        EXPECT_TRUE(bad.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch: Diese "
+                                                  "Kalibriergerade darf nicht"),
+                                   true));
+        const auto* warning = bad.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"), true);
+        const auto* block = bad.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD"));
+        ASSERT_TRUE(warning && block);
+        EXPECT_EQ(warning->page, block->page);
+        EXPECT_LT(warning->cm.top(), block->cm.top());
+        // Only above the line between the measured characteristics.
+        const auto* other = bad.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und Z"));
+        ASSERT_TRUE(other);
+        int warnings = 0;
+        for (const auto& t : bad.pages.texts)
+            warnings += t.text.startsWith(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"));
+        EXPECT_EQ(warnings, 1);
+    }
 }
 
 TEST(ProtokollTest, AxisRanges) {
@@ -310,6 +379,11 @@ TEST(ProtokollTest, EqualValuesLeaveTheirCalibrationLinesOut) {
     g.build(k);
     EXPECT_FALSE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD")));
     EXPECT_FALSE(g.pages.find(QStringLiteral("Kalibriergerade zwischen EVD und Z")));
+    // Each block left out is named, with the reason.
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD: nicht "
+                                            "berechenbar: Varianz 0 (EVD)")));
+    EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen EVD und Z: nicht "
+                                            "berechenbar: Varianz 0 (EVD)")));
     EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und Z")));
     EXPECT_TRUE(g.pages.find(QStringLiteral("Bestimmtheitsmaße")));
     EXPECT_TRUE(g.pages.find(QStringLiteral("(Fehler)")));
