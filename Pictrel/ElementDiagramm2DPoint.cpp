@@ -5,7 +5,9 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -46,6 +48,73 @@ void forEachTick(double min, double max, double step, F&& f) {
 
 bool isWhole(double v) {
     return std::fabs(v - std::round(v)) <= 1e-6;
+}
+
+// The room kept free between two labels of an axis, in page units (cm).
+constexpr double LabelGap = 0.15;
+
+// A tick with a label: where it lies along the axis (from the end of its
+// minimum), the label's extent along the axis, and whether it is an end
+// (whose label reaches inward from the end) or lies between them (centred).
+struct AxisLabel {
+    double value = 0;
+    double at = 0;
+    double size = 0;
+    enum Kind { AtMin, AtMax, Between } kind = Between;
+    bool shown = true;
+    size_t order = 0; // the tick's place in drawing order
+};
+
+// Leaves out labels that would overlap or touch: every k-th label is kept
+// (k = 1, 2, 5, 10, 20, ...), counted from the minimum, and both ends always.
+void thinOut(std::vector<AxisLabel>& labels, double length) {
+    for (size_t i = 0; i < labels.size(); ++i)
+        labels[i].order = i;
+    // Drawn in tick order afterwards.
+    struct Restore {
+        std::vector<AxisLabel>& labels;
+        ~Restore() {
+            std::sort(labels.begin(), labels.end(),
+                      [](const AxisLabel& a, const AxisLabel& b) { return a.order < b.order; });
+        }
+    } restore{labels};
+    std::sort(labels.begin(), labels.end(),
+              [](const AxisLabel& a, const AxisLabel& b) { return a.at < b.at; });
+    const size_t n = labels.size();
+    if (n < 2)
+        return;
+    auto low = [&](const AxisLabel& l) {
+        return l.kind == AxisLabel::AtMin   ? l.at
+               : l.kind == AxisLabel::AtMax ? length - l.size
+                                            : l.at - l.size / 2;
+    };
+    auto high = [&](const AxisLabel& l) { return low(l) + l.size; };
+    auto apart = [&](const AxisLabel& a, const AxisLabel& b) {
+        return high(a) + LabelGap <= low(b);
+    };
+    // Strides 1, 2, 5, 10, 20, 50, ... until only the ends are left.
+    for (size_t decade = 1;; decade *= 10) {
+        for (const size_t k : {decade, 2 * decade, 5 * decade}) {
+            std::vector<size_t> kept;
+            for (size_t i = 0; i < n; i += k)
+                kept.push_back(i);
+            if (kept.back() != n - 1) {
+                if (kept.size() > 1 && !apart(labels[kept.back()], labels[n - 1]))
+                    kept.pop_back();
+                kept.push_back(n - 1);
+            }
+            bool fits = true;
+            for (size_t j = 1; j < kept.size() && fits; ++j)
+                fits = apart(labels[kept[j - 1]], labels[kept[j]]);
+            if (!fits && k < n)
+                continue;
+            if (!fits)
+                kept = {0}; // not even the two ends fit: the minimum alone
+            for (size_t i = 0; i < n; ++i)
+                labels[i].shown = std::find(kept.begin(), kept.end(), i) != kept.end();
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -176,21 +245,34 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
         const int vertical =
             sy ? (m_axisYFlip ? AlignTop : AlignBottom) : (m_axisYFlip ? AlignBottom : AlignTop);
         const double step = m_axisXGridMajorStep;
+        std::vector<AxisLabel> labels;
         forEachTick(m_axisXMin, m_axisXMax, step, [&](double x) {
             if (!(m_axisXMin - tolerance(step) <= x && x <= m_axisXMax + tolerance(step)))
                 return;
-            const PointPtr a = GetPoint(X(x), tl->Y(), 0);
-            const PointPtr b = GetPoint(X(x), br->Y(), 0);
-            const PointPtr anchor = m_axisYFlip ? b : a;
-            if (near(x, m_axisXMin, step)) {
-                label(anchor, x, m_axisXNumberFormat, (sx ? AlignLeft : AlignRight) + vertical);
-            } else if (near(x, m_axisXMax, step)) {
-                label(anchor, x, m_axisXNumberFormat, (sx ? AlignRight : AlignLeft) + vertical);
-            } else {
-                dest.DrawLine(a, b);
-                label(anchor, x, m_axisXNumberFormat, AlignCenter + vertical);
-            }
+            AxisLabel l;
+            l.value = x;
+            l.at = std::fabs(X(x) - X(m_axisXMin));
+            l.size = dest.TextWidth(rt::formatNumber(x, m_axisXNumberFormat), 0);
+            l.kind = near(x, m_axisXMin, step)   ? AxisLabel::AtMin
+                     : near(x, m_axisXMax, step) ? AxisLabel::AtMax
+                                                 : AxisLabel::Between;
+            labels.push_back(l);
         });
+        thinOut(labels, std::fabs(X(m_axisXMax) - X(m_axisXMin)));
+        for (const AxisLabel& l : labels) {
+            const PointPtr a = GetPoint(X(l.value), tl->Y(), 0);
+            const PointPtr b = GetPoint(X(l.value), br->Y(), 0);
+            const PointPtr anchor = m_axisYFlip ? b : a;
+            int align = AlignCenter;
+            if (l.kind == AxisLabel::AtMin)
+                align = sx ? AlignLeft : AlignRight;
+            else if (l.kind == AxisLabel::AtMax)
+                align = sx ? AlignRight : AlignLeft;
+            else
+                dest.DrawLine(a, b);
+            if (l.shown)
+                label(anchor, l.value, m_axisXNumberFormat, align + vertical);
+        }
     }
 
     // 3. X minor grid.
@@ -215,6 +297,7 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     }
 
     // 5. Y major grid with labels.
+    double yLabelWidth = 0; // the widest label drawn, for the caption
     if (m_axisYGridMajorStep != 0) {
         dest.setPen(m_penGridMajor);
         dest.setFont(m_fontAxisY);
@@ -222,21 +305,40 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
         const double low = std::min(m_axisYMin, m_axisYMax);
         const double high = std::max(m_axisYMin, m_axisYMax);
         const double step = m_axisYGridMajorStep;
+        std::vector<AxisLabel> labels;
         forEachTick(m_axisYMin, m_axisYMax, step, [&](double y) {
-            const PointPtr a = GetPoint(tl->X(), Y(y), 0);
-            if (near(y, m_axisYMin, step)) {
-                const int vertical = sy ? (m_axisYFlip ? AlignTop : AlignBottom)
-                                        : (m_axisYFlip ? AlignBottom : AlignTop);
-                label(a, y, m_axisYNumberFormat, horizontal + vertical);
-            } else if (near(y, m_axisYMax, step)) {
-                const int vertical = sy ? (m_axisYFlip ? AlignBottom : AlignTop)
-                                        : (m_axisYFlip ? AlignTop : AlignBottom);
-                label(a, y, m_axisYNumberFormat, horizontal + vertical);
-            } else if (low + tolerance(step) < y && y < high - tolerance(step)) {
-                dest.DrawLine(a, GetPoint(br->X(), Y(y), 0));
-                label(a, y, m_axisYNumberFormat, horizontal + AlignMiddle);
-            }
+            AxisLabel l;
+            l.value = y;
+            // Counted from the smaller value, whichever end the axis starts at.
+            l.at = std::fabs(Y(y) - Y(low));
+            const QString text = rt::formatNumber(y, m_axisYNumberFormat);
+            l.size = dest.TextHeight(text, 0);
+            if (near(y, low, step))
+                l.kind = AxisLabel::AtMin;
+            else if (near(y, high, step))
+                l.kind = AxisLabel::AtMax;
+            else if (!(low + tolerance(step) < y && y < high - tolerance(step)))
+                return;
+            labels.push_back(l);
         });
+        thinOut(labels, std::fabs(Y(high) - Y(low)));
+        for (const AxisLabel& l : labels) {
+            const PointPtr a = GetPoint(tl->X(), Y(l.value), 0);
+            int vertical = AlignMiddle;
+            if (l.kind != AxisLabel::Between && near(l.value, m_axisYMin, step))
+                vertical = sy ? (m_axisYFlip ? AlignTop : AlignBottom)
+                              : (m_axisYFlip ? AlignBottom : AlignTop);
+            else if (l.kind != AxisLabel::Between)
+                vertical = sy ? (m_axisYFlip ? AlignBottom : AlignTop)
+                              : (m_axisYFlip ? AlignTop : AlignBottom);
+            else
+                dest.DrawLine(a, GetPoint(br->X(), Y(l.value), 0));
+            if (!l.shown)
+                continue;
+            label(a, l.value, m_axisYNumberFormat, horizontal + vertical);
+            yLabelWidth = std::max(
+                yLabelWidth, dest.TextWidth(rt::formatNumber(l.value, m_axisYNumberFormat), 0));
+        }
     }
 
     // 6. Y minor grid.
@@ -254,8 +356,16 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     dest.setFont(m_fontAxisYCaption);
     {
         const clsPoint3D& offset = pointOf(m_axisYCaptionOffset);
-        dest.DrawText(GetPoint(tl->X() + offset.X(), (tl->Y() + br->Y()) / 2 + offset.Y(), 0),
-                      m_axisYCaption,
+        // The caption keeps clear of the widest label on its side.
+        double x = tl->X() + offset.X();
+        if (yLabelWidth > 0) {
+            const double clear = yLabelWidth + LabelGap;
+            if (offset.X() <= 0 && x > tl->X() - clear)
+                x = tl->X() - clear;
+            else if (offset.X() > 0 && x < tl->X() + clear)
+                x = tl->X() + clear;
+        }
+        dest.DrawText(GetPoint(x, (tl->Y() + br->Y()) / 2 + offset.Y(), 0), m_axisYCaption,
                       TextAlignmentEnum(AlignMiddle + (sx ? AlignRight : AlignLeft)), 0);
     }
 

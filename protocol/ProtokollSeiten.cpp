@@ -3,6 +3,7 @@
 #include "clsBander.h"
 
 #include "DrawDestHDC.h"
+#include "ElementGenerator.h"
 #include "MessageService.h"
 
 #include "basKalibrierungVelmorTeilE4.h"
@@ -48,6 +49,8 @@ void ProtokollSeiten::Bander_NewPage(clsBander& bander) {
         const PointPtr footer = std::make_shared<clsPoint3D>((2 * offset.X() + size.width()) / 2,
                                                              2 * offset.Y() + size.height(), 0);
         const QString text = QStringLiteral("- %1 -").arg(n);
+        // In the body's font, as the rest of the page.
+        dest->setFont(clsElementGenerator().NewFont(QStringLiteral("Times New Roman"), 12 * z));
         dest->DrawText(footer, text, AlignCenterTop, 0);
         if (DebugMode())
             showMessage(nullptr,

@@ -15,6 +15,7 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -105,9 +106,9 @@ PictrelPtr Protokoll::VariancesBand(int Level, const QString& Caption, bool Prin
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
         const QString value = statistik([&] { return m_k.StatistikVarianzString(z.merkmal); });
-        const QString unit = z.merkmal == mZ ? QString()
-                                             : QStringLiteral(" (") + UnitText(pm.Einheit()) +
-                                                   QStringLiteral(")²");
+        const QString unit =
+            z.merkmal == mZ ? QString()
+                            : QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
         AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
     }
     return band;
@@ -130,23 +131,24 @@ PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Pr
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
     AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
-              statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mDirekt); }));
+                   statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mDirekt); }));
     AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-              statistik([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
+                   statistik([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
     AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-              statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
+                   statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
     return band;
 }
 
 PictrelPtr Protokoll::DeterminationBand(int Level, const QString& Caption, bool Printing) const {
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
-    AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
-              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
+    AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"), statistik([&] {
+        return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt);
+    }));
     AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
+                   statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
     AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-              statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
+                   statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
     return band;
 }
 
@@ -190,12 +192,12 @@ bool Protokoll::VerdictOk() const {
     return m_k.StatistikBestimmtheitsmaßIndirektDirektOk();
 }
 
-QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA,
-                                 MerkmalEnum MerkmalB, const QString& SymbolB,
-                                 const rt::RuntimeError& error) const {
+QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
+                                 const QString& SymbolB, const rt::RuntimeError& error) const {
     // The usual reasons, named: one value for all points (one test field for
     // the covariable), or values that are missing.
-    for (const auto& [merkmal, symbol] : {std::pair{MerkmalA, SymbolA}, std::pair{MerkmalB, SymbolB}}) {
+    for (const auto& [merkmal, symbol] :
+         {std::pair{MerkmalA, SymbolA}, std::pair{MerkmalB, SymbolB}}) {
         try {
             if (m_k.StatistikVarianz(merkmal) == 0)
                 return QStringLiteral("Varianz 0 (%1)").arg(symbol);
@@ -282,23 +284,35 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     d->setFontAxisYCaption(ProtocolFont(false, 1, Printing));
 
     const rt::Long felder = m_k.PrüffelderAnzahl();
+    double lowA = 0, highA = 0;
+    qint64 count = 0;
     for (rt::Long f = 1; f <= felder; ++f) {
         const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
-        for (rt::Long p = 1; p <= punkte; ++p)
-            d->AddPoint(
-                1, m_gen.NewPoint(MerkmalValue(MerkmalA, f, p), MerkmalValue(MerkmalB, f, p), 0));
+        for (rt::Long p = 1; p <= punkte; ++p) {
+            const double xv = MerkmalValue(MerkmalA, f, p);
+            lowA = count == 0 ? xv : std::min(lowA, xv);
+            highA = count == 0 ? xv : std::max(highA, xv);
+            ++count;
+            d->AddPoint(1, m_gen.NewPoint(xv, MerkmalValue(MerkmalB, f, p), 0));
+        }
     }
     d->setRowLinePen(1, m_gen.NewPen(0, 1, PS_NULL));
     d->setRowPointSymbol(1, psRomb);
     d->setRowPointBrush(1, m_gen.NewBrush(0, BS_SOLID, HS_SOLID));
-    d->setRowPointSymbolSize(1, 0.5);
+    // Many points would merge into a black area: the markers get smaller.
+    d->setRowPointSymbolSize(
+        1, std::clamp(0.5 * std::sqrt(30.0 / double(std::max<qint64>(count, 1))), 0.12, 0.5));
+    // The calibration line over the whole range of the data, drawn after the
+    // points: a white edge keeps it visible over a dense cloud of them.
     const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
     const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
-    for (const double xv :
-         {d->AxisXMin() + d->AxisXGridMajorStep() / 2, d->AxisXMax() - d->AxisXGridMajorStep() / 2})
-        d->AddPoint(2, m_gen.NewPoint(xv, xv * b + a, 0));
-    d->setRowLinePen(2, m_gen.NewPen(0, 2, PS_SOLID));
-    d->setRowPointSymbol(2, psCross);
+    for (const qint32 row : {2, 3})
+        for (const double xv : {lowA, highA})
+            d->AddPoint(row, m_gen.NewPoint(xv, xv * b + a, 0));
+    d->setRowLinePen(2, m_gen.NewPen(0xFFFFFF, 6, PS_SOLID));
+    d->setRowPointSymbol(2, psNone);
+    d->setRowLinePen(3, m_gen.NewPen(0, 2, PS_SOLID));
+    d->setRowPointSymbol(3, psNone);
     nested->Pictrel()->Elements()->Add(d);
     // Room below the plot area for the numbers and the caption of the x axis.
     nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,

@@ -241,8 +241,9 @@ TEST(DiagramTest, DecimalStepsLabelEveryTickOnceOverManyRanges) {
         ++axes;
         SCOPED_TRACE(QStringLiteral("%1 .. %2 step %3").arg(min).arg(max).arg(step).toStdString());
 
-        // The X axis.
+        // The X axis, with labels small enough to leave none out.
         auto dest = std::make_shared<RecordingDrawDest>();
+        dest->charWidth = 0.01;
         auto d = xDiagram(min, max, step);
         d->setAxisXNumberFormat(pattern);
         d->setAxisYGridMajorStep(0);
@@ -266,6 +267,7 @@ TEST(DiagramTest, DecimalStepsLabelEveryTickOnceOverManyRanges) {
 
         // The same range on a flipped Y axis given top-down, as the protocol does.
         auto ydest = std::make_shared<RecordingDrawDest>();
+        ydest->lineHeight = 0.01;
         auto y = std::make_shared<clsElementDiagramm2DPoint>();
         y->EdgeBottomRight()->MoveTo(100, 50, 0);
         y->setAxisXMin(0);
@@ -285,4 +287,77 @@ TEST(DiagramTest, DecimalStepsLabelEveryTickOnceOverManyRanges) {
         EXPECT_EQ(int(ydest->ofKind("Line").size()), ticks - 2);
     }
     EXPECT_GT(axes, 1500);
+}
+
+// Labels that would overlap or touch are left out in a regular pattern,
+// the ends kept; the Y caption keeps clear of the widest label.
+TEST(DiagramTest, AxisLabelsNeverOverlapOrTouch) {
+    struct Case {
+        double min, max, step;
+        const char* pattern;
+    } cases[] = {
+        {10, 110, 10, "0"},
+        {10, 110, 10, "0.0"},
+        {10, 110, 10, "0.00"},
+        {40.0, 40.5, 0.1, "0.00"},
+        {1.2e6, 1.3e6, 1e4, "#,##0"},
+        {-60, 20, 10, "0.0"},
+        {0, 100000, 1000, "#,##0.00"},
+    };
+    int thinned = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(
+            QStringLiteral("%1 .. %2 / %3").arg(c.min).arg(c.max).arg(c.step).toStdString());
+        auto dest = std::make_shared<RecordingDrawDest>();
+        dest->charWidth = 1.3; // 100 units of axis: crowded at 11 ticks of 5 characters
+        auto d = xDiagram(c.min, c.max, c.step);
+        d->setAxisXNumberFormat(QString::fromUtf8(c.pattern));
+        d->setAxisYGridMajorStep(0);
+        d->Draw(dest);
+        Calls labels = dest->ofKind("Text");
+        labels.resize(labels.size() - 2);
+        ASSERT_GE(labels.size(), 1u);
+        EXPECT_EQ(labels.front().text, rt::formatNumber(c.min, QString::fromUtf8(c.pattern)));
+        const int ticks = int(std::lround((c.max - c.min) / c.step)) + 1;
+        // The boxes as drawn: the ends reach inward, the others are centred.
+        std::vector<std::pair<double, double>> boxes;
+        for (const auto& l : labels) {
+            const double w = dest->TextWidth(l.text, 0);
+            const double left = l.align == AlignLeftBottom    ? l.x1
+                                : l.align == AlignRightBottom ? l.x1 - w
+                                                              : l.x1 - w / 2;
+            boxes.emplace_back(left, left + w);
+        }
+        for (size_t k = 1; k < boxes.size(); ++k)
+            EXPECT_LT(boxes[k - 1].second, boxes[k].first) << labels[k].text.toStdString();
+        if (labels.size() > 1)
+            EXPECT_EQ(labels.back().text, rt::formatNumber(c.max, QString::fromUtf8(c.pattern)));
+        // A regular pattern: equal distances between the labels before the last.
+        for (size_t k = 2; k + 1 < labels.size(); ++k)
+            EXPECT_NEAR(labels[k].x1 - labels[k - 1].x1, labels[1].x1 - labels[0].x1, 1e-6);
+        thinned += int(labels.size()) < ticks;
+        // Every grid line is still drawn.
+        EXPECT_EQ(int(dest->ofKind("Line").size()), ticks - 2);
+    }
+    EXPECT_GE(thinned, 3);
+
+    // The Y caption at an offset smaller than the widest label moves left of it.
+    auto dest = std::make_shared<RecordingDrawDest>();
+    auto y = std::make_shared<clsElementDiagramm2DPoint>();
+    y->EdgeTopLeft()->MoveTo(20, 0, 0);
+    y->EdgeBottomRight()->MoveTo(120, 50, 0);
+    y->setAxisXMin(0);
+    y->setAxisXMax(1);
+    y->setAxisYMin(110);
+    y->setAxisYMax(90);
+    y->setAxisYGridMajorStep(-10);
+    y->setAxisYFlip(true);
+    y->setAxisYNumberFormat(QStringLiteral("0.0000 "));
+    y->setAxisYCaption(QStringLiteral("DPr [%]"));
+    y->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
+    y->Draw(dest);
+    const Calls texts = dest->ofKind("Text");
+    const auto& caption = texts.back();
+    ASSERT_EQ(caption.text, QStringLiteral("DPr [%]"));
+    EXPECT_LE(caption.x1, 20 - dest->TextWidth(QStringLiteral("100,0000 "), 0));
 }
