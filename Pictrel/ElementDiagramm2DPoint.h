@@ -92,6 +92,14 @@ public:
     void setRowPointSymbolSize(qint32 Row, double value);
     // The number of rows (the highest row number).
     qint32 RowCount() const { return qint32(m_rowData.size()) - 1; }
+    // A row's points and symbol size; an unknown row has none.
+    std::vector<PointPtr> RowPoints(qint32 Row) const {
+        return Row >= 1 && Row <= RowCount() ? m_rowData[size_t(Row)].points
+                                             : std::vector<PointPtr>();
+    }
+    double RowPointSymbolSize(qint32 Row) const {
+        return Row >= 1 && Row <= RowCount() ? m_rowData[size_t(Row)].symbolSize : 0.0;
+    }
 
     PointPtr BoundingBoxP1(const DrawDestPtr& DrawDest) override;
     PointPtr BoundingBoxP2(const DrawDestPtr& DrawDest) override;

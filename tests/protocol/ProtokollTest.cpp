@@ -4,10 +4,12 @@
 #include "ProtokollPdf.h"
 #include "RecordingMessages.h"
 
+#include "ElementDiagramm2DPoint.h"
 #include "ElementTable.h"
 
 #include "Kalibrierung.h"
 
+#include "../common/GrosseKalibrierung.h"
 #include "../core/Beispiel.h"
 
 #include <QDir>
@@ -285,7 +287,8 @@ TEST(ProtokollTest, TheVerdictIsPrintedInBothTypes) {
         EXPECT_TRUE(bad.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch: Diese "
                                                   "Kalibriergerade darf nicht"),
                                    true));
-        const auto* warning = bad.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"), true);
+        const auto* warning =
+            bad.pages.find(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"), true);
         const auto* block = bad.pages.find(QStringLiteral("Kalibriergerade zwischen DPr und EVD"));
         ASSERT_TRUE(warning && block);
         EXPECT_EQ(warning->page, block->page);
@@ -298,6 +301,43 @@ TEST(ProtokollTest, TheVerdictIsPrintedInBothTypes) {
             warnings += t.text.startsWith(QStringLiteral("Das Bestimmtheitsmaß ist kritisch"));
         EXPECT_EQ(warnings, 1);
     }
+}
+
+// The calibration line runs over the whole range of the data, after the
+// points, dark on a white edge; the markers shrink when there are many.
+TEST(ProtokollTest, TheCalibrationLineSpansTheDataAndStaysVisible) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    BildSeiten pages;
+    Protokoll p(k, pages, 1);
+    p.bander().NewPage();
+    auto diagramOf = [&] {
+        const auto nested =
+            p.CalibrationDiagram(mIndirekt, QStringLiteral("EVD"), QStringLiteral("MN/m²"), mDirekt,
+                                 QStringLiteral("DPr"), QStringLiteral("%"), true);
+        return std::dynamic_pointer_cast<clsElementDiagramm2DPoint>(
+            nested->Pictrel()->Elements()->Item(1));
+    };
+    const auto d = diagramOf();
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->RowCount(), 3);
+    EXPECT_EQ(d->RowPoints(1).size(), 9u);
+    EXPECT_DOUBLE_EQ(d->RowPointSymbolSize(1), 0.5);
+    const double a = k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mIndirekt);
+    const double b = k.StatistikKalibriergeradeAnstieg(mDirekt, mIndirekt);
+    for (qint32 row : {2, 3}) {
+        const auto line = d->RowPoints(row);
+        ASSERT_EQ(line.size(), 2u);
+        EXPECT_DOUBLE_EQ(line[0]->X(), 30.0); // the smallest EVD measured
+        EXPECT_DOUBLE_EQ(line[1]->X(), 54.0); // the largest
+        EXPECT_DOUBLE_EQ(line[1]->Y(), 54.0 * b + a);
+        EXPECT_GE(line[0]->X(), d->AxisXMin());
+        EXPECT_LE(line[1]->X(), d->AxisXMax());
+    }
+
+    fillLarge(k);
+    EXPECT_LT(diagramOf()->RowPointSymbolSize(1), 0.2);
 }
 
 TEST(ProtokollTest, AxisRanges) {
