@@ -273,15 +273,52 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
 
 // ---- placing bands ---------------------------------------------------------------
 
-void Protokoll::drawBand(const PictrelPtr& band, int headerRows) {
-    // A band that fits on an empty page is placed as it is.
+namespace {
+// A table split over pages keeps this many data rows on each side of a
+// break, and starts under what stands on a page only with this many.
+constexpr qint32 MinRowsAtBreak = 2;
+constexpr qint32 MinRowsToStart = 3;
+
+ElementTablePtr tableIn(const PictrelPtr& band) {
     ElementTablePtr table;
     for (const ElementPtr& e : *band->Elements())
         if (auto t = std::dynamic_pointer_cast<clsElementTable>(e))
             table = t;
-    const double height = pointOf(band->Elements()->BoundingBoxP2(m_bander.DrawDest)).Y() -
-                          pointOf(band->Elements()->BoundingBoxP1(m_bander.DrawDest)).Y();
-    if (!table || height <= m_bander.UsableHeight()) {
+    return table;
+}
+} // namespace
+
+double Protokoll::bandHeight(const PictrelPtr& band) const {
+    return pointOf(band->Elements()->BoundingBoxP2(m_bander.DrawDest)).Y() -
+           pointOf(band->Elements()->BoundingBoxP1(m_bander.DrawDest)).Y();
+}
+
+double Protokoll::startHeight(const PictrelPtr& band, int headerRows) const {
+    // A table with header rows may start with its first rows; anything else
+    // starts only as a whole.
+    const ElementTablePtr table = tableIn(band);
+    const double whole = bandHeight(band);
+    if (!table || headerRows <= 0)
+        return whole;
+    const DrawDestPtr& dest = m_bander.DrawDest;
+    double height =
+        pointOf(table->PositionTopLeft()).Y() - pointOf(band->Elements()->BoundingBoxP1(dest)).Y();
+    const qint32 last = std::min(table->Rows(), headerRows + MinRowsToStart);
+    for (qint32 r = 1; r <= last; ++r)
+        height += table->RowHeightReal(r, dest);
+    return std::min(height, whole);
+}
+
+void Protokoll::drawBand(const PictrelPtr& band, int headerRows) {
+    const ElementTablePtr table = tableIn(band);
+    const double height = bandHeight(band);
+    // A band that fits where it is, or that fits on an empty page and cannot
+    // start here, is placed as it is; a table with header rows that can start
+    // here with its first rows is split instead of leaving the space empty.
+    const bool fitsHere = height <= m_bander.RemainingHeight();
+    const bool startsHere = table && headerRows > 0 && !m_bander.PageEmpty &&
+                            startHeight(band, headerRows) <= m_bander.RemainingHeight();
+    if (!table || fitsHere || (height <= m_bander.UsableHeight() && !startsHere)) {
         m_bander.DrawBand(band);
         return;
     }
@@ -302,8 +339,11 @@ void Protokoll::drawTableInParts(const PictrelPtr& band, const ElementTablePtr& 
     while (first <= table->Rows()) {
         const double overhead = (firstPart ? above : 0) + header;
         double available = m_bander.RemainingHeight();
-        if (!m_bander.PageEmpty &&
-            overhead + table->RowHeightReal(first, m_bander.DrawDest) > available) {
+        // A part starts under what is on the page only with enough rows.
+        double opening = overhead;
+        for (qint32 r = first; r <= std::min(table->Rows(), first + MinRowsAtBreak - 1); ++r)
+            opening += table->RowHeightReal(r, m_bander.DrawDest);
+        if (!m_bander.PageEmpty && opening > available) {
             m_bander.NewPage();
             m_bander.CurrentY = 0;
             available = m_bander.RemainingHeight();
@@ -318,6 +358,10 @@ void Protokoll::drawTableInParts(const PictrelPtr& band, const ElementTablePtr& 
             used += next;
             ++last;
         }
+        // No part ends with fewer rows after it than a break keeps.
+        if (last < table->Rows() && table->Rows() - last < MinRowsAtBreak &&
+            last - first + 1 > MinRowsAtBreak)
+            last = std::max(first + MinRowsAtBreak - 1, table->Rows() - MinRowsAtBreak);
         // A span cut at the end of the part may need more room than its rows
         // had in the whole table: the part is measured as it will be drawn.
         ElementTablePtr rows = table->CopyRows(headerRows, first, last);
@@ -351,9 +395,34 @@ int Protokoll::BuildProtocol(bool Printing) {
     m_seiten.PageCount = 0;
     skip([&] { m_bander.NewPage(); });
     int n = 0;
-    auto band = [&](auto make, int headerRows = 0) { skip([&] { drawBand(make(), headerRows); }); };
-    auto spacer = [&](double height) { band([&] { return SpacerBand(height); }); };
-    band([&] {
+    // Headings (with the spacers after them) wait for what follows and go on
+    // the page only together with its start: never alone at a page's foot.
+    std::vector<PictrelPtr> pending;
+    auto place = [&](const PictrelPtr& made, int headerRows) {
+        if (!pending.empty()) {
+            double need = startHeight(made, headerRows);
+            for (const PictrelPtr& p : pending)
+                need += bandHeight(p);
+            if (!m_bander.PageEmpty && need > m_bander.RemainingHeight()) {
+                m_bander.NewPage();
+                m_bander.CurrentY = 0;
+            }
+            std::vector<PictrelPtr> headings;
+            headings.swap(pending);
+            for (const PictrelPtr& p : headings)
+                m_bander.DrawBand(p);
+        }
+        drawBand(made, headerRows);
+    };
+    auto band = [&](auto make, int headerRows = 0) { skip([&] { place(make(), headerRows); }); };
+    auto heading = [&](auto make) { skip([&] { pending.push_back(make()); }); };
+    auto spacer = [&](double height) {
+        if (pending.empty())
+            band([&] { return SpacerBand(height); });
+        else
+            pending.push_back(SpacerBand(height));
+    };
+    heading([&] {
         return TextBand(0,
                         QStringLiteral("Kalibrierung eines direkten und eines indirekten "
                                        "Prüfmerkmals \r\nnach Velmor Teil E 4 (Ausgabe 2003)"),
@@ -362,7 +431,7 @@ int Protokoll::BuildProtocol(bool Printing) {
     spacer(0.25);
     if (m_typ == 0) {
         ++n;
-        band([&] {
+        heading([&] {
             return TextBand(1,
                             QString::number(n) + QStringLiteral(" Protokoll zur Anlage des "
                                                                 "Kalibrierfeldes"),
@@ -391,7 +460,7 @@ int Protokoll::BuildProtocol(bool Printing) {
         2);
     spacer(0.5);
     ++n;
-    band([&] {
+    heading([&] {
         return TextBand(1, QString::number(n) + QStringLiteral(" Statistische Auswertung"),
                         Printing);
     });
@@ -445,6 +514,8 @@ int Protokoll::BuildProtocol(bool Printing) {
     line(direkt, mDirekt, kovariable, mZ);
     spacer(0.4);
     line(indirekt, mIndirekt, kovariable, mZ);
+    for (const PictrelPtr& p : pending)
+        skip([&] { m_bander.DrawBand(p); });
     m_seiten.Bander_CompletePage(m_bander);
     return m_seiten.PageCount;
 }

@@ -94,6 +94,10 @@ private:
     // in parts between rows, each part repeating the table's header rows.
     void drawBand(const PictrelPtr& band, int headerRows);
     void drawTableInParts(const PictrelPtr& band, const ElementTablePtr& table, int headerRows);
+    double bandHeight(const PictrelPtr& band) const;
+    // The least of a band that must stand on a page for the band to start
+    // there: a table with header rows its caption, headers and first rows.
+    double startHeight(const PictrelPtr& band, int headerRows) const;
     // The height of an element on the current page.
     double heightOf(const ElementPtr& element) const;
     // The statistics table band's table, filled by its users.

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -338,6 +339,55 @@ TEST(ProtokollTest, TheCalibrationLineSpansTheDataAndStaysVisible) {
 
     fillLarge(k);
     EXPECT_LT(diagramOf()->RowPointSymbolSize(1), 0.2);
+}
+
+// Calibrations of 22 to 34 points in both types: a heading never ends a
+// page, a split table keeps two rows on each side of every break, and the
+// first page holds more than the title.
+TEST(ProtokollTest, HeadingsStayWithWhatFollowsAndBreaksKeepTwoRows) {
+    for (int total = 22; total <= 34; ++total) {
+        Kalibrierung k;
+        describeWorkedExample(k);
+        k.setPrüffelderAnzahl(3);
+        for (int f = 1; f <= 3; ++f) {
+            const int points = total / 3 + (f <= total % 3);
+            k.setPrüffeldPrüfpunkte(f, points);
+            k.setPrüffeldWert(f, 2.0 * f);
+            for (int p = 1; p <= points; ++p) {
+                k.setMesswert(pmDirekt, f, p, 94.0 + f + 0.1 * p);
+                k.setMesswert(pmIndirekt, f, p, 30.0 + 5 * f + 0.3 * p);
+            }
+        }
+        for (int typ : {0, 1}) {
+            SCOPED_TRACE(QStringLiteral("%1 Punkte, Typ %2").arg(total).arg(typ).toStdString());
+            Gebaut g(typ);
+            const int pages = g.build(k);
+            // The texts in drawing order, without the page footers.
+            std::vector<const BildSeiten::Text*> body;
+            for (const auto& t : g.pages.texts)
+                if (!(t.text.startsWith(QStringLiteral("- ")) &&
+                      t.text.endsWith(QStringLiteral(" -"))))
+                    body.push_back(&t);
+            for (size_t i = 0; i + 1 < body.size(); ++i) {
+                const QString& text = body[i]->text;
+                const bool heading = text.startsWith(QStringLiteral("Kalibrierung eines")) ||
+                                     text.endsWith(QStringLiteral(" Statistische Auswertung")) ||
+                                     text.endsWith(QStringLiteral(" Protokoll zur Anlage des "
+                                                                  "Kalibrierfeldes"));
+                if (heading)
+                    EXPECT_EQ(body[i + 1]->page, body[i]->page) << text.toStdString();
+            }
+            // Rows of the measured values on each page that has any.
+            std::map<int, int> rows;
+            for (const auto& t : g.pages.texts)
+                if (t.text.startsWith(QStringLiteral("Prüfpunkt ")))
+                    ++rows[t.page];
+            for (const auto& [page, count] : rows)
+                EXPECT_GE(count, 2) << "Seite " << page;
+            EXPECT_GT(g.pages.textsOn(1).size(), 2);
+            EXPECT_GE(pages, 2);
+        }
+    }
 }
 
 TEST(ProtokollTest, AxisRanges) {
