@@ -1,5 +1,7 @@
 #include "basKalibrierungVelmorTeilE4.h"
 
+#include <algorithm>
+
 #include "RuntimeError.h"
 
 #include "Version.h"
@@ -21,7 +23,12 @@ QString NumberPattern(rt::Long Decimals) {
 QString FormatNumberText(const rt::Variant& Value, rt::Long Decimals) {
     if (Value.isNull())
         return QString();
-    return rt::format(Value, NumberPattern(Decimals));
+    QString text = rt::format(Value, NumberPattern(Decimals));
+    // A value that rounds to zero is shown without a sign: "0,0", not "-0,0".
+    if (text.startsWith(u'-') &&
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'1' && c <= u'9'; }))
+        text.remove(0, 1);
+    return text;
 }
 
 QString NullToString(const rt::Variant& Value) {

@@ -14,6 +14,7 @@
 
 #include "Conversion.h"
 #include "RuntimeError.h"
+#include "UserLocale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -323,10 +324,19 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
 
 QString Protokoll::Gleichung(const QString& Left, const QString& Intercept, const QString& Slope,
                              const QString& Right) {
-    // The slope's amount in the ordinary text of a number: -0,250 gives 0,25.
+    // The slope's amount in the ordinary text of a number (-0,250 gives
+    // 0,25), grouped as the table's cells are (27.910,9007).
     const double b = rt::textToDouble(Slope);
-    return Left + QStringLiteral(" = ") + Intercept + u' ' + (b > 0 ? u'+' : u'-') + u' ' +
-           rt::doubleToText(std::fabs(b)) + QStringLiteral(" * ") + Right;
+    QString amount = rt::doubleToText(std::fabs(b));
+    if (!amount.contains(u'E')) {
+        const qsizetype point = amount.indexOf(rt::userLocale().decimal);
+        const qsizetype decimals = point < 0 ? 0 : amount.size() - point - 1;
+        amount = rt::formatNumber(std::fabs(b),
+                                  decimals ? QStringLiteral("#,##0.") + QString(decimals, u'0')
+                                           : QStringLiteral("#,##0"));
+    }
+    return Left + QStringLiteral(" = ") + Intercept + u' ' + (b > 0 ? u'+' : u'-') + u' ' + amount +
+           QStringLiteral(" * ") + Right;
 }
 
 PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, MerkmalEnum MerkmalA,

@@ -226,6 +226,15 @@ TEST(ProtokollTest, StatisticsTablesAndEquations) {
     EXPECT_EQ(Protokoll::Gleichung(QStringLiteral("Z"), QStringLiteral("4,00"),
                                    QStringLiteral("0,0000"), QStringLiteral("DPr")),
               QStringLiteral("Z = 4,00 - 0 * DPr"));
+    // Grouped as the table's cells are.
+    EXPECT_EQ(Protokoll::Gleichung(QStringLiteral("XA"), QStringLiteral("0"),
+                                   QStringLiteral("27.910,9007"), QStringLiteral("Z")),
+              QStringLiteral("XA = 0 + 27.910,9007 * Z"));
+    // A value that rounds to zero has no sign, in the tables and the equations.
+    EXPECT_EQ(FormatNumberText(-0.04, 1), QStringLiteral("0,0"));
+    EXPECT_EQ(FormatNumberText(-0.4, 0), QStringLiteral("0"));
+    EXPECT_EQ(FormatNumberText(-0.6, 0), QStringLiteral("-1"));
+    EXPECT_EQ(FormatNumberText(-1234.5, 1), QStringLiteral("-1.234,5"));
     const auto line = p.CalibrationLineBand(
         1, QStringLiteral("Kalibriergerade zwischen DPr und EVD"), mIndirekt, QStringLiteral("EVD"),
         QStringLiteral("MN/m²"), mDirekt, QStringLiteral("DPr"), QStringLiteral("%"), true);
