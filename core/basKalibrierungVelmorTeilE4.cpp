@@ -1,7 +1,5 @@
 #include "basKalibrierungVelmorTeilE4.h"
 
-#include <algorithm>
-
 #include "RuntimeError.h"
 
 #include "Version.h"
@@ -9,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <cmath>
 
 QString NumberPattern(rt::Long Decimals) {
