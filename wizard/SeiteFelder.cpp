@@ -160,18 +160,24 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             return;
         }
         // Only what the user changed is written: a pass keeps stored values.
+        std::optional<double> before;
+        skip([&] { before = m_k.PrüffeldWert(f); });
         if (bearbeitet(r, 2)) {
             if (const std::optional<double> entered = eingabe(r, 2))
                 skip([&] { m_k.setPrüffeldWert(f, *entered); });
         } else if (geändert(r, 2)) {
             skip([&] { m_k.setPrüffeldWert(f, rt::textToDouble(value)); });
         }
-        // The protocol's entry of the field is seeded once, as a default that
-        // marks nothing as changed.
+        // The protocol's entry of the field is seeded as a default that marks
+        // nothing as changed. While it still holds the value seeded from this
+        // page it follows the page; once the user gave it another text it
+        // stays as it is.
         skip([&] {
             const QString key = ProtokollKovariable + QString::number(f);
             const rt::Variant* seeded = m_k.DataStore()->find(key);
-            if (!seeded || seeded->toText().isEmpty())
+            const bool follows =
+                seeded && before && seeded->toText() == rt::Variant(*before).toText();
+            if (!seeded || seeded->toText().isEmpty() || follows)
                 m_k.DataStore()->setValue(key, m_k.PrüffeldWert(f));
         });
         const double points = punkte(r);

@@ -100,7 +100,8 @@ TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {
     EXPECT_EQ(k.PrüffeldWert(3), 2.5);
     EXPECT_EQ(k.PrüffeldWert(1), 3.0); // the emptied cell keeps the value
 
-    // A later change of the value leaves the seeded entry alone.
+    // A later change of the value: the entry still holding the seeded value
+    // follows it.
     w->ctlAssistent1->GoToPage(1);
     g->setCurrentCell(1, 2);
     g->setFocus();
@@ -117,7 +118,16 @@ TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {
     EXPECT_EQ(messages.texts,
               QStringList{QStringLiteral("Der Name einer Messreihe darf nicht leer sein.")});
     EXPECT_EQ(k.PrüffeldWert(1), 7.0);
-    EXPECT_EQ(k.DataStore()->find(KovariableSeed + u'1')->toDouble(), 3.0);
+    EXPECT_EQ(k.DataStore()->find(KovariableSeed + u'1')->toDouble(), 7.0);
+    // One the user edited stays as it is.
+    k.DataStore()->setValue(KovariableSeed + u'1', rt::Variant(QStringLiteral("7 (2 + 5)")));
+    g->setTextMatrix(3, 2, QStringLiteral("2,5"));
+    g->setCurrentCell(1, 2);
+    g->setFocus();
+    type(g, input, QStringLiteral("8"));
+    w->ctlAssistent1->GoToPage(0);
+    EXPECT_EQ(k.PrüffeldWert(1), 8.0);
+    EXPECT_EQ(k.DataStore()->find(KovariableSeed + u'1')->toText(), QStringLiteral("7 (2 + 5)"));
     EXPECT_EQ(k.PrüffeldPrüfpunkte(1), 3);
     EXPECT_EQ(k.PrüffeldPrüfpunkte(2), 5);
 }
