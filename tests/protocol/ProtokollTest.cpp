@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -396,6 +397,49 @@ TEST(ProtokollTest, HeadingsStayWithWhatFollowsAndBreaksKeepTwoRows) {
             EXPECT_GT(g.pages.textsOn(1).size(), 2);
             EXPECT_GE(pages, 2);
         }
+    }
+}
+
+// Axis numbers as the printed page measures them: on the diagrams of
+// several ranges and decimals, no two numbers overlap or touch.
+TEST(ProtokollTest, AxisNumbersNeverOverlapOnThePage) {
+    struct Case {
+        double low, high;
+        int decimals;
+    } cases[] = {{15, 105, 0},          {15, 105, 1}, {15, 105, 2}, {40.0, 40.4, 2},
+                 {1234567, 1334567, 0}, {-60, -5, 1}, {-3, 4, 2}};
+    const QRegularExpression number(QStringLiteral("^-?[0-9.]+(,[0-9]+)? ?$"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 .. %2, %3 Stellen")
+                         .arg(c.low)
+                         .arg(c.high)
+                         .arg(c.decimals)
+                         .toStdString());
+        Kalibrierung k;
+        fillWorkedExample(k);
+        describeWorkedExample(k);
+        k.IndirektesPrüfmerkmal().setNachkommastellen(c.decimals);
+        k.DirektesPrüfmerkmal().setNachkommastellen(c.decimals);
+        for (int f = 1; f <= 3; ++f)
+            for (int p = 1; p <= 3; ++p) {
+                const double t = ((f - 1) * 3 + p - 1) / 8.0;
+                k.setMesswert(pmIndirekt, f, p, c.low + t * (c.high - c.low));
+                k.setMesswert(pmDirekt, f, p, c.low + (t + 0.05 * (p - 2)) * (c.high - c.low));
+            }
+        Gebaut g(1);
+        g.build(k);
+        std::vector<const BildSeiten::Text*> numbers;
+        for (const auto& t : g.pages.texts)
+            if (number.match(t.text).hasMatch())
+                numbers.push_back(&t);
+        ASSERT_GT(numbers.size(), 20u);
+        for (size_t i = 0; i < numbers.size(); ++i)
+            for (size_t j = i + 1; j < numbers.size(); ++j)
+                if (numbers[i]->page == numbers[j]->page)
+                    EXPECT_FALSE(numbers[i]->cm.intersects(numbers[j]->cm))
+                        << numbers[i]->text.toStdString() << " / "
+                        << numbers[j]->text.toStdString();
+        g.pages.save(QStringLiteral("achsen-%1-%2").arg(c.low).arg(c.decimals));
     }
 }
 
