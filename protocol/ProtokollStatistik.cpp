@@ -304,13 +304,15 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     d->setRowPointSymbolSize(
         1, std::clamp(0.5 * std::sqrt(30.0 / double(std::max<qint64>(count, 1))), 0.12, 0.5));
     // The calibration line over the whole range of the data, drawn after the
-    // points: a white edge keeps it visible over a dense cloud of them.
+    // points: over a dense cloud of them a white edge keeps it visible; a
+    // few points stay visible beside the thin line.
     const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
     const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
     for (const qint32 row : {2, 3})
         for (const double xv : {lowA, highA})
             d->AddPoint(row, m_gen.NewPoint(xv, xv * b + a, 0));
-    d->setRowLinePen(2, m_gen.NewPen(0xFFFFFF, 6, PS_SOLID));
+    constexpr qint64 DenseCloud = 200;
+    d->setRowLinePen(2, m_gen.NewPen(0xFFFFFF, 6, count > DenseCloud ? PS_SOLID : PS_NULL));
     d->setRowPointSymbol(2, psNone);
     d->setRowLinePen(3, m_gen.NewPen(0, 2, PS_SOLID));
     d->setRowPointSymbol(3, psNone);
