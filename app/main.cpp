@@ -6,6 +6,8 @@
 
 #include "MessageService.h"
 
+#include "UserLocale.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -44,10 +46,12 @@ int main(int argc, char* argv[]) {
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             QGuiApplication app(argc, argv);
             QGuiApplication::setApplicationName(ProductName);
+            rt::installQtTranslation();
             return runCommandLine(QCoreApplication::arguments(), out, err);
         }
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(ProductName);
+        rt::installQtTranslation();
         return runCommandLine(QCoreApplication::arguments(), out, err);
     }
 
@@ -55,6 +59,7 @@ int main(int argc, char* argv[]) {
     Kalibrierung kalibrierung;
     QApplication app(argc, argv);
     QApplication::setApplicationName(ProductName);
+    rt::installQtTranslation();
     registerProgrammFenster();
     SubMain(kalibrierung, arguments);
     return app.exec();

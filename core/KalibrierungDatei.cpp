@@ -38,7 +38,7 @@ const QString HeaderValue = QStringLiteral("V1");
 }
 
 [[noreturn]] void systemFileError(int number, const QString& path, int error) {
-    fileError(number, path, QString::fromLocal8Bit(std::strerror(error)));
+    fileError(number, path, rt::systemErrorText(error));
 }
 
 // Writes every byte; false with errno set on failure.
@@ -159,11 +159,12 @@ void writeNamed(const QString& path, const QFileInfo& target, const QByteArray& 
                 bool replace) {
     QTemporaryFile temporary(
         target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    errno = 0;
     if (!temporary.open())
-        fileError(rt::err::PathFileAccessError, path, temporary.errorString());
+        fileError(rt::err::PathFileAccessError, path, rt::fileErrorText(temporary.errorString()));
     if (temporary.write(bytes) != bytes.size() || !temporary.flush() ||
         ::fsync(temporary.handle()) != 0)
-        fileError(rt::err::PathFileAccessError, path, temporary.errorString());
+        fileError(rt::err::PathFileAccessError, path, rt::fileErrorText(temporary.errorString()));
     temporary.setPermissions(rt::defaultFilePermissions());
     temporary.close();
     const QString temporaryPath = temporary.fileName();
@@ -244,8 +245,9 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
         fileError(QFileInfo::exists(FilePath) ? rt::err::PathFileAccessError
                                               : rt::err::FileNotFound,
                   FilePath);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+        fileError(rt::err::PathFileAccessError, FilePath, rt::fileErrorText(file.errorString()));
     auto tooLarge = [&] {
         rt::raiseError(rt::err::RecordsetSource,
                        rt::errorDescription(rt::err::RecordsetSource) +
@@ -256,9 +258,10 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
     };
     if (file.size() > MaxDateigröße)
         tooLarge();
+    errno = 0;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        fileError(rt::err::PathFileAccessError, FilePath, file.errorString());
+        fileError(rt::err::PathFileAccessError, FilePath, rt::fileErrorText(file.errorString()));
     if (bytes.size() > MaxDateigröße) // grown while it was read
         tooLarge();
 

@@ -14,6 +14,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <locale.h>
 
 namespace {
@@ -308,9 +309,10 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
                QStringLiteral("\r\n");
     QFile file(ziel.temporaryPath());
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush())
-        cannotWrite(path, file.errorString());
+        cannotWrite(path, rt::fileErrorText(file.errorString()));
     file.close();
     ziel.commit();
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
@@ -22,8 +23,9 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
         cannotWrite(path, QStringLiteral("der Ordner existiert nicht"));
     m_temporary.setFileTemplate(
         target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    errno = 0;
     if (!m_temporary.open())
-        cannotWrite(path, m_temporary.errorString());
+        cannotWrite(path, rt::fileErrorText(m_temporary.errorString()));
     m_temporary.close();
 }
 
@@ -31,7 +33,9 @@ void Zieldatei::commit() {
     const QString target = QFileInfo(m_path).absoluteFilePath();
     if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(),
                     QFile::encodeName(target).constData()) != 0)
-        cannotWrite(m_path, QStringLiteral("sie kann nicht ersetzt werden"));
+        cannotWrite(
+            m_path,
+            QStringLiteral("sie kann nicht ersetzt werden (%1)").arg(rt::systemErrorText(errno)));
     m_temporary.setAutoRemove(false);
     QFile::setPermissions(target, rt::defaultFilePermissions());
 }

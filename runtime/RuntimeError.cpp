@@ -61,3 +61,40 @@ void raiseError(int number, const QString& description) {
 }
 
 } // namespace rt
+
+#include <cerrno>
+#include <cstring>
+
+namespace rt {
+
+QString systemErrorText(int errnum) {
+    switch (errnum) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Zugriff verweigert");
+    case ENOENT:
+        return QStringLiteral("Datei oder Ordner nicht gefunden");
+    case ENOSPC:
+        return QStringLiteral("Kein Platz mehr auf dem Datenträger");
+    case EDQUOT:
+        return QStringLiteral("Speicherplatzkontingent erschöpft");
+    case EROFS:
+        return QStringLiteral("Schreibgeschütztes Dateisystem");
+    case EISDIR:
+        return QStringLiteral("Ist ein Ordner");
+    case ENOTDIR:
+        return QStringLiteral("Ist kein Ordner");
+    case EEXIST:
+        return QStringLiteral("Datei existiert bereits");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnum));
+    }
+}
+
+QString fileErrorText(const QString& qtText) {
+    return errno != 0 ? systemErrorText(errno) : qtText;
+}
+
+} // namespace rt

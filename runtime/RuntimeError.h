@@ -34,6 +34,13 @@ constexpr int RecordsetSource = -2147467259;
 // The German description of a run-time error number; "" for unknown numbers.
 QString errorDescription(int number);
 
+// The German text of a system error number (errno): the program's own for
+// the common cases of files, else the C library's in the user's language.
+QString systemErrorText(int errnum);
+// The German text of the system error of a file operation that just failed
+// (errno, cleared by the caller before it); Qt's text when errno says nothing.
+QString fileErrorText(const QString& qtText);
+
 class RuntimeError : public std::exception {
 public:
     explicit RuntimeError(int number);

@@ -59,3 +59,22 @@ UserLocale localeFromEnvironment() {
 }
 
 } // namespace rt
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace rt {
+
+void installQtTranslation() {
+    if (!QCoreApplication::instance() || !userLocale().name.startsWith(QStringLiteral("de")))
+        return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_de"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace rt

@@ -32,3 +32,13 @@ UserLocale localeFromEnvironment();
 quint64 userLocaleRevision();
 
 } // namespace rt
+
+namespace rt {
+
+// Qt's own texts (standard buttons, file and print dialogs, the context menu
+// of text fields, key names such as "Strg") in German when the user locale
+// is German. Needs the application object; a missing translation changes
+// nothing.
+void installQtTranslation();
+
+} // namespace rt

@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool x11-utils
   poppler-utils
   libxlsxwriter-dev unzip
+  qt6-translations-l10n libc-l10n
   "$@"
 )
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     // Messages are titled with the product name, the application's name.
     QApplication::setApplicationName(QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
     rt::setUserLocale(rt::germanLocale());
+    rt::installQtTranslation();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,8 @@
+#include "RuntimeError.h"
 #include "WizardTestSupport.h"
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <cerrno>
 
 #include "Hilfe.h"
 #include "Start.h"
@@ -293,4 +297,17 @@ TEST_F(WizardTest, StartUpOpensTheWizardAndAnnouncesDebugMode) {
         if (qobject_cast<frmAssistent*>(w))
             wizards.append(w);
     qDeleteAll(wizards);
+}
+
+// Qt's own texts are German under a German user locale: standard buttons,
+// key names in menus.
+TEST_F(WizardTest, QtsOwnTextsAreGerman) {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    frmAssistent* w = open(k);
+    EXPECT_EQ(w->mf_new->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+N"));
+    EXPECT_EQ(rt::systemErrorText(EACCES), QStringLiteral("Zugriff verweigert"));
+    EXPECT_EQ(rt::systemErrorText(ENOSPC), QStringLiteral("Kein Platz mehr auf dem Datenträger"));
 }
