@@ -10,6 +10,13 @@
 #include "frmCalcOptions.h"
 #include "frmInfo.h"
 
+#include "RuntimeError.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include <cerrno>
+
 #include "Fensterfabrik.h"
 
 #include <QCheckBox>
