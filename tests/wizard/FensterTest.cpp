@@ -1,8 +1,4 @@
-#include "RuntimeError.h"
 #include "WizardTestSupport.h"
-#include <QAbstractButton>
-#include <QMessageBox>
-#include <cerrno>
 
 #include "Hilfe.h"
 #include "Start.h"
