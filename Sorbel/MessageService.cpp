@@ -1,7 +1,9 @@
 #include "MessageService.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -61,8 +63,16 @@ MessageService::Answer MessageService::show(QWidget* parent, const QString& text
 }
 
 namespace {
-QString runFileDialog(QWidget* parent, const QString& caption, const QString& path,
+QString lastFolder;
+std::function<void(const QString&)> folderChosen;
+
+QString runFileDialog(QWidget* parent, const QString& caption, const QString& given,
                       const QString& filter, bool save, const QString& defaultSuffix) {
+    // A bare file name or nothing: in the folder used last.
+    QString path = given;
+    if (!lastFolder.isEmpty() && (path.isEmpty() || QFileInfo(path).isRelative()) &&
+        QFileInfo(lastFolder).isDir())
+        path = path.isEmpty() ? lastFolder : QDir(lastFolder).filePath(path);
     QFileDialog dialog(parent, caption, path, filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -77,13 +87,24 @@ QString runFileDialog(QWidget* parent, const QString& caption, const QString& pa
                         save ? QStringLiteral("&Speichern") : QStringLiteral("&Öffnen"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Datei&name:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Datei&typ:"));
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen &in:"));
+    // These two labels have no field of their own: no access key.
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Dateityp:"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastFolder = QFileInfo(chosen).absolutePath();
+    if (folderChosen)
+        folderChosen(lastFolder);
+    return chosen;
 }
 } // namespace
+
+void MessageService::setFolderMemory(const QString& start,
+                                     std::function<void(const QString&)> chosen) {
+    lastFolder = start;
+    folderChosen = std::move(chosen);
+}
 
 QString MessageService::openFileName(QWidget* parent, const QString& caption,
                                      const QString& directory, const QString& filter) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QDialog;
 class QWidget;
 
@@ -32,6 +34,9 @@ public:
 
     // The service in use; replacing it returns the previous one.
     static MessageService& instance();
+    // The file dialogs open in the folder last used: start is that folder
+    // now, chosen is told the folder of every file picked.
+    static void setFolderMemory(const QString& start, std::function<void(const QString&)> chosen);
     static MessageService* setInstance(MessageService* service);
 
     // The title of the program's messages: its product name.

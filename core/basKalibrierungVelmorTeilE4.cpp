@@ -100,6 +100,19 @@ void setApplicationHelpFile(const QString& path) {
     applicationHelpFile = path;
 }
 
+namespace {
+std::function<void(const QString&)> helpTopicHandler;
+}
+
+void setHelpTopicHandler(std::function<void(const QString&)> handler) {
+    helpTopicHandler = std::move(handler);
+}
+
+void ShowHelpTopic(const QString& Page) {
+    if (helpTopicHandler)
+        helpTopicHandler(Page);
+}
+
 QString HelpFilePath(rt::Long Index) {
     switch (Index) {
     case 0:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "Variant.h"
 
 #include <QString>
@@ -57,5 +59,10 @@ QString TitleLines(rt::Long Index);
 // 1 (it may not exist), "" else.
 QString HelpFilePath(rt::Long Index);
 void setApplicationHelpFile(const QString& path);
+// Opens one page of the help (a file name beside the help file, "" for the
+// table of contents) through the handler the window layer registers; F1 in
+// every window of the program comes here.
+void ShowHelpTopic(const QString& Page);
+void setHelpTopicHandler(std::function<void(const QString&)> handler);
 // The folder of the help pages beside the program.
 QString HelpFolder();

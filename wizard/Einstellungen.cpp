@@ -44,4 +44,20 @@ void setRecentFiles(const QStringList& files) {
         s->setValue(QStringLiteral("RecentFiles/File%1").arg(i), files.value(i - 1));
 }
 
+QByteArray WindowGeometry() {
+    return settings()->value(QStringLiteral("Main/WindowGeometry")).toByteArray();
+}
+
+void setWindowGeometry(const QByteArray& geometry) {
+    settings()->setValue(QStringLiteral("Main/WindowGeometry"), geometry);
+}
+
+QString LastFolder() {
+    return settings()->value(QStringLiteral("Main/LastFolder")).toString();
+}
+
+void setLastFolder(const QString& folder) {
+    settings()->setValue(QStringLiteral("Main/LastFolder"), folder);
+}
+
 } // namespace Einstellungen

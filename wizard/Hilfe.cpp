@@ -17,8 +17,8 @@ namespace {
 QPointer<frmHilfe> fenster;
 }
 
-void ShowHelp(rt::Long Index) {
-    const QString path = HelpFilePath(Index);
+namespace {
+void öffnen(const QString& path, const QString& contents) {
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         showMessage(nullptr,
                     QStringLiteral("Die Hilfedatei „%1“ wurde nicht gefunden.")
@@ -28,12 +28,24 @@ void ShowHelp(rt::Long Index) {
     }
     if (!fenster)
         fenster = new frmHilfe;
-    fenster->zeigen(path);
+    fenster->zeigen(path, contents);
+}
+} // namespace
+
+void ShowHelp(rt::Long Index) {
+    öffnen(HelpFilePath(Index), HelpFilePath(0));
+}
+
+void ShowHelpPage(const QString& page) {
+    const QString contents = HelpFilePath(0);
+    öffnen(page.isEmpty() ? contents : QFileInfo(contents).dir().filePath(page), contents);
 }
 
 frmHilfe::frmHilfe(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmHilfe"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The help belongs to the program: it never keeps it running.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Hilfe - ") + ProductName);
     setWindowIcon(Symbole::programm());
     browser = new QTextBrowser(this);
@@ -64,8 +76,8 @@ frmHilfe::frmHilfe(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(720, 600);
 }
 
-void frmHilfe::zeigen(const QString& path) {
-    m_inhalt = path;
+void frmHilfe::zeigen(const QString& path, const QString& contents) {
+    m_inhalt = contents.isEmpty() ? path : contents;
     browser->setSource(QUrl::fromLocalFile(path));
     show();
     raise();

@@ -9,6 +9,9 @@ class QTextBrowser;
 // Opens the help file HelpFilePath(Index) in the program's help window, on its
 // table of contents. A help file that does not exist is reported in German.
 void ShowHelp(rt::Long Index);
+// Opens one page of the help ("schritt3.html"; "" for the contents) in the
+// help window.
+void ShowHelpPage(const QString& page);
 
 // The help window: the help pages with their table of contents, back and
 // forward. One window serves the whole program.
@@ -18,7 +21,8 @@ class frmHilfe : public QWidget {
 public:
     explicit frmHilfe(QWidget* parent = nullptr);
     // Shows a page and brings the window to the front.
-    void zeigen(const QString& path);
+    // contents: the table of contents the "Inhalt" button shows ("" = path).
+    void zeigen(const QString& path, const QString& contents = QString());
     // The window, if it is open.
     static frmHilfe* offen();
 

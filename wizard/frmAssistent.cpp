@@ -74,9 +74,11 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
         m_checks->addNonValidating(b);
         b->setAutoDefault(true);
     }
+    // Enter is "weiter >" on every page: the page's own buttons take Space
+    // (or their Alt key), never Enter.
     for (QPushButton* b : {seite0->cmdInfo, seite4->cmdPlausibilitätOptionen, seite5->cmdOutSave,
                            seite5->cmdOutProtocoll, seite5->cmdOutExport})
-        b->setAutoDefault(true);
+        b->setAutoDefault(false);
 
     buildFileMenu();
     menuHilfe = menuBar()->addMenu(QStringLiteral("&?"));
@@ -89,8 +91,17 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     mh_Info->setObjectName(QStringLiteral("mh_Info"));
     connect(mh_Helpthemes, &QAction::triggered, this, [] { ShowHelp(0); });
     connect(mh_Info, &QAction::triggered, this, [this] { m_k.ShowInfo(true, this); });
+    // F1 opens the help of the page shown; the program's other windows ask
+    // for their topics through the same help window.
+    setHelpTopicHandler([](const QString& page) { ShowHelpPage(page); });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [] { ShowHelp(0); });
+    connect(help, &QShortcut::activated, this, [this] {
+        static const char* const pages[] = {"einfuehrung.html", "schritt1.html", "schritt2.html",
+                                            "schritt3.html",    "schritt4.html", "schritt5.html"};
+        const int page = ctlAssistent1->Page;
+        ShowHelpPage(page >= LowerBound && page <= UpperBound ? QString::fromLatin1(pages[page])
+                                                             : QString());
+    });
 
     connect(ctlAssistent1, &ctlAssistent::Cancel, this, &QWidget::close);
     connect(ctlAssistent1, &ctlAssistent::LeavePage, this, &frmAssistent::onLeavePage);
@@ -115,8 +126,18 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    // Where the user left the window last time.
+    const QByteArray geometry = Einstellungen::WindowGeometry();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    // The file dialogs start in the folder last used.
+    MessageService::setFolderMemory(Einstellungen::LastFolder(), &Einstellungen::setLastFolder);
+    connect(&m_k, &Kalibrierung::IsDirtyChanged, this,
+            [this] { setWindowModified(m_k.IsDirty()); });
     setFileName(QString());
     updateRecentFiles(QString());
+    // The first focus is on "weiter >", so that Enter goes on.
+    ctlAssistent1->cmdNext->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- the file menu ----------------------------------------------------------------
@@ -165,14 +186,19 @@ void frmAssistent::buildFileMenu() {
 
 void frmAssistent::setFileName(const QString& NewName) {
     m_fileName = NewName.trimmed();
-    setWindowTitle(m_fileName.isEmpty()
-                       ? ProductName
-                       : QFileInfo(m_fileName).fileName() + QStringLiteral(" - ") + ProductName);
+    // "[*]" shows unsaved changes.
+    setWindowTitle(m_fileName.isEmpty() ? ProductName + QStringLiteral("[*]")
+                                        : QFileInfo(m_fileName).fileName() +
+                                              QStringLiteral("[*] - ") + ProductName);
+    setWindowModified(m_k.IsDirty());
 }
 
 void frmAssistent::updateRecentFiles(const QString& path) {
     QStringList files = Einstellungen::RecentFiles();
-    if (!path.isEmpty()) {
+    // Absolute paths: a relative one breaks when the program starts elsewhere.
+    const QString absolute = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    if (!absolute.isEmpty()) {
+        const QString& path = absolute;
         // A path already in the list leaves its slot (exact comparison) ...
         for (int i = 0; i < 9; ++i)
             if (files[i] == path)
@@ -326,6 +352,10 @@ void frmAssistent::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Einstellungen::setWindowGeometry(saveGeometry());
+    // The help window belongs to the wizard and goes with it.
+    if (frmHilfe* help = frmHilfe::offen())
+        help->close();
     event->accept();
 }
 

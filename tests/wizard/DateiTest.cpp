@@ -87,7 +87,7 @@ TEST_F(DateiTest, SavedOnPageThreeReopensOnPageThree) {
               QStringLiteral("save|Kalibrierung speichern unter||XML-Dateien (*.xml);;alle "
                              "Dateien (*)|xml"));
     EXPECT_EQ(w->FileName(), file);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("feld.xml - Kalibrierung nach Velmor Teil E 4"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("feld.xml[*] - Kalibrierung nach Velmor Teil E 4"));
     EXPECT_FALSE(k.IsDirty());
     EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(Einstellungen::RecentFiles().first(), file);
@@ -212,7 +212,7 @@ TEST_F(DateiTest, AFailedOpenLeavesNoFileNameBehind) {
     EXPECT_EQ(messages.icons[0], MessageService::Warning);
     EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("Aus der angegebenen Quelle")));
     EXPECT_EQ(w->FileName(), QString());
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Kalibrierung nach Velmor Teil E 4[*]"));
     EXPECT_EQ(w->ctlAssistent1->Page, 0);
     EXPECT_EQ(Einstellungen::RecentFiles().first(), broken);
     // "speichern" asks for a name and never touches the file that could not be read.

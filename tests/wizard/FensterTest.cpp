@@ -4,11 +4,13 @@
 #include "Start.h"
 #include "UpDown.h"
 #include "frmCalcOptions.h"
+#include "ctlAssistent.h"
 #include "frmInfo.h"
 
 #include "RuntimeError.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cerrno>
@@ -313,4 +315,48 @@ TEST_F(WizardTest, QtsOwnTextsAreGerman) {
     EXPECT_EQ(w->mf_new->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+N"));
     EXPECT_EQ(rt::systemErrorText(EACCES), QStringLiteral("Zugriff verweigert"));
     EXPECT_EQ(rt::systemErrorText(ENOSPC), QStringLiteral("Kein Platz mehr auf dem Datenträger"));
+}
+
+// Enter goes on from every page (the page's own buttons take Space), F1 opens
+// the help of the page shown, the help goes with the wizard, the title
+// shows unsaved changes, and the window comes back where it was left.
+TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
+    const QString contents = QStringLiteral(ORVANTA_HELP_DIR "/VelmorTeilE4.html");
+    frmAssistent* w = open(k);
+    setApplicationHelpFile(contents);
+    activate(w);
+    ASSERT_EQ(w->ctlAssistent1->Page, 0);
+    EXPECT_TRUE(w->ctlAssistent1->cmdNext->hasFocus());
+    child<QPushButton>(w, "cmdInfo")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w->ctlAssistent1->Page, 1);
+    EXPECT_TRUE(messages.dialogs.isEmpty()); // no info box
+
+    w->ctlAssistent1->Page = 3;
+    w->ctlAssistent1->GoToPage(0);
+    QTest::keyClick(w, Qt::Key_F1);
+    ASSERT_TRUE(frmHilfe::offen());
+    EXPECT_EQ(QFileInfo(frmHilfe::offen()->browser->source().toLocalFile()).fileName(),
+              QStringLiteral("schritt3.html"));
+    EXPECT_FALSE(frmHilfe::offen()->testAttribute(Qt::WA_QuitOnClose));
+
+    // Unsaved changes in the title.
+    EXPECT_FALSE(w->isWindowModified());
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("geändert"));
+    EXPECT_TRUE(w->isWindowModified());
+    k.setIsDirty(false);
+    EXPECT_FALSE(w->isWindowModified());
+
+    // Closing the wizard closes the help as well.
+    w->resize(900, 650);
+    QPointer<frmHilfe> help = frmHilfe::offen();
+    QPointer<frmAssistent> wizard = w;
+    EXPECT_TRUE(w->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(help.isNull());
+    delete wizard.data(); // the window deletes itself on close
+
+    Kalibrierung second;
+    frmAssistent* again = open(second);
+    EXPECT_EQ(again->size(), QSize(900, 650));
 }
