@@ -6,15 +6,20 @@
 #include "MessageService.h"
 
 #include "RuntimeError.h"
+#include "basKalibrierungVelmorTeilE4.h"
 
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 frmExport::frmExport(QWidget* parent) : QDialog(parent) {
+    // F1: the help on this window.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { ShowHelpTopic(QStringLiteral("schritt5.html")); });
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export in dritte Programme"));
     setWindowIcon(Symbole::programm());

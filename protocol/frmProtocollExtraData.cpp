@@ -11,6 +11,7 @@
 #include "RuntimeError.h"
 
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
@@ -18,6 +19,9 @@ constexpr int Margin = 5;
 } // namespace
 
 frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) {
+    // F1: the help on this window.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { ShowHelpTopic(QStringLiteral("protokoll.html")); });
     setObjectName(QStringLiteral("frmProtocollExtraData"));
     setWindowTitle(QStringLiteral("Daten Kalibrierprotokoll"));
     setWindowIcon(Symbole::programm());

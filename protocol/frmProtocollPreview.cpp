@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -62,6 +63,9 @@ bool noPrinter() {
 } // namespace
 
 frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
+    // F1: the help on this window.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { ShowHelpTopic(QStringLiteral("protokoll.html")); });
     setObjectName(QStringLiteral("frmProtocollPreview"));
     setWindowTitle(QStringLiteral("Berechnungsprotokoll"));
     setWindowIcon(Symbole::programm());

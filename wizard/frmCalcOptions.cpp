@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -45,6 +46,9 @@ const QString MinimumFeld = QStringLiteral("minimales Bestimmtheitsmaß");
 } // namespace
 
 frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
+    // F1: the help on this window.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { ShowHelpTopic(QStringLiteral("optionen.html")); });
     setObjectName(QStringLiteral("frmCalcOptions"));
     setWindowTitle(QStringLiteral("Berechnungsoptionen"));
     setWindowIcon(Symbole::programm());

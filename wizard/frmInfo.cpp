@@ -7,11 +7,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 frmInfo::frmInfo(QWidget* parent) : QDialog(parent) {
+    // F1: the help on this window.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { ShowHelpTopic(QStringLiteral("")); });
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(QStringLiteral("Info über ") + ProductName);
     setWindowIcon(Symbole::programm());

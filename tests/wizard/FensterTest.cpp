@@ -340,6 +340,20 @@ TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
               QStringLiteral("schritt3.html"));
     EXPECT_FALSE(frmHilfe::offen()->testAttribute(Qt::WA_QuitOnClose));
 
+    // F1 in a dialog opens its topic.
+    frmHilfe::offen()->close();
+    {
+        frmCalcOptions dialog;
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        ASSERT_TRUE(frmHilfe::offen());
+        EXPECT_EQ(QFileInfo(frmHilfe::offen()->browser->source().toLocalFile()).fileName(),
+                  QStringLiteral("optionen.html"));
+    }
+    activate(w);
+
     // Unsaved changes in the title.
     EXPECT_FALSE(w->isWindowModified());
     k.DirektesPrüfmerkmal().setName(QStringLiteral("geändert"));
