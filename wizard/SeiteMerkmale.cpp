@@ -84,6 +84,8 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
     // The number of test fields, in the covariable's frame.
     txtMessreihen = new QLineEdit(Frame3);
     txtMessreihen->setObjectName(QStringLiteral("txtMessreihen"));
+    txtMessreihen->setToolTip(QStringLiteral("Anzahl der Prüffelder (Messreihen), mindestens 3; "
+                                             "Pfeiltasten ändern sie um 1"));
     txtMessreihen->setText(QStringLiteral("3"));
     txtMessreihen->setFixedWidth(130 - 16);
     udMessreihen = new UpDown(Frame3);
@@ -221,8 +223,19 @@ SeiteMerkmale::Gruppe SeiteMerkmale::gruppe(const QString& frameName, const QStr
     g.name = combo(name);
     g.zeichen = combo(zeichen);
     g.einheit = combo(einheit);
+    g.name->setToolTip(QStringLiteral("Name des Merkmals, zum Beispiel „%1“; aus der Liste oder "
+                                      "frei eingegeben")
+                           .arg(title == QStringLiteral("Kovariable")
+                                    ? QStringLiteral("Anzahl der Übergänge")
+                                    : QStringLiteral("Verdichtungsgrad")));
+    g.zeichen->setToolTip(QStringLiteral("Formelzeichen, zum Beispiel „DPr“, „EVD“ oder „Z“; "
+                                         "ein bekanntes ergänzt Name und Einheit"));
+    g.einheit->setToolTip(QStringLiteral("Einheit, zum Beispiel „%“ oder „MN/m²“; „-“ für ohne "
+                                         "Einheit"));
     g.stellen = new QLineEdit(g.frame);
     g.stellen->setObjectName(stellen);
+    g.stellen->setToolTip(QStringLiteral("Mit so vielen Nachkommastellen werden die Werte "
+                                         "angezeigt, eingegeben und gespeichert (0 bis 10)"));
     g.stellen->setText(QString::number(design));
     g.upDown = new UpDown(g.frame);
     g.upDown->setObjectName(upDown);

@@ -198,8 +198,10 @@ void frmCalcOptions::ok() {
     // one keeps the dialog open with the focus in it.
     // A decimals text that is no number still gives 0; one that reads two
     // ways is refused.
+    // The box with the focus is checked as leaving it would check it.
     for (const auto& [box, feld] : m_felder)
-        if (rt::isNumericText(box->text()) && !eingabeGültig(box, StellenMeldung, feld)) {
+        if ((box->hasFocus() || rt::isNumericText(box->text())) &&
+            !eingabeGültig(box, StellenMeldung, feld)) {
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
             return;

@@ -3,8 +3,8 @@
 #include "Hilfe.h"
 #include "Start.h"
 #include "UpDown.h"
-#include "frmCalcOptions.h"
 #include "ctlAssistent.h"
+#include "frmCalcOptions.h"
 #include "frmInfo.h"
 
 #include "RuntimeError.h"
@@ -373,4 +373,35 @@ TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
     Kalibrierung second;
     frmAssistent* again = open(second);
     EXPECT_EQ(again->size(), QSize(900, 650));
+}
+
+// OK runs the check of the field with the focus: "0,7x" + Enter never closes
+// the dialog silently.
+TEST_F(WizardTest, OptionsOkChecksTheFocusedField) {
+    frmCalcOptions dialog;
+    dialog.setKalibrierung(&k);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setFocus();
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("0,7x"));
+    QTest::keyClick(dialog.txtMinBestimmtheitsmaßIndirektDirekt, Qt::Key_Return);
+    EXPECT_EQ(messages.texts,
+              QStringList{QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß "
+                                         "ein.")});
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.65);
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("0,7"));
+    dialog.txtVarianzenStellen->setFocus();
+    messages.clear();
+    dialog.txtVarianzenStellen->setText(QStringLiteral("x"));
+    QTest::keyClick(dialog.txtVarianzenStellen, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Bitte geben Sie eine gültige Anzahl von "
+                                                         "Nachkommastellen an.")});
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    messages.clear();
+    dialog.txtVarianzenStellen->setText(QStringLiteral("3"));
+    QTest::keyClick(dialog.txtVarianzenStellen, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.7);
 }
