@@ -13,11 +13,15 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 // The diagram's extent on a page, in cm: the y axis caption and numbers left
 // of the plot area, the x numbers and caption below it.
 constexpr double Links = 0.0, Oben = -0.4, Breite = 14.8, Höhe = 8.8;
+// The protocol's 12 pt never shrink below 8 pt on the screen.
+constexpr double MinZoom = 8.0 / 12.0;
 
 // Only the zoom of a page host: the diagram is drawn onto a widget.
 class Bildschirm : public ProtokollSeiten {
@@ -44,14 +48,16 @@ double pixelsPerCm(const QWidget* w) {
 
 KalibrierDiagramm::KalibrierDiagramm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picKalibrierdiagramm"));
-    setMinimumSize(200, 140);
+    const double s = MinZoom * pixelsPerCm(this);
+    setMinimumSize(int(std::ceil(Breite * s)) + 8, int(std::ceil(Höhe * s)) + 8);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
 }
 
 double KalibrierDiagramm::zoom() const {
     const double s = pixelsPerCm(this);
-    return std::max(0.05, std::min((width() - 8) / (Breite * s), (height() - 8) / (Höhe * s)));
+    return std::max(MinZoom, std::min((width() - 8) / (Breite * s), (height() - 8) / (Höhe * s)));
 }
 
 void KalibrierDiagramm::aktualisieren() {
@@ -71,9 +77,9 @@ void KalibrierDiagramm::bauen() {
         const Protokoll protokoll(*m_k, seiten, 1);
         const Prüfmerkmal& direkt = m_k->DirektesPrüfmerkmal();
         const Prüfmerkmal& indirekt = m_k->IndirektesPrüfmerkmal();
-        m_diagramm = protokoll.CalibrationDiagram(mIndirekt, indirekt.Formelzeichen(),
-                                                  indirekt.Einheit(), mDirekt,
-                                                  direkt.Formelzeichen(), direkt.Einheit(), false);
+        m_diagramm =
+            protokoll.CalibrationDiagram(mIndirekt, indirekt.Formelzeichen(), indirekt.Einheit(),
+                                         mDirekt, direkt.Formelzeichen(), direkt.Einheit(), false);
     } catch (const rt::RuntimeError&) {
         m_diagramm.reset();
         m_hinweis = QStringLiteral("Kein Kalibrierdiagramm: Die Messwerte ergeben keine "

@@ -27,6 +27,7 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     labPlausibilität->setObjectName(QStringLiteral("labPlausibilität"));
     labPlausibilität->setWordWrap(true);
     labPlausibilität->setTextFormat(Qt::PlainText);
+    labPlausibilität->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     imgPlausibilität = new QLabel(this);
     imgPlausibilität->setObjectName(QStringLiteral("imgPlausibilität"));
     imgPlausibilität->setFixedSize(BildGröße, BildGröße);
@@ -92,6 +93,8 @@ void SeiteErgebnis::füllen() {
     for (const StatistikZeile& row : rows) {
         auto* item = new QTreeWidgetItem({row.Text, row.Wert, row.Wertung});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        // A text cut off by its column shows in full when the mouse rests on it.
+        item->setToolTip(0, row.Text.trimmed());
         items.append(item);
     }
     lvPlausibilität->addTopLevelItems(items);
@@ -106,14 +109,12 @@ void SeiteErgebnis::füllen() {
     imgPlausibilität->setToolTip(m_bild);
 }
 
-// The label grows with its text, so the list begins below the whole verdict.
+// The label takes the height of its text at its own width: the layout asks
+// it (height for width), so that the list begins right below the verdict
+// whenever the page is laid out, before or after it is shown.
 void SeiteErgebnis::verdictHeight() {
-    const int height = labPlausibilität->heightForWidth(labPlausibilität->width());
-    if (height > 0 && height != labPlausibilität->minimumHeight()) {
-        labPlausibilität->setMinimumHeight(height);
-        if (layout())
-            layout()->activate();
-    }
+    labPlausibilität->setMinimumHeight(0);
+    labPlausibilität->updateGeometry();
 }
 
 void SeiteErgebnis::resizeEvent(QResizeEvent* event) {

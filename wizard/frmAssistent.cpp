@@ -100,7 +100,7 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
                                             "schritt3.html",    "schritt4.html", "schritt5.html"};
         const int page = ctlAssistent1->Page;
         ShowHelpPage(page >= LowerBound && page <= UpperBound ? QString::fromLatin1(pages[page])
-                                                             : QString());
+                                                              : QString());
     });
 
     connect(ctlAssistent1, &ctlAssistent::Cancel, this, &QWidget::close);
@@ -121,6 +121,8 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
     ctlAssistent1->GoToPage(0);
     resize(sizeHint().expandedTo(QSize(PageWidth + 2 * Offset, 0)));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(defaultSize(screen->availableGeometry().size()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -187,9 +189,9 @@ void frmAssistent::buildFileMenu() {
 void frmAssistent::setFileName(const QString& NewName) {
     m_fileName = NewName.trimmed();
     // "[*]" shows unsaved changes.
-    setWindowTitle(m_fileName.isEmpty() ? ProductName + QStringLiteral("[*]")
-                                        : QFileInfo(m_fileName).fileName() +
-                                              QStringLiteral("[*] - ") + ProductName);
+    setWindowTitle(m_fileName.isEmpty()
+                       ? ProductName + QStringLiteral("[*]")
+                       : QFileInfo(m_fileName).fileName() + QStringLiteral("[*] - ") + ProductName);
     setWindowModified(m_k.IsDirty());
 }
 
@@ -383,6 +385,21 @@ void frmAssistent::dropEvent(QDropEvent* event) {
 }
 
 frmAssistent::~frmAssistent() = default;
+
+QSize frmAssistent::defaultSize(const QSize& available) const {
+    // Page 4 shows its list down to the coefficients of determination: the
+    // page is as high as the heading, two lines of verdict, the list's
+    // header and 25 rows and the options button, as far as the screen allows
+    // (less a window frame).
+    const int line = fontMetrics().height();
+    const int row = line + 5;
+    const int page = std::max(PageHeight, 3 * line + 2 * line + 26 * row + 80);
+    const QSize hint = sizeHint();
+    QSize size(std::max(hint.width(), PageWidth + 2 * 8 + 180),
+               hint.height() - picContainer->sizeHint().height() + page);
+    size = size.expandedTo(hint);
+    return size.boundedTo(available - QSize(0, 40)).expandedTo(minimumSizeHint());
+}
 
 Seite* frmAssistent::seite(int index) const {
     switch (index) {

@@ -78,6 +78,9 @@ public:
     QAction* mh_tr1;
     QAction* mh_Info;
 
+    // The window's size at start-up on a screen of this available size.
+    QSize defaultSize(const QSize& available) const;
+
     static constexpr int LowerBound = 0;
     static constexpr int UpperBound = 5;
 

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+#include <tuple>
 
 namespace {
 
@@ -367,4 +370,50 @@ TEST_F(DateiTest, ADroppedFileAndAFileOnTheCommandLineAreOpened) {
     EXPECT_EQ(wizard->FileName(), inDebug);
     EXPECT_EQ(started.PrüfpunkteTotal(), 9);
     EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+// Page 4 opened from a file saved there looks as page 4 entered by "weiter":
+// the verdict as high as its text, the list down to the coefficients of
+// determination at the default size of a 1366 × 768 screen, the diagram no
+// smaller than 8 pt text needs, long texts as tooltips.
+TEST_F(DateiTest, PageFourFromAFileHasTheLayoutOfPageFour) {
+    Kalibrierung example;
+    fillWorkedExample(example);
+    describeWorkedExample(example);
+    example.DataStore()->setValue(QStringLiteral("AssistentActivePage"), rt::Long(4));
+    example.SaveFile(path(QStringLiteral("seite4.xml")));
+
+    auto layoutOf = [&](frmAssistent* w) {
+        w->resize(w->defaultSize(QSize(1366, 728)));
+        activate(w);
+        QCoreApplication::processEvents();
+        auto* verdict = child<QLabel>(w, "labPlausibilität");
+        auto* list = child<QTreeWidget>(w, "lvPlausibilität");
+        return std::make_tuple(verdict->height(), list, child<QWidget>(w, "picKalibrierdiagramm"));
+    };
+    frmAssistent* opened = open(k);
+    ASSERT_TRUE(opened->FileOpen(path(QStringLiteral("seite4.xml"))));
+    ASSERT_EQ(opened->ctlAssistent1->Page, 4);
+    const auto [fromFile, list, diagram] = layoutOf(opened);
+    saveScreenshot(opened, QStringLiteral("seite4-aus-datei"));
+    EXPECT_LE(fromFile, 3 * opened->fontMetrics().height() + 8);
+    // Rows up to the last coefficient of determination are visible.
+    ASSERT_EQ(list->topLevelItemCount(), 32);
+    const QRect last = list->visualItemRect(list->topLevelItem(23));
+    EXPECT_TRUE(list->topLevelItem(23)->text(0).contains(QStringLiteral("Bestimmtheitsmaß")));
+    EXPECT_LE(last.bottom(), list->viewport()->height());
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(0), list->topLevelItem(1)->text(0).trimmed());
+    EXPECT_GE(diagram->height(), int(8.8 * 8.0 / 12.0 * diagram->logicalDpiY() / 2.54));
+
+    Kalibrierung second;
+    fillWorkedExample(second);
+    describeWorkedExample(second);
+    frmAssistent* entered = open(second);
+    entered->ctlAssistent1->Page = 3;
+    entered->ctlAssistent1->GoToPage(0);
+    QTest::mouseClick(entered->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(entered->ctlAssistent1->Page, 4);
+    const auto [byNext, list2, diagram2] = layoutOf(entered);
+    EXPECT_EQ(fromFile, byNext);
+    EXPECT_EQ(list->height(), list2->height());
 }
