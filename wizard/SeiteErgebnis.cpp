@@ -49,10 +49,10 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     cmdPlausibilitätOptionen->setObjectName(QStringLiteral("cmdPlausibilitätOptionen"));
 
     QVBoxLayout* v = inhalt();
-    auto* verdict = new QHBoxLayout;
-    verdict->addWidget(imgPlausibilität, 0, Qt::AlignTop);
-    verdict->addWidget(labPlausibilität, 1);
-    v->addLayout(verdict);
+    m_verdictRow = new QHBoxLayout;
+    m_verdictRow->addWidget(imgPlausibilität, 0, Qt::AlignTop);
+    m_verdictRow->addWidget(labPlausibilität, 1);
+    v->addLayout(m_verdictRow);
     v->addSpacing(10); // the list begins 10 pixels below the verdict
     picKalibrierdiagramm = new KalibrierDiagramm(this);
     picKalibrierdiagramm->setKalibrierung(&k);
@@ -109,11 +109,10 @@ void SeiteErgebnis::füllen() {
     imgPlausibilität->setToolTip(m_bild);
 }
 
-// The label takes the height of its text at its own width: the layout asks
-// it (height for width), so that the list begins right below the verdict
-// whenever the page is laid out, before or after it is shown.
+// The label takes the height of its text at the width it gets: the layout
+// asks it (height for width) whenever the page is laid out, before or after
+// it is shown, so the list always begins right below the whole verdict.
 void SeiteErgebnis::verdictHeight() {
-    labPlausibilität->setMinimumHeight(0);
     labPlausibilität->updateGeometry();
 }
 

@@ -3,6 +3,7 @@
 #include "Seite.h"
 
 class KalibrierDiagramm;
+class QHBoxLayout;
 class QPushButton;
 class QTreeWidget;
 
@@ -29,5 +30,6 @@ protected:
 private:
     void spaltenbreiten();
     void verdictHeight();
+    QHBoxLayout* m_verdictRow = nullptr;
     QString m_bild;
 };

@@ -349,8 +349,10 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
     k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
     frmAssistent* w = open(k);
     w->resize(800, 640);
+    activate(w);
     w->ctlAssistent1->Page = 4;
     w->ctlAssistent1->GoToPage(0);
+    QCoreApplication::processEvents();
     auto* list = child<QTreeWidget>(w, "lvPlausibilität");
     ASSERT_EQ(list->topLevelItemCount(), 32);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Statistische Größe"));
