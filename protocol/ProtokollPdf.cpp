@@ -13,7 +13,8 @@
 #include <QPageSize>
 #include <QPrinter>
 
-int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path) {
+int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path,
+                    QSizeF sheetCm) {
     Zieldatei ziel(path);
 
     int pages = 0;
@@ -22,8 +23,11 @@ int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& pa
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(ziel.temporaryPath());
         printer.setResolution(600);
-        printer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        const QPageSize sheet =
+            sheetCm.isEmpty() ? QPageSize(QPageSize::A4)
+                              : QPageSize(QSizeF(sheetCm.width() * 10, sheetCm.height() * 10),
+                                          QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+        printer.setPageLayout(QPageLayout(sheet, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
         printer.setCreator(ProductName);
         DruckSeiten seiten(printer);

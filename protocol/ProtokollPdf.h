@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
 class Kalibrierung;
@@ -9,4 +10,6 @@ class Kalibrierung;
 // "Berechnungsprotokoll". The file is written beside the target first and
 // moved into place when complete. Returns the number of pages; raises error
 // 75 with a German description when the file cannot be written.
-int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path);
+// sheetCm: the sheet, A4 when empty.
+int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path,
+                    QSizeF sheetCm = QSizeF());

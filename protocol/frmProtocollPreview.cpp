@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cmath>
@@ -120,6 +121,8 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                        QStringLiteral("10%")});
     cboZoom->setCurrentIndex(2);
     cboZoom->setMinimumContentsLength(5);
+    // What is typed is the zoom: no completion ("10" stays 10 %).
+    cboZoom->setCompleter(nullptr);
     Picture2 = box(QStringLiteral("Picture2"), Label2, QStringLiteral("Protokoll&typ"), cboTyp,
                    QStringLiteral("cboTyp"));
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -163,9 +166,22 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     connect(pdf, &QAction::triggered, this, [this] { aktion([this] { SaveAsPdf(); }); });
     connect(edit, &QAction::triggered, this, [this] {
         aktion([this] {
-            if (m_k)
-                m_k->ShowProtocollExtraData(true, this);
-            RebuildPreview();
+            if (!m_k)
+                return;
+            // Only changed site data (OK in the editor) make a new build; the
+            // editor's reading adds missing keys, which changes nothing shown.
+            auto siteData = [this] {
+                QStringList values;
+                for (const QString& key : Protokoll::SiteDataKeys(*m_k)) {
+                    const rt::Variant* value = m_k->DataStore()->find(key);
+                    values.append(value ? value->toText() : QString());
+                }
+                return values;
+            };
+            const QStringList before = siteData();
+            m_k->ShowProtocollExtraData(true, this);
+            if (siteData() != before)
+                RebuildPreview();
         });
     });
     // The zoom is taken when one is picked or when typing is finished.
@@ -181,18 +197,29 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         if (!focus || focus == windowHandle())
             return;
+        // The preview's own dialogs (print, page setup, file, editor) are
+        // no other window: they rebuild what they change themselves.
+        auto own = [this](const QWidget* w) {
+            for (const QWidget* p = w; p; p = p->parentWidget())
+                if (p == this)
+                    return true;
+            return false;
+        };
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->windowHandle() == focus && !qobject_cast<QMessageBox*>(w))
+            if (w->windowHandle() == focus && !qobject_cast<QMessageBox*>(w) && !own(w))
                 m_otherWindowWasActive = true;
     });
     resize(900, 700);
 
-    if (noPrinter())
+    // Once per program run: the PDF works without a printer.
+    if (noPrinter() && !s_printerWarningShown) {
+        s_printerWarningShown = true;
         showMessage(this,
                     QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
                                    "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
                                    "einen Drucker und starten Sie das Programm erneut."),
                     MessageService::Warning);
+    }
 }
 
 frmProtocollPreview::~frmProtocollPreview() {
@@ -230,11 +257,10 @@ int frmProtocollPreview::PageCount() const {
 double frmProtocollPreview::ZoomFactor(bool Printing) const {
     if (Printing)
         return 1.0;
+    // A percentage, with or without "%": "120" is 120 %.
     const QString text = cboZoom->currentText();
     const qsizetype percent = text.indexOf(u'%');
-    if (percent >= 0)
-        return rt::textToDouble(text.left(percent)) / 100.0;
-    return rt::textToDouble(text);
+    return rt::textToDouble(percent >= 0 ? text.left(percent) : text) / 100.0;
 }
 
 QSizeF frmProtocollPreview::pageSizeCm() const {
@@ -250,10 +276,26 @@ void frmProtocollPreview::RebuildPreview() {
     m_building = true;
     aktion([this] {
         // An unreadable zoom is reported once, not once per page.
-        const double zoom = ZoomFactor(false);
+        double zoom = 0;
+        try {
+            zoom = ZoomFactor(false);
+        } catch (const rt::RuntimeError&) {
+            zoom = 0;
+        }
+        if (!(zoom >= MinZoom - 1e-9 && zoom <= MaxZoom + 1e-9)) {
+            // The zoom shown stays the one built.
+            const QString refused = cboZoom->currentText();
+            if (!m_zoomBuilt.isEmpty()) {
+                const QSignalBlocker block(cboZoom);
+                cboZoom->setEditText(m_zoomBuilt);
+            }
+            rt::raiseError(rt::err::InvalidPropertyValue,
+                           QStringLiteral("Der Zoom „%1“ ist ungültig: erlaubt sind 10 %% bis "
+                                          "400 %%")
+                               .arg(refused)
+                               .replace(QStringLiteral("%%"), QStringLiteral("%")));
+        }
         m_zoomBuilt = cboZoom->currentText();
-        if (!(zoom > 0))
-            rt::raiseError(rt::err::InvalidPropertyValue);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_seiten->PageCount = 0;
         Protokoll protokoll(*m_k, *m_seiten, cboTyp->currentIndex());
@@ -262,6 +304,9 @@ void frmProtocollPreview::RebuildPreview() {
         QApplication::restoreOverrideCursor();
     });
     m_building = false;
+    // Keys and the wheel over any page move the view (pages come with builds).
+    for (size_t k = 1; k < m_seiten->picPage.size(); ++k)
+        m_seiten->picPage[k]->installEventFilter(this);
     LayoutPages();
     StatusBar1->showMessage(
         QStringLiteral("%1 %2 · Zoom %3")
@@ -350,6 +395,22 @@ void frmProtocollPreview::navigate(int key) {
 }
 
 bool frmProtocollPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        // The wheel scrolls wherever it turns over the pages; with Ctrl it
+        // zooms through the list's steps.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const int steps = wheel->angleDelta().y() / 120;
+        if (steps != 0 && (wheel->modifiers() & Qt::ControlModifier)) {
+            const int index = std::clamp(cboZoom->currentIndex() - steps, 0, cboZoom->count() - 1);
+            if (index != cboZoom->currentIndex() || cboZoom->currentText() != m_zoomBuilt)
+                cboZoom->setCurrentIndex(index);
+        } else if (steps != 0 && VScroll1->isEnabled()) {
+            VScroll1->setValue(std::clamp(VScroll1->value() - steps * 3 * VScroll1->singleStep(),
+                                          VScroll1->minimum(), VScroll1->maximum()));
+        }
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Up ||
@@ -363,9 +424,11 @@ bool frmProtocollPreview::eventFilter(QObject* watched, QEvent* event) {
 
 void frmProtocollPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    for (size_t k = 1; k < m_seiten->picPage.size(); ++k)
-        m_seiten->picPage[k]->installEventFilter(this);
+    // Showing is the build: the activation that follows is none.
+    m_otherWindowWasActive = false;
     RebuildPreview();
+    // The pages take the keys; the zoom box only when the user goes there.
+    picWorkspace->setFocus(Qt::OtherFocusReason);
 }
 
 void frmProtocollPreview::changeEvent(QEvent* event) {
@@ -378,6 +441,9 @@ void frmProtocollPreview::changeEvent(QEvent* event) {
 
 void frmProtocollPreview::PrintProtocol() {
     rt::SkipErrors skip;
+    // The print dialog may put the printer's own sheet back: the layout chosen
+    // in the page setup is kept.
+    const QPageLayout layout = m_printer.pageLayout();
     QPrintDialog dialog(&m_printer, this);
     dialog.setObjectName(QStringLiteral("druckDialog"));
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -385,7 +451,16 @@ void frmProtocollPreview::PrintProtocol() {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted && m_k) {
+        // Without a printer only a file can be printed: one message says so.
+        if (m_printer.outputFileName().isEmpty() && (noPrinter() || !m_printer.isValid())) {
+            m_printer.setPageLayout(layout);
+            rt::raiseError(rt::err::PathFileAccessError,
+                           QStringLiteral("Das Protokoll kann nicht gedruckt werden: Es ist kein "
+                                          "Drucker installiert. Mit „Als PDF speichern“ entsteht "
+                                          "eine Datei, die Sie später drucken können."));
+        }
         skip([&] {
+            m_printer.setPageLayout(layout);
             // One printer page per protocol page, always upright.
             m_printer.setPageOrientation(QPageLayout::Portrait);
             m_printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
@@ -397,8 +472,11 @@ void frmProtocollPreview::PrintProtocol() {
                 rt::raiseError(rt::err::PathFileAccessError,
                                QStringLiteral("Der Druck ist fehlgeschlagen"));
         });
+        // The sheet may have changed in the dialog.
+        RebuildPreview();
+    } else {
+        m_printer.setPageLayout(layout);
     }
-    RebuildPreview();
     if (skip.failed())
         rt::raiseError(skip.lastNumber(), skip.lastDescription());
 }
@@ -406,8 +484,8 @@ void frmProtocollPreview::PrintProtocol() {
 void frmProtocollPreview::PrinterSetup() {
     QPageSetupDialog dialog(&m_printer, this);
     dialog.setObjectName(QStringLiteral("seiteEinrichten"));
-    MessageService::instance().execDialog(&dialog);
-    RebuildPreview();
+    if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted)
+        RebuildPreview();
 }
 
 void frmProtocollPreview::SaveAsPdf() {
@@ -418,6 +496,6 @@ void frmProtocollPreview::SaveAsPdf() {
         QStringLiteral("PDF-Dateien (*.pdf);;alle Dateien (*)"), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
-    const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path);
+    const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path, pageSizeCm());
     StatusBar1->showMessage(QStringLiteral("%1 Seiten als PDF gespeichert").arg(pages));
 }

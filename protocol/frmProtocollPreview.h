@@ -62,6 +62,14 @@ public:
     QScrollBar* HScroll1;
     QStatusBar* StatusBar1;
     QPrinter& printer() { return m_printer; }
+    // Whether the warning that no printer is installed was shown in this
+    // run (it is shown once); false shows it again with the next preview.
+    static bool printerWarningShown() { return s_printerWarningShown; }
+    static void setPrinterWarningShown(bool shown) { s_printerWarningShown = shown; }
+
+    // The zooms a user may type, as factors.
+    static constexpr double MinZoom = 0.1;
+    static constexpr double MaxZoom = 4.0;
     VorschauSeiten& seiten() { return *m_seiten; }
 
 protected:
@@ -70,6 +78,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    static inline bool s_printerWarningShown = false;
     // Runs a toolbar action; an error is shown as "Folgender Fehler ist aufgetreten:".
     template <class F>
     void aktion(F&& f);

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPicture>
 #include <QPrintDialog>
@@ -30,8 +31,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -42,6 +45,20 @@ int pdfPages(const QString& pdf) {
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
                                           .match(QString::fromUtf8(p.readAllStandardOutput()));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The size of a PDF's first page in whole millimetres.
+QSize pdfPageSizeMm(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {pdf});
+    p.waitForFinished(30000);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+            .match(QString::fromUtf8(p.readAllStandardOutput()));
+    if (!m.hasMatch())
+        return QSize();
+    return QSize(int(std::lround(m.captured(1).toDouble() * 25.4 / 72)),
+                 int(std::lround(m.captured(2).toDouble() * 25.4 / 72)));
 }
 
 // The numbers of a worksheet's cells; a cell that does not read as a
@@ -90,6 +107,7 @@ protected:
 };
 
 TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
+    frmProtocollPreview::setPrinterWarningShown(false);
     frmProtocollPreview& p = show();
     // No printer on this machine: the warning, and the default sheet.
     EXPECT_TRUE(messages.texts.contains(QStringLiteral(
@@ -191,20 +209,36 @@ TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
     p.cboZoom->setEditText(QStringLiteral("75%"));
     EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.75);
     EXPECT_DOUBLE_EQ(p.ZoomFactor(true), 1.0);
-    p.cboZoom->setEditText(QStringLiteral("1,5"));
-    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.5); // a bare number is the factor itself
+    // A bare number is a percentage.
     p.cboZoom->setEditText(QStringLiteral("150"));
-    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 150);
-    // An unreadable zoom: one message, no build.
-    messages.clear();
-    const int builds = p.builds();
-    p.cboZoom->setEditText(QStringLiteral("groß"));
-    p.RebuildPreview();
-    EXPECT_EQ(p.builds(), builds);
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_EQ(messages.texts[0],
-              QStringLiteral("Folgender Fehler ist aufgetreten:\r\nTypen unverträglich (13)"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.5);
+    p.cboZoom->setEditText(QStringLiteral("12,5"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.125);
+    // An unreadable zoom, or one outside 10 to 400 %: one message, no build,
+    // and the box shows the zoom built.
     p.cboZoom->setCurrentIndex(2);
+    for (const char* typed : {"groß", "1,5", "500%", "9"}) {
+        messages.clear();
+        const int builds = p.builds();
+        p.cboZoom->setEditText(QString::fromUtf8(typed));
+        p.RebuildPreview();
+        EXPECT_EQ(p.builds(), builds) << typed;
+        ASSERT_EQ(messages.texts.size(), 1) << typed;
+        EXPECT_EQ(messages.texts[0],
+                  QStringLiteral("Folgender Fehler ist aufgetreten:\r\nDer Zoom „%1“ ist ungültig: "
+                                 "erlaubt sind 10 % bis 400 % (380)")
+                      .arg(QString::fromUtf8(typed)));
+        EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
+    }
+    // Typing "10" keeps 10 (no completion to 100 %), and builds at 10 %.
+    p.cboZoom->lineEdit()->setFocus();
+    p.cboZoom->lineEdit()->selectAll();
+    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("10"));
+    QTest::keyClick(p.cboZoom->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("10"));
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.1);
+    p.cboZoom->setEditText(QStringLiteral("100%"));
+    p.RebuildPreview();
 
     // The type: results only, fewer pages; the surplus page is hidden, not destroyed.
     const int full = p.PageCount();
@@ -275,16 +309,16 @@ TEST_F(VorschauTest, PrintingAndPdfGiveThePreviewsPages) {
     EXPECT_TRUE(messages.fileDialogs.last().startsWith(
         QStringLiteral("save|Als PDF speichern||PDF-Dateien (*.pdf)")));
     EXPECT_EQ(pdfPages(pdf), pages);
-    // A cancelled print dialog prints nothing and rebuilds.
+    // A cancelled print dialog or page setup prints and builds nothing.
     const int builds = p.builds();
     messages.onDialog = [](QDialog*) { return int(QDialog::Rejected); };
     QFile::remove(printed);
     p.print->trigger();
     EXPECT_FALSE(QFile::exists(printed));
-    EXPECT_EQ(p.builds(), builds + 1);
+    EXPECT_EQ(p.builds(), builds);
     p.printersetup->trigger();
     EXPECT_EQ(messages.dialogs.last(), QStringLiteral("seiteEinrichten"));
-    EXPECT_EQ(p.builds(), builds + 2);
+    EXPECT_EQ(p.builds(), builds);
 }
 
 TEST_F(VorschauTest, TheSiteDataEditorWorksOnACopy) {
@@ -510,4 +544,95 @@ TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
     diagram->grab();
     EXPECT_FALSE(diagram->hatDiagramm());
     EXPECT_TRUE(diagram->hinweis().startsWith(QStringLiteral("Kein Kalibrierdiagramm")));
+}
+
+// One build per action that changes what is shown: opening, a changed
+// zoom; none for a cancelled editor, an own dialog or a second activation.
+// The pages have the focus and the wheel; the warning about the printer
+// comes once per run; printing without a printer gives one message.
+TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
+    frmProtocollPreview::setPrinterWarningShown(false);
+    frmProtocollPreview& p = show();
+    EXPECT_EQ(p.builds(), 1);
+    EXPECT_TRUE(p.picWorkspace->hasFocus());
+    EXPECT_EQ(messages.texts.filter(QStringLiteral("kein Drucker")).size(), 1);
+
+    // The editor: Abbruch builds nothing, OK with a change builds once.
+    whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<frmProtocollExtraData*>(modal);
+        ASSERT_TRUE(editor);
+        editor->cmdCancel->click();
+    });
+    p.edit->trigger();
+    EXPECT_EQ(p.builds(), 1);
+    whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<frmProtocollExtraData*>(modal);
+        ASSERT_TRUE(editor);
+        editor->Sorbel1->Dictionary()->insert(QStringLiteral("Unterlage Bemerkungen"),
+                                              rt::Variant(QStringLiteral("neu")));
+        editor->cmdOk->click();
+    });
+    p.edit->trigger();
+    EXPECT_EQ(p.builds(), 2);
+
+    // Page Down scrolls the pages, the zoom stays; the wheel scrolls too.
+    p.cboZoom->setCurrentIndex(0); // 200 %
+    EXPECT_EQ(p.builds(), 3);
+    p.picWorkspace->setFocus();
+    QTest::keyClick(p.picWorkspace, Qt::Key_PageDown);
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("200%"));
+    EXPECT_GT(p.VScroll1->value(), 0);
+    const int before = p.VScroll1->value();
+    QWidget* page = p.seiten().picPage[1];
+    const QPointF at(page->width() / 2.0, page->height() / 2.0);
+    QWheelEvent down(at, page->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page, &down);
+    EXPECT_GT(p.VScroll1->value(), before);
+    QWheelEvent zoomOut(at, page->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                        Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(p.picWorkspace, &zoomOut);
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("150%"));
+    EXPECT_EQ(p.builds(), 4);
+
+    // A second preview: no second warning.
+    messages.clear();
+    frmProtocollPreview second;
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
+
+    // Printing without a printer (and no file): one message that says why.
+    messages.clear();
+    messages.onDialog = [](QDialog*) { return int(QDialog::Accepted); };
+    p.print->trigger();
+    ASSERT_EQ(messages.texts.size(), 1) << messages.texts.join(u'|').toStdString();
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("kann nicht gedruckt werden")));
+}
+
+// The sheet chosen in the page setup is the sheet printed and the sheet of
+// "Als PDF speichern", though the print dialog may have put its own back.
+TEST_F(VorschauTest, ThePageSetupSheetIsPrinted) {
+    frmProtocollPreview& p = show();
+    QTemporaryDir dir;
+    const QString printed = dir.filePath(QStringLiteral("a5.pdf"));
+    messages.onDialog = [&](QDialog* dialog) {
+        if (auto* setup = qobject_cast<QPageSetupDialog*>(dialog)) {
+            setup->printer()->setOutputFormat(QPrinter::PdfFormat);
+            setup->printer()->setOutputFileName(printed);
+            setup->printer()->setPageSize(QPageSize(QPageSize::A5));
+        } else if (auto* print = qobject_cast<QPrintDialog*>(dialog)) {
+            print->printer()->setPageSize(QPageSize(QPageSize::A4)); // the dialog's default
+        }
+        return int(QDialog::Accepted);
+    };
+    p.printersetup->trigger();
+    const int pages = p.PageCount();
+    p.print->trigger();
+    EXPECT_EQ(pdfPages(printed), pages);
+    EXPECT_EQ(pdfPageSizeMm(printed), QSize(148, 210));
+    const QString pdf = dir.filePath(QStringLiteral("als-pdf.pdf"));
+    messages.fileAnswers = {pdf};
+    p.pdf->trigger();
+    EXPECT_EQ(pdfPages(pdf), pages);
+    EXPECT_EQ(pdfPageSizeMm(pdf), QSize(148, 210));
+    EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("als PDF gespeichert")));
 }
