@@ -124,8 +124,12 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         out.flush();
         return 0;
     }
-    if (args.size() == 3 && args[0] == u"--export")
+    if (args.size() == 3 && args[0] == u"--export") {
+        const QString fehler = ExportFormatFehler(args[2]);
+        if (!fehler.isEmpty())
+            return falscherAufruf(fehler, err);
         return export_(args[1], args[2], out, err);
+    }
     // Options with one value each.
     QHash<QString, QString> options;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -8,6 +8,7 @@
 
 #include "Conversion.h"
 #include "RuntimeError.h"
+#include "UserLocale.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -139,12 +140,17 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
         Arbeitsmappe mappe(ziel.temporaryPath(), path);
         lxw_workbook* wb = mappe.get();
         lxw_format* bold = mappe.format(QByteArray(), true);
+        // Headers wrap in their cells instead of being cut.
+        lxw_format* kopfFormat = mappe.format(QByteArray(), true);
+        format_set_text_wrap(kopfFormat);
+        format_set_align(kopfFormat, LXW_ALIGN_VERTICAL_TOP);
 
         // Messwerte, with the calibration line's ends beside them.
         lxw_worksheet* werte = workbook_add_worksheet(wb, "Messwerte");
         const QStringList header = kopf(k);
         for (int c = 0; c < header.size(); ++c)
-            text(werte, 0, c, header[c], bold);
+            text(werte, 0, c, header[c], kopfFormat);
+        worksheet_set_row(werte, 0, 45, nullptr);
         lxw_format* kovFormat = mappe.format(zahlenformat(k.Kovariable().Nachkommastellen()));
         lxw_format* direktFormat =
             mappe.format(zahlenformat(k.DirektesPrüfmerkmal().Nachkommastellen()));
@@ -229,6 +235,10 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
         place.x_scale = 1.6;
         place.y_scale = 1.6;
         worksheet_insert_chart_opt(werte, 4, 6, chart, &place);
+        // Printed across, one page wide: the chart stays on one sheet.
+        worksheet_set_landscape(werte);
+        worksheet_set_paper(werte, 9); // A4
+        worksheet_fit_to_pages(werte, 1, 0);
 
         // Statistik: the list of the results page, values as numbers.
         lxw_worksheet* statistik = workbook_add_worksheet(wb, "Statistik");
@@ -252,8 +262,13 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
         text(statistik, row, 0,
              QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), bold);
         try {
-            worksheet_write_number(statistik, row, 1, k.MinBestimmtheitsmaßIndirektDirekt(),
-                                   mappe.format("0.00"));
+            // With as many decimals as the value has (0,655 stays 0,655).
+            const double minimum = k.MinBestimmtheitsmaßIndirektDirekt();
+            const QString shown = rt::doubleToText(minimum);
+            const qsizetype point = shown.indexOf(rt::userLocale().decimal);
+            const rt::Long decimals = point < 0 ? 0 : rt::Long(shown.size() - point - 1);
+            worksheet_write_number(statistik, row, 1, minimum,
+                                   mappe.format(zahlenformat(std::max<rt::Long>(2, decimals))));
         } catch (const rt::RuntimeError&) {
             text(statistik, row, 1, QStringLiteral("(Fehler)"));
         }
@@ -307,6 +322,24 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
         out += QString::number(m.feld) + u';' + rt::doubleToText(m.kovariable) + u';' +
                QString::number(m.punkt) + u';' + csvZahl(m.direkt) + u';' + csvZahl(m.indirekt) +
                QStringLiteral("\r\n");
+    // The results after an empty line: the measured values stay one table.
+    out += QStringLiteral("\r\nStatistische Größe;Wert;Wertung\r\n");
+    for (const StatistikZeile& z : StatistikListe(k)) {
+        if (z.Text.trimmed().isEmpty())
+            continue;
+        out += csvFeld(z.Text.trimmed()) + u';' + csvFeld(z.Wert.trimmed()) + u';' +
+               csvFeld(z.Wertung.trimmed()) + QStringLiteral("\r\n");
+    }
+    QString minimum;
+    try {
+        minimum = rt::doubleToText(k.MinBestimmtheitsmaßIndirektDirekt());
+    } catch (const rt::RuntimeError&) {
+        minimum = QStringLiteral("(Fehler)");
+    }
+    out += QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal);") +
+           minimum + QStringLiteral(";\r\n");
+    for (const QString& line : PlausibilitätText(k).split(u'\n'))
+        out += csvFeld(line) + QStringLiteral(";;\r\n");
     QFile file(ziel.temporaryPath());
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + out.toUtf8();
     errno = 0;
@@ -317,8 +350,22 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
     ziel.commit();
 }
 
+QString ExportFormatFehler(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"csv" || suffix == u"xlsx")
+        return QString();
+    return QStringLiteral("Die Datei „%1“ hat %2: exportiert wird nach .xlsx (Excel-Arbeitsmappe) "
+                          "oder .csv (CSV-Datei).")
+        .arg(QDir::toNativeSeparators(path),
+             suffix.isEmpty() ? QStringLiteral("keine Endung")
+                              : QStringLiteral("die unbekannte Endung „.%1“").arg(suffix));
+}
+
 void ExportiereKalibrierung(const Kalibrierung& k, const QString& path) {
-    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    const QString fehler = ExportFormatFehler(path);
+    if (!fehler.isEmpty())
+        rt::raiseError(rt::err::InvalidProcedureCall, fehler);
+    if (QFileInfo(path).suffix().toLower() == u"csv")
         ExportCsv(k, path);
     else
         ExportXlsx(k, path);

@@ -5,10 +5,14 @@
 class Kalibrierung;
 
 // The measured values and results for other programs, chosen by the file's
-// suffix: ".csv" a CSV file, anything else an Excel workbook (.xlsx). The
+// suffix: ".csv" a CSV file, ".xlsx" an Excel workbook; any other suffix
+// raises error 5 with the reason (ExportFormatFehler). The
 // file is written beside the target first and moved into place when
 // complete; failures raise error 75 with a German description.
 void ExportiereKalibrierung(const Kalibrierung& k, const QString& path);
+// Why a file name cannot be exported to (a suffix other than .xlsx or .csv),
+// or "" when it can.
+QString ExportFormatFehler(const QString& path);
 
 // A workbook: sheet "Messwerte" with a scatter chart of the measured pairs and
 // the calibration line, sheet "Statistik" (the statistics list with the

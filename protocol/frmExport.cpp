@@ -55,7 +55,7 @@ void frmExport::ok() {
     if (row < 0 || !m_k)
         return;
     const bool csv = row == 1;
-    const QString path = MessageService::instance().saveFileName(
+    QString path = MessageService::instance().saveFileName(
         this, csv ? QStringLiteral("Export als CSV-Datei") : QStringLiteral("Export nach MS Excel"),
         QString(),
         csv ? QStringLiteral("CSV-Dateien (*.csv);;alle Dateien (*)")
@@ -63,6 +63,11 @@ void frmExport::ok() {
         csv ? QStringLiteral("csv") : QStringLiteral("xlsx"));
     if (path.isEmpty())
         return;
+    // The entry chosen decides the format; its suffix is added to a name
+    // that has another.
+    const QString suffix = csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
+    if (!path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
     try {
         if (csv)
             ExportCsv(*m_k, path);

@@ -273,9 +273,16 @@ TEST(KommandozeileTest, TheExportFromTheCommandLine) {
              failures.filePath(QStringLiteral("x.csv"))});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Datei nicht gefunden")));
-    for (const QString& target :
-         {failures.path(), failures.filePath(QStringLiteral("gibt/es/nicht.xlsx")),
-          failures.filePath(QStringLiteral("gibt/es/nicht.csv"))}) {
+    // Only .xlsx and .csv: another suffix (or none) is refused, nothing written.
+    for (const QString& target : {failures.filePath(QStringLiteral("out.pdf")),
+                                  failures.filePath(QStringLiteral("out.ods")), failures.path()}) {
+        const Result out = run({QStringLiteral("--export"), Example, target});
+        EXPECT_EQ(out.status, 1) << target.toStdString();
+        EXPECT_TRUE(out.err.contains(QStringLiteral("exportiert wird nach .xlsx")))
+            << out.err.toStdString();
+    }
+    for (const QString& target : {failures.filePath(QStringLiteral("gibt/es/nicht.xlsx")),
+                                  failures.filePath(QStringLiteral("gibt/es/nicht.csv"))}) {
         const Result out = run({QStringLiteral("--export"), Example, target});
         EXPECT_EQ(out.status, 3) << target.toStdString();
         EXPECT_FALSE(out.err.isEmpty());

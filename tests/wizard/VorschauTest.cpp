@@ -462,7 +462,16 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     const QByteArray bytes = readFileBytes(csv);
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 1 + 9 + 1);
+    // The measured values, an empty line, the results.
+    ASSERT_GT(lines.size(), 1 + 9 + 1 + 1 + 28);
+    EXPECT_EQ(lines[10], QString());
+    EXPECT_EQ(lines[11], QStringLiteral("Statistische Größe;Wert;Wertung"));
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("Bestimmtheitsmaß direktes und indirektes Prüfmerkmal;0,98;gut")))
+        << lines.join(u'|').toStdString();
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal);0,65;")));
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith(QStringLiteral("Somit kann")));
     EXPECT_EQ(lines.last(), QString());
     EXPECT_TRUE(
         lines[0].startsWith(QStringLiteral("Prüffeld;Anzahl der Übergänge Z [-];Prüfpunkt;")));
@@ -493,6 +502,23 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     form.cmdOk->click();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("formular.csv"))));
     EXPECT_EQ(form.result(), QDialog::Accepted);
+    // The entry decides the format: a name with another suffix gets the entry's.
+    frmExport excel;
+    excel.setKalibrierung(&k);
+    excel.List1->setCurrentRow(0);
+    messages.fileAnswers = {dir.filePath(QStringLiteral("werte.csv"))};
+    excel.cmdOk->click();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("werte.csv.xlsx"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("werte.csv"))));
+
+    // The minimum in the workbook with its own decimals; headers wrap.
+    k.setMinBestimmtheitsmaßIndirektDirekt(0.655);
+    const QString mappe = dir.filePath(QStringLiteral("minimum.xlsx"));
+    ExportXlsx(k, mappe);
+    const QString styles = inWorkbook(mappe, QStringLiteral("xl/styles.xml"));
+    EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"#,##0.000\"")))
+        << styles.toStdString();
+    EXPECT_TRUE(styles.contains(QStringLiteral("wrapText=\"1\"")));
 }
 
 TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
