@@ -10,8 +10,11 @@
 #include "RuntimeError.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include <cerrno>
 
@@ -404,4 +407,34 @@ TEST_F(WizardTest, OptionsOkChecksTheFocusedField) {
     QTest::keyClick(dialog.txtVarianzenStellen, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.7);
+}
+
+// Qt's file and print dialogs speak German (looked at as screenshots).
+TEST_F(WizardTest, QtsDialogsAreGerman) {
+    QFileDialog files(nullptr, QStringLiteral("Kalibrierung öffnen"), QDir::tempPath(),
+                      QStringLiteral("XML-Dateien (*.xml)"));
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.show();
+    QCoreApplication::processEvents();
+    QStringList texts;
+    for (const QAbstractButton* b : files.findChildren<QAbstractButton*>())
+        texts.append(b->text());
+    for (const QLabel* l : files.findChildren<QLabel*>())
+        texts.append(l->text());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Abbrechen"))) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Suche in:")) ||
+                texts.contains(QStringLiteral("Suchen in:")))
+        << texts.join(u'|').toStdString();
+    saveScreenshot(&files, QStringLiteral("dateidialog"));
+    files.close();
+    QPrinter printer;
+    QPrintDialog print(&printer);
+    print.show();
+    QCoreApplication::processEvents();
+    texts.clear();
+    for (const QAbstractButton* b : print.findChildren<QAbstractButton*>())
+        texts.append(b->text());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Abbrechen"))) << texts.join(u'|').toStdString();
+    saveScreenshot(&print, QStringLiteral("druckdialog"));
+    print.close();
 }
