@@ -2,7 +2,7 @@
 # Runs every libFuzzer target for SECONDS seconds (default 60) with
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), in build-fuzz/.
 # The corpus of each target grows in build-fuzz/korpus/<target>, seeded from
-# the example calibrations, the recordset samples in ../shared/reference and
+# the example calibrations, the recordset samples in tests/data/ado and
 # tests/data/fuzz/<target>. A crash, hang, leak or broken invariant is kept in
 # build-fuzz/funde/ and fails the run; executions are added up per target in
 # build-fuzz/laeufe.tsv over all runs.
@@ -45,7 +45,7 @@ for t in "${targets[@]}"; do
   seeds=()
   if [ "$t" = fuzz_datei ]; then
     seeds+=(beispiele)
-    [ -d ../shared/reference/ado-samples ] && seeds+=(../shared/reference/ado-samples)
+    seeds+=(tests/data/ado)
   fi
   [ -d "tests/data/fuzz/$t" ] && seeds+=("tests/data/fuzz/$t")
   log="$dir/$t.log"
