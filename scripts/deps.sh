@@ -17,6 +17,7 @@ packages=(
   poppler-utils
   libxlsxwriter-dev unzip
   qt6-translations-l10n libc-l10n
+  clang-format git
   "$@"
 )
 

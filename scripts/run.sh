@@ -4,7 +4,8 @@
 # example printed as text. Further arguments replace the default arguments.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh >&2
+# Only the program and its help pages: the tests and benchmarks are test.sh's.
+./scripts/setup.sh Orvanta >&2
 if (($#)); then
   exec ./build/app/Orvanta "$@"
 fi
