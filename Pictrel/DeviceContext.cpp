@@ -1,6 +1,7 @@
 #include "DeviceContext.h"
 
 #include "Colors.h"
+#include "Styles.h"
 
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -123,31 +124,31 @@ int DeviceContext::logPixelsX() const {
 
 GdiPenHandle DeviceContext::createPen(int style, int width, ColorValue color) {
     ++m_created;
-    const int kind = style & 15;
+    const int kind = style & PS_STYLE_MASK;
     if (width < 1)
         width = 1;
     Qt::PenStyle qtStyle = Qt::SolidLine;
     switch (kind) {
-    case 1:
+    case PS_DASH:
         qtStyle = Qt::DashLine;
         break;
-    case 2:
+    case PS_DOT:
         qtStyle = Qt::DotLine;
         break;
-    case 3:
+    case PS_DASHDOT:
         qtStyle = Qt::DashDotLine;
         break;
-    case 4:
+    case PS_DASHDOTDOT:
         qtStyle = Qt::DashDotDotLine;
         break;
-    case 5:
+    case PS_NULL:
         qtStyle = Qt::NoPen;
         break;
     default:
         break;
     }
     // Broken styles exist for thin pens only; wider ones are solid.
-    if (width > 1 && kind >= 1 && kind <= 4)
+    if (width > 1 && kind >= PS_DASH && kind <= PS_DASHDOTDOT)
         qtStyle = Qt::SolidLine;
     QPen pen(toQColor(color), width, qtStyle, Qt::RoundCap, Qt::RoundJoin);
     if (width == 1)
@@ -162,16 +163,16 @@ GdiBrushHandle DeviceContext::createSolidBrush(ColorValue color) {
 
 GdiBrushHandle DeviceContext::createBrushIndirect(int style, ColorValue color, int hatch) {
     switch (style) {
-    case 0:
+    case BS_SOLID:
         return createSolidBrush(color);
-    case 1:
+    case BS_HOLLOW:
         ++m_created;
         return std::make_shared<const GdiBrush>(GdiBrush{QBrush(Qt::NoBrush)});
-    case 2: {
+    case BS_HATCHED: {
         static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
                                                      Qt::FDiagPattern, Qt::BDiagPattern,
                                                      Qt::CrossPattern, Qt::DiagCrossPattern};
-        if (hatch < 0 || hatch > 5)
+        if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS)
             return {};
         ++m_created;
         return std::make_shared<const GdiBrush>(GdiBrush{QBrush(toQColor(color), hatches[hatch])});

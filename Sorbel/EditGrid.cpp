@@ -25,19 +25,20 @@ namespace {
 // Keys that never open an editor. Navigation keys move the current cell.
 bool isIgnoredKey(int code) {
     switch (code) {
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-    case 20:
-    case 144:
-    case 145:
-    case 27:
-    case 9:
-    case 112:
+    case vk::VK_SHIFT:
+    case vk::VK_CONTROL:
+    case vk::VK_MENU:
+    case vk::VK_PAUSE:
+    case vk::VK_CAPITAL:
+    case vk::VK_NUMLOCK:
+    case vk::VK_SCROLL:
+    case vk::VK_ESCAPE:
+    case vk::VK_TAB:
+    case vk::VK_F1:
         return true;
     default:
-        return (code >= 114 && code <= 127) || (code >= 33 && code <= 40);
+        return (code >= vk::VK_F3 && code <= vk::VK_F16) ||
+               (code >= vk::VK_PRIOR && code <= vk::VK_DOWN);
     }
 }
 
@@ -305,7 +306,7 @@ bool clsEditGrid::editorKey(QObject* watched, QKeyEvent* key) {
             text.chop(1);
         if (text.contains(u'\t') || text.contains(u'\r') || text.contains(u'\n')) {
             if (endEdit(false, NoAdvance))
-                clipboardByKey(86);
+                clipboardByKey(vk::VK_V);
             return true;
         }
     }
@@ -339,12 +340,12 @@ void clsEditGrid::tabTo(bool back) {
     EnsureVisibleRow(row);
 }
 
-// Ctrl+C, Ctrl+X, Ctrl+V (67, 88, 86); a failure is reported, not raised.
+// Ctrl+C, Ctrl+X, Ctrl+V; a failure is reported, not raised.
 void clsEditGrid::clipboardByKey(int keyCode) {
     try {
-        if (keyCode == 67)
+        if (keyCode == vk::VK_C)
             ClipboardCopy();
-        else if (keyCode == 88)
+        else if (keyCode == vk::VK_X)
             ClipboardCut();
         else
             ClipboardPaste(ClipboardPasteInsertLines);
@@ -360,7 +361,7 @@ void clsEditGrid::clipboardByKey(int keyCode) {
 // ---- editing -----------------------------------------------------------------------
 
 void clsEditGrid::BeginEdit() {
-    int key = 13;
+    int key = vk::VK_RETURN;
     onKeyDown(key, 0);
 }
 
@@ -376,10 +377,10 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
         }
         if (KeyCode == 0 && Shift == 0)
             return;
-        if (KeyCode == 9) {
+        if (KeyCode == vk::VK_TAB) {
             // Tab moves from cell to cell; Ctrl+Tab leaves the grid.
-            if (!(Shift & 2)) {
-                tabTo(Shift & 1);
+            if (!(Shift & vk::CtrlMask)) {
+                tabTo(Shift & vk::ShiftMask);
                 KeyCode = 0;
             }
             return;
@@ -387,15 +388,15 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
         if (isIgnoredKey(KeyCode))
             return;
         FlexGrid& g = *m_grid;
-        if (KeyCode == 45) {
-            if (Shift == 2 && !GridIgnoreAddDelKeys) {
+        if (KeyCode == vk::VK_INSERT) {
+            if (Shift == vk::CtrlMask && !GridIgnoreAddDelKeys) {
                 RowsAdd(lower(g.Row(), g.RowSel()), std::abs(g.Row() - g.RowSel()) + 1);
                 syncInputText();
             }
             return;
         }
-        if (KeyCode == 46) {
-            if (Shift == 2) {
+        if (KeyCode == vk::VK_DELETE) {
+            if (Shift == vk::CtrlMask) {
                 if (!GridIgnoreAddDelKeys)
                     SelRowsDel();
             } else {
@@ -404,14 +405,14 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
             return;
         }
         m_keyHandled = false;
-        if (Shift == 2 && !GridIgnoreClipboardKeys &&
-            (KeyCode == 67 || KeyCode == 88 || KeyCode == 86)) {
+        if (Shift == vk::CtrlMask && !GridIgnoreClipboardKeys &&
+            (KeyCode == vk::VK_C || KeyCode == vk::VK_X || KeyCode == vk::VK_V)) {
             m_keyHandled = true;
             clipboardByKey(KeyCode);
             return;
         }
         // Alt with a key that is no access key starts nothing either.
-        if (!m_keyHandled && !(Shift & 4))
+        if (!m_keyHandled && !(Shift & vk::AltMask))
             openEditor();
         else
             m_keyHandled = true;
@@ -455,9 +456,9 @@ void clsEditGrid::onKeyPress(int& KeyAscii) {
     QWidget* input = InputObject();
     if (!input || !input->isVisible())
         return;
-    if (KeyAscii == 27 || KeyAscii == 9 || KeyAscii == 13)
+    if (KeyAscii == vk::VK_ESCAPE || KeyAscii == vk::VK_TAB || KeyAscii == vk::VK_RETURN)
         return;
-    if (KeyAscii == 8) {
+    if (KeyAscii == vk::VK_BACK) {
         setInputText(QString());
         return;
     }

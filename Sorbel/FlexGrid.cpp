@@ -133,11 +133,11 @@ void hideLeading(QTableView* view, bool rows, int count, int previous) {
 int shiftStateOf(Qt::KeyboardModifiers modifiers) {
     int shift = 0;
     if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
+        shift |= vk::ShiftMask;
     if (modifiers & Qt::ControlModifier)
-        shift |= 2;
+        shift |= vk::CtrlMask;
     if (modifiers & Qt::AltModifier)
-        shift |= 4;
+        shift |= vk::AltMask;
     return shift;
 }
 
@@ -148,59 +148,59 @@ int keyCodeOf(const QKeyEvent* event) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return (event->modifiers() & Qt::KeypadModifier) ? 96 + (key - Qt::Key_0) : key;
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
+        return vk::VK_F1 + (key - Qt::Key_F1);
     switch (key) {
     case Qt::Key_Backspace:
-        return 8;
+        return vk::VK_BACK;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        return 9;
+        return vk::VK_TAB;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return vk::VK_RETURN;
     case Qt::Key_Shift:
-        return 16;
+        return vk::VK_SHIFT;
     case Qt::Key_Control:
-        return 17;
+        return vk::VK_CONTROL;
     case Qt::Key_Alt:
     case Qt::Key_AltGr:
-        return 18;
+        return vk::VK_MENU;
     case Qt::Key_Pause:
-        return 19;
+        return vk::VK_PAUSE;
     case Qt::Key_CapsLock:
-        return 20;
+        return vk::VK_CAPITAL;
     case Qt::Key_Escape:
-        return 27;
+        return vk::VK_ESCAPE;
     case Qt::Key_Space:
-        return 32;
+        return vk::VK_SPACE;
     case Qt::Key_PageUp:
-        return 33;
+        return vk::VK_PRIOR;
     case Qt::Key_PageDown:
-        return 34;
+        return vk::VK_NEXT;
     case Qt::Key_End:
-        return 35;
+        return vk::VK_END;
     case Qt::Key_Home:
-        return 36;
+        return vk::VK_HOME;
     case Qt::Key_Left:
-        return 37;
+        return vk::VK_LEFT;
     case Qt::Key_Up:
-        return 38;
+        return vk::VK_UP;
     case Qt::Key_Right:
-        return 39;
+        return vk::VK_RIGHT;
     case Qt::Key_Down:
-        return 40;
+        return vk::VK_DOWN;
     case Qt::Key_Insert:
-        return 45;
+        return vk::VK_INSERT;
     case Qt::Key_Delete:
-        return 46;
+        return vk::VK_DELETE;
     case Qt::Key_NumLock:
-        return 144;
+        return vk::VK_NUMLOCK;
     case Qt::Key_ScrollLock:
-        return 145;
+        return vk::VK_SCROLL;
     case Qt::Key_Meta:
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
-        return 91;
+        return vk::VK_LWIN;
     default:
         break;
     }
@@ -615,7 +615,7 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
     int code = keyCodeOf(event);
     int shift = shiftStateOf(event->modifiers());
     if (event->key() == Qt::Key_Backtab)
-        shift |= 1; // Backtab is Shift+Tab, with or without the modifier
+        shift |= vk::ShiftMask; // Backtab is Shift+Tab, with or without the modifier
     emit KeyDown(code, shift);
     event->accept();
     if (code == 0)
@@ -623,38 +623,38 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
     if (rowCount() > m_fixedRows && columnCount() > m_fixedCols && m_row >= 0 && m_col >= 0) {
         const int firstRow = m_fixedRows, lastRow = rowCount() - 1;
         const int firstCol = m_fixedCols, lastCol = columnCount() - 1;
-        const bool extend = shift & 1;
+        const bool extend = shift & vk::ShiftMask;
         int row = extend ? m_rowSel : m_row;
         int col = extend ? m_colSel : m_col;
         const int page = std::max(1, viewport()->height() / std::max(1, rowHeight(row)) - 1);
         bool moved = true;
         switch (code) {
-        case 37:
+        case vk::VK_LEFT:
             col = std::max(firstCol, col - 1);
             break;
-        case 39:
+        case vk::VK_RIGHT:
             col = std::min(lastCol, col + 1);
             break;
-        case 38:
+        case vk::VK_UP:
             row = std::max(firstRow, row - 1);
             break;
-        case 40:
+        case vk::VK_DOWN:
             row = std::min(lastRow, row + 1);
             break;
-        case 33:
+        case vk::VK_PRIOR:
             row = std::max(firstRow, row - page);
             break;
-        case 34:
+        case vk::VK_NEXT:
             row = std::min(lastRow, row + page);
             break;
-        case 36:
+        case vk::VK_HOME:
             col = firstCol;
-            if (shift & 2)
+            if (shift & vk::CtrlMask)
                 row = firstRow;
             break;
-        case 35:
+        case vk::VK_END:
             col = lastCol;
-            if (shift & 2)
+            if (shift & vk::CtrlMask)
                 row = lastRow;
             break;
         default:
@@ -669,8 +669,8 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    if (code == 9) {
-        focusNextPrevChild(!(shift & 1));
+    if (code == vk::VK_TAB) {
+        focusNextPrevChild(!(shift & vk::ShiftMask));
         return;
     }
     const QString text = event->text();

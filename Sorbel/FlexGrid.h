@@ -170,6 +170,44 @@ private:
     int m_hiddenCols = 0; // fixed columns hidden in the data area, and in m_top
 };
 
+// The desktop's key codes, as KeyDown reports them, and the bits of its
+// shift state.
+namespace vk {
+inline constexpr int VK_BACK = 8;
+inline constexpr int VK_TAB = 9;
+inline constexpr int VK_RETURN = 13;
+inline constexpr int VK_SHIFT = 16;
+inline constexpr int VK_CONTROL = 17;
+inline constexpr int VK_MENU = 18;
+inline constexpr int VK_PAUSE = 19;
+inline constexpr int VK_CAPITAL = 20;
+inline constexpr int VK_ESCAPE = 27;
+inline constexpr int VK_SPACE = 32;
+inline constexpr int VK_PRIOR = 33;
+inline constexpr int VK_NEXT = 34;
+inline constexpr int VK_END = 35;
+inline constexpr int VK_HOME = 36;
+inline constexpr int VK_LEFT = 37;
+inline constexpr int VK_UP = 38;
+inline constexpr int VK_RIGHT = 39;
+inline constexpr int VK_DOWN = 40;
+inline constexpr int VK_INSERT = 45;
+inline constexpr int VK_DELETE = 46;
+inline constexpr int VK_C = 67;
+inline constexpr int VK_V = 86;
+inline constexpr int VK_X = 88;
+inline constexpr int VK_LWIN = 91;
+inline constexpr int VK_F1 = 112;
+inline constexpr int VK_F2 = 113;
+inline constexpr int VK_F3 = 114;
+inline constexpr int VK_F16 = 127;
+inline constexpr int VK_NUMLOCK = 144;
+inline constexpr int VK_SCROLL = 145;
+inline constexpr int ShiftMask = 1;
+inline constexpr int CtrlMask = 2;
+inline constexpr int AltMask = 4;
+} // namespace vk
+
 // The key code of a key event as the desktop reports it, and the shift state.
 SORBEL_EXPORT int keyCodeOf(const QKeyEvent* event);
 SORBEL_EXPORT int shiftStateOf(Qt::KeyboardModifiers modifiers);
