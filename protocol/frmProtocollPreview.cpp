@@ -25,6 +25,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -55,6 +56,15 @@ protected:
 
 private:
     frmProtocollPreview* m_window;
+};
+
+// The wait cursor while a build runs, given back however the build ends.
+class Wartecursor {
+public:
+    Wartecursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Wartecursor() { QApplication::restoreOverrideCursor(); }
+    Wartecursor(const Wartecursor&) = delete;
+    Wartecursor& operator=(const Wartecursor&) = delete;
 };
 
 bool noPrinter() {
@@ -273,7 +283,7 @@ QSizeF frmProtocollPreview::pageSizeCm() const {
 void frmProtocollPreview::RebuildPreview() {
     if (!m_k || m_building)
         return;
-    m_building = true;
+    const QScopedValueRollback<bool> building(m_building, true);
     aktion([this] {
         // An unreadable zoom is reported once, not once per page.
         double zoom = 0;
@@ -290,20 +300,17 @@ void frmProtocollPreview::RebuildPreview() {
                 cboZoom->setEditText(m_zoomBuilt);
             }
             rt::raiseError(rt::err::InvalidPropertyValue,
-                           QStringLiteral("Der Zoom „%1“ ist ungültig: erlaubt sind 10 %% bis "
-                                          "400 %%")
-                               .arg(refused)
-                               .replace(QStringLiteral("%%"), QStringLiteral("%")));
+                           QStringLiteral("Der Zoom „%1“ ist ungültig: erlaubt sind 10 % bis 400 %")
+                               .arg(refused));
         }
         m_zoomBuilt = cboZoom->currentText();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Wartecursor wait;
         m_seiten->PageCount = 0;
         Protokoll protokoll(*m_k, *m_seiten, cboTyp->currentIndex());
         protokoll.BuildProtocol(false);
         ++m_builds;
-        QApplication::restoreOverrideCursor();
     });
-    m_building = false;
+
     // Keys and the wheel over any page move the view (pages come with builds).
     for (size_t k = 1; k < m_seiten->picPage.size(); ++k)
         m_seiten->picPage[k]->installEventFilter(this);

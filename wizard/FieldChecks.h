@@ -26,6 +26,20 @@ public:
     void addNonValidating(QWidget* control);
     // While suspended (a page is being switched), focus moves check nothing.
     void setSuspended(bool on) { m_suspended = on; }
+    // Suspends the checks for its lifetime, however the scope is left.
+    class Suspension {
+    public:
+        explicit Suspension(FieldChecks& checks) : m_checks(checks), m_was(checks.m_suspended) {
+            checks.m_suspended = true;
+        }
+        ~Suspension() { m_checks.m_suspended = m_was; }
+        Suspension(const Suspension&) = delete;
+        Suspension& operator=(const Suspension&) = delete;
+
+    private:
+        FieldChecks& m_checks;
+        bool m_was;
+    };
 
 private:
     void focusChanged(QWidget* old, QWidget* now);

@@ -452,9 +452,10 @@ void frmAssistent::onEnterPage(qint32 Direction, bool& Cancel) {
     }
     ctlAssistent1->Page = qint32(target);
     // The page that had the focus goes away: that is no reason for a check.
-    m_checks->setSuspended(true);
-    picContainer->setCurrentIndex(int(target));
-    m_checks->setSuspended(false);
+    {
+        const FieldChecks::Suspension suspended(*m_checks);
+        picContainer->setCurrentIndex(int(target));
+    }
 }
 
 void frmAssistent::onPageEntered(bool& NewNextEnabled, bool& NewPreviousEnabled,
