@@ -19,6 +19,7 @@ function(orvanta_shared_library name qt_module)
     $<INSTALL_INTERFACE:include/${name}>
   )
   target_link_libraries(${name} PUBLIC ${qt_module} $<BUILD_INTERFACE:runtime>)
+  # The program's own libraries: no headers, no development links.
   install(TARGETS ${name} EXPORT ${name}Targets
-    LIBRARY DESTINATION lib ARCHIVE DESTINATION lib RUNTIME DESTINATION bin)
+    LIBRARY DESTINATION ${ORVANTA_LIBDIR} NAMELINK_SKIP)
 endfunction()

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -93,7 +94,13 @@ QString TitleLines(rt::Long Index) {
 }
 
 QString HelpFolder() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Hilfe"));
+    // Beside the program in the build; installed, in the program's data folder.
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString beside = program.filePath(QStringLiteral("Hilfe"));
+    const QString installed = program.filePath(QStringLiteral("../share/orvanta/Hilfe"));
+    if (!QFileInfo(beside).isDir() && QFileInfo(installed).isDir())
+        return QDir::cleanPath(installed);
+    return beside;
 }
 
 void setApplicationHelpFile(const QString& path) {

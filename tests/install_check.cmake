@@ -8,14 +8,22 @@ if(NOT result EQUAL 0)
 endif()
 foreach(file
     bin/Orvanta
-    bin/Hilfe/VelmorTeilE4.html
-    lib/libPictrel.so
-    lib/libSorbel.so
+    share/orvanta/Hilfe/VelmorTeilE4.html
+    share/orvanta/beispiele/Kalibrierung-DPr-EVD.xml
+    share/doc/orvanta/copyright
+    share/doc/orvanta/changelog.gz
     share/applications/orvanta.desktop
     share/icons/hicolor/scalable/apps/orvanta.svg
     share/mime/packages/orvanta-kalibrierung.xml)
   if(NOT EXISTS ${prefix}/${file})
     message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+# The two libraries in the program's own folder, without development links.
+foreach(library Pictrel Sorbel)
+  file(GLOB found ${prefix}/lib*/orvanta/lib${library}.so.1 ${prefix}/lib/*/orvanta/lib${library}.so.1)
+  if(NOT found)
+    message(FATAL_ERROR "not installed: lib${library}.so.1")
   endif()
 endforeach()
 file(READ ${prefix}/share/applications/orvanta.desktop desktop)
@@ -30,5 +38,11 @@ endforeach()
 execute_process(COMMAND ${prefix}/bin/Orvanta --help RESULT_VARIABLE result OUTPUT_VARIABLE out)
 if(NOT result EQUAL 0 OR NOT out MATCHES "Aufruf:")
   message(FATAL_ERROR "the installed program does not run: ${result} ${out}")
+endif()
+execute_process(COMMAND ${prefix}/bin/Orvanta --auswertung
+                        ${prefix}/share/orvanta/beispiele/Kalibrierung-DPr-EVD.xml
+                RESULT_VARIABLE result OUTPUT_VARIABLE out)
+if(NOT result EQUAL 0 OR NOT out MATCHES "Bestimmtheitsmaß")
+  message(FATAL_ERROR "the installed program does not evaluate: ${result} ${out}")
 endif()
 file(REMOVE_RECURSE ${prefix})
