@@ -1,5 +1,7 @@
 #include "Kalibrierung.h"
 
+#include "Protokolldaten.h"
+
 #include "StatistikCache.h"
 
 #include "RuntimeError.h"
@@ -14,34 +16,6 @@ namespace {
 
 const QString KeyIsDirty = QStringLiteral("IsDirty");
 const QString KeyPrüffelderAnzahl = QStringLiteral("Anzahl Prüffelder");
-
-// The free protocol entries and their defaults, in the order Reset writes them.
-const std::pair<const char16_t*, const char16_t*> ProtokollDefaults[] = {
-    {u"Protokoll Verdichtung Unterlage Bodenart DIN 4022", u""},
-    {u"Protokoll Verdichtung Unterlage Bodengruppe DIN 18196", u""},
-    {u"Protokoll Verdichtung Unterlage Anzahl Verdichtungsübergänge", u""},
-    {u"Protokoll Verdichtung Unterlage Wassergehalt", u"??%"},
-    {u"Protokoll Verdichtung Unterlage Trockendichte", u"?? g/cm³"},
-    {u"Protokoll Verdichtung Unterlage Proctordichte", u"?? g/cm³"},
-    {u"Protokoll Verdichtung Unterlage Verdichtungsgrad", u"??%"},
-    {u"Protokoll Verdichtung Kalibrierfeld Bodenart DIN 4022", u""},
-    {u"Protokoll Verdichtung Kalibrierfeld Bodengruppe DIN 18196", u""},
-    {u"Protokoll Verdichtung Kalibrierfeld Geometrie", u"?? m x ?? m"},
-    {u"Protokoll Verdichtung Kalibrierfeld Schütthöhe", u"?? m"},
-    {u"Protokoll Verdichtung Kalibrierfeld Proctordichte", u"?? g/cm³ bis ?? g/cm³"},
-    {u"Protokoll Verdichtung Kalibrierfeld Grenzwassergehalt", u"XXX=??%: ??% bzw ??%"},
-    {u"Protokoll Verdichtung Kalibrierfeld optimaler Wassergehalt", u"??% bis ??%"},
-    {u"Protokoll Verdichtung Kalibrierfeld Walzentyp", u""},
-    {u"Protokoll Verdichtung Kalibrierfeld Fahrgeschwindigkeit Walze", u"?? km/h"},
-    {u"Protokoll Verdichtung Kalibrierfeld Verdichtungsamplitude Walze", u"?? mm"},
-    {u"Protokoll Verdichtung Kalibrierfeld Verdichtungsfrequenz Walze", u"?? Hz"},
-    {u"Protokoll Verdichtung Kalibrierfeld Datum bei Verdichtung", u"??.??.????"},
-    {u"Protokoll Verdichtung Kalibrierfeld Witterung bei Verdichtung", u""},
-    {u"Protokoll Verdichtung Kalibrierfeld Temperatur bei Verdichtung", u"??°C"},
-    {u"Protokoll Verdichtung Kalibrierfeld Datum bei Prüfung", u"??.??.????"},
-    {u"Protokoll Verdichtung Kalibrierfeld Witterung bei Prüfung", u""},
-    {u"Protokoll Verdichtung Kalibrierfeld Temperatur bei Prüfung", u"??°C"},
-};
 
 } // namespace
 
@@ -82,8 +56,9 @@ void Kalibrierung::Reset() {
     setNachkommastellenAchsenabschnitt(2);
     setZwischenergebnisseRunden(false);
     setMinBestimmtheitsmaßIndirektDirekt(0.65);
-    for (const auto& [key, value] : ProtokollDefaults)
-        DataStoreLet(QString::fromUtf16(key), QString::fromUtf16(value));
+    for (const Protokollangabe& angabe : Protokollangaben())
+        if (angabe.vorgabe && !angabe.jeFeld)
+            DataStoreLet(ProtokollSchlüssel(angabe), *angabe.vorgabe);
     setIsDirty(false);
 }
 

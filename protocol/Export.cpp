@@ -5,6 +5,7 @@
 
 #include "Ergebnisliste.h"
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
@@ -19,8 +20,6 @@
 #include <locale.h>
 
 namespace {
-
-const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
 
 // One measured pair of the table, as the calibration holds it.
 struct Messpunkt {
@@ -285,7 +284,7 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
         row = 1;
         for (const QString& key : Protokoll::SiteDataKeys(k)) {
             const rt::Variant* value = k.DataStore()->find(key);
-            text(daten, row, 0, key.mid(Prefix.size()));
+            text(daten, row, 0, ProtokollBeschriftung(key));
             if (value && !value->isNull())
                 text(daten, row, 1, value->toText());
             ++row;

@@ -6,19 +6,10 @@
 #include "ProtokollSeiten.h"
 
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
-
-namespace {
-
-const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
-
-QString key(const char16_t* rest) {
-    return Prefix + QString::fromUtf16(rest);
-}
-
-} // namespace
 
 Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
     : m_k(k), m_seiten(seiten), m_typ(typ) {
@@ -27,48 +18,7 @@ Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
 }
 
 QStringList Protokoll::SiteDataKeys(const Kalibrierung& k) {
-    QStringList keys;
-    for (const char16_t* rest : {u"Unterlage Bodenart DIN 4022",
-                                 u"Unterlage Bodengruppe DIN 18196",
-                                 u"Unterlage Anzahl Verdichtungsübergänge",
-                                 u"Unterlage Wassergehalt",
-                                 u"Unterlage Trockendichte",
-                                 u"Unterlage Proctordichte",
-                                 u"Unterlage Verdichtungsgrad",
-                                 u"Unterlage Verformungsmodul",
-                                 u"Unterlage Bemerkungen",
-                                 u"Kalibrierfeld Bodenart DIN 4022",
-                                 u"Kalibrierfeld Bodengruppe DIN 18196",
-                                 u"Kalibrierfeld Geometrie",
-                                 u"Kalibrierfeld Schütthöhe",
-                                 u"Kalibrierfeld Proctordichte",
-                                 u"Kalibrierfeld Grenzwassergehalt",
-                                 u"Kalibrierfeld optimaler Wassergehalt",
-                                 u"Kalibrierfeld Walzentyp",
-                                 u"Kalibrierfeld Fahrgeschwindigkeit Walze",
-                                 u"Kalibrierfeld Verdichtungsamplitude Walze",
-                                 u"Kalibrierfeld Verdichtungsfrequenz Walze"})
-        keys.append(Prefix + QString::fromUtf16(rest));
-    // The fields are walked only when the calibration can hold them.
-    rt::Long felder = 0;
-    try {
-        k.PrüfpunkteTotal();
-        felder = k.PrüffelderAnzahl();
-    } catch (const rt::RuntimeError&) {
-        felder = 0;
-    }
-    for (rt::Long f = 1; f <= felder; ++f)
-        keys.append(Prefix +
-                    QStringLiteral("Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
-                                   "Prüffeld ") +
-                    QString::number(f));
-    for (const char16_t* rest :
-         {u"Kalibrierfeld Datum bei Verdichtung", u"Kalibrierfeld Witterung bei Verdichtung",
-          u"Kalibrierfeld Temperatur bei Verdichtung", u"Kalibrierfeld Datum bei Prüfung",
-          u"Kalibrierfeld Witterung bei Prüfung", u"Kalibrierfeld Temperatur bei Prüfung",
-          u"Kalibrierfeld Bemerkungen"})
-        keys.append(Prefix + QString::fromUtf16(rest));
-    return keys;
+    return ProtokollSchlüssel(k);
 }
 
 // ---- building blocks -----------------------------------------------------------
@@ -157,57 +107,22 @@ PictrelPtr Protokoll::FieldDataBand(int Level, const QString& Title, bool Printi
     table->setRows(0);
     table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
     const QString indent(4, u' ');
-    if (which == 1) {
-        const std::pair<const char16_t*, const char16_t*> rows[] = {
-            {u"Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1: ", u"Unterlage Bodenart DIN 4022"},
-            {u"Bodenart nach DIN 18196: ", u"Unterlage Bodengruppe DIN 18196"},
-            {u"Anzahl der Verdichtungsübergänge: ", u"Unterlage Anzahl Verdichtungsübergänge"},
-            {u"Wassergehalt: ", u"Unterlage Wassergehalt"},
-            {u"Trockendichte: ", u"Unterlage Trockendichte"},
-            {u"Proctordichte: ", u"Unterlage Proctordichte"},
-            {u"Verdichtungsgrad: ", u"Unterlage Verdichtungsgrad"},
-            {u"Verformungsmodul EV2: ", u"Unterlage Verformungsmodul"},
-            {u"Bemerkungen: ", u"Unterlage Bemerkungen"},
-        };
-        for (const auto& [label, rest] : rows)
-            AppendDataRow(*table, QString::fromUtf16(label), key(rest));
-    } else {
-        auto row = [&](const QString& label, const QString& k) { AppendDataRow(*table, label, k); };
-        row(QStringLiteral("Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1:"),
-            key(u"Kalibrierfeld Bodenart DIN 4022"));
-        row(QStringLiteral("Bodenart nach DIN 18196:"),
-            key(u"Kalibrierfeld Bodengruppe DIN 18196"));
-        row(QStringLiteral("Geometrische Abmessungen:"), key(u"Kalibrierfeld Geometrie"));
-        row(QStringLiteral("Schütthöhe:"), key(u"Kalibrierfeld Schütthöhe"));
-        row(QStringLiteral("Proctordichte:"), key(u"Kalibrierfeld Proctordichte"));
-        row(QStringLiteral("Grenzwassergehalt für einen Verdichtungsgrad von:"),
-            key(u"Kalibrierfeld Grenzwassergehalt"));
-        row(QStringLiteral("optimaler Wassergehalt:"),
-            key(u"Kalibrierfeld optimaler Wassergehalt"));
-        row(QStringLiteral("verwendeter Walzentyp:"), key(u"Kalibrierfeld Walzentyp"));
-        row(indent + QStringLiteral("Fahrgeschwindigkeit:"),
-            key(u"Kalibrierfeld Fahrgeschwindigkeit Walze"));
-        row(indent + QStringLiteral("Amplitude:"),
-            key(u"Kalibrierfeld Verdichtungsamplitude Walze"));
-        row(indent + QStringLiteral("Frequenz:"), key(u"Kalibrierfeld Verdichtungsfrequenz Walze"));
-        row(QStringLiteral("Anzahl der Verdichtungsübergänge dynamisch/statisch im:"), QString());
+    for (const Protokollangabe& a : Protokollangaben()) {
+        if (a.block != which)
+            continue;
+        const QString label = (a.eingerückt ? indent : QString()) + a.beschriftung;
+        if (!a.jeFeld) {
+            AppendDataRow(*table, label, ProtokollSchlüssel(a));
+            continue;
+        }
         // The fields are walked only when the calibration can hold them.
         m_k.PrüfpunkteTotal();
         const rt::Long felder = m_k.PrüffelderAnzahl();
         for (rt::Long f = 1; f <= felder; ++f)
-            row(indent + QString::number(f) + QStringLiteral(". Prüffeld"),
-                key(u"Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - Prüffeld ") +
-                    QString::number(f));
-        row(QStringLiteral("Verdichtung am/bei"), QString());
-        row(indent + QStringLiteral("Datum:"), key(u"Kalibrierfeld Datum bei Verdichtung"));
-        row(indent + QStringLiteral("Witterung:"), key(u"Kalibrierfeld Witterung bei Verdichtung"));
-        row(indent + QStringLiteral("Temperatur:"),
-            key(u"Kalibrierfeld Temperatur bei Verdichtung"));
-        row(QStringLiteral("Prüfung am/bei"), QString());
-        row(indent + QStringLiteral("Datum:"), key(u"Kalibrierfeld Datum bei Prüfung"));
-        row(indent + QStringLiteral("Witterung:"), key(u"Kalibrierfeld Witterung bei Prüfung"));
-        row(indent + QStringLiteral("Temperatur:"), key(u"Kalibrierfeld Temperatur bei Prüfung"));
-        row(QStringLiteral("Bemerkungen:"), key(u"Kalibrierfeld Bemerkungen"));
+            AppendDataRow(*table,
+                          (a.eingerückt ? indent : QString()) + QString::number(f) +
+                              QStringLiteral(". Prüffeld"),
+                          ProtokollSchlüssel(a, f));
     }
     band->Elements()->Add(heading);
     band->Elements()->Add(table);

@@ -5,6 +5,7 @@
 #include "MessageService.h"
 
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
@@ -15,9 +16,6 @@
 #include <cmath>
 
 namespace {
-const QString ProtokollKovariable = QStringLiteral(
-    "Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
-    "Prüffeld ");
 // The calibration's limit of points, for one field and for all together.
 QString zuVielePunkte() {
     return QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht größer als %1 "
@@ -173,7 +171,10 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
         // page it follows the page; once the user gave it another text it
         // stays as it is.
         skip([&] {
-            const QString key = ProtokollKovariable + QString::number(f);
+            const Protokollangabe* jeFeld = ProtokollangabeJeFeld();
+            if (!jeFeld)
+                return;
+            const QString key = ProtokollSchlüssel(*jeFeld, f);
             const rt::Variant* seeded = m_k.DataStore()->find(key);
             const bool follows =
                 seeded && before && seeded->toText() == rt::Variant(*before).toText();

@@ -13,6 +13,8 @@
 #include "frmProtocollPreview.h"
 
 #include "Fensterfabrik.h"
+#include "ProtokollPdf.h"
+#include "Protokolldaten.h"
 
 #include "../core/Beispiel.h"
 
@@ -661,4 +663,68 @@ TEST_F(VorschauTest, ThePageSetupSheetIsPrinted) {
     EXPECT_EQ(pdfPages(pdf), pages);
     EXPECT_EQ(pdfPageSizeMm(pdf), QSize(148, 210));
     EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("als PDF gespeichert")));
+}
+
+// One table of site data drives Reset, the protocol, the site-data editor,
+// the workbook and the seeding from page 2: an entry added to it appears in
+// all five.
+TEST_F(VorschauTest, TheSiteDataTableDrivesEveryUser) {
+    const std::vector<Protokollangabe> vorher = Protokollangaben();
+    struct Zurück {
+        std::vector<Protokollangabe> angaben;
+        ~Zurück() { setProtokollangaben(angaben); }
+    } zurück{vorher};
+    std::vector<Protokollangabe> angaben = vorher;
+    Protokollangabe neu;
+    neu.schlüssel = QStringLiteral("Kalibrierfeld Bodenfeuchte");
+    neu.beschriftung = QStringLiteral("Bodenfeuchte:");
+    neu.vorgabe = QStringLiteral("?? % feucht");
+    neu.block = 2;
+    angaben.insert(angaben.begin() + 11, neu);
+    for (Protokollangabe& a : angaben)
+        if (a.jeFeld)
+            a.schlüssel = QStringLiteral("Kalibrierfeld Übergänge je Feld");
+    setProtokollangaben(angaben);
+    const QString key = QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bodenfeuchte");
+
+    // Reset writes its default.
+    Kalibrierung neue;
+    fillWorkedExample(neue);
+    describeWorkedExample(neue);
+    ASSERT_TRUE(neue.DataStore()->find(key));
+    EXPECT_EQ(neue.DataStore()->find(key)->toText(), QStringLiteral("?? % feucht"));
+
+    // The editor lists it.
+    frmProtocollExtraData editor;
+    editor.setKalibrierung(&neue);
+    EXPECT_TRUE(editor.Sorbel1->Dictionary()->keys().contains(
+        QStringLiteral("Kalibrierfeld Bodenfeuchte")));
+
+    // The protocol prints it with its label.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    ProtokollAlsPdf(neue, 0, pdf);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Bodenfeuchte:"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("?? % feucht")));
+
+    // The workbook shows the protocol's labels.
+    const QString xlsx = dir.filePath(QStringLiteral("w.xlsx"));
+    ExportXlsx(neue, xlsx);
+    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Kalibrierfeld: Bodenfeuchte")));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Unterlage: Wassergehalt")));
+    EXPECT_FALSE(strings.contains(QStringLiteral(">Unterlage Wassergehalt<")));
+
+    // Page 2 seeds the per-field entry under the table's key.
+    frmAssistent* w = openOnPage(neue, 2);
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 3);
+    const rt::Variant* seeded = neue.DataStore()->find(
+        QStringLiteral("Protokoll Verdichtung Kalibrierfeld Übergänge je Feld - Prüffeld 2"));
+    ASSERT_TRUE(seeded);
+    EXPECT_EQ(seeded->toDouble(), 4.0);
 }
