@@ -132,165 +132,185 @@ void text(lxw_worksheet* sheet, int row, int col, const QString& value, lxw_form
 
 } // namespace
 
+namespace {
+
+// Sheet "Messwerte": every measured pair as a number, the calibration line's
+// ends beside them and the scatter chart.
+void blattMesswerte(Arbeitsmappe& mappe, const Kalibrierung& k,
+                    const std::vector<Messpunkt>& punkte) {
+    lxw_workbook* wb = mappe.get();
+    lxw_format* bold = mappe.format(QByteArray(), true);
+    // Headers wrap in their cells instead of being cut.
+    lxw_format* kopfFormat = mappe.format(QByteArray(), true);
+    format_set_text_wrap(kopfFormat);
+    format_set_align(kopfFormat, LXW_ALIGN_VERTICAL_TOP);
+    lxw_worksheet* werte = workbook_add_worksheet(wb, "Messwerte");
+    const QStringList header = kopf(k);
+    for (int c = 0; c < header.size(); ++c)
+        text(werte, 0, c, header[c], kopfFormat);
+    worksheet_set_row(werte, 0, 45, nullptr);
+    lxw_format* kovFormat = mappe.format(zahlenformat(k.Kovariable().Nachkommastellen()));
+    lxw_format* direktFormat =
+        mappe.format(zahlenformat(k.DirektesPrüfmerkmal().Nachkommastellen()));
+    lxw_format* indirektFormat =
+        mappe.format(zahlenformat(k.IndirektesPrüfmerkmal().Nachkommastellen()));
+    int row = 1;
+    for (const Messpunkt& m : punkte) {
+        worksheet_write_number(werte, row, 0, m.feld, nullptr);
+        worksheet_write_number(werte, row, 1, m.kovariable, kovFormat);
+        worksheet_write_number(werte, row, 2, m.punkt, nullptr);
+        if (m.direkt)
+            worksheet_write_number(werte, row, 3, *m.direkt, direktFormat);
+        if (m.indirekt)
+            worksheet_write_number(werte, row, 4, *m.indirekt, indirektFormat);
+        ++row;
+    }
+    worksheet_set_column(werte, 0, 0, 10, nullptr);
+    worksheet_set_column(werte, 1, 4, 28, nullptr);
+    worksheet_freeze_panes(werte, 1, 0);
+
+    // The chart: the measured pairs (indirect on x, direct on y) and the
+    // calibration line of the direct as a function of the indirect.
+    const QString xSymbol = k.IndirektesPrüfmerkmal().Formelzeichen();
+    const QString ySymbol = k.DirektesPrüfmerkmal().Formelzeichen();
+    lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
+    lxw_chart_series* pairs = chart_add_series(chart, nullptr, nullptr);
+    const int last = std::max(1, row - 1);
+    chart_series_set_categories(pairs, "Messwerte", 1, 4, lxw_row_t(last), 4);
+    chart_series_set_values(pairs, "Messwerte", 1, 3, lxw_row_t(last), 3);
+    chart_series_set_name(pairs, "Messwerte");
+    lxw_chart_line noLine{};
+    noLine.none = LXW_TRUE;
+    chart_series_set_line(pairs, &noLine);
+    chart_series_set_marker_type(pairs, LXW_CHART_MARKER_DIAMOND);
+    lxw_chart_fill black{};
+    black.color = LXW_COLOR_BLACK;
+    chart_series_set_marker_fill(pairs, &black);
+    try {
+        const double a = k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mIndirekt);
+        const double b = k.StatistikKalibriergeradeAnstieg(mDirekt, mIndirekt);
+        double low = 0, high = 0;
+        bool any = false;
+        for (const Messpunkt& m : punkte)
+            if (m.indirekt) {
+                low = any ? std::min(low, *m.indirekt) : *m.indirekt;
+                high = any ? std::max(high, *m.indirekt) : *m.indirekt;
+                any = true;
+            }
+        if (any) {
+            text(werte, 0, 6, QStringLiteral("Kalibriergerade ") + xSymbol, bold);
+            text(werte, 0, 7, ySymbol + QStringLiteral(" = f(") + xSymbol + u')', bold);
+            worksheet_write_number(werte, 1, 6, low, indirektFormat);
+            worksheet_write_number(werte, 1, 7, rt::checkedFinite(a + b * low), direktFormat);
+            worksheet_write_number(werte, 2, 6, high, indirektFormat);
+            worksheet_write_number(werte, 2, 7, rt::checkedFinite(a + b * high), direktFormat);
+            worksheet_set_column(werte, 6, 7, 18, nullptr);
+            lxw_chart_series* line = chart_add_series(chart, nullptr, nullptr);
+            chart_series_set_categories(line, "Messwerte", 1, 6, 2, 6);
+            chart_series_set_values(line, "Messwerte", 1, 7, 2, 7);
+            chart_series_set_name(line, "Kalibriergerade");
+            chart_series_set_marker_type(line, LXW_CHART_MARKER_NONE);
+            lxw_chart_line solid{};
+            solid.color = LXW_COLOR_BLACK;
+            solid.width = 2;
+            chart_series_set_line(line, &solid);
+        }
+    } catch (const rt::RuntimeError&) {
+        // no calibration line: the chart shows the points only
+    }
+    const QByteArray xTitle =
+        (xSymbol + QStringLiteral(" [") + k.IndirektesPrüfmerkmal().Einheit() + u']').toUtf8();
+    const QByteArray yTitle =
+        (ySymbol + QStringLiteral(" [") + k.DirektesPrüfmerkmal().Einheit() + u']').toUtf8();
+    chart_axis_set_name(chart->x_axis, xTitle.constData());
+    chart_axis_set_name(chart->y_axis, yTitle.constData());
+    const QByteArray title =
+        (QStringLiteral("Kalibriergerade zwischen ") + ySymbol + QStringLiteral(" und ") + xSymbol)
+            .toUtf8();
+    chart_title_set_name(chart, title.constData());
+    chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+    lxw_chart_options place{};
+    place.x_scale = 1.6;
+    place.y_scale = 1.6;
+    worksheet_insert_chart_opt(werte, 4, 6, chart, &place);
+    // Printed across, one page wide: the chart stays on one sheet.
+    worksheet_set_landscape(werte);
+    worksheet_set_paper(werte, 9); // A4
+    worksheet_fit_to_pages(werte, 1, 0);
+}
+
+// Sheet "Statistik": the list of the results page, the minimum, the verdict.
+void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
+    lxw_workbook* wb = mappe.get();
+    lxw_format* bold = mappe.format(QByteArray(), true);
+    // The values as numbers.
+    lxw_worksheet* statistik = workbook_add_worksheet(wb, "Statistik");
+    text(statistik, 0, 0, QStringLiteral("Statistische Größe"), bold);
+    text(statistik, 0, 1, QStringLiteral("Wert"), bold);
+    text(statistik, 0, 2, QStringLiteral("Wertung"), bold);
+    int row = 1;
+    for (const StatistikZeile& z : StatistikListe(k)) {
+        text(statistik, row, 0, z.Text.trimmed().isEmpty() ? QString() : z.Text,
+             z.Text.startsWith(u' ') ? nullptr : bold);
+        if (z.Zahl)
+            worksheet_write_number(statistik, row, 1, *z.Zahl,
+                                   mappe.format(zahlenformat(z.Nachkommastellen)));
+        else if (!z.Wert.trimmed().isEmpty())
+            text(statistik, row, 1, z.Wert);
+        if (!z.Wertung.trimmed().isEmpty())
+            text(statistik, row, 2, z.Wertung);
+        ++row;
+    }
+    ++row;
+    text(statistik, row, 0,
+         QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), bold);
+    try {
+        // With as many decimals as the value has (0,655 stays 0,655).
+        const double minimum = k.MinBestimmtheitsmaßIndirektDirekt();
+        const QString shown = rt::doubleToText(minimum);
+        const qsizetype point = shown.indexOf(rt::userLocale().decimal);
+        const rt::Long decimals = point < 0 ? 0 : rt::Long(shown.size() - point - 1);
+        worksheet_write_number(statistik, row, 1, minimum,
+                               mappe.format(zahlenformat(std::max<rt::Long>(2, decimals))));
+    } catch (const rt::RuntimeError&) {
+        text(statistik, row, 1, QStringLiteral("(Fehler)"));
+    }
+    row += 2;
+    for (const QString& line : PlausibilitätText(k).split(u'\n'))
+        text(statistik, row++, 0, line);
+    worksheet_set_column(statistik, 0, 0, 70, nullptr);
+    worksheet_set_column(statistik, 1, 2, 14, nullptr);
+}
+
+// Sheet "Protokolldaten": the site data with the protocol's labels.
+void blattProtokolldaten(Arbeitsmappe& mappe, const Kalibrierung& k) {
+    lxw_workbook* wb = mappe.get();
+    lxw_format* bold = mappe.format(QByteArray(), true);
+    lxw_worksheet* daten = workbook_add_worksheet(wb, "Protokolldaten");
+    text(daten, 0, 0, QStringLiteral("Angabe"), bold);
+    text(daten, 0, 1, QStringLiteral("Wert"), bold);
+    int row = 1;
+    for (const QString& key : Protokoll::SiteDataKeys(k)) {
+        const rt::Variant* value = k.DataStore()->find(key);
+        text(daten, row, 0, ProtokollBeschriftung(key));
+        if (value && !value->isNull())
+            text(daten, row, 1, value->toText());
+        ++row;
+    }
+    worksheet_set_column(daten, 0, 0, 60, nullptr);
+    worksheet_set_column(daten, 1, 1, 40, nullptr);
+}
+
+} // namespace
+
 void ExportXlsx(const Kalibrierung& k, const QString& path) {
     Zieldatei ziel(path);
     const std::vector<Messpunkt> punkte = messpunkte(k);
     {
         Arbeitsmappe mappe(ziel.temporaryPath(), path);
-        lxw_workbook* wb = mappe.get();
-        lxw_format* bold = mappe.format(QByteArray(), true);
-        // Headers wrap in their cells instead of being cut.
-        lxw_format* kopfFormat = mappe.format(QByteArray(), true);
-        format_set_text_wrap(kopfFormat);
-        format_set_align(kopfFormat, LXW_ALIGN_VERTICAL_TOP);
-
-        // Messwerte, with the calibration line's ends beside them.
-        lxw_worksheet* werte = workbook_add_worksheet(wb, "Messwerte");
-        const QStringList header = kopf(k);
-        for (int c = 0; c < header.size(); ++c)
-            text(werte, 0, c, header[c], kopfFormat);
-        worksheet_set_row(werte, 0, 45, nullptr);
-        lxw_format* kovFormat = mappe.format(zahlenformat(k.Kovariable().Nachkommastellen()));
-        lxw_format* direktFormat =
-            mappe.format(zahlenformat(k.DirektesPrüfmerkmal().Nachkommastellen()));
-        lxw_format* indirektFormat =
-            mappe.format(zahlenformat(k.IndirektesPrüfmerkmal().Nachkommastellen()));
-        int row = 1;
-        for (const Messpunkt& m : punkte) {
-            worksheet_write_number(werte, row, 0, m.feld, nullptr);
-            worksheet_write_number(werte, row, 1, m.kovariable, kovFormat);
-            worksheet_write_number(werte, row, 2, m.punkt, nullptr);
-            if (m.direkt)
-                worksheet_write_number(werte, row, 3, *m.direkt, direktFormat);
-            if (m.indirekt)
-                worksheet_write_number(werte, row, 4, *m.indirekt, indirektFormat);
-            ++row;
-        }
-        worksheet_set_column(werte, 0, 0, 10, nullptr);
-        worksheet_set_column(werte, 1, 4, 28, nullptr);
-        worksheet_freeze_panes(werte, 1, 0);
-
-        // The chart: the measured pairs (indirect on x, direct on y) and the
-        // calibration line of the direct as a function of the indirect.
-        const QString xSymbol = k.IndirektesPrüfmerkmal().Formelzeichen();
-        const QString ySymbol = k.DirektesPrüfmerkmal().Formelzeichen();
-        lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT_WITH_MARKERS);
-        lxw_chart_series* pairs = chart_add_series(chart, nullptr, nullptr);
-        const int last = std::max(1, row - 1);
-        chart_series_set_categories(pairs, "Messwerte", 1, 4, lxw_row_t(last), 4);
-        chart_series_set_values(pairs, "Messwerte", 1, 3, lxw_row_t(last), 3);
-        chart_series_set_name(pairs, "Messwerte");
-        lxw_chart_line noLine{};
-        noLine.none = LXW_TRUE;
-        chart_series_set_line(pairs, &noLine);
-        chart_series_set_marker_type(pairs, LXW_CHART_MARKER_DIAMOND);
-        lxw_chart_fill black{};
-        black.color = LXW_COLOR_BLACK;
-        chart_series_set_marker_fill(pairs, &black);
-        try {
-            const double a = k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mIndirekt);
-            const double b = k.StatistikKalibriergeradeAnstieg(mDirekt, mIndirekt);
-            double low = 0, high = 0;
-            bool any = false;
-            for (const Messpunkt& m : punkte)
-                if (m.indirekt) {
-                    low = any ? std::min(low, *m.indirekt) : *m.indirekt;
-                    high = any ? std::max(high, *m.indirekt) : *m.indirekt;
-                    any = true;
-                }
-            if (any) {
-                text(werte, 0, 6, QStringLiteral("Kalibriergerade ") + xSymbol, bold);
-                text(werte, 0, 7, ySymbol + QStringLiteral(" = f(") + xSymbol + u')', bold);
-                worksheet_write_number(werte, 1, 6, low, indirektFormat);
-                worksheet_write_number(werte, 1, 7, rt::checkedFinite(a + b * low), direktFormat);
-                worksheet_write_number(werte, 2, 6, high, indirektFormat);
-                worksheet_write_number(werte, 2, 7, rt::checkedFinite(a + b * high), direktFormat);
-                worksheet_set_column(werte, 6, 7, 18, nullptr);
-                lxw_chart_series* line = chart_add_series(chart, nullptr, nullptr);
-                chart_series_set_categories(line, "Messwerte", 1, 6, 2, 6);
-                chart_series_set_values(line, "Messwerte", 1, 7, 2, 7);
-                chart_series_set_name(line, "Kalibriergerade");
-                chart_series_set_marker_type(line, LXW_CHART_MARKER_NONE);
-                lxw_chart_line solid{};
-                solid.color = LXW_COLOR_BLACK;
-                solid.width = 2;
-                chart_series_set_line(line, &solid);
-            }
-        } catch (const rt::RuntimeError&) {
-            // no calibration line: the chart shows the points only
-        }
-        const QByteArray xTitle =
-            (xSymbol + QStringLiteral(" [") + k.IndirektesPrüfmerkmal().Einheit() + u']').toUtf8();
-        const QByteArray yTitle =
-            (ySymbol + QStringLiteral(" [") + k.DirektesPrüfmerkmal().Einheit() + u']').toUtf8();
-        chart_axis_set_name(chart->x_axis, xTitle.constData());
-        chart_axis_set_name(chart->y_axis, yTitle.constData());
-        const QByteArray title = (QStringLiteral("Kalibriergerade zwischen ") + ySymbol +
-                                  QStringLiteral(" und ") + xSymbol)
-                                     .toUtf8();
-        chart_title_set_name(chart, title.constData());
-        chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
-        lxw_chart_options place{};
-        place.x_scale = 1.6;
-        place.y_scale = 1.6;
-        worksheet_insert_chart_opt(werte, 4, 6, chart, &place);
-        // Printed across, one page wide: the chart stays on one sheet.
-        worksheet_set_landscape(werte);
-        worksheet_set_paper(werte, 9); // A4
-        worksheet_fit_to_pages(werte, 1, 0);
-
-        // Statistik: the list of the results page, values as numbers.
-        lxw_worksheet* statistik = workbook_add_worksheet(wb, "Statistik");
-        text(statistik, 0, 0, QStringLiteral("Statistische Größe"), bold);
-        text(statistik, 0, 1, QStringLiteral("Wert"), bold);
-        text(statistik, 0, 2, QStringLiteral("Wertung"), bold);
-        row = 1;
-        for (const StatistikZeile& z : StatistikListe(k)) {
-            text(statistik, row, 0, z.Text.trimmed().isEmpty() ? QString() : z.Text,
-                 z.Text.startsWith(u' ') ? nullptr : bold);
-            if (z.Zahl)
-                worksheet_write_number(statistik, row, 1, *z.Zahl,
-                                       mappe.format(zahlenformat(z.Nachkommastellen)));
-            else if (!z.Wert.trimmed().isEmpty())
-                text(statistik, row, 1, z.Wert);
-            if (!z.Wertung.trimmed().isEmpty())
-                text(statistik, row, 2, z.Wertung);
-            ++row;
-        }
-        ++row;
-        text(statistik, row, 0,
-             QStringLiteral("Minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), bold);
-        try {
-            // With as many decimals as the value has (0,655 stays 0,655).
-            const double minimum = k.MinBestimmtheitsmaßIndirektDirekt();
-            const QString shown = rt::doubleToText(minimum);
-            const qsizetype point = shown.indexOf(rt::userLocale().decimal);
-            const rt::Long decimals = point < 0 ? 0 : rt::Long(shown.size() - point - 1);
-            worksheet_write_number(statistik, row, 1, minimum,
-                                   mappe.format(zahlenformat(std::max<rt::Long>(2, decimals))));
-        } catch (const rt::RuntimeError&) {
-            text(statistik, row, 1, QStringLiteral("(Fehler)"));
-        }
-        row += 2;
-        for (const QString& line : PlausibilitätText(k).split(u'\n'))
-            text(statistik, row++, 0, line);
-        worksheet_set_column(statistik, 0, 0, 70, nullptr);
-        worksheet_set_column(statistik, 1, 2, 14, nullptr);
-
-        // Protokolldaten: the site data, short key and value.
-        lxw_worksheet* daten = workbook_add_worksheet(wb, "Protokolldaten");
-        text(daten, 0, 0, QStringLiteral("Angabe"), bold);
-        text(daten, 0, 1, QStringLiteral("Wert"), bold);
-        row = 1;
-        for (const QString& key : Protokoll::SiteDataKeys(k)) {
-            const rt::Variant* value = k.DataStore()->find(key);
-            text(daten, row, 0, ProtokollBeschriftung(key));
-            if (value && !value->isNull())
-                text(daten, row, 1, value->toText());
-            ++row;
-        }
-        worksheet_set_column(daten, 0, 0, 60, nullptr);
-        worksheet_set_column(daten, 1, 1, 40, nullptr);
+        blattMesswerte(mappe, k, punkte);
+        blattStatistik(mappe, k);
+        blattProtokolldaten(mappe, k);
         mappe.close();
     }
     ziel.commit();
