@@ -5,8 +5,58 @@
 #include "RuntimeError.h"
 
 #include <functional>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Text1 = QString (Kalibrierung::*)(MerkmalEnum) const;
+using Zahl1 = double (Kalibrierung::*)(MerkmalEnum) const;
+using Text2 = QString (Kalibrierung::*)(MerkmalEnum, MerkmalEnum) const;
+using Zahl2 = double (Kalibrierung::*)(MerkmalEnum, MerkmalEnum) const;
+using Stellen = rt::Long (Kalibrierung::*)() const;
+
+// The statistics of one characteristic: a section each.
+struct Einzeln {
+    const char16_t* abschnitt;
+    const char16_t* name; // the row's word before the characteristic
+    Text1 text;
+    Zahl1 zahl;
+    Stellen stellen;
+};
+const Einzeln EinzelneGrößen[] = {
+    {u"Mittelwerte", u"Mittelwert", &Kalibrierung::StatistikMittelwertString,
+     &Kalibrierung::StatistikMittelwert, &Kalibrierung::NachkommastellenMittelwerte},
+    {u"Varianzen", u"Varianz", &Kalibrierung::StatistikVarianzString,
+     &Kalibrierung::StatistikVarianz, &Kalibrierung::NachkommastellenVarianzen},
+    {u"Standardabweichung", u"Standardabweichung", &Kalibrierung::StatistikStandardabweichungString,
+     &Kalibrierung::StatistikStandardabweichung, &Kalibrierung::NachkommastellenStandardabweichung},
+};
+
+// The statistics of a pair: a section each, or (the calibration lines) one
+// section with two rows per pair.
+struct Paarweise {
+    const char16_t* name;
+    Text2 text;
+    Zahl2 zahl;
+    Stellen stellen;
+};
+const Paarweise Kovarianz{u"Kovarianz", &Kalibrierung::StatistikKovarianzString,
+                          &Kalibrierung::StatistikKovarianz,
+                          &Kalibrierung::NachkommastellenKovarianzen};
+const Paarweise Bestimmtheitsmaß{
+    u"Bestimmtheitsmaß", &Kalibrierung::StatistikBestimmtheitsmaßString,
+    &Kalibrierung::StatistikBestimmtheitsmaß, &Kalibrierung::NachkommastellenBestimmtheitsmaße};
+const Paarweise Anstieg{u"Anstieg", &Kalibrierung::StatistikKalibriergeradeAnstiegString,
+                        &Kalibrierung::StatistikKalibriergeradeAnstieg,
+                        &Kalibrierung::NachkommastellenAnstieg};
+const Paarweise Achsenabschnitt{u"Achsenabschnitt",
+                                &Kalibrierung::StatistikKalibriergeradeAchsenabschnittString,
+                                &Kalibrierung::StatistikKalibriergeradeAchsenabschnitt,
+                                &Kalibrierung::NachkommastellenAchsenabschnitt};
+
+} // namespace
 
 QList<StatistikZeile> StatistikListe(const Kalibrierung& k) {
     rt::SkipErrors skip;
@@ -22,8 +72,8 @@ QList<StatistikZeile> StatistikListe(const Kalibrierung& k) {
     auto separator = [&] { rows.append({u" "_s, u" "_s, u" "_s, std::nullopt, 0}); };
     // A statistic: its text form as shown, its value and its decimals.
     auto detail = [&](const QString& text, const std::function<QString()>& value,
-                      const std::function<double()>& number,
-                      rt::Long (Kalibrierung::*decimals)() const, const QString& rating = u"-"_s) {
+                      const std::function<double()>& number, Stellen decimals,
+                      const QString& rating = u"-"_s) {
         StatistikZeile row{text, QString(), rating, std::nullopt, 0};
         skip([&] { row.Wert = value(); });
         try {
@@ -34,115 +84,60 @@ QList<StatistikZeile> StatistikListe(const Kalibrierung& k) {
         }
         rows.append(row);
     };
-    section(u"Mittelwerte"_s);
-    detail(
-        u"   Mittelwert direktes Prüfmerkmal: "_s + dz,
-        [&] { return k.StatistikMittelwertString(mDirekt); },
-        [&] { return k.StatistikMittelwert(mDirekt); }, &Kalibrierung::NachkommastellenMittelwerte);
-    detail(
-        u"   Mittelwert indirektes Prüfmerkmal: "_s + di,
-        [&] { return k.StatistikMittelwertString(mIndirekt); },
-        [&] { return k.StatistikMittelwert(mIndirekt); },
-        &Kalibrierung::NachkommastellenMittelwerte);
-    detail(
-        u"   Mittelwert "_s + dk, [&] { return k.StatistikMittelwertString(mZ); },
-        [&] { return k.StatistikMittelwert(mZ); }, &Kalibrierung::NachkommastellenMittelwerte);
-    separator();
-    section(u"Varianzen"_s);
-    detail(
-        u"   Varianz direktes Prüfmerkmal: "_s + dz,
-        [&] { return k.StatistikVarianzString(mDirekt); },
-        [&] { return k.StatistikVarianz(mDirekt); }, &Kalibrierung::NachkommastellenVarianzen);
-    detail(
-        u"   Varianz indirektes Prüfmerkmal: "_s + di,
-        [&] { return k.StatistikVarianzString(mIndirekt); },
-        [&] { return k.StatistikVarianz(mIndirekt); }, &Kalibrierung::NachkommastellenVarianzen);
-    detail(
-        u"   Varianz "_s + dk, [&] { return k.StatistikVarianzString(mZ); },
-        [&] { return k.StatistikVarianz(mZ); }, &Kalibrierung::NachkommastellenVarianzen);
-    separator();
-    section(u"Standardabweichung"_s);
-    detail(
-        u"   Standardabweichung direktes Prüfmerkmal: "_s + dz,
-        [&] { return k.StatistikStandardabweichungString(mDirekt); },
-        [&] { return k.StatistikStandardabweichung(mDirekt); },
-        &Kalibrierung::NachkommastellenStandardabweichung);
-    detail(
-        u"   Standardabweichung indirektes Prüfmerkmal: "_s + di,
-        [&] { return k.StatistikStandardabweichungString(mIndirekt); },
-        [&] { return k.StatistikStandardabweichung(mIndirekt); },
-        &Kalibrierung::NachkommastellenStandardabweichung);
-    detail(
-        u"   Standardabweichung "_s + dk, [&] { return k.StatistikStandardabweichungString(mZ); },
-        [&] { return k.StatistikStandardabweichung(mZ); },
-        &Kalibrierung::NachkommastellenStandardabweichung);
-    separator();
-    section(u"Kovarianzen"_s);
-    detail(
-        u"   Kovarianz direktes und indirektes Prüfmerkmal"_s,
-        [&] { return k.StatistikKovarianzString(mIndirekt, mDirekt); },
-        [&] { return k.StatistikKovarianz(mIndirekt, mDirekt); },
-        &Kalibrierung::NachkommastellenKovarianzen);
-    detail(
-        u"   Kovarianz direktes Prüfmerkmal und "_s + dk,
-        [&] { return k.StatistikKovarianzString(mDirekt, mZ); },
-        [&] { return k.StatistikKovarianz(mDirekt, mZ); },
-        &Kalibrierung::NachkommastellenKovarianzen);
-    detail(
-        u"   Kovarianz indirektes Prüfmerkmal und "_s + dk,
-        [&] { return k.StatistikKovarianzString(mIndirekt, mZ); },
-        [&] { return k.StatistikKovarianz(mIndirekt, mZ); },
-        &Kalibrierung::NachkommastellenKovarianzen);
-    separator();
-    section(u"Bestimmtheitsmaße"_s);
-    detail(
-        u"   Bestimmtheitsmaß direktes und indirektes Prüfmerkmal"_s,
-        [&] { return k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); },
-        [&] { return k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt); },
-        &Kalibrierung::NachkommastellenBestimmtheitsmaße,
-        k.StatistikBestimmtheitsmaßIndirektDirektOk() ? u"gut"_s : u"kritisch"_s);
-    detail(
-        u"   Bestimmtheitsmaß direktes Prüfmerkmal und "_s + dk,
-        [&] { return k.StatistikBestimmtheitsmaßString(mDirekt, mZ); },
-        [&] { return k.StatistikBestimmtheitsmaß(mDirekt, mZ); },
-        &Kalibrierung::NachkommastellenBestimmtheitsmaße);
-    detail(
-        u"   Bestimmtheitsmaß indirektes Prüfmerkmal und "_s + dk,
-        [&] { return k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); },
-        [&] { return k.StatistikBestimmtheitsmaß(mIndirekt, mZ); },
-        &Kalibrierung::NachkommastellenBestimmtheitsmaße);
-    separator();
+
+    // Means, variances, standard deviations of the three characteristics.
+    const std::pair<MerkmalEnum, QString> merkmale[] = {
+        {mDirekt, u"direktes Prüfmerkmal: "_s + dz},
+        {mIndirekt, u"indirektes Prüfmerkmal: "_s + di},
+        {mZ, dk},
+    };
+    for (const Einzeln& größe : EinzelneGrößen) {
+        section(QString::fromUtf16(größe.abschnitt));
+        for (const auto& [m, name] : merkmale)
+            detail(
+                u"   "_s + QString::fromUtf16(größe.name) + u' ' + name,
+                [&, m = m] { return (k.*größe.text)(m); },
+                [&, m = m] { return (k.*größe.zahl)(m); }, größe.stellen);
+        separator();
+    }
+
+    // Covariances and coefficients of determination of the three pairs.
+    const std::tuple<MerkmalEnum, MerkmalEnum, QString> paare[] = {
+        {mIndirekt, mDirekt, u"direktes und indirektes Prüfmerkmal"_s},
+        {mDirekt, mZ, u"direktes Prüfmerkmal und "_s + dk},
+        {mIndirekt, mZ, u"indirektes Prüfmerkmal und "_s + dk},
+    };
+    const bool ok = k.StatistikBestimmtheitsmaßIndirektDirektOk();
+    const std::pair<const Paarweise*, QString> abschnitte[] = {
+        {&Kovarianz, u"Kovarianzen"_s}, {&Bestimmtheitsmaß, u"Bestimmtheitsmaße"_s}};
+    for (const auto& abschnitt : abschnitte) {
+        const Paarweise* größe = abschnitt.first;
+        section(abschnitt.second);
+        for (const auto& [x, y, name] : paare) {
+            // The verdict stands beside the coefficient of the two measured characteristics.
+            const bool bewertet = größe == &Bestimmtheitsmaß && x == mIndirekt && y == mDirekt;
+            detail(
+                u"   "_s + QString::fromUtf16(größe->name) + u' ' + name,
+                [&, x = x, y = y] { return (k.*größe->text)(x, y); },
+                [&, x = x, y = y] { return (k.*größe->zahl)(x, y); }, größe->stellen,
+                bewertet ? (ok ? u"gut"_s : u"kritisch"_s) : u"-"_s);
+        }
+        separator();
+    }
+
+    // The calibration lines: slope and intercept of each pair.
     section(u"Kalibriergeraden"_s);
-    detail(
-        u"   direktes und indirektes Prüfmerkmal: Anstieg"_s,
-        [&] { return k.StatistikKalibriergeradeAnstiegString(mDirekt, mIndirekt); },
-        [&] { return k.StatistikKalibriergeradeAnstieg(mDirekt, mIndirekt); },
-        &Kalibrierung::NachkommastellenAnstieg);
-    detail(
-        u"   direktes und indirektes Prüfmerkmal: Achsenabschnitt"_s,
-        [&] { return k.StatistikKalibriergeradeAchsenabschnittString(mDirekt, mIndirekt); },
-        [&] { return k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mIndirekt); },
-        &Kalibrierung::NachkommastellenAchsenabschnitt);
-    detail(
-        u"   direktes Prüfmerkmal und "_s + dk + u": Anstieg"_s,
-        [&] { return k.StatistikKalibriergeradeAnstiegString(mDirekt, mZ); },
-        [&] { return k.StatistikKalibriergeradeAnstieg(mDirekt, mZ); },
-        &Kalibrierung::NachkommastellenAnstieg);
-    detail(
-        u"   direktes Prüfmerkmal und "_s + dk + u": Achsenabschnitt"_s,
-        [&] { return k.StatistikKalibriergeradeAchsenabschnittString(mDirekt, mZ); },
-        [&] { return k.StatistikKalibriergeradeAchsenabschnitt(mDirekt, mZ); },
-        &Kalibrierung::NachkommastellenAchsenabschnitt);
-    detail(
-        u"   indirektes Prüfmerkmal und "_s + dk + u": Anstieg"_s,
-        [&] { return k.StatistikKalibriergeradeAnstiegString(mIndirekt, mZ); },
-        [&] { return k.StatistikKalibriergeradeAnstieg(mIndirekt, mZ); },
-        &Kalibrierung::NachkommastellenAnstieg);
-    detail(
-        u"   indirektes Prüfmerkmal und "_s + dk + u": Achsenabschnitt"_s,
-        [&] { return k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mZ); },
-        [&] { return k.StatistikKalibriergeradeAchsenabschnitt(mIndirekt, mZ); },
-        &Kalibrierung::NachkommastellenAchsenabschnitt);
+    const std::tuple<MerkmalEnum, MerkmalEnum, QString> geraden[] = {
+        {mDirekt, mIndirekt, u"direktes und indirektes Prüfmerkmal"_s},
+        {mDirekt, mZ, u"direktes Prüfmerkmal und "_s + dk},
+        {mIndirekt, mZ, u"indirektes Prüfmerkmal und "_s + dk},
+    };
+    for (const auto& [x, y, name] : geraden)
+        for (const Paarweise* größe : {&Anstieg, &Achsenabschnitt})
+            detail(
+                u"   "_s + name + u": "_s + QString::fromUtf16(größe->name),
+                [&, x = x, y = y] { return (k.*größe->text)(x, y); },
+                [&, x = x, y = y] { return (k.*größe->zahl)(x, y); }, größe->stellen);
     return rows;
 }
 
