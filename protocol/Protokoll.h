@@ -12,6 +12,7 @@
 
 class Kalibrierung;
 class ProtokollSeiten;
+struct Merkmalstabelle;
 
 // The protocol of a calibration: site data, measured values, statistics and
 // calibration lines, as a sequence of bands that the bander places on the
@@ -100,6 +101,10 @@ private:
     double startHeight(const PictrelPtr& band, int headerRows) const;
     // The height of an element on the current page.
     double heightOf(const ElementPtr& element) const;
+    // A statistics table of the three characteristics (means, variances,
+    // standard deviations), as one of the tables of ProtokollStatistik.cpp says.
+    PictrelPtr merkmalsBand(int Level, const QString& Caption, bool Printing,
+                            const Merkmalstabelle& art) const;
     // The statistics table band's table, filled by its users.
     static ElementTablePtr tableOf(const PictrelPtr& band);
 

@@ -89,43 +89,50 @@ const Prüfmerkmal& merkmal(const Kalibrierung& k, MerkmalEnum m) {
 }
 } // namespace
 
-PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing) const {
+// How a statistics table of the three characteristics shows its unit: after a
+// blank, in brackets squared, and whether the covariable has one.
+struct Merkmalstabelle {
+    enum class Einheit { Blank, Quadrat };
+    QString (Kalibrierung::*text)(MerkmalEnum) const;
+    Einheit einheit;
+    bool kovariableMitEinheit;
+};
+
+namespace {
+using Einheit = Merkmalstabelle::Einheit;
+const Merkmalstabelle Mittelwerte{&Kalibrierung::StatistikMittelwertString, Einheit::Blank, true};
+const Merkmalstabelle Varianzen{&Kalibrierung::StatistikVarianzString, Einheit::Quadrat, false};
+const Merkmalstabelle Standardabweichungen{&Kalibrierung::StatistikStandardabweichungString,
+                                           Einheit::Blank, false};
+} // namespace
+
+PictrelPtr Protokoll::merkmalsBand(int Level, const QString& Caption, bool Printing,
+                                   const Merkmalstabelle& t) const {
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')',
-                       statistik([&] { return m_k.StatistikMittelwertString(z.merkmal); }),
-                       u' ' + UnitText(pm.Einheit()));
+        const QString value = statistik([&] { return (m_k.*t.text)(z.merkmal); });
+        QString unit;
+        if (z.merkmal != mZ || t.kovariableMitEinheit)
+            unit = t.einheit == Einheit::Blank
+                       ? u' ' + UnitText(pm.Einheit())
+                       : QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
+        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
     }
     return band;
+}
+
+PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing) const {
+    return merkmalsBand(Level, Caption, Printing, Mittelwerte);
 }
 
 PictrelPtr Protokoll::VariancesBand(int Level, const QString& Caption, bool Printing) const {
-    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
-    const ElementTablePtr table = tableOf(band);
-    for (const Zeile& z : Merkmale) {
-        const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        const QString value = statistik([&] { return m_k.StatistikVarianzString(z.merkmal); });
-        const QString unit =
-            z.merkmal == mZ ? QString()
-                            : QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
-        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
-    }
-    return band;
+    return merkmalsBand(Level, Caption, Printing, Varianzen);
 }
 
 PictrelPtr Protokoll::StdDevBand(int Level, const QString& Caption, bool Printing) const {
-    PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
-    const ElementTablePtr table = tableOf(band);
-    for (const Zeile& z : Merkmale) {
-        const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        const QString value =
-            statistik([&] { return m_k.StatistikStandardabweichungString(z.merkmal); });
-        const QString unit = z.merkmal == mZ ? QString() : u' ' + UnitText(pm.Einheit());
-        AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
-    }
-    return band;
+    return merkmalsBand(Level, Caption, Printing, Standardabweichungen);
 }
 
 PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Printing) const {

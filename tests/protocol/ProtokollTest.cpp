@@ -384,8 +384,9 @@ TEST(ProtokollTest, HeadingsStayWithWhatFollowsAndBreaksKeepTwoRows) {
                                      text.endsWith(QStringLiteral(" Statistische Auswertung")) ||
                                      text.endsWith(QStringLiteral(" Protokoll zur Anlage des "
                                                                   "Kalibrierfeldes"));
-                if (heading)
+                if (heading) {
                     EXPECT_EQ(body[i + 1]->page, body[i]->page) << text.toStdString();
+                }
             }
             // Rows of the measured values on each page that has any.
             std::map<int, int> rows;
@@ -435,10 +436,11 @@ TEST(ProtokollTest, AxisNumbersNeverOverlapOnThePage) {
         ASSERT_GT(numbers.size(), 20u);
         for (size_t i = 0; i < numbers.size(); ++i)
             for (size_t j = i + 1; j < numbers.size(); ++j)
-                if (numbers[i]->page == numbers[j]->page)
+                if (numbers[i]->page == numbers[j]->page) {
                     EXPECT_FALSE(numbers[i]->cm.intersects(numbers[j]->cm))
                         << numbers[i]->text.toStdString() << " / "
                         << numbers[j]->text.toStdString();
+                }
         g.pages.save(QStringLiteral("achsen-%1-%2").arg(c.low).arg(c.decimals));
     }
 }
