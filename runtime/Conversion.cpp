@@ -112,82 +112,114 @@ QString doubleToText(double value) {
     return text;
 }
 
-std::optional<double> parseLocaleNumber(QStringView text, int* error) {
-    const UserLocale& locale = userLocale();
-    if (error)
-        *error = err::TypeMismatch;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    bool negative = false, haveSign = false, paren = false, haveCurrency = false;
+namespace {
 
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(text[i]))
-            ++i;
-    };
-    auto takeCurrency = [&] {
-        if (!haveCurrency && !locale.currency.isEmpty() &&
-            text.mid(i).startsWith(locale.currency)) {
-            i += locale.currency.size();
-            haveCurrency = true;
+// Reads a number written in the user's locale, step by step: the prefix,
+// the number itself (decimal or &H/&O), the suffix, then its value.
+class LocaleNumberReader {
+public:
+    LocaleNumberReader(QStringView text, const UserLocale& locale)
+        : m_text(text), m_n(text.size()), m_locale(locale) {}
+
+    std::optional<double> read(int* error) {
+        m_error = err::TypeMismatch;
+        std::optional<double> value;
+        if (prefix() && number() && suffix())
+            value = convert();
+        if (error)
+            *error = value ? 0 : m_error;
+        if (!value)
+            return std::nullopt;
+        return m_negative ? -*value : *value;
+    }
+
+private:
+    void skipBlanks() {
+        while (m_i < m_n && isBlank(m_text[m_i]))
+            ++m_i;
+    }
+
+    bool takeCurrency() {
+        if (!m_haveCurrency && !m_locale.currency.isEmpty() &&
+            m_text.mid(m_i).startsWith(m_locale.currency)) {
+            m_i += m_locale.currency.size();
+            m_haveCurrency = true;
             return true;
         }
         return false;
-    };
+    }
 
-    // Prefix: blanks, one sign or an opening parenthesis, the currency symbol.
-    for (;;) {
-        skipBlanks();
-        if (i >= n)
-            return std::nullopt;
-        const QChar c = text[i];
-        if ((c == u'+' || c == u'-') && !haveSign && !paren) {
-            haveSign = true;
-            negative = c == u'-';
-            ++i;
-        } else if (c == u'(' && !haveSign && !paren) {
-            paren = true;
-            negative = true;
-            ++i;
-        } else if (!takeCurrency()) {
-            break;
+    bool takeSign(QChar c) {
+        if ((c != u'+' && c != u'-') || m_haveSign || m_paren)
+            return false;
+        m_haveSign = true;
+        m_negative = c == u'-';
+        ++m_i;
+        return true;
+    }
+
+    // Blanks, one sign or an opening parenthesis, the currency symbol.
+    bool prefix() {
+        for (;;) {
+            skipBlanks();
+            if (m_i >= m_n)
+                return false;
+            const QChar c = m_text[m_i];
+            if (takeSign(c))
+                continue;
+            if (c == u'(' && !m_haveSign && !m_paren) {
+                m_paren = true;
+                m_negative = true;
+                ++m_i;
+            } else if (!takeCurrency()) {
+                return true;
+            }
         }
     }
 
-    std::string cText;
-    std::optional<double> directValue;
-    if (text[i] == u'&' && i + 1 < n) {
-        const QChar kind = text[i + 1].toUpper();
+    bool number() {
+        if (m_text[m_i] == u'&' && m_i + 1 < m_n)
+            return radixForm();
+        return decimalForm() && exponent();
+    }
+
+    // &H1F, &O17: up to 32 bits.
+    bool radixForm() {
+        const QChar kind = m_text[m_i + 1].toUpper();
         const int base = kind == u'H' ? 16 : kind == u'O' ? 8 : 0;
         if (base == 0)
-            return std::nullopt;
-        i += 2;
+            return false;
+        m_i += 2;
         quint64 value = 0;
         int digits = 0;
-        while (i < n) {
-            const int d = hexValue(text[i]);
+        while (m_i < m_n) {
+            const int d = hexValue(m_text[m_i]);
             if (d < 0 || d >= base)
                 break;
             value = value * base + d;
             if (value > 0xFFFFFFFFull) {
-                if (error)
-                    *error = err::Overflow;
-                return std::nullopt;
+                m_error = err::Overflow;
+                return false;
             }
             ++digits;
-            ++i;
+            ++m_i;
         }
         if (digits == 0)
-            return std::nullopt;
-        cText = std::to_string(value);
-    } else {
+            return false;
+        m_cText = std::to_string(value);
+        return true;
+    }
+
+    // Digits with grouping separators after the first digit and one decimal
+    // separator. Most numbers have few digits: those are computed directly,
+    // which gives the same correctly rounded result as strtod.
+    bool decimalForm() {
         bool anyDigit = false, haveDecimal = false;
-        const qsizetype numberStart = i;
-        // Most numbers have few digits: those are computed directly, which
-        // gives the same correctly rounded result as strtod.
+        const qsizetype start = m_i;
         quint64 digitsValue = 0;
         int significantDigits = 0, fractionDigits = 0;
-        while (i < n) {
-            const QChar c = text[i];
+        for (; m_i < m_n; ++m_i) {
+            const QChar c = m_text[m_i];
             if (isDigit(c)) {
                 anyDigit = true;
                 if (significantDigits > 0 || c != u'0') {
@@ -197,83 +229,97 @@ std::optional<double> parseLocaleNumber(QStringView text, int* error) {
                 }
                 if (haveDecimal)
                     ++fractionDigits;
-            } else if (c == locale.decimal && !haveDecimal) {
+            } else if (c == m_locale.decimal && !haveDecimal) {
                 haveDecimal = true;
-            } else if (c == locale.group && anyDigit && !haveDecimal) {
-                // grouping separators are allowed anywhere after the first digit
-            } else {
+            } else if (!(c == m_locale.group && anyDigit && !haveDecimal)) {
                 break;
             }
-            ++i;
         }
         if (!anyDigit)
-            return std::nullopt;
-        const bool exponentFollows = i < n && (text[i] == u'e' || text[i] == u'E');
-        if (!exponentFollows && significantDigits <= 15 && fractionDigits <= 22) {
+            return false;
+        if (!exponentFollows() && significantDigits <= 15 && fractionDigits <= 22) {
             static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-            directValue = double(digitsValue) / powersOfTen[fractionDigits];
+            m_directValue = double(digitsValue) / powersOfTen[fractionDigits];
+            return true;
         }
-        if (!directValue) {
-            cText.reserve(i - numberStart + 8);
-            for (qsizetype k = numberStart; k < i; ++k) {
-                if (isDigit(text[k]))
-                    cText += char(text[k].unicode());
-                else if (text[k] == locale.decimal)
-                    cText += '.';
+        m_cText.reserve(m_i - start + 8);
+        for (qsizetype k = start; k < m_i; ++k) {
+            if (isDigit(m_text[k]))
+                m_cText += char(m_text[k].unicode());
+            else if (m_text[k] == m_locale.decimal)
+                m_cText += '.';
+        }
+        return true;
+    }
+
+    bool exponentFollows() const {
+        return m_i < m_n && (m_text[m_i] == u'e' || m_text[m_i] == u'E');
+    }
+
+    // "e", an optional sign and at least one digit.
+    bool exponent() {
+        if (!exponentFollows())
+            return true;
+        qsizetype j = m_i + 1;
+        std::string exponent = "e";
+        if (j < m_n && (m_text[j] == u'+' || m_text[j] == u'-'))
+            exponent += char(m_text[j++].unicode());
+        const qsizetype firstDigit = j;
+        while (j < m_n && isDigit(m_text[j]))
+            exponent += char(m_text[j++].unicode());
+        if (j == firstDigit)
+            return false;
+        m_cText += exponent;
+        m_i = j;
+        return true;
+    }
+
+    // Blanks, a trailing sign, the closing parenthesis, the currency symbol.
+    bool suffix() {
+        for (;;) {
+            skipBlanks();
+            if (m_i >= m_n)
+                return !m_paren;
+            const QChar c = m_text[m_i];
+            if (takeSign(c))
+                continue;
+            if (c == u')' && m_paren) {
+                m_paren = false;
+                ++m_i;
+            } else if (!takeCurrency()) {
+                return false;
             }
         }
-        if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-            qsizetype j = i + 1;
-            std::string exponent = "e";
-            if (j < n && (text[j] == u'+' || text[j] == u'-'))
-                exponent += char(text[j++].unicode());
-            const qsizetype firstExponentDigit = j;
-            while (j < n && isDigit(text[j]))
-                exponent += char(text[j++].unicode());
-            if (j == firstExponentDigit)
-                return std::nullopt;
-            cText += exponent;
-            i = j;
-        }
     }
 
-    // Suffix: blanks, a trailing sign, the closing parenthesis, the currency symbol.
-    for (;;) {
-        skipBlanks();
-        if (i >= n)
-            break;
-        const QChar c = text[i];
-        if ((c == u'+' || c == u'-') && !haveSign && !paren) {
-            haveSign = true;
-            negative = c == u'-';
-            ++i;
-        } else if (c == u')' && paren) {
-            paren = false;
-            ++i;
-        } else if (!takeCurrency()) {
-            return std::nullopt;
-        }
-    }
-    if (paren)
-        return std::nullopt;
-
-    double value = 0;
-    if (directValue) {
-        value = *directValue;
-    } else {
+    std::optional<double> convert() {
+        if (m_directValue)
+            return m_directValue;
         int conversionError = 0;
-        value = toDoubleChecked(cText, &conversionError);
+        const double value = toDoubleChecked(m_cText, &conversionError);
         if (conversionError) {
-            if (error)
-                *error = conversionError;
+            m_error = conversionError;
             return std::nullopt;
         }
+        return value;
     }
-    if (error)
-        *error = 0;
-    return negative ? -value : value;
+
+    QStringView m_text;
+    qsizetype m_n;
+    const UserLocale& m_locale;
+    qsizetype m_i = 0;
+    bool m_negative = false, m_haveSign = false, m_paren = false, m_haveCurrency = false;
+    std::string m_cText;
+    std::optional<double> m_directValue;
+    int m_error = err::TypeMismatch;
+};
+
+} // namespace
+
+std::optional<double> parseLocaleNumber(QStringView text, int* error) {
+    return LocaleNumberReader(text, userLocale()).read(error);
 }
 
 double textToDouble(QStringView text) {
