@@ -370,10 +370,15 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
         return;
     try {
         m_keyHandled = true;
-        // An edit left open by a refusal is settled before the grid acts.
-        if (m_state == EditState::Editing && !endEdit(false, NoAdvance)) {
-            KeyCode = 0;
-            return;
+        // An edit left open by a refusal is settled before the grid acts:
+        // Escape abandons it, any other key commits it first.
+        if (m_state == EditState::Editing) {
+            const bool settled =
+                KeyCode == vk::VK_ESCAPE ? endEdit(true, 0) : endEdit(false, NoAdvance);
+            if (!settled || KeyCode == vk::VK_ESCAPE) {
+                KeyCode = 0;
+                return;
+            }
         }
         if (KeyCode == 0 && Shift == 0)
             return;
@@ -482,8 +487,13 @@ bool clsEditGrid::EndEdit(bool Cancel) {
 }
 
 QString clsEditGrid::refusal(int row, int col, const QString& text) {
+    // A host that fails while checking refuses with its error.
     QString refused;
-    emit ValidateCellEdit(row, col, text, refused);
+    try {
+        emit ValidateCellEdit(row, col, text, refused);
+    } catch (const rt::RuntimeError& e) {
+        refused = QStringLiteral("%1 (%2)").arg(e.description()).arg(e.number());
+    }
     return refused;
 }
 

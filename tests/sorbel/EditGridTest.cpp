@@ -771,3 +771,26 @@ TEST_F(EditGridTest, TheEditorStaysOverItsCellInsideTheDataAreaWithFocusedColour
               app.color(QPalette::Active, QPalette::HighlightedText));
     QTest::keyClick(big.input, Qt::Key_Escape);
 }
+
+// An edit left open by a refusal (the focus went elsewhere): Escape in the
+// grid abandons it, another key asks for the correction first.
+TEST_F(EditGridTest, EscapeInTheGridAbandonsARefusedEdit) {
+    RecordingMessages messages;
+    QObject::connect(w.editGrid, &clsEditGrid::ValidateCellEdit, &w,
+                     [](int, int, const QString& text, QString& refusal) {
+                         if (text == QStringLiteral("x"))
+                             refusal = QStringLiteral("nein");
+                     });
+    QTest::keyClick(&g, Qt::Key_X);
+    ASSERT_TRUE(w.editGrid->isEditing());
+    g.setFocus(); // the focus leaves quietly; the edit stays
+    EXPECT_TRUE(w.editGrid->isEditing());
+    EXPECT_TRUE(messages.texts.isEmpty());
+    QTest::keyClick(&g, Qt::Key_Down);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("nein")});
+    EXPECT_EQ(g.Row(), 1);
+    g.setFocus();
+    QTest::keyClick(&g, Qt::Key_Escape);
+    EXPECT_FALSE(w.editGrid->isEditing());
+    EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("1:1"));
+}
