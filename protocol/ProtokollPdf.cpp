@@ -8,10 +8,13 @@
 
 #include "RuntimeError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+
+#include <algorithm>
 
 int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path,
                     QSizeF sheetCm) {
@@ -38,6 +41,14 @@ int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& pa
     }
     if (QFileInfo(ziel.temporaryPath()).size() == 0)
         cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist leer"));
+    // The PDF writer does not report failed writes (a full disk): a PDF is
+    // complete only with its end-of-file mark at the end.
+    QFile written(ziel.temporaryPath());
+    if (!written.open(QIODevice::ReadOnly) || written.size() < 6 ||
+        !written.seek(written.size() - std::min<qint64>(written.size(), 64)) ||
+        !written.read(64).contains("%%EOF"))
+        cannotWrite(path, QStringLiteral("die PDF-Datei ist unvollständig (ist der Datenträger "
+                                         "voll?)"));
     ziel.commit();
     return pages;
 }

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <unistd.h>
+
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
     rt::raiseError(rt::err::PathFileAccessError,
                    QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
@@ -30,6 +32,14 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
 }
 
 void Zieldatei::commit() {
+    // Only a complete file on the disk replaces the target: its data are
+    // synced first, so that a full disk shows here and not after the rename.
+    {
+        errno = 0;
+        QFile written(m_temporary.fileName());
+        if (!written.open(QIODevice::ReadWrite) || ::fsync(written.handle()) != 0)
+            cannotWrite(m_path, rt::fileErrorText(written.errorString()));
+    }
     const QString target = QFileInfo(m_path).absoluteFilePath();
     if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(),
                     QFile::encodeName(target).constData()) != 0)

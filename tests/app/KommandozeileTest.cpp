@@ -9,6 +9,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
 namespace {
 
 struct Result {
@@ -326,4 +332,36 @@ TEST(KommandozeileTest, ShippedExampleIsWrittenBySaveFile) {
         k.SaveFile(Example);
     }
     EXPECT_EQ(readFileBytes(Example), readFileBytes(written));
+}
+
+// A PDF on a full disk is no PDF: exit 3 with a German message, the old
+// file untouched, nothing left behind (a small tmpfs, as root).
+TEST(KommandozeileTest, APdfOnAFullDiskIsNotReportedAsWritten) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Ein kleines tmpfs einzuhängen braucht root-Rechte.";
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "tmpfs kann hier nicht eingehängt werden: " << std::strerror(errno);
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{mountPoint};
+    const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
+    QFile old(pdf);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    const QByteArray content = "%PDF-alt\n" + QByteArray(40 * 1024, 'x') + "\n%%EOF\n";
+    ASSERT_EQ(old.write(content), content.size());
+    old.close();
+
+    const Result r = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(r.status, 3) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("kann nicht geschrieben werden")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    QFile again(pdf);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), content);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("a.pdf")});
 }
