@@ -8,7 +8,10 @@
 #include "RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,6 +85,25 @@ int falscherAufruf(const QString& reason, QTextStream& err) {
     return 1;
 }
 
+// Whether two paths name one file (the same device and inode, also through
+// links); an output that does not exist yet is no input.
+bool dieselbeDatei(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The output would overwrite the calibration it is made from.
+QString ausgabeIstEingabe(const QString& input, const QString& output) {
+    if (!dieselbeDatei(input, output))
+        return QString();
+    return QStringLiteral("Die Ausgabedatei „%1“ ist die Kalibrierdatei selbst; sie würde "
+                          "überschrieben. Wählen Sie einen anderen Namen.")
+        .arg(QDir::toNativeSeparators(output));
+}
+
 } // namespace
 
 QString usageText() {
@@ -125,7 +147,9 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         return 0;
     }
     if (args.size() == 3 && args[0] == u"--export") {
-        const QString fehler = ExportFormatFehler(args[2]);
+        QString fehler = ExportFormatFehler(args[2]);
+        if (fehler.isEmpty())
+            fehler = ausgabeIstEingabe(args[1], args[2]);
         if (!fehler.isEmpty())
             return falscherAufruf(fehler, err);
         return export_(args[1], args[2], out, err);
@@ -154,6 +178,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         if (typ != u"0" && typ != u"1")
             return falscherAufruf(
                 QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ), err);
+        const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
+                                                 options.value(QStringLiteral("--pdf")));
+        if (!fehler.isEmpty())
+            return falscherAufruf(fehler, err);
         return protokoll(options.value(QStringLiteral("--protokoll")),
                          options.value(QStringLiteral("--pdf")), typ.toInt(), out, err);
     }

@@ -212,6 +212,10 @@ void writeFile(const QString& path, const QByteArray& bytes, bool replace) {
         target = QFileInfo(target.canonicalFilePath());
     if (target.isDir() || (!replace && (target.exists() || target.isSymLink())))
         fileError(target.isDir() ? rt::err::PathFileAccessError : rt::err::FileAlreadyExists, path);
+    // A device, a pipe or a link to one is never renamed over.
+    if (target.exists() && !target.isFile())
+        fileError(rt::err::PathFileAccessError, path,
+                  QStringLiteral("es ist keine gewöhnliche Datei"));
     if (!target.absoluteDir().exists())
         fileError(rt::err::PathNotFound, path);
     if (!writeUnnamed(path, target, bytes, replace))

@@ -21,6 +21,9 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
     const QFileInfo target(path);
     if (target.isDir())
         cannotWrite(path, QStringLiteral("es ist ein Ordner"));
+    // A device, a pipe or a link to one is never renamed over.
+    if (target.exists() && !target.isFile())
+        cannotWrite(path, QStringLiteral("es ist keine gewöhnliche Datei"));
     if (!target.absoluteDir().exists())
         cannotWrite(path, QStringLiteral("der Ordner existiert nicht"));
     m_temporary.setFileTemplate(

@@ -4,8 +4,11 @@
 
 #include "Kalibrierung.h"
 
+#include "RuntimeError.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -13,6 +16,7 @@
 #include <cstring>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -364,4 +368,47 @@ TEST(KommandozeileTest, APdfOnAFullDiskIsNotReportedAsWritten) {
     EXPECT_EQ(again.readAll(), content);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("a.pdf")});
+}
+
+// The output may not be the input, also through a link: exit 1, the
+// calibration untouched.
+TEST(KommandozeileTest, TheOutputIsNeverTheInput) {
+    QTemporaryDir dir;
+    const QString k = dir.filePath(QStringLiteral("k.xml"));
+    ASSERT_TRUE(QFile::copy(Example, k));
+    const QByteArray before = readFileBytes(k);
+    const QString link = dir.filePath(QStringLiteral("verweis.xlsx"));
+    ASSERT_TRUE(QFile::link(k, link));
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--protokoll"), k, QStringLiteral("--pdf"), k},
+          QStringList{QStringLiteral("--export"), k, link}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("ist die Kalibrierdatei selbst")))
+            << r.err.toStdString();
+    }
+    EXPECT_EQ(readFileBytes(k), before);
+}
+
+// An output that is a device, a pipe or a link to one is refused, never
+// renamed over.
+TEST(KommandozeileTest, DevicesAndPipesAreNeverReplaced) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("rohr.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("null.csv"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    const Result pdf = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), fifo});
+    EXPECT_EQ(pdf.status, 3);
+    EXPECT_TRUE(pdf.err.contains(QStringLiteral("keine gewöhnliche Datei")))
+        << pdf.err.toStdString();
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    const Result csv = run({QStringLiteral("--export"), Example, link});
+    EXPECT_EQ(csv.status, 3);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
+    // The calibration file itself: saving over a pipe is refused too.
+    Kalibrierung k;
+    EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(fifo); }), rt::err::PathFileAccessError);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
 }
