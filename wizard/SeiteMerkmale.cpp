@@ -26,6 +26,21 @@ rt::Long zahl(const QString& text) {
     return rt::toLong(rt::val(text));
 }
 
+// Why a typed count or number of decimals cannot be stored, or "": a number
+// that reads two ways, or one no whole number of the calibration can hold
+// (the text itself is read Val-style, as the commit reads it).
+QString unlesbar(const QString& text) {
+    QString reason;
+    if (!rt::parseTypedNumber(text, &reason) && rt::isNumericText(text))
+        return reason;
+    try {
+        rt::toLong(rt::val(text));
+    } catch (const rt::RuntimeError&) {
+        return QStringLiteral("ist zu groß");
+    }
+    return QString();
+}
+
 // A check that fails when the text, trimmed, is empty.
 std::function<bool()> nichtLeer(QComboBox* combo, const QString& message) {
     return [combo, message] {
@@ -161,14 +176,14 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
             value = 0;
         }
         const QString text = txtMessreihen->text();
-        QString reason;
-        // A count that reads two ways ("1.000", "10.5") is refused as well.
-        const bool eindeutig = rt::parseTypedNumber(text, &reason) || !rt::isNumericText(text);
-        if (value >= 3 && eindeutig)
+        // A count that reads two ways ("1.000", "10.5") or is too large is
+        // refused as well.
+        const QString reason = unlesbar(text);
+        if (value >= 3 && reason.isEmpty())
             return true;
         QString message = QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an "
                                          "(Mindeswert: 3 Messreihen).");
-        if (!eindeutig)
+        if (!reason.isEmpty())
             message += u'\n' + rt::typedNumberMessage(
                                    text, QStringLiteral("im Feld „Anzahl der Prüffelder“"), reason);
         showMessage(window(), message, MessageService::Information);
@@ -181,12 +196,12 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
             QStringLiteral("im Feld „Nachkommastellen“ (%1)").arg(g.frame->title());
         m_checks.push_back([stellen, feld] {
             const QString text = stellen->text();
-            QString reason;
-            if (rt::parseTypedNumber(text, &reason))
+            QString reason = unlesbar(text);
+            if (rt::parseTypedNumber(text) && reason.isEmpty())
                 return true;
             QString message = QStringLiteral("Bitte geben Sie eine gültige Stellenanzahl an.");
-            // A number that reads two ways says why it is refused.
-            if (rt::isNumericText(text))
+            // A number that reads two ways, or is too large, says why.
+            if (!reason.isEmpty())
                 message += u'\n' + rt::typedNumberMessage(text, feld, reason);
             showMessage(stellen->window(), message, MessageService::Information);
             return false;
@@ -333,7 +348,33 @@ void SeiteMerkmale::messreihenKey(int key) {
     }
 }
 
+bool SeiteMerkmale::eingabeBeenden() {
+    // Whatever the direction, a number that cannot be stored is not dropped:
+    // the command that would store the page hears why.
+    for (QLineEdit* box : {txtMessreihen, txtDirektesPrüfmerkmalStellen,
+                           txtIndirektesPrüfmerkmalStellen, txtMessreiheStellen}) {
+        const QString reason = unlesbar(box->text());
+        if (reason.isEmpty())
+            continue;
+        showMessage(window(),
+                    rt::typedNumberMessage(box->text(),
+                                           QStringLiteral("im Feld „%1“")
+                                               .arg(box == txtMessreihen
+                                                        ? QStringLiteral("Anzahl der Prüffelder")
+                                                        : QStringLiteral("Nachkommastellen")),
+                                           reason),
+                    MessageService::Information);
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void SeiteMerkmale::übernehmen(int direction, bool& cancel) {
+    if (direction != 1 && !eingabeBeenden()) {
+        cancel = true;
+        return;
+    }
     if (direction == 1) {
         bool failed = false;
         for (const auto& check : m_checks)

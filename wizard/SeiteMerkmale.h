@@ -21,6 +21,9 @@ public:
 
     void füllen() override;
     void übernehmen(int direction, bool& cancel) override;
+    // Refuses (with a message) a count or number of decimals that cannot be
+    // stored, in any direction.
+    bool eingabeBeenden() override;
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;

@@ -429,3 +429,39 @@ TEST_F(EingabeTest, ScrollingWithAnOpenEditNeverCoversTheHeader) {
     w->ctlAssistent1->GoToPage(0);
     EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 5.0);
 }
+
+// A count or number of decimals too large for the calibration is refused
+// with a message in every direction and before a save, never dropped.
+TEST_F(EingabeTest, PageOneRefusesNumbersThatCannotBeStored) {
+    frmAssistent* w = onPage(1);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    auto* count = child<QLineEdit>(w, "txtMessreihen");
+    count->setText(QStringLiteral("99999999999999999999999"));
+    w->speichern();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("ist zu groß")));
+    EXPECT_FALSE(QFile::exists(file));
+    messages.clear();
+    QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
+    EXPECT_EQ(w->ctlAssistent1->Page, 1);
+    EXPECT_EQ(messages.texts.size(), 1);
+    messages.clear();
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(w->ctlAssistent1->Page, 1);
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_TRUE(messages.texts[0].startsWith(
+        QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an")));
+    count->setText(QStringLiteral("3"));
+    auto* stellen = child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen");
+    stellen->setText(QStringLiteral("1e30"));
+    messages.clear();
+    w->speichern();
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_FALSE(QFile::exists(file));
+    stellen->setText(QStringLiteral("1"));
+    messages.clear();
+    w->speichern();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_TRUE(QFile::exists(file));
+}
