@@ -49,6 +49,17 @@ int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) 
     Kalibrierung kalibrierung;
     if (!laden(kalibrierung, path, err))
         return 2;
+    // Counts beyond what a calibration can hold are the input's fault, not
+    // the output's: named as such before anything is written.
+    try {
+        kalibrierung.PrüfpunkteTotal();
+    } catch (const rt::RuntimeError& e) {
+        err << QStringLiteral("Die Kalibrierdatei „%1“ ist beschädigt: %2 (Fehler %3)\n")
+                   .arg(QDir::toNativeSeparators(path), e.description())
+                   .arg(e.number());
+        err.flush();
+        return 2;
+    }
     try {
         out << write(kalibrierung) << u'\n';
         out.flush();

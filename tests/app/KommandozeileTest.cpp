@@ -412,3 +412,29 @@ TEST(KommandozeileTest, DevicesAndPipesAreNeverReplaced) {
     EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(fifo); }), rt::err::PathFileAccessError);
     EXPECT_FALSE(QFileInfo(fifo).isFile());
 }
+
+// A damaged input (counts beyond what a calibration holds) is the input's
+// fault: exit 2 naming it, for the export and the protocol, no output.
+TEST(KommandozeileTest, ADamagedInputExitsTwoNamingIt) {
+    QTemporaryDir dir;
+    const QString k = dir.filePath(QStringLiteral("kaputt.xml"));
+    QByteArray bytes = readFileBytes(Example);
+    bytes.replace("Variable='Anzahl Prüffelder' Wert='3'",
+                  "Variable='Anzahl Prüffelder' Wert='2000000000'");
+    QFile file(k);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--protokoll"), k, QStringLiteral("--pdf"), pdf},
+          QStringList{QStringLiteral("--export"), k, csv}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("kaputt.xml“ ist beschädigt")))
+            << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_FALSE(QFile::exists(csv));
+}
