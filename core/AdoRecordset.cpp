@@ -248,12 +248,80 @@ struct Row {
     }
 };
 
+// Refuses an element with more attributes than a recordset can have before
+// the XML reader sees it: its check for duplicate attributes takes time that
+// grows with the square of their number. Counts the '=' of each tag outside
+// quotes; comments, CDATA and processing instructions are passed over.
+void checkAttributeCounts(const QString& text) {
+    const qsizetype n = text.size();
+    qsizetype line = 1, lineStart = 0;
+    auto skipTo = [&](qsizetype from, QStringView end) {
+        const qsizetype at = text.indexOf(end, from);
+        return at < 0 ? n : at + end.size();
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\n') {
+            ++line;
+            lineStart = i + 1;
+            continue;
+        }
+        if (c != u'<')
+            continue;
+        QStringView rest = QStringView(text).mid(i);
+        qsizetype end = -1;
+        if (rest.startsWith(u"<!--"))
+            end = skipTo(i + 4, u"-->");
+        else if (rest.startsWith(u"<![CDATA["))
+            end = skipTo(i + 9, u"]]>");
+        else if (rest.startsWith(u"<?"))
+            end = skipTo(i + 2, u"?>");
+        if (end >= 0) {
+            for (qsizetype k = i; k < end && k < n; ++k)
+                if (text[k] == u'\n') {
+                    ++line;
+                    lineStart = k + 1;
+                }
+            i = end - 1;
+            continue;
+        }
+        const qsizetype tagLine = line, tagColumn = i - lineStart + 1;
+        int attributes = 0;
+        QChar quote;
+        qsizetype k = i + 1;
+        for (; k < n; ++k) {
+            const QChar t = text[k];
+            if (t == u'\n') {
+                ++line;
+                lineStart = k + 1;
+            }
+            if (!quote.isNull()) {
+                if (t == quote)
+                    quote = QChar();
+            } else if (t == u'"' || t == u'\'') {
+                quote = t;
+            } else if (t == u'=') {
+                if (++attributes > MaxAttributes)
+                    fail(QStringLiteral(
+                             "ein Element hat mehr als %1 Attribute (Zeile %2, Spalte %3)")
+                             .arg(MaxAttributes)
+                             .arg(tagLine)
+                             .arg(tagColumn));
+            } else if (t == u'>') {
+                break;
+            }
+        }
+        i = k;
+    }
+}
+
 class Reader {
 public:
     explicit Reader(const QString& text) : m_xml(text) { m_xml.setNamespaceProcessing(true); }
 
-    // escaped: whether controls were escaped before parsing.
-    Recordset run(bool escaped);
+    // escaped: whether controls were escaped before parsing; wanted: the
+    // fields kept (all when empty).
+    Recordset run(bool escaped, const QStringList& wanted);
 
 private:
     bool isElement(const QString& ns, QStringView name) const {
@@ -265,6 +333,10 @@ private:
     void readData();
     Row readRow();
     void skip() { m_xml.skipCurrentElement(); }
+    void checkFieldCount() {
+        if (m_columns.size() > MaxFields || m_references.size() > MaxFields)
+            fail(QStringLiteral("das Schema hat mehr als %1 Felder").arg(MaxFields), m_xml);
+    }
     void checkError() {
         if (!m_xml.hasError())
             return;
@@ -281,7 +353,7 @@ private:
     std::vector<Row> m_rows;
 };
 
-Recordset Reader::run(bool escaped) {
+Recordset Reader::run(bool escaped, const QStringList& wanted) {
     auto restore = [&](const QString& text) { return escaped ? unescapeControls(text) : text; };
     if (!m_xml.readNextStartElement()) {
         checkError();
@@ -327,6 +399,13 @@ Recordset Reader::run(bool escaped) {
     }
     if (columns.isEmpty())
         fail(QStringLiteral("das Schema definiert keine Felder"));
+    if (!wanted.isEmpty()) {
+        QList<Column> kept;
+        for (const Column& c : std::as_const(columns))
+            if (wanted.contains(restore(c.fieldName), Qt::CaseInsensitive))
+                kept.append(c);
+        columns = kept;
+    }
 
     Recordset result;
     for (const Column& c : std::as_const(columns))
@@ -352,9 +431,10 @@ void Reader::readSchema() {
     while (m_xml.readNextStartElement()) {
         if (isElement(NsSchema, u"ElementType"))
             readElementType();
-        else if (isElement(NsSchema, u"AttributeType"))
+        else if (isElement(NsSchema, u"AttributeType")) {
             m_columns.append(readAttributeType()); // older layout: beside the ElementType
-        else
+            checkFieldCount();
+        } else
             skip();
     }
 }
@@ -363,8 +443,10 @@ void Reader::readElementType() {
     while (m_xml.readNextStartElement()) {
         if (isElement(NsSchema, u"AttributeType")) {
             m_columns.append(readAttributeType());
+            checkFieldCount();
         } else if (isElement(NsSchema, u"attribute")) {
             m_references.append(m_xml.attributes().value(QLatin1String("type")).toString());
+            checkFieldCount();
             skip();
         } else {
             skip();
@@ -506,13 +588,14 @@ QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows
     return out;
 }
 
-Recordset read(const QByteArray& bytes) {
+Recordset read(const QByteArray& bytes, const QStringList& wanted) {
     if (bytes.trimmed().isEmpty())
         fail(QStringLiteral("die Datei ist leer"));
     QString text = decode(bytes);
+    checkAttributeCounts(text);
     const bool escaped = escapeControls(text);
     Reader reader(text);
-    return reader.run(escaped);
+    return reader.run(escaped, wanted);
 }
 
 } // namespace ado

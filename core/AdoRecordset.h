@@ -28,9 +28,16 @@ struct Recordset {
 // U+FFFF) raises error 5 naming the record (by its first field) and the field.
 QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows);
 
+// The most fields a schema may declare (or refer to), and the most
+// attributes one element may carry: a recordset has far fewer, and a file
+// with more would take memory or time out of all proportion.
+inline constexpr int MaxFields = 512;
+inline constexpr int MaxAttributes = 512;
+
 // Parses a persisted recordset. Raises rt::RuntimeError (err::RecordsetSource)
 // with a German reason, and the line and column where it applies, when the
-// bytes are not a readable recordset.
-Recordset read(const QByteArray& bytes);
+// bytes are not a readable recordset. With wanted fields given, the result
+// holds only those (the others are checked for well-formedness and dropped).
+Recordset read(const QByteArray& bytes, const QStringList& wanted = {});
 
 } // namespace ado

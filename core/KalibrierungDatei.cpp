@@ -270,7 +270,14 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
         tooLarge();
 
     // Everything is read and checked before the calibration is touched.
-    const ado::Recordset recordset = ado::read(bytes);
+    // Only the two fields of a calibration are kept; a file that would take
+    // more memory than there is fails as a file too large.
+    ado::Recordset recordset;
+    try {
+        recordset = ado::read(bytes, {QStringLiteral("Variable"), QStringLiteral("Wert")});
+    } catch (const std::bad_alloc&) {
+        rt::raiseError(rt::err::OutOfMemory);
+    }
     // A table without these fields is not a calibration, whatever else it holds.
     auto field = [&](const QString& name) {
         const int index = recordset.fieldIndex(name);

@@ -233,3 +233,23 @@ TEST(AdoReadTest, EveryUnicodeEncodingReadsTheSame) {
         EXPECT_EQ(rs.rows, expected.rows);
     }
 }
+
+// Only the fields asked for are kept; the others are still read as XML.
+TEST(AdoReadTest, OnlyTheWantedFieldsAreKept) {
+    const QByteArray bytes =
+        ado::write({QStringLiteral("Variable"), QStringLiteral("Wert"), QStringLiteral("Extra")},
+                   {{QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("x")}});
+    const ado::Recordset all = ado::read(bytes);
+    EXPECT_EQ(all.fields.size(), 3);
+    const ado::Recordset two =
+        ado::read(bytes, {QStringLiteral("wert"), QStringLiteral("VARIABLE")});
+    EXPECT_EQ(two.fields, (QStringList{QStringLiteral("Variable"), QStringLiteral("Wert")}));
+    ASSERT_EQ(two.rows.size(), 1u);
+    EXPECT_EQ(two.rows[0].size(), 2u);
+    EXPECT_EQ(two.rows[0][1].value_or(QString()), QStringLiteral("1"));
+    // A broken unwanted value still makes the file unreadable.
+    QByteArray broken = bytes;
+    broken.replace("Extra='x'", "Extra='x");
+    EXPECT_EQ(errorNumberOf([&] { ado::read(broken, {QStringLiteral("Wert")}); }),
+              rt::err::RecordsetSource);
+}

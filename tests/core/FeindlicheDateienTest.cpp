@@ -175,7 +175,40 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
     QByteArray bomInValue = example;
     bomInValue.insert(bomInValue.indexOf("Wert='3'") + 6, "\xEF\xBB\xBF");
 
+    // Structural worst cases: many attributes on one element, many fields,
+    // many references to fields.
+    auto attributes = [](int count) {
+        QByteArray tag = "<z:row Variable='Anzahl Prüffelder' Wert='3'";
+        tag.reserve(count * 12 + 64);
+        for (int k = 0; k < count; ++k)
+            tag += " a" + QByteArray::number(k) + "='1'";
+        return tag + "/>\r\n";
+    };
+    QStringList manyFieldNames = {QStringLiteral("Variable"), QStringLiteral("Wert")};
+    for (int k = 0; k < 10'000; ++k)
+        manyFieldNames.append(QStringLiteral("f%1").arg(k));
+    QByteArray manyFields = ado::write(manyFieldNames, {});
+    {
+        QByteArray emptyRows;
+        for (int k = 0; k < 10'000; ++k)
+            emptyRows += "<z:row/>\r\n";
+        manyFields.insert(manyFields.indexOf("<rs:data>\r\n") + 11, emptyRows);
+    }
+    QByteArray manyReferences = example;
+    {
+        QByteArray references;
+        for (int k = 0; k < 50'000; ++k)
+            references += "<s:attribute type='Wert'/>";
+        manyReferences.insert(manyReferences.indexOf("<s:extends"), references);
+    }
+
     std::vector<Fall> cases = {
+        {"100.000 Attribute an einem Element", withRows(attributes(100'000)), source,
+         "mehr als 512 Attribute"},
+        {"1.000.000 Attribute an einem Element", withRows(attributes(1'000'000)), source,
+         "mehr als 512 Attribute"},
+        {"10.000 Felder und 10.000 leere Zeilen", manyFields, source, "mehr als 512 Felder"},
+        {"50.000 Verweise auf ein Feld", manyReferences, source, "mehr als 512 Felder"},
         {"Billion Laughs", withRows(row("Anzahl Prüffelder", "&l9;"), laughs), source, notXml},
         {"externe Entität im Wert",
          withRows(row("Anzahl Prüffelder", "&x;"),
