@@ -37,6 +37,10 @@ const QString HeaderValue = QStringLiteral("V1");
     rt::raiseError(number, description);
 }
 
+const QString MehrereNamen =
+    QStringLiteral("die Datei hat mehrere Namen (harte Verknüpfungen); sie wird nicht ersetzt, "
+                   "damit kein Name den alten Inhalt behält");
+
 [[noreturn]] void systemFileError(int number, const QString& path, int error) {
     fileError(number, path, rt::systemErrorText(error));
 }
@@ -113,6 +117,8 @@ bool writeUnnamed(const QString& path, const QFileInfo& target, const QByteArray
     const Deskriptor file(fd);
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
         systemFileError(rt::err::PathFileAccessError, path, errno);
+    if (replace)
+        rt::keepIdentity(fd, target.absoluteFilePath());
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     const QByteArray destination = QFile::encodeName(target.absoluteFilePath());
     if (!replace) {
@@ -166,6 +172,8 @@ void writeNamed(const QString& path, const QFileInfo& target, const QByteArray& 
         ::fsync(temporary.handle()) != 0)
         fileError(rt::err::PathFileAccessError, path, rt::fileErrorText(temporary.errorString()));
     temporary.setPermissions(rt::defaultFilePermissions());
+    if (replace)
+        rt::keepIdentity(temporary.handle(), target.absoluteFilePath());
     temporary.close();
     const QString temporaryPath = temporary.fileName();
     if (replace) {
@@ -216,6 +224,10 @@ void writeFile(const QString& path, const QByteArray& bytes, bool replace) {
     if (target.exists() && !target.isFile())
         fileError(rt::err::PathFileAccessError, path,
                   QStringLiteral("es ist keine gewöhnliche Datei"));
+    // Replacing one name of a file with several would leave the old content
+    // under the others.
+    if (replace && rt::linkCount(target.absoluteFilePath()) > 1)
+        fileError(rt::err::PathFileAccessError, path, MehrereNamen);
     if (!target.absoluteDir().exists())
         fileError(rt::err::PathNotFound, path);
     if (!writeUnnamed(path, target, bytes, replace))

@@ -21,9 +21,15 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
     const QFileInfo target(path);
     if (target.isDir())
         cannotWrite(path, QStringLiteral("es ist ein Ordner"));
-    // A device, a pipe or a link to one is never renamed over.
+    // A device, a pipe or a link to one is never renamed over; a read-only
+    // file or one with several names is not replaced.
     if (target.exists() && !target.isFile())
         cannotWrite(path, QStringLiteral("es ist keine gewöhnliche Datei"));
+    if (rt::isReadOnlyFile(target.absoluteFilePath()))
+        cannotWrite(path, QStringLiteral("sie ist schreibgeschützt"));
+    if (rt::linkCount(target.absoluteFilePath()) > 1)
+        cannotWrite(path, QStringLiteral("sie hat mehrere Namen (harte Verknüpfungen) und würde "
+                                         "nur unter diesem ersetzt"));
     if (!target.absoluteDir().exists())
         cannotWrite(path, QStringLiteral("der Ordner existiert nicht"));
     m_temporary.setFileTemplate(
@@ -42,6 +48,10 @@ void Zieldatei::commit() {
         QFile written(m_temporary.fileName());
         if (!written.open(QIODevice::ReadWrite) || ::fsync(written.handle()) != 0)
             cannotWrite(m_path, rt::fileErrorText(written.errorString()));
+        if (!QFileInfo::exists(m_path))
+            written.setPermissions(rt::defaultFilePermissions());
+        else
+            rt::keepIdentity(written.handle(), QFileInfo(m_path).absoluteFilePath());
     }
     const QString target = QFileInfo(m_path).absoluteFilePath();
     if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(),
@@ -50,5 +60,4 @@ void Zieldatei::commit() {
             m_path,
             QStringLiteral("sie kann nicht ersetzt werden (%1)").arg(rt::systemErrorText(errno)));
     m_temporary.setAutoRemove(false);
-    QFile::setPermissions(target, rt::defaultFilePermissions());
 }

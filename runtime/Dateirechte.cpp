@@ -1,6 +1,9 @@
 #include "Dateirechte.h"
 
+#include <QFile>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rt {
 
@@ -22,6 +25,30 @@ QFileDevice::Permissions defaultFilePermissions() {
     if (mode & S_IWOTH)
         p |= QFileDevice::WriteOther;
     return p;
+}
+
+void keepIdentity(int fd, const QString& target) {
+    struct stat old {};
+    if (fd < 0 || ::stat(QFile::encodeName(target).constData(), &old) != 0 || !S_ISREG(old.st_mode))
+        return;
+    ::fchmod(fd, old.st_mode & 07777);
+    // Only a privileged process may give a file away; the mode stays anyway.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        ::fchown(fd, -1, old.st_gid);
+    ::fchmod(fd, old.st_mode & 07777); // chown clears set-id bits
+}
+
+int linkCount(const QString& path) {
+    struct stat s {};
+    if (::stat(QFile::encodeName(path).constData(), &s) != 0)
+        return 0;
+    return int(s.st_nlink);
+}
+
+bool isReadOnlyFile(const QString& path) {
+    struct stat s {};
+    return ::stat(QFile::encodeName(path).constData(), &s) == 0 && S_ISREG(s.st_mode) &&
+           (s.st_mode & 0222) == 0;
 }
 
 } // namespace rt

@@ -8,4 +8,15 @@ namespace rt {
 // files written through a private temporary file first.
 QFileDevice::Permissions defaultFilePermissions();
 
+// Gives the file open as fd the mode of the file at target, and its owner
+// and group where the process may: a replaced file keeps its identity (a
+// private file stays private). Nothing when there is no such file.
+void keepIdentity(int fd, const QString& target);
+
+// The number of names (hard links) of a file; 0 when there is none.
+int linkCount(const QString& path);
+
+// Whether an existing file has no write permission for anybody.
+bool isReadOnlyFile(const QString& path);
+
 } // namespace rt

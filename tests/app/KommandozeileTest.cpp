@@ -438,3 +438,21 @@ TEST(KommandozeileTest, ADamagedInputExitsTwoNamingIt) {
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_FALSE(QFile::exists(csv));
 }
+
+// An output keeps its mode; a read-only output is refused as a save is.
+TEST(KommandozeileTest, OutputsKeepTheirModeAndReadOnlyOnesStay) {
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, csv}).status, 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(csv).constData(), 0640), 0);
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, csv}).status, 0);
+    struct stat s {};
+    ASSERT_EQ(::stat(QFile::encodeName(csv).constData(), &s), 0);
+    EXPECT_EQ(s.st_mode & 07777, 0640u);
+    ASSERT_EQ(::chmod(QFile::encodeName(csv).constData(), 0444), 0);
+    const QByteArray before = readFileBytes(csv);
+    const Result r = run({QStringLiteral("--export"), Example, csv});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("schreibgeschützt"))) << r.err.toStdString();
+    EXPECT_EQ(readFileBytes(csv), before);
+}

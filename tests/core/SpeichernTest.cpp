@@ -10,6 +10,8 @@
 
 #include "Kalibrierung.h"
 
+#include "RuntimeError.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -350,4 +352,40 @@ TEST(SpeichernTest, AFullFileSystemKeepsTheOldFile) {
     example.setPrüffelderAnzahl(4);
     example.ReplaceFile(target);
     EXPECT_TRUE(sameStore(storeOfFile(target), savedStore(example)));
+}
+
+// A replaced calibration keeps its mode (a private file stays private) and,
+// where the process may, its owner and group; a file with several names is
+// not replaced under one of them.
+TEST(SpeichernTest, AReplacedFileKeepsItsIdentity) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("privat.xml"));
+    Kalibrierung k;
+    fillWorkedExample(k);
+    k.SaveFile(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    if (::geteuid() == 0)
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 100), 0);
+    k.setMesswert(pmDirekt, 1, 1, 94.5);
+    k.ReplaceFile(path);
+    struct stat s {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &s), 0);
+    EXPECT_EQ(s.st_mode & 07777, 0600u);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(s.st_uid, 65534u);
+        EXPECT_EQ(s.st_gid, 100u);
+    }
+    Kalibrierung again;
+    again.LoadFile(path);
+    EXPECT_EQ(again.Messwert(pmDirekt, 1, 1).toDouble(), 94.5);
+
+    // Two names of one file: refused, both keep the content.
+    const QString second = dir.filePath(QStringLiteral("zweiter-name.xml"));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()),
+              0);
+    const QByteArray before = readFileBytes(path);
+    k.setMesswert(pmDirekt, 1, 1, 93.0);
+    EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(path); }), rt::err::PathFileAccessError);
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(readFileBytes(second), before);
 }
