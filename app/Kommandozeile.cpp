@@ -5,6 +5,7 @@
 #include "Kalibrierung.h"
 #include "ProtokollPdf.h"
 
+#include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -34,8 +35,9 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
     Kalibrierung kalibrierung;
     if (!laden(kalibrierung, path, err))
         return 2;
+    // Names come from the file: no control character reaches the terminal.
     for (const StatistikZeile& row : StatistikListe(kalibrierung))
-        out << row.Text << u'\t' << row.Wert << u'\t' << row.Wertung << u'\n';
+        out << rt::withoutControls(row.Text) << u'\t' << row.Wert << u'\t' << row.Wertung << u'\n';
     out << u'\n' << PlausibilitätText(kalibrierung) << u'\n';
     out.flush();
     return 0;

@@ -127,7 +127,8 @@ private:
 };
 
 void text(lxw_worksheet* sheet, int row, int col, const QString& value, lxw_format* f = nullptr) {
-    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), value.toUtf8().constData(), f);
+    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col),
+                           rt::withoutControls(value).toUtf8().constData(), f);
 }
 
 } // namespace
@@ -319,11 +320,17 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
 // ---- csv ------------------------------------------------------------------
 
 namespace {
-QString csvFeld(const QString& value) {
-    if (!value.contains(u';') && !value.contains(u'"') && !value.contains(u'\n') &&
-        !value.contains(u'\r'))
+QString csvFeld(const QString& text) {
+    QString value = rt::withoutControls(text);
+    // A text that a spreadsheet would run as a formula gets the apostrophe
+    // spreadsheet programs take as "this is text"; numbers stay numbers.
+    if (value.size() > 1 &&
+        (value[0] == u'=' || value[0] == u'+' || value[0] == u'-' || value[0] == u'@') &&
+        !rt::isNumericText(value))
+        value.prepend(u'\'');
+    if (!value.contains(u';') && !value.contains(u'"'))
         return value;
-    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return u'"' + value.replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 QString csvZahl(const std::optional<double>& value) {
     return value ? rt::doubleToText(*value) : QString();

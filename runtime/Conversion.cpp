@@ -330,6 +330,15 @@ double textToDouble(QStringView text) {
     return *value;
 }
 
+QString withoutControls(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F ||
+            (c.unicode() >= 0x80 && c.unicode() < 0xA0))
+            c = u' ';
+    return out;
+}
+
 bool isNumericText(QStringView text) {
     return parseLocaleNumber(text).has_value();
 }

@@ -50,6 +50,10 @@ Long toLong(double value);
 // (non-zero is True); error 13 otherwise.
 bool textToBool(QStringView text);
 
+// A text for a terminal, a CSV file or a workbook: control characters
+// (which a calibration file may carry in its names) become blanks.
+QString withoutControls(const QString& text);
+
 // Formats a number with a pattern of digit placeholders ("#,##0", "#,##0.00",
 // " #,##0.00 ", "0.00"): the user's separators, halves rounded away from zero
 // on the 15-digit decimal text of the value, literals kept in place.

@@ -364,8 +364,9 @@ TEST(SpeichernTest, AReplacedFileKeepsItsIdentity) {
     fillWorkedExample(k);
     k.SaveFile(path);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 100), 0);
+    }
     k.setMesswert(pmDirekt, 1, 1, 94.5);
     k.ReplaceFile(path);
     struct stat s {};

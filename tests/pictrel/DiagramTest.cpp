@@ -330,8 +330,9 @@ TEST(DiagramTest, AxisLabelsNeverOverlapOrTouch) {
         }
         for (size_t k = 1; k < boxes.size(); ++k)
             EXPECT_LT(boxes[k - 1].second, boxes[k].first) << labels[k].text.toStdString();
-        if (labels.size() > 1)
+        if (labels.size() > 1) {
             EXPECT_EQ(labels.back().text, rt::formatNumber(c.max, QString::fromUtf8(c.pattern)));
+        }
         // A regular pattern: equal distances between the labels before the last.
         for (size_t k = 2; k + 1 < labels.size(); ++k)
             EXPECT_NEAR(labels[k].x1 - labels[k - 1].x1, labels[1].x1 - labels[0].x1, 1e-6);

@@ -728,3 +728,26 @@ TEST_F(VorschauTest, TheSiteDataTableDrivesEveryUser) {
     ASSERT_TRUE(seeded);
     EXPECT_EQ(seeded->toDouble(), 4.0);
 }
+
+// Texts from the file never run as formulas in a spreadsheet, and control
+// characters do not reach the CSV file or the workbook.
+TEST_F(VorschauTest, ExportedTextsAreNoFormulasAndHaveNoControls) {
+    k.Kovariable().setName(QStringLiteral("=1+1"));
+    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Modul\x01mit\x1bSteuer"));
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    ExportCsv(k, csv);
+    const QString text = QString::fromUtf8(readFileBytes(csv).mid(3));
+    const QStringList header = text.section(QStringLiteral("\r\n"), 0, 0).split(u';');
+    ASSERT_GE(header.size(), 2);
+    EXPECT_EQ(header[1], QStringLiteral("'=1+1 Z [-]"));
+    EXPECT_FALSE(text.contains(QChar(u'\x01')));
+    EXPECT_FALSE(text.contains(QChar(u'\x1b')));
+    // The rating "-" stays as it is.
+    EXPECT_TRUE(text.contains(QStringLiteral(";-\r\n")));
+    EXPECT_FALSE(text.contains(QStringLiteral(";'-")));
+    const QString xlsx = dir.filePath(QStringLiteral("w.xlsx"));
+    ExportXlsx(k, xlsx);
+    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+    EXPECT_TRUE(strings.contains(QStringLiteral("Modul mit Steuer")));
+}
