@@ -69,7 +69,7 @@ QByteArray temporaryName(const QFileInfo& target) {
     for (int k = 0; k < 6; ++k)
         suffix += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
     return QFile::encodeName(
-        target.absoluteDir().filePath(QStringLiteral(".%1.%2").arg(target.fileName(), suffix)));
+        target.absoluteDir().filePath(rt::temporaryPrefix(target.fileName()) + suffix));
 }
 
 // The folder's entry of a renamed or linked file reaches the disk.
@@ -163,8 +163,8 @@ bool writeUnnamed(const QString& path, const QFileInfo& target, const QByteArray
 // target, moved into place when complete and removed on failure.
 void writeNamed(const QString& path, const QFileInfo& target, const QByteArray& bytes,
                 bool replace) {
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    QTemporaryFile temporary(target.absoluteDir().filePath(rt::temporaryPrefix(target.fileName()) +
+                                                           QStringLiteral("XXXXXX")));
     errno = 0;
     if (!temporary.open())
         fileError(rt::err::PathFileAccessError, path, rt::fileErrorText(temporary.errorString()));
@@ -194,7 +194,7 @@ void writeNamed(const QString& path, const QFileInfo& target, const QByteArray& 
 // removes such copies once they are a minute old (a younger one may belong to
 // a save still running).
 void removeStaleCopies(const QFileInfo& target) {
-    const QString prefix = QStringLiteral(".%1.").arg(target.fileName());
+    const QString prefix = rt::temporaryPrefix(target.fileName());
     const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-60);
     const QDir folder = target.absoluteDir();
     const QFileInfoList candidates = folder.entryInfoList(

@@ -32,8 +32,8 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
                                          "nur unter diesem ersetzt"));
     if (!target.absoluteDir().exists())
         cannotWrite(path, QStringLiteral("der Ordner existiert nicht"));
-    m_temporary.setFileTemplate(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    m_temporary.setFileTemplate(target.absoluteDir().filePath(
+        rt::temporaryPrefix(target.fileName()) + QStringLiteral("XXXXXX")));
     errno = 0;
     if (!m_temporary.open())
         cannotWrite(path, rt::fileErrorText(m_temporary.errorString()));

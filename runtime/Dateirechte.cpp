@@ -38,6 +38,17 @@ void keepIdentity(int fd, const QString& target) {
     ::fchmod(fd, old.st_mode & 07777); // chown clears set-id bits
 }
 
+QString temporaryPrefix(const QString& fileName) {
+    constexpr qsizetype MaxName = 255 - 2 - 6;
+    QString name = fileName;
+    while (!name.isEmpty() && QFile::encodeName(name).size() > MaxName) {
+        name.chop(1);
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+    }
+    return u'.' + name + u'.';
+}
+
 int linkCount(const QString& path) {
     struct stat s {};
     if (::stat(QFile::encodeName(path).constData(), &s) != 0)

@@ -16,6 +16,11 @@ void keepIdentity(int fd, const QString& target);
 // The number of names (hard links) of a file; 0 when there is none.
 int linkCount(const QString& path);
 
+// The start of the hidden name of a file written beside a target before it
+// replaces it: "." + the target's name (shortened where it must be) + ".",
+// so that six more characters still make a name of at most 255 bytes.
+QString temporaryPrefix(const QString& fileName);
+
 // Whether an existing file has no write permission for anybody.
 bool isReadOnlyFile(const QString& path);
 

@@ -456,3 +456,26 @@ TEST(KommandozeileTest, OutputsKeepTheirModeAndReadOnlyOnesStay) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("schreibgeschützt"))) << r.err.toStdString();
     EXPECT_EQ(readFileBytes(csv), before);
 }
+
+// Names of up to 255 bytes can be written: the temporary name beside them
+// is shortened.
+TEST(KommandozeileTest, LongNamesCanBeWritten) {
+    QTemporaryDir dir;
+    for (int length : {248, 251, 255}) {
+        const QString name = QString(length - 4, u'a') + QStringLiteral(".csv");
+        const QString csv = dir.filePath(name);
+        const Result r = run({QStringLiteral("--export"), Example, csv});
+        EXPECT_EQ(r.status, 0) << length << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(csv)) << length;
+        // Once more, replacing it.
+        EXPECT_EQ(run({QStringLiteral("--export"), Example, csv}).status, 0) << length;
+    }
+    Kalibrierung k;
+    const QString xml = dir.filePath(QString(251, u'k') + QStringLiteral(".xml"));
+    k.SaveFile(xml);
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("neu"));
+    k.ReplaceFile(xml);
+    Kalibrierung again;
+    again.LoadFile(xml);
+    EXPECT_EQ(again.DirektesPrüfmerkmal().Name(), QStringLiteral("neu"));
+}
