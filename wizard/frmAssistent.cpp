@@ -37,6 +37,10 @@
 #include <QVBoxLayout>
 
 namespace {
+// The longest path a recent-files entry may hold (PATH_MAX), and the width
+// of its menu entry in pixels.
+constexpr int MaxPfadlänge = 4096;
+constexpr int MenüBreite = 480;
 // The design size of the page area.
 constexpr int PageWidth = 640;
 constexpr int PageHeight = 440;
@@ -222,8 +226,16 @@ void frmAssistent::updateRecentFiles(const QString& path) {
             mf_LastFile.append(a);
         }
         QAction* a = mf_LastFile[i];
-        const QString file = files.value(i - 1);
-        a->setText(QString(file).replace(u'&', QStringLiteral("&&")));
+        QString file = files.value(i - 1);
+        // An entry longer than a path can be is no file: it is dropped.
+        if (file.size() > MaxPfadlänge)
+            file.clear();
+        // Long paths are shortened in the middle in the menu; the whole path
+        // is the tooltip.
+        const QString shown =
+            menuDatei->fontMetrics().elidedText(file, Qt::ElideMiddle, MenüBreite);
+        a->setText(QString(shown).replace(u'&', QStringLiteral("&&")));
+        a->setToolTip(file);
         a->setData(file);
         a->setVisible(!file.isEmpty());
         any = any || !file.isEmpty();

@@ -417,3 +417,20 @@ TEST_F(DateiTest, PageFourFromAFileHasTheLayoutOfPageFour) {
     EXPECT_EQ(fromFile, byNext);
     EXPECT_EQ(list->height(), list2->height());
 }
+
+// A recent-files entry longer than a path can be is dropped; long paths are
+// shortened in the menu, whole in the tooltip and when opened.
+TEST_F(DateiTest, LongRecentFilesAreShortenedOrDropped) {
+    const QString tooLong = u'/' + QString(5000, u'x') + QStringLiteral(".xml");
+    const QString deep =
+        u'/' + QStringList(30, QStringLiteral("ordner")).join(u'/') + QStringLiteral("/feld.xml");
+    Einstellungen::setRecentFiles({tooLong, deep, QString(), QString(), QString(), QString(),
+                                   QString(), QString(), QString()});
+    frmAssistent* w = open(k);
+    EXPECT_FALSE(w->mf_LastFile[1]->isVisible());
+    ASSERT_TRUE(w->mf_LastFile[2]->isVisible());
+    EXPECT_LT(w->mf_LastFile[2]->text().size(), deep.size());
+    EXPECT_TRUE(w->mf_LastFile[2]->text().contains(QStringLiteral("…")));
+    EXPECT_EQ(w->mf_LastFile[2]->toolTip(), deep);
+    EXPECT_EQ(w->mf_LastFile[2]->data().toString(), deep);
+}
