@@ -4,6 +4,7 @@
 #include "Export.h"
 #include "Kalibrierung.h"
 #include "ProtokollPdf.h"
+#include "Zieldatei.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
@@ -48,6 +49,8 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
 // cannot be written.
 template <class F>
 int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) {
+    // Interrupted, the job leaves no temporary file behind.
+    entferneZieldateiBeiAbbruch();
     Kalibrierung kalibrierung;
     if (!laden(kalibrierung, path, err))
         return 2;

@@ -4,10 +4,14 @@
 #include "RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -15,6 +19,37 @@
     rt::raiseError(rt::err::PathFileAccessError,
                    QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
                        .arg(QDir::toNativeSeparators(path), reason));
+}
+
+namespace {
+// The temporary file being written, for the signal handler: a plain buffer,
+// read only by async-signal-safe calls.
+char laufendeDatei[4096] = {};
+
+void merke(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const size_t n = std::min<size_t>(size_t(name.size()), sizeof laufendeDatei - 1);
+    laufendeDatei[0] = '\0';
+    std::memcpy(laufendeDatei + 1, name.constData(), n);
+    laufendeDatei[n + 1] = '\0';
+    laufendeDatei[0] = n > 0 ? '1' : '\0';
+}
+
+extern "C" void beiAbbruch(int signal) {
+    if (laufendeDatei[0] == '1')
+        ::unlink(laufendeDatei + 1);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+} // namespace
+
+void entferneZieldateiBeiAbbruch() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::signal(signal, beiAbbruch);
+}
+
+Zieldatei::~Zieldatei() {
+    merke(QString());
 }
 
 Zieldatei::Zieldatei(const QString& path) : m_path(path) {
@@ -38,6 +73,7 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
     if (!m_temporary.open())
         cannotWrite(path, rt::fileErrorText(m_temporary.errorString()));
     m_temporary.close();
+    merke(m_temporary.fileName());
 }
 
 void Zieldatei::commit() {
@@ -60,4 +96,5 @@ void Zieldatei::commit() {
             m_path,
             QStringLiteral("sie kann nicht ersetzt werden (%1)").arg(rt::systemErrorText(errno)));
     m_temporary.setAutoRemove(false);
+    merke(QString());
 }

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QTemporaryFile>
 
+// Removes the temporary file of the output being written when the process is
+// interrupted (SIGINT, SIGTERM, SIGHUP) and ends as the signal would.
+void entferneZieldateiBeiAbbruch();
+
 // Raises error 75: "Die Datei „path“ kann nicht geschrieben werden: reason".
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason);
 
@@ -14,6 +18,7 @@ class Zieldatei {
 public:
     // Checks the target's folder and creates the temporary file; error 75.
     explicit Zieldatei(const QString& path);
+    ~Zieldatei();
     QString temporaryPath() const { return m_temporary.fileName(); }
     void commit();
 

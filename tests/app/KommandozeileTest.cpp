@@ -4,6 +4,8 @@
 
 #include "Kalibrierung.h"
 
+#include "../common/GrosseKalibrierung.h"
+
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -13,10 +15,12 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -478,4 +482,42 @@ TEST(KommandozeileTest, LongNamesCanBeWritten) {
     Kalibrierung again;
     again.LoadFile(xml);
     EXPECT_EQ(again.DirektesPrüfmerkmal().Name(), QStringLiteral("neu"));
+}
+
+// A protocol interrupted by SIGTERM or SIGINT leaves no temporary file.
+TEST(KommandozeileTest, AnInterruptedOutputLeavesNothingBehind) {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("gross.xml"));
+    {
+        Kalibrierung k;
+        fillLarge(k);
+        k.SaveFile(input);
+    }
+    for (int signal : {SIGTERM, SIGINT}) {
+        const QString pdf = dir.filePath(QStringLiteral("p%1.pdf").arg(signal));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            run({QStringLiteral("--protokoll"), input, QStringLiteral("--pdf"), pdf});
+            ::_exit(0);
+        }
+        // Once the temporary file is there, the job is interrupted.
+        bool started = false;
+        for (int k = 0; k < 500 && !started; ++k) {
+            started = !QDir(dir.path())
+                           .entryList({QStringLiteral(".p*")}, QDir::Files | QDir::Hidden)
+                           .isEmpty();
+            if (!started)
+                ::usleep(10'000);
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(started);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_TRUE(QDir(dir.path())
+                        .entryList({QStringLiteral(".p*")}, QDir::Files | QDir::Hidden)
+                        .isEmpty());
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
 }
