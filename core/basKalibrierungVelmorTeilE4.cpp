@@ -23,6 +23,18 @@ QString NumberPattern(rt::Long Decimals) {
 QString FormatNumberText(const rt::Variant& Value, rt::Long Decimals) {
     if (Value.isNull())
         return QString();
+    // From 1E+15 on, the digits of the pattern say nothing and fill a line:
+    // such a number is shown in the exponent form ("1E+308"), as its text is.
+    if (!Value.isString() || Value.isNumeric()) {
+        double number = 0;
+        try {
+            number = Value.toDouble();
+        } catch (const rt::RuntimeError&) {
+            number = 0;
+        }
+        if (std::fabs(number) >= 1e15)
+            return rt::doubleToText(number);
+    }
     QString text = rt::format(Value, NumberPattern(Decimals));
     // A value that rounds to zero is shown without a sign: "0,0", not "-0,0".
     if (text.startsWith(u'-') &&

@@ -236,6 +236,10 @@ TEST(ProtokollTest, StatisticsTablesAndEquations) {
     EXPECT_EQ(FormatNumberText(-0.4, 0), QStringLiteral("0"));
     EXPECT_EQ(FormatNumberText(-0.6, 0), QStringLiteral("-1"));
     EXPECT_EQ(FormatNumberText(-1234.5, 1), QStringLiteral("-1.234,5"));
+    // From 1E+15 on, the exponent form.
+    EXPECT_EQ(FormatNumberText(1e308, 1), QStringLiteral("1E+308"));
+    EXPECT_EQ(FormatNumberText(-2.5e15, 2), QStringLiteral("-2,5E+15"));
+    EXPECT_EQ(FormatNumberText(999999999999999.0, 0), QStringLiteral("999.999.999.999.999"));
     const auto line = p.CalibrationLineBand(
         1, QStringLiteral("Kalibriergerade zwischen DPr und EVD"), mIndirekt, QStringLiteral("EVD"),
         QStringLiteral("MN/m²"), mDirekt, QStringLiteral("DPr"), QStringLiteral("%"), true);
@@ -443,6 +447,25 @@ TEST(ProtokollTest, AxisNumbersNeverOverlapOnThePage) {
                 }
         g.pages.save(QStringLiteral("achsen-%1-%2").arg(c.low).arg(c.decimals));
     }
+}
+
+// A value too wide for its cell is printed in the exponent form, within it.
+TEST(ProtokollTest, AHugeValueStaysInItsCell) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    k.setMesswert(pmDirekt, 1, 1, 1e308);
+    Gebaut g(1);
+    g.build(k);
+    const BildSeiten::Text* huge = g.pages.find(QStringLiteral("1E+308"));
+    ASSERT_TRUE(huge);
+    // The table's four columns end 2 + 17 cm from the sheet's left edge.
+    EXPECT_LE(huge->cm.right(), 19.0 + 1e-6);
+    // The statistics of such a value too: no number fills a line.
+    for (const auto& t : g.pages.texts)
+        if (!t.text.isEmpty() && t.text[0].isDigit()) {
+            EXPECT_LT(t.text.size(), 40) << t.text.left(40).toStdString();
+        }
 }
 
 TEST(ProtokollTest, AxisRanges) {
