@@ -86,7 +86,35 @@ void Protokoll::AppendDataRow(clsElementTable& Table, const QString& Label,
     if (!Key.isEmpty())
         if (const rt::Variant* stored = m_k.DataStore()->find(Key))
             value = NullToString(*stored);
-    AppendRow(Table, Label, value);
+    // A text longer than half a page goes into several rows, so that the
+    // table continues on the next page instead of running under the footer.
+    const double limit = m_bander.UsableHeight() / 2;
+    const double width = Table.ColWidth(2);
+    clsDrawDest* dest = m_bander.DrawDest ? &drawDestOf(m_bander.DrawDest) : nullptr;
+    if (!dest || limit <= 0 || width <= 0) {
+        AppendRow(Table, Label, value);
+        return;
+    }
+    dest->setFont(Table.CellFontStd());
+    QString label = Label;
+    while (dest->TextHeight(value, width) > limit) {
+        // The most words that still fit, at least one.
+        const QStringList words = value.split(u' ');
+        qsizetype low = 1, high = words.size();
+        while (low < high) {
+            const qsizetype mid = (low + high + 1) / 2;
+            if (dest->TextHeight(words.mid(0, mid).join(u' '), width) <= limit)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        if (low >= words.size())
+            break;
+        AppendRow(Table, label, words.mid(0, low).join(u' '));
+        label.clear();
+        value = words.mid(low).join(u' ');
+    }
+    AppendRow(Table, label, value);
 }
 
 double Protokoll::heightOf(const ElementPtr& element) const {

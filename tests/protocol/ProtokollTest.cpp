@@ -449,6 +449,31 @@ TEST(ProtokollTest, AxisNumbersNeverOverlapOnThePage) {
     }
 }
 
+// Remarks longer than a page continue on the next pages, above the footer.
+TEST(ProtokollTest, LongRemarksContinueOnTheNextPage) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    QStringList words;
+    for (int i = 1; i <= 2500; ++i)
+        words.append(QStringLiteral("Wort%1").arg(i));
+    k.DataStore()->setValue(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bemerkungen"),
+                            rt::Variant(words.join(u' ')));
+    Gebaut g(0);
+    const int pages = g.build(k);
+    EXPECT_GE(pages, 4);
+    bool first = false, last = false;
+    for (const auto& t : g.pages.texts) {
+        if (t.text.startsWith(QStringLiteral("- ")))
+            continue; // the footer
+        first = first || t.text.contains(QStringLiteral("Wort1 "));
+        last = last || t.text.contains(QStringLiteral("Wort2500"));
+        EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.05) << t.text.left(30).toStdString();
+    }
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(last);
+}
+
 // A value too wide for its cell is printed in the exponent form, within it.
 TEST(ProtokollTest, AHugeValueStaysInItsCell) {
     Kalibrierung k;
