@@ -372,6 +372,23 @@ TEST(KommandozeileTest, APdfOnAFullDiskIsNotReportedAsWritten) {
     EXPECT_EQ(again.readAll(), content);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("a.pdf")});
+
+    // The workbook and the CSV file of a large calibration alike.
+    QTemporaryDir elsewhere;
+    const QString large = elsewhere.filePath(QStringLiteral("gross.xml"));
+    {
+        Kalibrierung k;
+        fillLarge(k);
+        k.SaveFile(large);
+    }
+    for (const char* name : {"w.csv", "w.xlsx"}) {
+        const QString out = dir.filePath(QString::fromLatin1(name));
+        const Result e = run({QStringLiteral("--export"), large, out});
+        EXPECT_EQ(e.status, 3) << name << e.out.toStdString();
+        EXPECT_FALSE(QFile::exists(out)) << name;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("a.pdf")});
 }
 
 // The output may not be the input, also through a link: exit 1, the
