@@ -5,6 +5,8 @@
 
 #include "Ergebnisliste.h"
 
+#include "RuntimeError.h"
+
 #include "UserLocale.h"
 
 #include <QCoreApplication>
@@ -54,8 +56,58 @@ void LoadFile(benchmark::State& state) {
     state.counters["keys"] = loaded.DataStore()->count();
 }
 
+// Hostile files of the worst shapes, each refused: one element with a
+// million attributes (12 MB), 10,000 fields with 10,000 empty rows, 50,000
+// references to one field. Each must be answered in well under 2 s.
+void LoadWorstCase(benchmark::State& state) {
+    QByteArray bytes =
+        QByteArrayLiteral("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' "
+                          "xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'>\n"
+                          "<s:Schema id='RowsetSchema'><s:ElementType name='row'>");
+    QByteArray data = "</s:ElementType></s:Schema><rs:data>";
+    switch (state.range(0)) {
+    case 0:
+        bytes += "<s:AttributeType name='Variable'/><s:AttributeType name='Wert'/>";
+        data += "<z:row Variable='a' Wert='1'";
+        for (int k = 0; k < 1'000'000; ++k)
+            data += " a" + QByteArray::number(k) + "='1'";
+        data += "/>";
+        break;
+    case 1:
+        for (int k = 0; k < 10'000; ++k)
+            bytes += "<s:AttributeType name='f" + QByteArray::number(k) + "'/>";
+        for (int k = 0; k < 10'000; ++k)
+            data += "<z:row/>";
+        break;
+    default:
+        bytes += "<s:AttributeType name='Variable'/><s:AttributeType name='Wert'/>";
+        for (int k = 0; k < 50'000; ++k)
+            bytes += "<s:attribute type='Wert'/>";
+        break;
+    }
+    bytes += data + "</rs:data></xml>";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feindlich.xml"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    file.close();
+    Kalibrierung k;
+    int refused = 0;
+    for (auto _ : state) {
+        try {
+            k.LoadFile(path);
+        } catch (const rt::RuntimeError&) {
+            ++refused;
+        }
+    }
+    state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+    state.counters["refused"] = refused > 0;
+}
+
 } // namespace
 
+BENCHMARK(LoadWorstCase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResultsPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadFile)->Unit(benchmark::kMillisecond);
