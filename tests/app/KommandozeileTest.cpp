@@ -18,7 +18,6 @@
 #include <csignal>
 #include <cstring>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -345,16 +344,10 @@ TEST(KommandozeileTest, ShippedExampleIsWrittenBySaveFile) {
 // A PDF on a full disk is no PDF: exit 3 with a German message, the old
 // file untouched, nothing left behind (a small tmpfs, as root).
 TEST(KommandozeileTest, APdfOnAFullDiskIsNotReportedAsWritten) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "Ein kleines tmpfs einzuhängen braucht root-Rechte.";
     QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "tmpfs kann hier nicht eingehängt werden: " << std::strerror(errno);
-    struct Unmount {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{mountPoint};
+    const KleinesTmpfs tmpfs(dir.path(), "64k");
+    if (!tmpfs.fehlt().empty())
+        GTEST_SKIP() << tmpfs.fehlt();
     const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
     QFile old(pdf);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));

@@ -2,9 +2,12 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 
 #include <poll.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,4 +82,19 @@ KindErgebnis imKindprozess(const std::function<QByteArray()>& f, int timeoutMs) 
     result.ended = !hung && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     result.peakMb = usage.ru_maxrss / 1024;
     return result;
+}
+
+KleinesTmpfs::KleinesTmpfs(const QString& folder, const char* size)
+    : m_path(QFile::encodeName(folder)) {
+    if (::geteuid() != 0) {
+        m_fehlt = "Ein kleines tmpfs einzuhängen braucht root-Rechte.";
+    } else if (::mount("tmpfs", m_path.constData(), "tmpfs", 0,
+                       (QByteArray("size=") + size).constData()) != 0) {
+        m_fehlt = std::string("tmpfs kann hier nicht eingehängt werden: ") + std::strerror(errno);
+    }
+}
+
+KleinesTmpfs::~KleinesTmpfs() {
+    if (m_fehlt.empty())
+        ::umount2(m_path.constData(), MNT_DETACH);
 }

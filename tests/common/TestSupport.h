@@ -59,6 +59,22 @@ inline constexpr const char* SystemLocales[] = {"de_DE.UTF-8", "en_US.UTF-8", "C
 QByteArray readFileBytes(const QString& path);
 void writeFileBytes(const QString& path, const QByteArray& bytes);
 
+// A small tmpfs mounted on a folder for the object's lifetime, for tests of a
+// full disk. Only root may mount; why it is missing says what to skip with.
+class KleinesTmpfs {
+public:
+    KleinesTmpfs(const QString& folder, const char* size);
+    ~KleinesTmpfs();
+    KleinesTmpfs(const KleinesTmpfs&) = delete;
+    KleinesTmpfs& operator=(const KleinesTmpfs&) = delete;
+    // "" when mounted, else the reason (for GTEST_SKIP).
+    std::string fehlt() const { return m_fehlt; }
+
+private:
+    QByteArray m_path;
+    std::string m_fehlt;
+};
+
 // What a child process gave back.
 struct KindErgebnis {
     bool ended = false; // ended by itself, with status 0, in time

@@ -310,16 +310,10 @@ TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
 // A file system with no room left: the save fails with the system's reason,
 // the old file stays whole, nothing is left behind.
 TEST(SpeichernTest, AFullFileSystemKeepsTheOldFile) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "Ein kleines tmpfs einzuhängen braucht root-Rechte.";
     QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "tmpfs kann hier nicht eingehängt werden: " << std::strerror(errno);
-    struct Unmount {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{mountPoint};
+    const KleinesTmpfs tmpfs(dir.path(), "256k");
+    if (!tmpfs.fehlt().empty())
+        GTEST_SKIP() << tmpfs.fehlt();
 
     const QString target = dir.filePath(QStringLiteral("k.xml"));
     Kalibrierung example;
