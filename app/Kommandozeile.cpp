@@ -40,6 +40,9 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
     for (const StatistikZeile& row : StatistikListe(kalibrierung))
         out << rt::withoutControls(row.Text) << u'\t' << row.Wert << u'\t' << row.Wertung << u'\n';
     out << u'\n' << PlausibilitätText(kalibrierung) << u'\n';
+    const QStringList anforderungen = AnforderungTexte(kalibrierung);
+    if (!anforderungen.isEmpty())
+        out << u'\n' << anforderungen.join(u'\n') << u'\n';
     out.flush();
     return 0;
 }

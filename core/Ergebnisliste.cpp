@@ -4,6 +4,7 @@
 
 #include "RuntimeError.h"
 
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -160,4 +161,69 @@ QString PlausibilitätText(const Kalibrierung& k) {
                    u"zwischen den Prüfmerkmalen genutzt werden!"_s;
     });
     return text;
+}
+
+QString AnforderungSchlüssel(int i) {
+    return u"Anforderung Direktes Prüfmerkmal "_s + QString::number(i);
+}
+
+std::optional<double> Anforderung(const Kalibrierung& k, int i) {
+    const rt::Variant* stored = k.DataStore()->find(AnforderungSchlüssel(i));
+    if (!stored || stored->isNull() || stored->toText().trimmed().isEmpty())
+        return std::nullopt;
+    try {
+        return stored->toDouble();
+    } catch (const rt::RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+void setAnforderung(Kalibrierung& k, int i, std::optional<double> value) {
+    k.DataStoreLet(AnforderungSchlüssel(i), value ? rt::Variant(*value) : rt::Variant(QString()));
+}
+
+QStringList AnforderungTexte(const Kalibrierung& k) {
+    QStringList lines;
+    QString direkt, indirekt, einheitDirekt, einheitIndirekt;
+    rt::Long stellenDirekt = 0, stellenIndirekt = 0;
+    rt::SkipErrors skip;
+    skip([&] { direkt = k.DirektesPrüfmerkmal().Formelzeichen(); });
+    skip([&] { indirekt = k.IndirektesPrüfmerkmal().Formelzeichen(); });
+    skip([&] {
+        const QString unit = k.DirektesPrüfmerkmal().Einheit().trimmed();
+        einheitDirekt = unit == u"-" ? QString() : u' ' + unit;
+    });
+    skip([&] {
+        const QString unit = k.IndirektesPrüfmerkmal().Einheit().trimmed();
+        einheitIndirekt = unit == u"-" ? QString() : u' ' + unit;
+    });
+    skip([&] { stellenDirekt = k.DirektesPrüfmerkmal().Nachkommastellen(); });
+    skip([&] { stellenIndirekt = k.IndirektesPrüfmerkmal().Nachkommastellen(); });
+    const bool ok = k.StatistikBestimmtheitsmaßIndirektDirektOk();
+    for (int i = 1; i <= AnforderungenAnzahl; ++i) {
+        const std::optional<double> r = Anforderung(k, i);
+        if (!r)
+            continue;
+        QString line = u"Anforderung "_s + direkt + u" ≥ "_s + FormatNumberText(*r, stellenDirekt) +
+                       einheitDirekt + u" entspricht "_s + indirekt;
+        try {
+            const double a = k.StatistikKalibriergeradeAchsenabschnitt(mIndirekt, mDirekt);
+            const double b = k.StatistikKalibriergeradeAnstieg(mIndirekt, mDirekt);
+            const double v = rt::checkedFinite(a + b * *r);
+            // Rounded so that the requirement stays safe: up for a rising
+            // line (indirect ≥ value), down for a falling one (≤).
+            const double scale = std::pow(10.0, stellenIndirekt);
+            const double scaled = v * scale;
+            const double rounded =
+                (b >= 0 ? std::ceil(scaled - 1e-9) : std::floor(scaled + 1e-9)) / scale;
+            line += (b >= 0 ? u" ≥ "_s : u" ≤ "_s) + FormatNumberText(rounded, stellenIndirekt) +
+                    einheitIndirekt;
+        } catch (const rt::RuntimeError&) {
+            line += u" ≥ (Fehler)"_s;
+        }
+        if (!ok)
+            line += u" – darf nicht genutzt werden, das Bestimmtheitsmaß ist kritisch"_s;
+        lines.append(line);
+    }
+    return lines;
 }

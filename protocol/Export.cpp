@@ -279,6 +279,13 @@ void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
     row += 2;
     for (const QString& line : PlausibilitätText(k).split(u'\n'))
         text(statistik, row++, 0, line);
+    const QStringList anforderungen = AnforderungTexte(k);
+    if (!anforderungen.isEmpty()) {
+        ++row;
+        text(statistik, row++, 0, QStringLiteral("Anforderungswerte"), bold);
+        for (const QString& line : anforderungen)
+            text(statistik, row++, 0, line);
+    }
     worksheet_set_column(statistik, 0, 0, 70, nullptr);
     worksheet_set_column(statistik, 1, 2, 14, nullptr);
 }

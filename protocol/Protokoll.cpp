@@ -5,6 +5,7 @@
 
 #include "ProtokollSeiten.h"
 
+#include "Ergebnisliste.h"
 #include "Kalibrierung.h"
 #include "Protokolldaten.h"
 
@@ -457,6 +458,22 @@ int Protokoll::BuildProtocol(bool Printing) {
     line(direkt, mDirekt, kovariable, mZ);
     spacer(0.4);
     line(indirekt, mIndirekt, kovariable, mZ);
+    // The requirement values, when any are set.
+    const QStringList anforderungen = AnforderungTexte(m_k);
+    if (!anforderungen.isEmpty()) {
+        spacer(0.4);
+        band([&] {
+            auto text = std::make_shared<clsPictrel>();
+            auto caption = m_gen.NewText(0, 0, 0, QStringLiteral("Anforderungswerte"), AlignLeftTop,
+                                         ProtocolFont(false, 1, Printing));
+            text->Elements()->Add(caption);
+            auto lines = WrappedText(anforderungen.join(QStringLiteral("\r\n")),
+                                     ProtocolFont(false, 0, Printing));
+            lines->PositionTopLeft()->setY(heightOf(caption) + 0.15);
+            text->Elements()->Add(lines);
+            return text;
+        });
+    }
     for (const PictrelPtr& p : pending)
         skip([&] { m_bander.DrawBand(p); });
     m_seiten.Bander_CompletePage(m_bander);

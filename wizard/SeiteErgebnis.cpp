@@ -53,6 +53,13 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     m_verdictRow->addWidget(imgPlausibilität, 0, Qt::AlignTop);
     m_verdictRow->addWidget(labPlausibilität, 1);
     v->addLayout(m_verdictRow);
+    // The requirement values translated to the indirect characteristic.
+    labAnforderungen = new QLabel(this);
+    labAnforderungen->setObjectName(QStringLiteral("labAnforderungen"));
+    labAnforderungen->setTextFormat(Qt::PlainText);
+    labAnforderungen->setWordWrap(true);
+    labAnforderungen->hide();
+    v->addWidget(labAnforderungen);
     v->addSpacing(10); // the list begins 10 pixels below the verdict
     picKalibrierdiagramm = new KalibrierDiagramm(this);
     picKalibrierdiagramm->setKalibrierung(&k);
@@ -102,6 +109,9 @@ void SeiteErgebnis::füllen() {
     const bool ok = m_k.StatistikBestimmtheitsmaßIndirektDirektOk();
     m_bild = ok ? QStringLiteral("Info") : QStringLiteral("Examination");
     labPlausibilität->setText(PlausibilitätText(m_k));
+    const QStringList anforderungen = AnforderungTexte(m_k);
+    labAnforderungen->setText(anforderungen.join(u'\n'));
+    labAnforderungen->setVisible(!anforderungen.isEmpty());
     verdictHeight();
     picKalibrierdiagramm->aktualisieren();
     const QIcon icon = ok ? Symbole::info() : Symbole::examination();

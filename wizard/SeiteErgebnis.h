@@ -15,6 +15,7 @@ public:
 
     void füllen() override;
 
+    QLabel* labAnforderungen = nullptr;
     QLabel* labPlausibilität;
     QLabel* imgPlausibilität;
     QTreeWidget* lvPlausibilität;

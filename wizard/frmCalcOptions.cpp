@@ -4,6 +4,7 @@
 #include "Symbole.h"
 #include "UpDown.h"
 
+#include "Ergebnisliste.h"
 #include "Kalibrierung.h"
 #include "MessageService.h"
 
@@ -154,6 +155,30 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     minPair->addWidget(udMinBestimmtheitsmaßIndirektDirekt);
     minRow->addLayout(minPair);
     layout->addLayout(minRow);
+    // Requirement values on the direct characteristic, translated on page 4
+    // and in the protocol.
+    auto* anforderungen = new QHBoxLayout;
+    auto* anforderungenLabel =
+        new QLabel(QStringLiteral("Anforderungen an das direkte Prüfmerkmal (bis zu drei):"), this);
+    anforderungen->addWidget(anforderungenLabel, 1);
+    for (int i = 0; i < 3; ++i) {
+        txtAnforderung[i] = new QLineEdit(this);
+        txtAnforderung[i]->setObjectName(QStringLiteral("txtAnforderung%1").arg(i + 1));
+        txtAnforderung[i]->setMaximumWidth(70);
+        txtAnforderung[i]->setToolTip(
+            QStringLiteral("Ein geforderter Wert des direkten Prüfmerkmals, zum Beispiel 98 für "
+                           "DPr ≥ 98 %; leer: keiner"));
+        QLineEdit* box = txtAnforderung[i];
+        const QString feld = QStringLiteral("Anforderung %1").arg(i + 1);
+        checks->addCheck(box, [box, feld] {
+            return box->text().trimmed().isEmpty() ||
+                   eingabeGültig(
+                       box, QStringLiteral("Bitte geben Sie eine gültige Anforderung an."), feld);
+        });
+        anforderungen->addWidget(box);
+    }
+    anforderungenLabel->setBuddy(txtAnforderung[0]);
+    layout->addLayout(anforderungen);
     layout->addSpacing(8);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -187,6 +212,10 @@ void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
         txtNullwertStellen->setText(QString::number(k->NachkommastellenAchsenabschnitt()));
     });
     skip([&] { chkRoundIntermediaryResults->setChecked(k->ZwischenergebnisseRunden()); });
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<double> r = Anforderung(*k, i + 1);
+        txtAnforderung[i]->setText(r ? rt::doubleToText(*r) : QString());
+    }
     skip([&] {
         txtMinBestimmtheitsmaßIndirektDirekt->setText(
             rt::formatNumber(k->MinBestimmtheitsmaßIndirektDirekt(), MinPattern));
@@ -210,6 +239,14 @@ void frmCalcOptions::ok() {
         txtMinBestimmtheitsmaßIndirektDirekt->setFocus(Qt::OtherFocusReason);
         return;
     }
+    for (int i = 0; i < 3; ++i)
+        if (!txtAnforderung[i]->text().trimmed().isEmpty() &&
+            !eingabeGültig(txtAnforderung[i],
+                           QStringLiteral("Bitte geben Sie eine gültige Anforderung an."),
+                           QStringLiteral("Anforderung %1").arg(i + 1))) {
+            txtAnforderung[i]->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     if (m_k) {
         // A text that is no number gives 0; nothing is range-checked.
         auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
@@ -223,6 +260,17 @@ void frmCalcOptions::ok() {
         skip([&] { m_k->setNachkommastellenAnstieg(stellen(txtAnstiegStellen)); });
         skip([&] { m_k->setNachkommastellenAchsenabschnitt(stellen(txtNullwertStellen)); });
         skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
+        for (int i = 0; i < 3; ++i) {
+            const QString text = txtAnforderung[i]->text().trimmed();
+            // Only a box that holds something, or a value that is removed,
+            // touches the calibration: older files stay as they are.
+            if (text.isEmpty() && !Anforderung(*m_k, i + 1))
+                continue;
+            skip([&] {
+                setAnforderung(*m_k, i + 1,
+                               text.isEmpty() ? std::nullopt : rt::parseTypedNumber(text));
+            });
+        }
         skip([&] {
             m_k->setMinBestimmtheitsmaßIndirektDirekt(
                 *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));

@@ -40,6 +40,8 @@ public:
     QCheckBox* chkRoundIntermediaryResults;
     QLineEdit* txtMinBestimmtheitsmaßIndirektDirekt;
     UpDown* udMinBestimmtheitsmaßIndirektDirekt;
+    // Up to three requirement values of the direct characteristic (empty: none).
+    QLineEdit* txtAnforderung[3] = {};
     QPushButton* cmdOk;
     QPushButton* cmdCancel;
 

@@ -531,3 +531,21 @@ TEST(KommandozeileTest, AnInterruptedOutputLeavesNothingBehind) {
         EXPECT_FALSE(QFile::exists(pdf));
     }
 }
+
+// The evaluation prints the requirement values after the verdict.
+TEST(KommandozeileTest, TheEvaluationPrintsTheRequirementValues) {
+    QTemporaryDir dir;
+    const QString k = dir.filePath(QStringLiteral("anforderung.xml"));
+    QByteArray bytes = readFileBytes(Example);
+    bytes.replace("<rs:data>\r\n", "<rs:data>\r\n\t<z:row Variable='Anforderung Direktes "
+                                   "Prüfmerkmal 1' Wert='98'/>\r\n");
+    QFile file(k);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const Result r = run({QStringLiteral("--auswertung"), k});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.trimmed().endsWith(
+        QStringLiteral("Anforderung DPr ≥ 98,0 % entspricht EVD ≥ 38,7 MN/m²")))
+        << r.out.right(300).toStdString();
+}

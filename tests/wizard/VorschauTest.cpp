@@ -8,6 +8,7 @@
 #include "SeiteErgebnis.h"
 #include "VorschauSeiten.h"
 #include "ctlAssistent.h"
+#include "frmCalcOptions.h"
 #include "frmExport.h"
 #include "frmProtocollExtraData.h"
 #include "frmProtocollPreview.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -750,4 +752,66 @@ TEST_F(VorschauTest, ExportedTextsAreNoFormulasAndHaveNoControls) {
     ExportXlsx(k, xlsx);
     const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
     EXPECT_TRUE(strings.contains(QStringLiteral("Modul mit Steuer")));
+}
+
+// Requirement values: set in the options, translated to the indirect
+// characteristic through the calibration line, rounded to the safe side,
+// shown on page 4, in the protocol, the workbook and the evaluation.
+TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
+    k.IndirektesPrüfmerkmal().setNachkommastellen(1);
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    EXPECT_TRUE(AnforderungTexte(k).isEmpty());
+    // The options dialog takes them; an empty box sets none.
+    {
+        frmCalcOptions dialog;
+        dialog.setKalibrierung(&k);
+        dialog.txtAnforderung[0]->setText(QStringLiteral("98"));
+        dialog.txtAnforderung[1]->setText(QStringLiteral("1.5"));
+        dialog.cmdOk->click();
+        EXPECT_NE(dialog.result(), QDialog::Accepted); // "1.5" reads two ways
+        dialog.txtAnforderung[1]->setText(QString());
+        dialog.cmdOk->click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    ASSERT_TRUE(Anforderung(k, 1));
+    EXPECT_EQ(*Anforderung(k, 1), 98.0);
+    EXPECT_FALSE(Anforderung(k, 2));
+    // EVD = -288 + 3,3333… · 98 = 38,67 → 38,7 (up: the line rises).
+    const QString line = QStringLiteral("Anforderung DPr ≥ 98,0 % entspricht EVD ≥ 38,7 MN/m²");
+    EXPECT_EQ(AnforderungTexte(k), QStringList{line});
+
+    // Page 4.
+    frmAssistent* w = openOnPage(k, 4);
+    auto* label = child<QLabel>(w, "labAnforderungen");
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_EQ(label->text(), line);
+
+    // The protocol and the workbook.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    ProtokollAlsPdf(k, 1, pdf);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains(QStringLiteral("Anforderungswerte")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("entspricht EVD ≥ 38,7 MN/m²")))
+        << printed.right(400).toStdString();
+    const QString xlsx = dir.filePath(QStringLiteral("w.xlsx"));
+    ExportXlsx(k, xlsx);
+    EXPECT_TRUE(inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml")).contains(line));
+
+    // A critical verdict says the value must not be used; a failing line
+    // gives "(Fehler)".
+    const double indirect[3][3] = {{40, 31, 52}, {33, 50, 41}, {44, 30, 39}};
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmIndirekt, f, p, indirect[f - 1][p - 1]);
+    EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("darf nicht genutzt werden")));
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmDirekt, f, p, 97.0); // no variance: no line
+    EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("(Fehler)")))
+        << AnforderungTexte(k).value(0).toStdString();
 }
