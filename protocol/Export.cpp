@@ -240,15 +240,22 @@ void blattMesswerte(Arbeitsmappe& mappe, const Kalibrierung& k,
     worksheet_fit_to_pages(werte, 1, 0);
 }
 
+// A new sheet with its bold header row.
+lxw_worksheet* blatt(Arbeitsmappe& mappe, const char* name, const QStringList& headers) {
+    lxw_worksheet* sheet = workbook_add_worksheet(mappe.get(), name);
+    lxw_format* bold = mappe.format(QByteArray(), true);
+    for (int col = 0; col < headers.size(); ++col)
+        text(sheet, 0, col, headers[col], bold);
+    return sheet;
+}
+
 // Sheet "Statistik": the list of the results page, the minimum, the verdict.
 void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
-    lxw_workbook* wb = mappe.get();
     lxw_format* bold = mappe.format(QByteArray(), true);
     // The values as numbers.
-    lxw_worksheet* statistik = workbook_add_worksheet(wb, "Statistik");
-    text(statistik, 0, 0, QStringLiteral("Statistische Größe"), bold);
-    text(statistik, 0, 1, QStringLiteral("Wert"), bold);
-    text(statistik, 0, 2, QStringLiteral("Wertung"), bold);
+    lxw_worksheet* statistik = blatt(
+        mappe, "Statistik",
+        {QStringLiteral("Statistische Größe"), QStringLiteral("Wert"), QStringLiteral("Wertung")});
     int row = 1;
     for (const StatistikZeile& z : StatistikListe(k)) {
         text(statistik, row, 0, z.Text.trimmed().isEmpty() ? QString() : z.Text,
@@ -292,11 +299,8 @@ void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
 
 // Sheet "Protokolldaten": the site data with the protocol's labels.
 void blattProtokolldaten(Arbeitsmappe& mappe, const Kalibrierung& k) {
-    lxw_workbook* wb = mappe.get();
-    lxw_format* bold = mappe.format(QByteArray(), true);
-    lxw_worksheet* daten = workbook_add_worksheet(wb, "Protokolldaten");
-    text(daten, 0, 0, QStringLiteral("Angabe"), bold);
-    text(daten, 0, 1, QStringLiteral("Wert"), bold);
+    lxw_worksheet* daten =
+        blatt(mappe, "Protokolldaten", {QStringLiteral("Angabe"), QStringLiteral("Wert")});
     int row = 1;
     for (const QString& key : Protokoll::SiteDataKeys(k)) {
         const rt::Variant* value = k.DataStore()->find(key);

@@ -49,10 +49,12 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     cmdPlausibilitätOptionen->setObjectName(QStringLiteral("cmdPlausibilitätOptionen"));
 
     QVBoxLayout* v = inhalt();
-    m_verdictRow = new QHBoxLayout;
-    m_verdictRow->addWidget(imgPlausibilität, 0, Qt::AlignTop);
-    m_verdictRow->addWidget(labPlausibilität, 1);
-    v->addLayout(m_verdictRow);
+    // The wrapped verdict takes the height of its text at the width it gets
+    // (height for width), so the list always begins right below it.
+    auto* verdictRow = new QHBoxLayout;
+    verdictRow->addWidget(imgPlausibilität, 0, Qt::AlignTop);
+    verdictRow->addWidget(labPlausibilität, 1);
+    v->addLayout(verdictRow);
     // The requirement values translated to the indirect characteristic.
     labAnforderungen = new QLabel(this);
     labAnforderungen->setObjectName(QStringLiteral("labAnforderungen"));
@@ -112,22 +114,13 @@ void SeiteErgebnis::füllen() {
     const QStringList anforderungen = AnforderungTexte(m_k);
     labAnforderungen->setText(anforderungen.join(u'\n'));
     labAnforderungen->setVisible(!anforderungen.isEmpty());
-    verdictHeight();
     picKalibrierdiagramm->aktualisieren();
     const QIcon icon = ok ? Symbole::info() : Symbole::examination();
     imgPlausibilität->setPixmap(icon.pixmap(QSize(BildGröße, BildGröße), devicePixelRatioF()));
     imgPlausibilität->setToolTip(m_bild);
 }
 
-// The label takes the height of its text at the width it gets: the layout
-// asks it (height for width) whenever the page is laid out, before or after
-// it is shown, so the list always begins right below the whole verdict.
-void SeiteErgebnis::verdictHeight() {
-    labPlausibilität->updateGeometry();
-}
-
 void SeiteErgebnis::resizeEvent(QResizeEvent* event) {
     Seite::resizeEvent(event);
     spaltenbreiten();
-    verdictHeight();
 }

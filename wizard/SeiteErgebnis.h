@@ -30,7 +30,5 @@ protected:
 
 private:
     void spaltenbreiten();
-    void verdictHeight();
-    QHBoxLayout* m_verdictRow = nullptr;
     QString m_bild;
 };

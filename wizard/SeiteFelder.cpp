@@ -15,20 +15,6 @@
 
 #include <cmath>
 
-namespace {
-// The calibration's limit of points, for one field and for all together.
-QString zuVielePunkte() {
-    return QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht größer als %1 "
-                          "sein.")
-        .arg(FormatNumberText(Kalibrierung::MaxPrüfpunkte, 0));
-}
-QString zuVielePunkteZusammen() {
-    return QStringLiteral("Die Anzahl der Prüfpunkte aller Messreihen darf zusammen nicht größer "
-                          "als %1 sein.")
-        .arg(FormatNumberText(Kalibrierung::MaxPrüfpunkte, 0));
-}
-} // namespace
-
 SeiteFelder::SeiteFelder(Kalibrierung& k, QWidget* parent)
     : Rasterseite(k, 2, QStringLiteral("Schritt 2: Werte der Prüffelder"), 1,
                   QStringLiteral("fgKeysMessreihen"), QStringLiteral("txtFGKeysMessreihen"),
@@ -103,15 +89,25 @@ QString SeiteFelder::prüfen(int row, int col, const QString& text, double& valu
     if (col == 1) {
         // The calibration's limit, for the field and for all fields together
         // with the counts the other rows show.
-        if (value > Kalibrierung::MaxPrüfpunkte)
-            return zuVielePunkte();
-        double total = std::max(0.0, value);
-        for (int r = fgKeysMessreihen->FixedRows(); r < fgKeysMessreihen->Rows(); ++r)
-            if (r != row)
-                total += std::max(0.0, punkte(r));
-        if (total > Kalibrierung::MaxPrüfpunkte)
-            return zuVielePunkteZusammen();
+        return punkteGrenze(row, value);
     }
+    return QString();
+}
+
+QString SeiteFelder::punkteGrenze(int row, double value) const {
+    const QString max = FormatNumberText(Kalibrierung::MaxPrüfpunkte, 0);
+    if (value > Kalibrierung::MaxPrüfpunkte)
+        return QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht größer als %1 "
+                              "sein.")
+            .arg(max);
+    double total = std::max(0.0, value);
+    for (int r = fgKeysMessreihen->FixedRows(); r < fgKeysMessreihen->Rows(); ++r)
+        if (r != row)
+            total += std::max(0.0, punkte(r));
+    if (total > Kalibrierung::MaxPrüfpunkte)
+        return QStringLiteral("Die Anzahl der Prüfpunkte aller Messreihen darf zusammen nicht "
+                              "größer als %1 sein.")
+            .arg(max);
     return QString();
 }
 
@@ -144,10 +140,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
     FlexGrid& g = *fgKeysMessreihen;
     rt::SkipErrors skip;
     // More points than a calibration can hold are never written.
-    double total = 0;
-    for (int r = g.FixedRows(); r < g.Rows(); ++r)
-        total += std::max(0.0, punkte(r));
-    const bool zuViele = total > Kalibrierung::MaxPrüfpunkte;
+    const bool zuViele = !punkteGrenze(-1, 0).isEmpty();
     for (int r = g.FixedRows(); r < g.Rows(); ++r) {
         const rt::Long f = r - g.FixedRows() + 1;
         const QString value = g.TextMatrix(r, 2);
@@ -191,10 +184,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
             return;
         }
         if (zuViele && forward) {
-            showMessage(window(),
-                        points > Kalibrierung::MaxPrüfpunkte ? zuVielePunkte()
-                                                             : zuVielePunkteZusammen(),
-                        MessageService::Warning);
+            showMessage(window(), punkteGrenze(r, points), MessageService::Warning);
             cancel = true;
             return;
         }

@@ -22,4 +22,7 @@ protected:
 private:
     // The point count of a data row as it will be written.
     double punkte(int row) const;
+    // The message when a row's count of points, with the counts the other
+    // rows show, passes the calibration's limit (row -1: all rows as shown).
+    QString punkteGrenze(int row, double value) const;
 };

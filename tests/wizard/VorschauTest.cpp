@@ -51,6 +51,14 @@ int pdfPages(const QString& pdf) {
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
+// The text of a PDF as pdftotext reads it.
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 // The size of a PDF's first page in whole millimetres.
 QSize pdfPageSizeMm(const QString& pdf) {
     QProcess p;
@@ -706,10 +714,7 @@ TEST_F(VorschauTest, TheSiteDataTableDrivesEveryUser) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
     ProtokollAlsPdf(neue, 0, pdf);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    text.waitForFinished(30000);
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = pdfText(pdf);
     EXPECT_TRUE(printed.contains(QStringLiteral("Bodenfeuchte:"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("?? % feucht")));
 
@@ -791,10 +796,7 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
     ProtokollAlsPdf(k, 1, pdf);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    text.waitForFinished(30000);
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = pdfText(pdf);
     EXPECT_TRUE(printed.contains(QStringLiteral("Anforderungswerte")));
     EXPECT_TRUE(printed.contains(QStringLiteral("entspricht EVD ≥ 38,7 MN/m²")))
         << printed.right(400).toStdString();
