@@ -10,8 +10,12 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QFontMetrics>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
@@ -71,6 +75,16 @@ void frmProtocollExtraData::setKalibrierung(Kalibrierung* k) {
         for (const QString& key : Protokoll::SiteDataKeys(*k))
             AddEditEntry(*copy, key);
     Sorbel1->setDictionary(copy);
+    // Wide enough that the longest label shows whole in the label column
+    // (two thirds of the control), within the screen.
+    int label = 0;
+    const QFontMetrics metrics(Sorbel1->FlexGrid_()->font());
+    for (const QString& key : copy->keys())
+        label = std::max(label, metrics.horizontalAdvance(key) + 12);
+    int wanted = label * 3 / 2 + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * Margin + 8;
+    if (const QScreen* s = screen())
+        wanted = std::min(wanted, s->availableGeometry().width() * 9 / 10);
+    resize(std::max(width(), wanted), height());
 }
 
 void frmProtocollExtraData::ok() {

@@ -355,6 +355,17 @@ TEST_F(VorschauTest, TheSiteDataEditorWorksOnACopy) {
         k.DataStore()->exists(QStringLiteral("Protokoll Verdichtung Unterlage Bemerkungen")));
     EXPECT_FALSE(k.IsDirty());
 
+    // It opens wide enough that the longest label shows whole.
+    editor.show();
+    QString longest;
+    for (const QString& key : copy->keys())
+        if (key.size() > longest.size())
+            longest = key;
+    EXPECT_GE(editor.Sorbel1->FlexGrid_()->ColWidth(0),
+              editor.Sorbel1->FlexGrid_()->fontMetrics().horizontalAdvance(longest))
+        << longest.toStdString() << " " << editor.width();
+    saveScreenshot(&editor, QStringLiteral("protokolldaten-geoeffnet"));
+
     // Typing a value, clearing one with Delete; Abbruch discards both.
     editor.resize(600, 500);
     editor.show();
