@@ -802,6 +802,7 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->isVisible());
     EXPECT_EQ(label->text(), line);
+    saveScreenshot(w, QStringLiteral("seite4-anforderungen"));
 
     // The protocol and the workbook.
     QTemporaryDir dir;
