@@ -8,11 +8,27 @@ rt::Variant DataStore::value(const QString& key) {
 }
 
 void DataStore::setValue(const QString& key, const rt::Variant& value) {
+    if (m_recording)
+        note(key);
     ++m_revision;
     m_map.insert(key, value);
 }
 
 bool DataStore::remove(const QString& key) {
+    if (m_recording && m_map.contains(key)) {
+        note(key);
+        if (!m_recording->orderBefore) {
+            // The order before the record began: keys added since went to the end.
+            QStringList order;
+            m_map.forEach([&](const QString& k, const rt::Variant&) {
+                const auto it = m_recording->index.constFind(k);
+                if (it == m_recording->index.cend() ||
+                    m_recording->entries[size_t(*it)].before.has_value())
+                    order.append(k);
+            });
+            m_recording->orderBefore = std::move(order);
+        }
+    }
     if (!m_map.remove(key))
         return false;
     ++m_revision;
@@ -20,6 +36,78 @@ bool DataStore::remove(const QString& key) {
 }
 
 void DataStore::removeAll() {
+    if (m_recording) {
+        for (const QString& key : keys())
+            remove(key);
+        return;
+    }
     ++m_revision;
     m_map.clear();
+}
+
+void DataStore::note(const QString& key) {
+    Recording& r = *m_recording;
+    if (r.index.contains(key) || r.ignored.contains(key))
+        return;
+    std::optional<rt::Variant> before;
+    if (const rt::Variant* v = m_map.find(key))
+        before = *v;
+    r.index.insert(key, int(r.entries.size()));
+    r.entries.push_back({key, std::move(before), std::nullopt});
+}
+
+void DataStore::beginRecording(const QStringList& ignored) {
+    if (m_recording)
+        return;
+    m_recording.emplace();
+    m_recording->ignored = ignored;
+}
+
+StoreChanges DataStore::endRecording() {
+    StoreChanges changes;
+    if (!m_recording)
+        return changes;
+    Recording r = std::move(*m_recording);
+    m_recording.reset();
+    auto same = [](const std::optional<rt::Variant>& a, const std::optional<rt::Variant>& b) {
+        const rt::Variant none;
+        return a.value_or(none) == b.value_or(none);
+    };
+    for (StoreChanges::Entry& e : r.entries) {
+        if (const rt::Variant* v = m_map.find(e.key))
+            e.after = *v;
+        if (!same(e.before, e.after))
+            changes.entries.push_back(std::move(e));
+    }
+    if (r.orderBefore && !changes.entries.empty()) {
+        changes.orderBefore = std::move(r.orderBefore);
+        changes.orderAfter = keys();
+    }
+    return changes;
+}
+
+void DataStore::apply(const StoreChanges& changes, bool undo) {
+    for (const StoreChanges::Entry& e : changes.entries) {
+        const std::optional<rt::Variant>& target = undo ? e.before : e.after;
+        if (target)
+            setValue(e.key, *target);
+        else
+            remove(e.key);
+    }
+    if (const auto& order = undo ? changes.orderBefore : changes.orderAfter)
+        reorder(*order);
+}
+
+void DataStore::reorder(const QStringList& order) {
+    rt::OrderedMap<rt::Variant> sorted;
+    for (const QString& key : order)
+        if (const rt::Variant* v = m_map.find(key))
+            sorted.insert(key, *v);
+    // Keys the order does not know (read into existence since) keep theirs, after it.
+    m_map.forEach([&](const QString& key, const rt::Variant& v) {
+        if (!sorted.contains(key))
+            sorted.insert(key, v);
+    });
+    m_map = std::move(sorted);
+    ++m_revision;
 }

@@ -3,8 +3,28 @@
 #include "OrderedMap.h"
 #include "Variant.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// What a run of changes did to a store: each key touched, with its value
+// before and after (nothing for a missing key). When keys were removed, the
+// order of all keys before and after, so that undoing restores the file's
+// order exactly.
+struct StoreChanges {
+    struct Entry {
+        QString key;
+        std::optional<rt::Variant> before;
+        std::optional<rt::Variant> after;
+    };
+    std::vector<Entry> entries;
+    std::optional<QStringList> orderBefore;
+    std::optional<QStringList> orderAfter;
+    bool isEmpty() const { return entries.empty(); }
+};
 
 // The calibration's map from text keys to values: keys compare exactly, they
 // are enumerated in the order of their first insertion, and a plain read of a
@@ -37,7 +57,28 @@ public:
     // tell whether it is still current.
     quint64 revision() const { return m_revision; }
 
+    // Records, from now on, the first state of every key that changes, except
+    // the keys in ignored (bookkeeping that is no one's edit). Recording does
+    // not nest: a second begin continues the running record.
+    void beginRecording(const QStringList& ignored = {});
+    bool isRecording() const { return m_recording.has_value(); }
+    // Ends the record: the keys whose value differs now, with both states.
+    // A key that was only read into existence (empty) is no change.
+    StoreChanges endRecording();
+    // Puts every recorded key back to its state before (undo) or after (redo).
+    void apply(const StoreChanges& changes, bool undo);
+
 private:
+    void note(const QString& key);
+    void reorder(const QStringList& order);
+
+    struct Recording {
+        QHash<QString, int> index;
+        std::vector<StoreChanges::Entry> entries;
+        QStringList ignored;
+        std::optional<QStringList> orderBefore;
+    };
     rt::OrderedMap<rt::Variant> m_map;
     quint64 m_revision = 0;
+    std::optional<Recording> m_recording;
 };

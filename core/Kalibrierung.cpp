@@ -70,6 +70,27 @@ void Kalibrierung::DataStoreLet(const QString& Key, const Variant& Value) {
     }
 }
 
+Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text) : m_k(k) {
+    if (m_k.m_bearbeitungen++ > 0)
+        return;
+    m_k.m_bearbeitungText = text;
+    // Bookkeeping is no one's edit: the unsaved mark follows the history.
+    m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
+}
+
+Kalibrierung::Bearbeitung::~Bearbeitung() {
+    if (--m_k.m_bearbeitungen > 0)
+        return;
+    auto changes = std::make_shared<StoreChanges>(m_k.m_store->endRecording());
+    if (!changes->isEmpty())
+        emit m_k.Bearbeitet(m_k.m_bearbeitungText, std::move(changes));
+}
+
+void Kalibrierung::anwenden(const StoreChanges& changes, bool undo) {
+    m_store->apply(changes, undo);
+    emit Angewendet();
+}
+
 bool Kalibrierung::IsDirty() const {
     const Variant* stored = m_store->find(KeyIsDirty);
     if (!stored)

@@ -33,6 +33,23 @@ public:
     bool IsDirty() const;
     void setIsDirty(bool value);
 
+    // ---- steps for undo ----------------------------------------------------
+    // A change the user makes: from its construction to its end every change
+    // of the store belongs to one step named text, announced by Bearbeitet
+    // when the step changed something. Nested ones join the outermost.
+    class Bearbeitung {
+    public:
+        Bearbeitung(Kalibrierung& k, const QString& text);
+        ~Bearbeitung();
+        Bearbeitung(const Bearbeitung&) = delete;
+        Bearbeitung& operator=(const Bearbeitung&) = delete;
+
+    private:
+        Kalibrierung& m_k;
+    };
+    // Puts a step's keys back to their state before (undo) or after (redo).
+    void anwenden(const StoreChanges& changes, bool undo);
+
     rt::Long PrüffelderAnzahl() const;
     void setPrüffelderAnzahl(rt::Long value);
 
@@ -140,6 +157,10 @@ public:
 
 signals:
     void IsDirtyChanged();
+    // A step of the user changed the store.
+    void Bearbeitet(const QString& text, std::shared_ptr<const StoreChanges> changes);
+    // The store was put back to a step's state: views refresh from it.
+    void Angewendet();
     void BeforeShowAssistent(QObject* AssistentForm);
 
 private:
@@ -161,4 +182,6 @@ private:
     std::unique_ptr<Prüfmerkmal> m_indirekt;
     std::unique_ptr<Prüfmerkmal> m_kovariable;
     mutable std::unique_ptr<StatistikCache> m_cache;
+    int m_bearbeitungen = 0;
+    QString m_bearbeitungText;
 };

@@ -49,3 +49,64 @@ TEST(DataStoreTest, RemovalKeepsTheOrderOfTheRestAndCountsRevisions) {
     EXPECT_EQ(store.count(), 0);
     EXPECT_TRUE(store.keys().isEmpty());
 }
+
+namespace {
+QList<std::pair<QString, QString>> inhalt(const DataStore& store) {
+    QList<std::pair<QString, QString>> result;
+    store.forEach([&](const QString& key, const Variant& value) {
+        result.append({key, value.isEmpty() ? QStringLiteral("<leer>") : value.toText()});
+    });
+    return result;
+}
+} // namespace
+
+TEST(DataStoreTest, RecordedChangesUndoAndRedoExactlyIncludingTheOrder) {
+    DataStore store;
+    for (const char* key : {"a", "b", "c", "d", "IsDirty"})
+        store.setValue(QString::fromLatin1(key), Variant(QString::fromLatin1(key)));
+    const auto vorher = inhalt(store);
+
+    store.beginRecording({QStringLiteral("IsDirty")});
+    store.setValue(QStringLiteral("b"), Variant(2.5));
+    store.setValue(QStringLiteral("b"), Variant(3.5)); // only the first state counts
+    store.remove(QStringLiteral("a"));
+    store.setValue(QStringLiteral("neu"), Variant(rt::Long(7)));
+    store.setValue(QStringLiteral("IsDirty"), Variant(true));
+    store.value(QStringLiteral("gelesen")); // read into existence: no change
+    store.setValue(QStringLiteral("c"), Variant(u"c"));  // the same value: no change
+    const StoreChanges changes = store.endRecording();
+    const auto nachher = inhalt(store);
+
+    QStringList keys;
+    for (const auto& e : changes.entries)
+        keys.append(e.key);
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("neu")}));
+    ASSERT_TRUE(changes.orderBefore.has_value());
+
+    store.apply(changes, true);
+    auto erwartet = vorher;
+    erwartet[4].second = Variant(true).toText(); // ignored keys keep what they hold now
+    erwartet.append({QStringLiteral("gelesen"), QStringLiteral("<leer>")});
+    EXPECT_EQ(inhalt(store), erwartet);
+    store.apply(changes, false);
+    EXPECT_EQ(inhalt(store), nachher);
+}
+
+TEST(DataStoreTest, RemoveAllWhileRecordingCanBeUndoneAndNothingIsRecordedOtherwise) {
+    DataStore store;
+    store.setValue(QStringLiteral("x"), Variant(rt::Long(1)));
+    store.setValue(QStringLiteral("y"), Variant(rt::Long(2)));
+    const auto vorher = inhalt(store);
+    store.beginRecording();
+    store.removeAll();
+    store.setValue(QStringLiteral("y"), Variant(rt::Long(3)));
+    const StoreChanges changes = store.endRecording();
+    EXPECT_EQ(store.count(), 1);
+    store.apply(changes, true);
+    EXPECT_EQ(inhalt(store), vorher);
+
+    // Without a record nothing is kept.
+    store.setValue(QStringLiteral("z"), Variant(rt::Long(4)));
+    EXPECT_TRUE(store.endRecording().isEmpty());
+    EXPECT_FALSE(store.isRecording());
+}

@@ -277,3 +277,37 @@ TEST(HelpersTest, FormatNumberTextNullToStringNullToDoubleLog10) {
     EXPECT_TRUE(fuzzyEqual(Log10(1000.0), 3.0));
     EXPECT_EQ(errorNumberOf([] { Log10(0.0); }), rt::err::InvalidProcedureCall);
 }
+
+TEST(KalibrierungTest, AStepOfTheUserIsAnnouncedOnceAndCanBeUndone) {
+    Kalibrierung k;
+    QList<std::pair<QString, std::shared_ptr<const StoreChanges>>> steps;
+    QObject::connect(&k, &Kalibrierung::Bearbeitet, [&](const QString& text, auto changes) {
+        steps.append({text, changes});
+    });
+    {
+        const Kalibrierung::Bearbeitung step(k, QStringLiteral("Messwert Prüffeld 2, Prüfpunkt 3"));
+        {
+            const Kalibrierung::Bearbeitung inner(k, QStringLiteral("innen"));
+            k.setMesswert(pmDirekt, 2, 3, 97.5);
+        }
+        EXPECT_TRUE(steps.isEmpty()); // the inner one joins the outer step
+        k.setMesswert(pmIndirekt, 2, 3, 41.0);
+    }
+    ASSERT_EQ(steps.size(), 1);
+    EXPECT_EQ(steps[0].first, QStringLiteral("Messwert Prüffeld 2, Prüfpunkt 3"));
+    // The unsaved mark is bookkeeping, not part of the step.
+    EXPECT_EQ(steps[0].second->entries.size(), 2u);
+    {
+        const Kalibrierung::Bearbeitung nothing(k, QStringLiteral("nichts"));
+        k.setMesswert(pmDirekt, 2, 3, 97.5); // the value it has
+    }
+    EXPECT_EQ(steps.size(), 1);
+
+    QSignalSpy angewendet(&k, &Kalibrierung::Angewendet);
+    k.anwenden(*steps[0].second, true);
+    EXPECT_EQ(angewendet.count(), 1);
+    EXPECT_FALSE(k.DataStore()->exists(Kalibrierung::MesswertKey(pmDirekt, 2, 3)));
+    k.anwenden(*steps[0].second, false);
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 3).toDouble(), 97.5);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 3).toDouble(), 41.0);
+}
