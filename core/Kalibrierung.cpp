@@ -251,6 +251,22 @@ void Kalibrierung::setPrüffeldWert(Long Prüffeld, double value) {
     DataStoreLet(prüffeldWertKey(Prüffeld), value);
 }
 
+void Kalibrierung::MessreihenEntfernen() {
+    static const QString präfixe[] = {
+        QStringLiteral("Messwert direktes Prüfmerkmal "),
+        QStringLiteral("Messwert indirektes Prüfmerkmal "), prüfpunkteKey(0).chopped(1),
+        prüffeldWertKey(0).chopped(1)};
+    bool changed = false;
+    for (const QString& key : m_store->keys())
+        for (const QString& präfix : präfixe)
+            if (key.startsWith(präfix)) {
+                changed = m_store->remove(key) || changed;
+                break;
+            }
+    if (changed)
+        setIsDirty(true);
+}
+
 QString Kalibrierung::PrüfpunktKey(Long Prüfpunkt) {
     return QStringLiteral("Prüfpunkt ") + QString::number(Prüfpunkt);
 }

@@ -86,6 +86,9 @@ public:
     void setPrüffeldWert(rt::Long Prüffeld, double value);
 
     static QString PrüfpunktKey(rt::Long Prüfpunkt);
+    // Removes every field and measured value (counts, covariable values,
+    // values of every field and point), to make room for others.
+    void MessreihenEntfernen();
     QString MerkmalNumberFormat(MerkmalEnum Merkmal) const;
 
     // ---- statistics options ---------------------------------------------

@@ -149,3 +149,14 @@ QString ProtokollBeschriftung(const QString& key) {
     }
     return QString();
 }
+
+void FeldangabeNachführen(Kalibrierung& k, rt::Long f, std::optional<double> vorher) {
+    const Protokollangabe* jeFeld = ProtokollangabeJeFeld();
+    if (!jeFeld)
+        return;
+    const QString key = ProtokollSchlüssel(*jeFeld, f);
+    const rt::Variant* seeded = k.DataStore()->find(key);
+    const bool follows = seeded && vorher && seeded->toText() == rt::Variant(*vorher).toText();
+    if (!seeded || seeded->toText().isEmpty() || follows)
+        k.DataStore()->setValue(key, k.PrüffeldWert(f));
+}

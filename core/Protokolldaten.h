@@ -41,6 +41,11 @@ void setProtokollangaben(std::vector<Protokollangabe> angaben);
 QString ProtokollSchlüssel(const Protokollangabe& angabe, rt::Long feld = 0);
 // The per-field entry (the covariable of each field, seeded from page 2).
 const Protokollangabe* ProtokollangabeJeFeld();
+// The protocol's entry of field f is seeded as a default that marks nothing
+// as changed: while it is empty or still holds the field's previous value
+// (vorher) it follows the field's value now; once the user gave it another
+// text it stays as it is.
+void FeldangabeNachführen(Kalibrierung& k, rt::Long f, std::optional<double> vorher);
 // Every store key in the protocol's order, per-field entries for the fields
 // the calibration has (none when it cannot hold them).
 QStringList ProtokollSchlüssel(const Kalibrierung& k);

@@ -159,21 +159,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
         } else if (geändert(r, 2)) {
             skip([&] { m_k.setPrüffeldWert(f, rt::textToDouble(value)); });
         }
-        // The protocol's entry of the field is seeded as a default that marks
-        // nothing as changed. While it still holds the value seeded from this
-        // page it follows the page; once the user gave it another text it
-        // stays as it is.
-        skip([&] {
-            const Protokollangabe* jeFeld = ProtokollangabeJeFeld();
-            if (!jeFeld)
-                return;
-            const QString key = ProtokollSchlüssel(*jeFeld, f);
-            const rt::Variant* seeded = m_k.DataStore()->find(key);
-            const bool follows =
-                seeded && before && seeded->toText() == rt::Variant(*before).toText();
-            if (!seeded || seeded->toText().isEmpty() || follows)
-                m_k.DataStore()->setValue(key, m_k.PrüffeldWert(f));
-        });
+        skip([&] { FeldangabeNachführen(m_k, f, before); });
         const double points = punkte(r);
         if (points < 3 && forward) {
             showMessage(window(),
