@@ -3,14 +3,17 @@
 #include "Ergebnisliste.h"
 #include "Export.h"
 #include "Kalibrierung.h"
+#include "MesswertImport.h"
 #include "ProtokollPdf.h"
 #include "Zieldatei.h"
 
 #include "Conversion.h"
+#include "Dateirechte.h"
 #include "RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <sys/stat.h>
@@ -123,6 +126,85 @@ QString ausgabeIstEingabe(const QString& input, const QString& output) {
         .arg(QDir::toNativeSeparators(output));
 }
 
+// Reads a table of measured values into a new calibration file: the
+// characteristics and site data of a template, or DPr and EVD. 2 for an
+// input that cannot be read or imported, 3 for an output that cannot be
+// written, 4 for rows that cannot be read (nothing is written then).
+int import_(const QString& tabelle, const QString& ziel, const QString& vorlage,
+            const QString& dezimal, QTextStream& out, QTextStream& err) {
+    using namespace MesswertImport;
+    Kalibrierung k;
+    if (!vorlage.isEmpty()) {
+        if (!laden(k, vorlage, err))
+            return 2;
+    } else {
+        k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
+        k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+        k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
+        k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
+        k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
+        k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+    }
+    const QString shown = QDir::toNativeSeparators(tabelle);
+    Ergebnis ergebnis;
+    try {
+        const Tabelle t = Tabelle::ausDatei(tabelle);
+        Lesart lesart = t.erkennen(k);
+        if (dezimal == u"komma")
+            lesart.dezimal = Dezimal::Komma;
+        else if (dezimal == u"punkt")
+            lesart.dezimal = Dezimal::Punkt;
+        ergebnis = t.lesen(lesart);
+    } catch (const rt::RuntimeError& e) {
+        err << e.description() << u'\n';
+        err.flush();
+        return 2;
+    }
+    // Rows that cannot be read are named first: the rest may be fine once they are.
+    if (!ergebnis.fehler.isEmpty()) {
+        for (const Fehler& f : ergebnis.fehler)
+            err << QStringLiteral("Zeile %1: %2\n").arg(f.zeile).arg(rt::withoutControls(f.grund));
+        err << QStringLiteral("Nichts geschrieben: %1 %2 der Datei „%3“ %4 nicht gelesen "
+                              "werden.\n")
+                   .arg(ergebnis.fehler.size())
+                   .arg(ergebnis.fehler.size() == 1 ? QStringLiteral("Zeile")
+                                                    : QStringLiteral("Zeilen"),
+                        shown,
+                        ergebnis.fehler.size() == 1 ? QStringLiteral("kann")
+                                                    : QStringLiteral("können"));
+        err.flush();
+        return 4;
+    }
+    if (!ergebnis.hindernis.isEmpty()) {
+        err << QStringLiteral("Die Messwerte der Datei „%1“ können nicht importiert werden: %2\n")
+                   .arg(shown, ergebnis.hindernis);
+        if (ergebnis.hindernis.contains(QStringLiteral("Dezimaltrennzeichen")))
+            err << QStringLiteral("Geben Sie --dezimal komma oder --dezimal punkt an.\n");
+        err.flush();
+        return 2;
+    }
+    try {
+        übernehmen(k, ergebnis);
+        k.setIsDirty(false);
+        if (rt::isReadOnlyFile(QFileInfo(ziel).absoluteFilePath()))
+            cannotWrite(ziel, QStringLiteral("sie ist schreibgeschützt"));
+        k.ReplaceFile(ziel);
+    } catch (const rt::RuntimeError& e) {
+        err << e.description() << u'\n';
+        err.flush();
+        return 3;
+    }
+    out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“ nach „%4“ importiert.\n")
+               .arg(ergebnis.felder.size())
+               .arg(ergebnis.punkte())
+               .arg(shown, QDir::toNativeSeparators(ziel));
+    if (ergebnis.endeBeiZeile > 0)
+        out << QStringLiteral("Die Tabelle endet vor Zeile %1; was folgt, wurde nicht gelesen.\n")
+                   .arg(ergebnis.endeBeiZeile);
+    out.flush();
+    return 0;
+}
+
 } // namespace
 
 QString usageText() {
@@ -144,13 +226,18 @@ QString usageText() {
         "                                exportiert Messwerte und Ergebnisse als "
         "Excel-Arbeitsmappe\n"
         "                                oder als CSV-Datei\n"
+        "  Orvanta --import WERTE.csv KALIBRIERUNG.xml [--vorlage VORLAGE.xml]\n"
+        "          [--dezimal komma|punkt]\n"
+        "                                liest Messwerte aus einer Textdatei (CSV) in eine neue\n"
+        "                                Kalibrierdatei; Prüfmerkmale und Protokolldaten aus\n"
+        "                                VORLAGE.xml, sonst DPr und EVD\n"
         "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"
         "Zahlen werden im Format der Benutzereinstellungen (LC_ALL, LC_NUMERIC, LANG)\n"
         "gelesen und ausgegeben; ohne Angabe gilt das deutsche Format.\n"
         "\n"
         "Rückgabewerte: 0 erfolgreich, 1 falscher Aufruf, 2 Datei nicht lesbar,\n"
-        "3 Ausgabedatei nicht schreibbar.\n");
+        "3 Ausgabedatei nicht schreibbar, 4 Zeilen der Messwertdatei nicht lesbar.\n");
 }
 
 bool isProtocolJob(const QStringList& arguments) {
@@ -172,6 +259,31 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         if (!fehler.isEmpty())
             return falscherAufruf(fehler, err);
         return export_(args[1], args[2], out, err);
+    }
+    if (args.size() >= 3 && args[0] == u"--import") {
+        QHash<QString, QString> options;
+        for (qsizetype i = 3; i < args.size(); i += 2) {
+            if ((args[i] != u"--vorlage" && args[i] != u"--dezimal") || options.contains(args[i]))
+                return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
+                                      err);
+            if (i + 1 >= args.size())
+                return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
+            options.insert(args[i], args[i + 1]);
+        }
+        const QString dezimal = options.value(QStringLiteral("--dezimal"));
+        if (options.contains(QStringLiteral("--dezimal")) && dezimal != u"komma" &&
+            dezimal != u"punkt")
+            return falscherAufruf(
+                QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
+                    .arg(dezimal),
+                err);
+        const QString vorlage = options.value(QStringLiteral("--vorlage"));
+        QString fehler = ausgabeIstEingabe(args[1], args[2]);
+        if (fehler.isEmpty() && !vorlage.isEmpty())
+            fehler = ausgabeIstEingabe(vorlage, args[2]);
+        if (!fehler.isEmpty())
+            return falscherAufruf(fehler, err);
+        return import_(args[1], args[2], vorlage, dezimal, out, err);
     }
     // Options with one value each.
     QHash<QString, QString> options;

@@ -4,6 +4,7 @@
 #include "GrosseKalibrierung.h"
 
 #include "Ergebnisliste.h"
+#include "MesswertImport.h"
 
 #include "RuntimeError.h"
 
@@ -107,10 +108,38 @@ void LoadWorstCase(benchmark::State& state) {
 
 } // namespace
 
+// A table of 10,000 rows (100 fields of 100 points) with decimal commas,
+// from the file to the calibration: read, detected, grouped and taken over.
+void ImportTable(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("werte.csv"));
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        QByteArray bytes = "Prüffeld;Z;DPr;EVD\r\n";
+        for (int f = 1; f <= 100; ++f)
+            for (int p = 1; p <= 100; ++p)
+                bytes += QByteArray::number(f) + ';' + QByteArray::number(f * 2) + ";9" +
+                         QByteArray::number(p % 10) + ',' + QByteArray::number(p) + ';' +
+                         QByteArray::number(30 + f % 40) + ",5\r\n";
+        file.write(bytes);
+    }
+    for (auto _ : state) {
+        Kalibrierung k;
+        const auto t = MesswertImport::Tabelle::ausDatei(path);
+        const auto ergebnis = t.lesen(t.erkennen(k));
+        if (ergebnis.gelesen != 10'000 || !ergebnis.fehler.isEmpty())
+            state.SkipWithError("the table was not read");
+        MesswertImport::übernehmen(k, ergebnis);
+        benchmark::DoNotOptimize(k.PrüfpunkteTotal());
+    }
+}
+
 BENCHMARK(LoadWorstCase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResultsPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImportTable)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

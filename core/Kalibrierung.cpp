@@ -252,10 +252,9 @@ void Kalibrierung::setPrüffeldWert(Long Prüffeld, double value) {
 }
 
 void Kalibrierung::MessreihenEntfernen() {
-    static const QString präfixe[] = {
-        QStringLiteral("Messwert direktes Prüfmerkmal "),
-        QStringLiteral("Messwert indirektes Prüfmerkmal "), prüfpunkteKey(0).chopped(1),
-        prüffeldWertKey(0).chopped(1)};
+    static const QString präfixe[] = {QStringLiteral("Messwert direktes Prüfmerkmal "),
+                                      QStringLiteral("Messwert indirektes Prüfmerkmal "),
+                                      prüfpunkteKey(0).chopped(1), prüffeldWertKey(0).chopped(1)};
     bool changed = false;
     for (const QString& key : m_store->keys())
         for (const QString& präfix : präfixe)

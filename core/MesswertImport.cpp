@@ -206,8 +206,7 @@ bool Tabelle::kopfzeileErkennen(QChar trenner) const {
     if (rows.isEmpty())
         return false;
     for (const QString& cell : rows.first().zellen)
-        if (!cell.trimmed().isEmpty() && !zahl(cell, Dezimal::Komma) &&
-            !zahl(cell, Dezimal::Punkt))
+        if (!cell.trimmed().isEmpty() && !zahl(cell, Dezimal::Komma) && !zahl(cell, Dezimal::Punkt))
             return true;
     return false;
 }
@@ -309,10 +308,9 @@ Lesart Tabelle::erkennen(const Kalibrierung& k) const {
             if (lesart.spalten[i] != Spalte::Keine && lesart.spalten.indexOf(lesart.spalten[i]) < i)
                 lesart.spalten[i] = Spalte::Keine;
     }
-    const bool vollständig = spalteVon(lesart, Spalte::Direkt) >= 0 &&
-                             spalteVon(lesart, Spalte::Indirekt) >= 0 &&
-                             (spalteVon(lesart, Spalte::Prüffeld) >= 0 ||
-                              spalteVon(lesart, Spalte::Kovariable) >= 0);
+    const bool vollständig =
+        spalteVon(lesart, Spalte::Direkt) >= 0 && spalteVon(lesart, Spalte::Indirekt) >= 0 &&
+        (spalteVon(lesart, Spalte::Prüffeld) >= 0 || spalteVon(lesart, Spalte::Kovariable) >= 0);
     if (!vollständig) {
         // By position: the export's layout, or covariable, direct, indirect.
         using S = Spalte;
@@ -454,9 +452,11 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     if (e.gelesen == 0)
         e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
     else if (e.felder.size() < 3)
-        e.hindernis = QStringLiteral("Die Messwerte ergeben %1 Prüffelder; eine Kalibrierung "
-                                     "braucht mindestens 3.")
-                          .arg(e.felder.size());
+        e.hindernis =
+            QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
+                           "mindestens 3 Prüffelder.")
+                .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
+                                          : QStringLiteral("%1 Prüffelder").arg(e.felder.size()));
     else if (e.felder.size() > maxFelder)
         e.hindernis = QStringLiteral("Die Messwerte ergeben %1 Prüffelder; eine Kalibrierung "
                                      "kann höchstens %2 aufnehmen.")

@@ -549,3 +549,106 @@ TEST(KommandozeileTest, TheEvaluationPrintsTheRequirementValues) {
         QStringLiteral("Anforderung DPr ≥ 98,0 % entspricht EVD ≥ 38,7 MN/m²")))
         << r.out.right(300).toStdString();
 }
+
+namespace {
+const QString ImportDaten = QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/import/");
+
+// The measured values of a calibration file, field by field.
+QStringList messwerte(const QString& path) {
+    Kalibrierung k;
+    k.LoadFile(path);
+    QStringList values;
+    for (rt::Long f = 1; f <= k.PrüffelderAnzahl(); ++f) {
+        values.append(QStringLiteral("Feld %1 = %2").arg(f).arg(k.PrüffeldWert(f)));
+        for (rt::Long p = 1; p <= k.PrüffeldPrüfpunkte(f); ++p)
+            values.append(QStringLiteral("%1 / %2")
+                              .arg(k.Messwert(pmDirekt, f, p).toDouble())
+                              .arg(k.Messwert(pmIndirekt, f, p).toDouble()));
+    }
+    return values;
+}
+} // namespace
+
+TEST(KommandozeileTest, TheOwnExportAndPlainTablesImportBackToTheSameValues) {
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("Beispiel.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, csv}).status, 0);
+    const QString xml = dir.filePath(QStringLiteral("Importiert.xml"));
+    Result r = run({QStringLiteral("--import"), csv, xml, QStringLiteral("--vorlage"), Example});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("3 Prüffelder mit 9 Prüfpunkten aus")))
+        << r.out.toStdString();
+    EXPECT_EQ(messwerte(xml), messwerte(Example));
+    // The template's characteristics and site data came along: the evaluations agree.
+    EXPECT_EQ(run({QStringLiteral("--auswertung"), xml}).out,
+              run({QStringLiteral("--auswertung"), Example}).out);
+
+    // Without a template: DPr and EVD; a decimal point and a Latin-1 file read alike.
+    const QString punkt = dir.filePath(QStringLiteral("Punkt.xml"));
+    r = run({QStringLiteral("--import"), ImportDaten + QStringLiteral("Z-DPr-EVD-Dezimalpunkt.csv"),
+             punkt});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    Kalibrierung k;
+    k.LoadFile(punkt);
+    EXPECT_EQ(k.DirektesPrüfmerkmal().Formelzeichen(), QStringLiteral("DPr"));
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Einheit(), QStringLiteral("MN/m²"));
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 95.5);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 1).toDouble(), 30.1);
+    EXPECT_FALSE(k.IsDirty());
+    const QString latin = dir.filePath(QStringLiteral("Latin.xml"));
+    EXPECT_EQ(run({QStringLiteral("--import"),
+                   ImportDaten + QStringLiteral("Latin1-Dezimalkomma.csv"), latin})
+                  .status,
+              0);
+    EXPECT_EQ(messwerte(latin), messwerte(punkt));
+}
+
+TEST(KommandozeileTest, ImportExitCodes) {
+    QTemporaryDir dir;
+    const QString xml = dir.filePath(QStringLiteral("k.xml"));
+    // Rows that cannot be read: listed, nothing written.
+    Result r = run(
+        {QStringLiteral("--import"), ImportDaten + QStringLiteral("Fehlerhafte-Zeilen.csv"), xml});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.contains(
+        QStringLiteral("Zeile 5: „9x“ ist kein Zahlenwert für direktes Prüfmerkmal.\n")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Zeile 7: Die Zeile hat 2 statt 3 Spalten.\n")));
+    EXPECT_FALSE(QFileInfo::exists(xml));
+    // An input that is missing, or whose decimals read two ways.
+    r = run({QStringLiteral("--import"), dir.filePath(QStringLiteral("fehlt.csv")), xml});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("wurde nicht gefunden")));
+    const QString zweideutig = dir.filePath(QStringLiteral("zweideutig.csv"));
+    {
+        QFile f(zweideutig);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Z;DPr;EVD\n2;1.234;30\n2;1.235;32\n2;1.236;34\n4;1.237;40\n4;1.238;42\n"
+                "4;1.239;44\n6;1.240;50\n6;1.241;52\n6;1.242;54\n");
+    }
+    r = run({QStringLiteral("--import"), zweideutig, xml});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--dezimal komma oder --dezimal punkt")));
+    EXPECT_FALSE(QFileInfo::exists(xml));
+    r = run({QStringLiteral("--import"), zweideutig, xml, QStringLiteral("--dezimal"),
+             QStringLiteral("punkt")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(messwerte(xml).value(1), QStringLiteral("1.234 / 30"));
+    // A wrong call, an output that cannot be written, or a read-only one.
+    EXPECT_EQ(run({QStringLiteral("--import"), zweideutig, xml, QStringLiteral("--dezimal"),
+                   QStringLiteral("auto")})
+                  .status,
+              1);
+    EXPECT_EQ(run({QStringLiteral("--import"), zweideutig}).status, 1);
+    EXPECT_EQ(run({QStringLiteral("--import"), zweideutig, zweideutig}).status, 1);
+    const QString punkt = ImportDaten + QStringLiteral("Z-DPr-EVD-Dezimalpunkt.csv");
+    EXPECT_EQ(
+        run({QStringLiteral("--import"), punkt, dir.filePath(QStringLiteral("gibt/es/nicht.xml"))})
+            .status,
+        3);
+    QFile::setPermissions(xml, QFileDevice::ReadOwner);
+    r = run({QStringLiteral("--import"), punkt, xml});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("schreibgeschützt")));
+    EXPECT_EQ(messwerte(xml).value(1), QStringLiteral("1.234 / 30")); // unchanged
+}

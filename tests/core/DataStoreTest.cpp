@@ -72,8 +72,8 @@ TEST(DataStoreTest, RecordedChangesUndoAndRedoExactlyIncludingTheOrder) {
     store.remove(QStringLiteral("a"));
     store.setValue(QStringLiteral("neu"), Variant(rt::Long(7)));
     store.setValue(QStringLiteral("IsDirty"), Variant(true));
-    store.value(QStringLiteral("gelesen")); // read into existence: no change
-    store.setValue(QStringLiteral("c"), Variant(u"c"));  // the same value: no change
+    store.value(QStringLiteral("gelesen"));             // read into existence: no change
+    store.setValue(QStringLiteral("c"), Variant(u"c")); // the same value: no change
     const StoreChanges changes = store.endRecording();
     const auto nachher = inhalt(store);
 
