@@ -552,6 +552,7 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
     skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
     skip([&] { syncInputText(); });
     g.setFocus(Qt::OtherFocusReason);
+    emit CellsEdited(EditedByTyping);
     if (!(flags & NoAdvance))
         skip([&] { advance(); });
     m_state = EditState::None;
@@ -928,6 +929,7 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
     }
     g.setRedraw(redraw);
     syncInputText();
+    emit CellsEdited(EditedByPaste);
     // What did not fit is reported once everything that fits is written.
     if (cutOff)
         rt::raiseError(rt::err::InvalidPropertyArrayIndex);
@@ -978,6 +980,7 @@ void clsEditGrid::SelClear() {
             emit CellClear(r, c);
         }
     syncInputText();
+    emit CellsEdited(EditedByClear);
 }
 
 void clsEditGrid::SelRowsDel() {

@@ -105,6 +105,12 @@ signals:
     void BeforeRowRemove(int Row, bool& Cancel);
     void RowRemove(int Row);
     void CellClear(int Row, int Col);
+    // Cells were written by the user, once per command, after the cells
+    // hold their new texts: a committed edit, a paste or a clear.
+    void CellsEdited(int How);
+
+public:
+    enum CellsEditedHow { EditedByTyping, EditedByPaste, EditedByClear };
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

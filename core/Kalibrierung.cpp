@@ -66,6 +66,7 @@ void Kalibrierung::DataStoreLet(const QString& Key, const Variant& Value) {
     const QString oldText = m_store->value(Key).toText();
     if (oldText != Value.toText()) {
         m_store->setValue(Key, Value);
+        ++m_änderungen;
         setIsDirty(true);
     }
 }
@@ -74,6 +75,7 @@ Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text) : m
     if (m_k.m_bearbeitungen++ > 0)
         return;
     m_k.m_bearbeitungText = text;
+    m_k.m_änderungenBeiBeginn = m_k.m_änderungen;
     // Bookkeeping is no one's edit: the unsaved mark follows the history.
     m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
 }
@@ -82,7 +84,7 @@ Kalibrierung::Bearbeitung::~Bearbeitung() {
     if (--m_k.m_bearbeitungen > 0)
         return;
     auto changes = std::make_shared<StoreChanges>(m_k.m_store->endRecording());
-    if (!changes->isEmpty())
+    if (!changes->isEmpty() && m_k.m_änderungen != m_k.m_änderungenBeiBeginn)
         emit m_k.Bearbeitet(m_k.m_bearbeitungText, std::move(changes));
 }
 
@@ -262,8 +264,10 @@ void Kalibrierung::MessreihenEntfernen() {
                 changed = m_store->remove(key) || changed;
                 break;
             }
-    if (changed)
+    if (changed) {
+        ++m_änderungen;
         setIsDirty(true);
+    }
 }
 
 QString Kalibrierung::PrüfpunktKey(Long Prüfpunkt) {

@@ -186,5 +186,9 @@ private:
     std::unique_ptr<Prüfmerkmal> m_kovariable;
     mutable std::unique_ptr<StatistikCache> m_cache;
     int m_bearbeitungen = 0;
+    // Counts the writes that mark the calibration changed: a step without
+    // one only seeded defaults and is no step of the user.
+    quint64 m_änderungen = 0;
+    quint64 m_änderungenBeiBeginn = 0;
     QString m_bearbeitungText;
 };

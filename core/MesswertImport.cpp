@@ -264,7 +264,8 @@ QString spaltenName(Spalte spalte) {
     return QStringLiteral("nicht lesen");
 }
 
-Lesart Tabelle::erkennen(const Kalibrierung& k) const {
+Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
+                         std::optional<bool> kopfzeile) const {
     Lesart lesart;
     // The separator that splits the first lines of the table into the same
     // number of cells most often; tab before semicolon before comma.
@@ -280,26 +281,28 @@ Lesart Tabelle::erkennen(const Kalibrierung& k) const {
             break;
     }
     int best = 0;
-    for (const QChar trenner : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
+    for (const QChar kandidat : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
         QHash<qsizetype, int> häufigkeit;
         for (const QString& line : probe)
-            if (const qsizetype n = teile(line, trenner).size(); n > 1)
+            if (const qsizetype n = teile(line, kandidat).size(); n > 1)
                 ++häufigkeit[n];
         int score = 0;
         for (const int h : häufigkeit)
             score = std::max(score, h);
         if (score > best) {
             best = score;
-            lesart.trenner = trenner;
+            lesart.trenner = kandidat;
         }
     }
-    lesart.kopfzeile = kopfzeileErkennen(lesart.trenner);
+    if (trenner)
+        lesart.trenner = *trenner;
+    lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileErkennen(lesart.trenner);
 
     const QVector<Zeile> rows = zeilen(lesart.trenner);
     qsizetype spalten = 0;
     for (const Zeile& z : rows.mid(0, 50))
         spalten = std::max(spalten, z.zellen.size());
-    if (lesart.kopfzeile) {
+    if (lesart.kopfzeile && !rows.isEmpty()) {
         for (const QString& kopf : rows.first().zellen)
             lesart.spalten.append(spalteAusKopf(kopf, k));
         lesart.spalten.resize(spalten, Spalte::Keine);

@@ -76,8 +76,10 @@ public:
     QString zeichensatz() const { return m_zeichensatz; }
     // The way the table most likely is read; the decimal separator stays
     // Unbestimmt when both readings are possible and give other numbers.
-    // The characteristics' symbols (of k) name columns in a header row.
-    Lesart erkennen(const Kalibrierung& k) const;
+    // The characteristics' symbols (of k) name columns in a header row. A
+    // separator or header choice given is kept, the rest detected with it.
+    Lesart erkennen(const Kalibrierung& k, std::optional<QChar> trenner = std::nullopt,
+                    std::optional<bool> kopfzeile = std::nullopt) const;
     // The decimal separator the value columns show, as erkennen finds it.
     Dezimal dezimalErkennen(const Lesart& lesart) const;
     // Whether the first row is a header (a cell that is no number).

@@ -92,6 +92,7 @@ void frmProtocollExtraData::ok() {
     if (!Sorbel1->EditGrid()->EndEdit(false))
         return;
     if (m_k && Sorbel1->Dictionary()) {
+        const Kalibrierung::Bearbeitung schritt(*m_k, QStringLiteral("Protokolldaten"));
         rt::SkipErrors skip;
         Sorbel1->Dictionary()->forEach([&](const QString& key, const rt::Variant& value) {
             skip([&] { m_k->DataStoreLet(Prefix + key, value); });

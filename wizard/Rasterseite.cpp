@@ -3,10 +3,13 @@
 #include "EditGrid.h"
 #include "FlexGrid.h"
 
+#include "Kalibrierung.h"
+
 #include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -53,6 +56,43 @@ Rasterseite::Rasterseite(Kalibrierung& k, int index, const QString& caption, int
             [this](int row, int col, QString& text, bool&) { zelleBearbeitet(row, col, text); });
     connect(m_editGrid, &clsEditGrid::CellClear, this,
             [this](int row, int col) { m_bearbeitet.insert(cellKey(row, col), std::nullopt); });
+    // Each edit reaches the calibration at once, as a step that can be undone.
+    connect(m_editGrid, &clsEditGrid::CellsEdited, this, &Rasterseite::schreiben);
+}
+
+void Rasterseite::schreiben(int how) {
+    if (m_bearbeitet.isEmpty())
+        return;
+    QString text;
+    if (m_bearbeitet.size() == 1) {
+        const qint64 key = m_bearbeitet.cbegin().key();
+        text = schrittText(int(key >> 16), int(key & 0xFFFF));
+    } else {
+        text = how == clsEditGrid::EditedByPaste   ? QStringLiteral("Einfügen")
+               : how == clsEditGrid::EditedByClear ? QStringLiteral("Löschen")
+                                                   : QStringLiteral("Eingabe");
+    }
+    {
+        // Called from the commit itself: the edit is being closed already.
+        const QScopedValueRollback<bool> schreibt(m_schreibt, true);
+        const Kalibrierung::Bearbeitung schritt(m_k, text);
+        bool cancel = false;
+        übernehmen(0, cancel);
+    }
+    for (auto it = m_bearbeitet.cbegin(); it != m_bearbeitet.cend(); ++it)
+        m_gezeigt.insert(it.key(), m_grid->TextMatrix(int(it.key() >> 16), int(it.key() & 0xFFFF)));
+    m_bearbeitet.clear();
+}
+
+void Rasterseite::auffrischen() {
+    const int row = m_grid->Row(), col = m_grid->Col(), top = m_grid->TopRow();
+    füllen();
+    rt::SkipErrors skip;
+    skip([&] {
+        if (m_grid->Rows() > m_grid->FixedRows())
+            m_grid->setCurrentCell(std::min(row, m_grid->Rows() - 1), col);
+    });
+    skip([&] { m_grid->setTopRow(std::min(top, m_grid->Rows() - 1)); });
 }
 
 void Rasterseite::zelleBearbeitet(int row, int col, QString& text) {
@@ -98,7 +138,7 @@ void Rasterseite::vergessen() {
 }
 
 bool Rasterseite::eingabeBeenden() {
-    return m_editGrid->EndEdit(false);
+    return m_schreibt || m_editGrid->EndEdit(false);
 }
 
 int Rasterseite::randbreite() const {

@@ -27,6 +27,7 @@ public:
 
     // Commits an edit still open; false when its text was refused.
     bool eingabeBeenden() override;
+    void auffrischen() override;
 
 protected:
     // Puts a text into a cell as the page's own.
@@ -46,6 +47,9 @@ protected:
     virtual QString prüfen(int row, int col, const QString& text, double& value) const = 0;
     // The text a cell shows for an accepted number.
     virtual QString anzeigen(int row, int col, double value) const = 0;
+    // The name of the undo step that writes one cell, for example
+    // "Messwert Prüffeld 2, Prüfpunkt 3".
+    virtual QString schrittText(int row, int col) const = 0;
     // Sets the column widths for the grid's width; run on every resize too.
     virtual void spaltenbreiten(int width) = 0;
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +58,9 @@ protected:
 
 private:
     void zelleBearbeitet(int row, int col, QString& text);
+    // Writes what the user just entered into the calibration, as one step;
+    // the cells are then the page's own.
+    void schreiben(int how);
 
     FlexGrid* m_grid;
     QLineEdit* m_input;
@@ -62,4 +69,5 @@ private:
     QHash<qint64, std::optional<double>> m_bearbeitet;
     // Numbers checked and not yet written to their cell: text and value.
     QHash<qint64, std::pair<QString, double>> m_geprüft;
+    bool m_schreibt = false;
 };

@@ -16,6 +16,9 @@ public:
     // PageEntered: fill the page from the calibration (errors are skipped
     // statement by statement).
     virtual void füllen() {}
+    // The calibration changed under the page (undo, redo): fill it again,
+    // keeping the user's place where the page can.
+    virtual void auffrischen() { füllen(); }
     // LeavePage: check (only when going forward) and commit the page; may set
     // cancel to stay on the page.
     virtual void übernehmen(int direction, bool& cancel) {}

@@ -111,6 +111,17 @@ QString SeiteFelder::punkteGrenze(int row, double value) const {
     return QString();
 }
 
+QString SeiteFelder::schrittText(int row, int col) const {
+    QString spalte = QStringLiteral("Anzahl Prüfpunkte");
+    if (col != 1) {
+        rt::SkipErrors skip;
+        skip([&] { spalte = m_k.Kovariable().Name(); });
+    }
+    return QStringLiteral("%1, Prüffeld %2")
+        .arg(spalte)
+        .arg(row - fgKeysMessreihen->FixedRows() + 1);
+}
+
 QString SeiteFelder::anzeigen(int, int col, double value) const {
     // Point counts are whole numbers, shown as plain digits; the covariable
     // value with its decimals.

@@ -18,6 +18,7 @@ protected:
     void spaltenbreiten(int width) override;
     QString prüfen(int row, int col, const QString& text, double& value) const override;
     QString anzeigen(int row, int col, double value) const override;
+    QString schrittText(int row, int col) const override;
 
 private:
     // The point count of a data row as it will be written.

@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -117,6 +118,11 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
             // an unreadable number stays as typed
         }
     });
+    for (auto signal : {&UpDown::UpClick, &UpDown::DownClick})
+        connect(udMessreihen, signal, this,
+                [this] { feldFertig(QStringLiteral("Anzahl der Prüffelder")); });
+    connect(txtMessreihen, &QLineEdit::editingFinished, this,
+            [this] { feldFertig(QStringLiteral("Anzahl der Prüffelder")); });
     auto* grid = static_cast<QGridLayout*>(Frame3->layout());
     auto* label = new QLabel(QStringLiteral("Anzahl der Prüffelder:"), Frame3);
     label->setBuddy(txtMessreihen);
@@ -277,6 +283,21 @@ SeiteMerkmale::Gruppe SeiteMerkmale::gruppe(const QString& frameName, const QStr
     box->addWidget(g.upDown);
     grid->addLayout(box, 1, 3);
     grid->setColumnStretch(1, 1);
+    for (const auto& [field, caption] :
+         {std::pair<QComboBox*, QString>{g.name, QStringLiteral("Name")},
+          {g.zeichen, QStringLiteral("Formelzeichen")},
+          {g.einheit, QStringLiteral("Einheit")}}) {
+        const QString text = title + QStringLiteral(", ") + caption;
+        QComboBox* combo = field;
+        connect(combo->lineEdit(), &QLineEdit::editingFinished, this,
+                [this, text] { feldFertig(text); });
+        connect(combo, &QComboBox::activated, this, [this, text] { feldFertig(text); });
+    }
+    const QString stellenText = title + QStringLiteral(", Nachkommastellen");
+    connect(g.stellen, &QLineEdit::editingFinished, this,
+            [this, stellenText] { feldFertig(stellenText); });
+    for (auto signal : {&UpDown::UpClick, &UpDown::DownClick})
+        connect(g.upDown, signal, this, [this, stellenText] { feldFertig(stellenText); });
     // The right-hand columns line up in all three frames.
     const int labels = fontMetrics().horizontalAdvance(QStringLiteral("Anzahl der Prüffelder:_"));
     grid->setColumnMinimumWidth(2, labels);
@@ -385,6 +406,27 @@ void SeiteMerkmale::übernehmen(int direction, bool& cancel) {
             return;
         }
     }
+    schreiben();
+}
+
+void SeiteMerkmale::feldFertig(const QString& text) {
+    // The step is named after the last field finished before it is written.
+    m_schrittText = text;
+    if (m_schreibenAnstehend)
+        return;
+    m_schreibenAnstehend = true;
+    QTimer::singleShot(0, this, [this, füllung = m_füllung] {
+        m_schreibenAnstehend = false;
+        // Written only into the calibration the page was filled from, and
+        // as it reads then.
+        if (füllung != m_füllung || !isVisible())
+            return;
+        const Kalibrierung::Bearbeitung schritt(m_k, m_schrittText);
+        schreiben();
+    });
+}
+
+void SeiteMerkmale::schreiben() {
     rt::SkipErrors skip;
     for (const Gruppe& g : m_gruppen) {
         Prüfmerkmal& m = (m_k.*g.merkmal)();
@@ -397,6 +439,7 @@ void SeiteMerkmale::übernehmen(int direction, bool& cancel) {
 }
 
 void SeiteMerkmale::füllen() {
+    ++m_füllung;
     rt::SkipErrors skip;
     for (const Gruppe& g : m_gruppen) {
         const Prüfmerkmal& m = (m_k.*g.merkmal)();

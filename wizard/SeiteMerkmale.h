@@ -74,10 +74,20 @@ private:
                         const QString& unit);
     void completeFromPreset(const Gruppe& g);
     void messreihenKey(int key);
+    // Writes the page into the calibration (no checks).
+    void schreiben();
+    // A field was finished (left, Enter, chosen, stepped): once the focus
+    // change has run its completion, the page is written as one step named
+    // after the field.
+    void feldFertig(const QString& text);
 
     std::vector<Gruppe> m_gruppen;
     std::vector<Preset> m_presets;
     // The ten field checks in their order, each showing its own message,
     // then the checks of the decimals boxes.
     std::vector<std::function<bool()>> m_checks;
+    // Grows with every fill: a pending write of an earlier fill is dropped.
+    quint64 m_füllung = 0;
+    bool m_schreibenAnstehend = false;
+    QString m_schrittText;
 };

@@ -121,6 +121,11 @@ QString SeiteMesswerte::prüfen(int row, int col, const QString& text, double& v
                                   reason);
 }
 
+QString SeiteMesswerte::schrittText(int row, int) const {
+    const auto [f, p] = m_punkte.value(row - fgMesswerte->FixedRows(), {0, 0});
+    return QStringLiteral("Messwert Prüffeld %1, Prüfpunkt %2").arg(f).arg(p);
+}
+
 QString SeiteMesswerte::anzeigen(int, int col, double value) const {
     return FormatNumberText(value, stellen(col));
 }

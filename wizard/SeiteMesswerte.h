@@ -20,6 +20,7 @@ protected:
     void spaltenbreiten(int width) override;
     QString prüfen(int row, int col, const QString& text, double& value) const override;
     QString anzeigen(int row, int col, double value) const override;
+    QString schrittText(int row, int col) const override;
 
 private:
     rt::Long stellen(int col) const;

@@ -11,29 +11,35 @@
 #include "SeiteMesswerte.h"
 #include "Symbole.h"
 #include "ctlAssistent.h"
+#include "frmMesswertImport.h"
 #include "frmProtocollPreview.h"
 
 #include "Fensterfabrik.h"
 #include "Kalibrierung.h"
 #include "MessageService.h"
+#include "MesswertImport.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,6 +50,51 @@ constexpr int MenüBreite = 480;
 // The design size of the page area.
 constexpr int PageWidth = 640;
 constexpr int PageHeight = 440;
+// The steps kept for undo.
+constexpr int UndoSchritte = 100;
+
+// One step of the user: the store's keys before and after. It is pushed
+// once it happened, so its first redo does nothing.
+class Schritt : public QUndoCommand {
+public:
+    Schritt(Kalibrierung& k, const QString& text, std::shared_ptr<const StoreChanges> changes)
+        : QUndoCommand(text), m_k(k), m_changes(std::move(changes)) {}
+    void undo() override { m_k.anwenden(*m_changes, true); }
+    void redo() override {
+        if (m_geschehen) {
+            m_geschehen = false;
+            return;
+        }
+        m_k.anwenden(*m_changes, false);
+    }
+
+private:
+    Kalibrierung& m_k;
+    std::shared_ptr<const StoreChanges> m_changes;
+    bool m_geschehen = true;
+};
+
+// A text field with nothing of its own to undo leaves Ctrl+Z and Ctrl+Y to
+// the window: they undo the calibration's steps there.
+class FeldUndo : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        // An editable combo box hands the keys to its text field itself.
+        if (auto* combo = qobject_cast<QComboBox*>(watched))
+            edit = combo->lineEdit();
+        if (edit && event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const bool redo = key->matches(QKeySequence::Redo) ||
+                              (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
+            if ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
+                (redo && !edit->isRedoAvailable()))
+                return true;
+        }
+        return false;
+    }
+};
 } // namespace
 
 frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(parent), m_k(k) {
@@ -84,7 +135,10 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
                            seite5->cmdOutProtocoll, seite5->cmdOutExport})
         b->setAutoDefault(false);
 
+    m_undo = new QUndoStack(this);
+    m_undo->setUndoLimit(UndoSchritte);
     buildFileMenu();
+    buildEditMenu();
     menuHilfe = menuBar()->addMenu(QStringLiteral("&?"));
     menuHilfe->setObjectName(QStringLiteral("menuHilfe"));
     mh_Helpthemes = menuHilfe->addAction(QStringLiteral("Hilfethemen"));
@@ -140,6 +194,27 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     MessageService::setFolderMemory(Einstellungen::LastFolder(), &Einstellungen::setLastFolder);
     connect(&m_k, &Kalibrierung::IsDirtyChanged, this,
             [this] { setWindowModified(m_k.IsDirty()); });
+    // Every step of the user can be undone; the pages refresh from the
+    // calibration, and the unsaved mark follows the saved step.
+    connect(&m_k, &Kalibrierung::Bearbeitet, this,
+            [this](const QString& text, std::shared_ptr<const StoreChanges> changes) {
+                m_undo->push(new Schritt(m_k, text, std::move(changes)));
+            });
+    connect(&m_k, &Kalibrierung::Angewendet, this, [this] {
+        calibrationReplaced();
+        const int page = ctlAssistent1->Page;
+        if (Seite* s = seite(page)) {
+            s->auffrischen();
+            m_filled.insert(page);
+        }
+    });
+    connect(m_undo, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { m_k.setIsDirty(!clean); });
+    auto* feldUndo = new FeldUndo(this);
+    for (QLineEdit* edit : picContainer->findChildren<QLineEdit*>())
+        edit->installEventFilter(feldUndo);
+    for (QComboBox* combo : picContainer->findChildren<QComboBox*>())
+        combo->installEventFilter(feldUndo);
     setFileName(QString());
     updateRecentFiles(QString());
     // The first focus is on "weiter >", so that Enter goes on.
@@ -175,6 +250,9 @@ void frmAssistent::buildFileMenu() {
     mf_save = action(QStringLiteral("mf_save"), QStringLiteral("&speichern"),
                      QKeySequence(QStringLiteral("Ctrl+S")));
     mf_saveas = action(QStringLiteral("mf_saveas"), QStringLiteral("speichern unter..."), {});
+    separator(QStringLiteral("mf_tr3"));
+    mf_import = action(QStringLiteral("mf_import"), QStringLiteral("Messwerte &importieren..."),
+                       QKeySequence(QStringLiteral("Ctrl+I")));
     mf_tr2 = separator(QStringLiteral("mf_tr2"));
     QAction* placeholder = menuDatei->addAction(QStringLiteral("LastFile0"));
     placeholder->setObjectName(QStringLiteral("mf_LastFile0"));
@@ -187,7 +265,120 @@ void frmAssistent::buildFileMenu() {
     connect(mf_open, &QAction::triggered, this, &frmAssistent::öffnen);
     connect(mf_save, &QAction::triggered, this, &frmAssistent::speichern);
     connect(mf_saveas, &QAction::triggered, this, &frmAssistent::speichernUnter);
+    connect(mf_import, &QAction::triggered, this, [this] { importieren(); });
     connect(mf_exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void frmAssistent::buildEditMenu() {
+    menuBearbeiten = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
+    menuBearbeiten->setObjectName(QStringLiteral("menuBearbeiten"));
+    mb_undo = menuBearbeiten->addAction(QStringLiteral("Rückgängig"));
+    mb_undo->setObjectName(QStringLiteral("mb_undo"));
+    mb_undo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+    mb_redo = menuBearbeiten->addAction(QStringLiteral("Wiederholen"));
+    mb_redo->setObjectName(QStringLiteral("mb_redo"));
+    mb_redo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    connect(mb_undo, &QAction::triggered, this, &frmAssistent::rückgängig);
+    connect(mb_redo, &QAction::triggered, this, &frmAssistent::wiederholen);
+    auto update = [this] {
+        mb_undo->setEnabled(m_undo->canUndo());
+        mb_undo->setText(m_undo->canUndo() ? QStringLiteral("Rückgängig: ") + m_undo->undoText()
+                                           : QStringLiteral("Rückgängig"));
+        mb_redo->setEnabled(m_undo->canRedo());
+        mb_redo->setText(m_undo->canRedo() ? QStringLiteral("Wiederholen: ") + m_undo->redoText()
+                                           : QStringLiteral("Wiederholen"));
+    };
+    connect(m_undo, &QUndoStack::indexChanged, this, update);
+    connect(m_undo, &QUndoStack::cleanChanged, this, update);
+    update();
+}
+
+void frmAssistent::neueGeschichte() {
+    m_undo->clear();
+}
+
+bool frmAssistent::seiteSchreiben() {
+    if (!eingabeBeenden())
+        return false;
+    bool refused = false;
+    onLeavePage(0, refused); // what the page still holds becomes a step
+    return true;
+}
+
+void frmAssistent::rückgängig() {
+    if (seiteSchreiben())
+        m_undo->undo();
+}
+
+void frmAssistent::wiederholen() {
+    if (seiteSchreiben())
+        m_undo->redo();
+}
+
+namespace {
+bool hatMesswerte(const Kalibrierung& k) {
+    bool any = false;
+    k.DataStore()->forEach([&](const QString& key, const rt::Variant& value) {
+        if (!any && key.startsWith(QStringLiteral("Messwert ")) && !value.isEmpty() &&
+            !value.toText().trimmed().isEmpty())
+            any = true;
+    });
+    return any;
+}
+} // namespace
+
+bool frmAssistent::importieren(const QString& given) {
+    if (!seiteSchreiben())
+        return false;
+    QString path = given;
+    if (path.isEmpty())
+        path = MessageService::instance().openFileName(
+            this, QStringLiteral("Messwerte importieren"), QString(),
+            QStringLiteral("Textdateien (*.csv *.txt);;alle Dateien (*)"));
+    if (path.isEmpty())
+        return false;
+    std::optional<MesswertImport::Tabelle> tabelle;
+    try {
+        tabelle = MesswertImport::Tabelle::ausDatei(path);
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this, e.description(), MessageService::Warning);
+        return false;
+    }
+    frmMesswertImport dialog(*tabelle, m_k, path, this);
+    if (MessageService::instance().execDialog(&dialog) != QDialog::Accepted)
+        return false;
+    // Unsaved measured values are not replaced without asking.
+    if (m_k.IsDirty() && hatMesswerte(m_k)) {
+        switch (showMessage(this, ChangesQuestion, MessageService::Question,
+                            MessageService::YesNoCancel)) {
+        case MessageService::AnswerYes:
+            speichern();
+            if (m_k.IsDirty())
+                return false;
+            break;
+        case MessageService::AnswerNo:
+            break;
+        default:
+            return false;
+        }
+    }
+    // The import starts a new history of which it is the first step; undone,
+    // the values before are back, unsaved unless they were saved.
+    const bool dirty = m_k.IsDirty();
+    neueGeschichte();
+    if (dirty)
+        m_undo->resetClean();
+    try {
+        MesswertImport::übernehmen(m_k, dialog.ergebnis());
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this, e.description(), MessageService::Warning);
+        return false;
+    }
+    calibrationReplaced();
+    ctlAssistent1->Page = 3;
+    ctlAssistent1->GoToPage(0);
+    return true;
 }
 
 void frmAssistent::setFileName(const QString& NewName) {
@@ -271,6 +462,7 @@ bool frmAssistent::neu() {
     }
     m_k.Reset();
     calibrationReplaced();
+    neueGeschichte();
     setFileName(QString());
     ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
     ctlAssistent1->GoToPage(0);
@@ -297,6 +489,7 @@ bool frmAssistent::FileOpen(const QString& sFileName) {
         m_k.LoadFile(m_fileName);
         calibrationReplaced();
         m_k.setIsDirty(false);
+        neueGeschichte();
         fillPage();
         // The page the file was saved on; one outside the wizard gives the intro.
         rt::Long page = 0;
@@ -352,6 +545,7 @@ bool frmAssistent::FileSave(const QString& sFileName) {
                                   rt::Long(ctlAssistent1->Page));
         m_k.ReplaceFile(sFileName);
         m_k.setIsDirty(false);
+        m_undo->setClean();
         return true;
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);
@@ -392,7 +586,11 @@ void frmAssistent::dropEvent(QDropEvent* event) {
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    if (neu() && m_fileName.isEmpty())
+    // A text table brings measured values; anything else is a calibration.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"csv" || suffix == u"txt")
+        importieren(path);
+    else if (neu() && m_fileName.isEmpty())
         FileOpen(path);
 }
 
@@ -452,8 +650,13 @@ void frmAssistent::onLeavePage(qint32 Direction, bool& Cancel) {
     const int page = ctlAssistent1->Page;
     if (!m_filled.contains(page))
         return;
-    if (Seite* s = seite(page))
+    if (Seite* s = seite(page)) {
+        const Kalibrierung::Bearbeitung schritt(
+            m_k, QStringLiteral("Eingaben %1")
+                     .arg(s->labPageCaption ? s->labPageCaption->text().section(u':', 0, 0)
+                                            : QStringLiteral("Seite %1").arg(page)));
         s->übernehmen(Direction, Cancel);
+    }
 }
 
 void frmAssistent::onEnterPage(qint32 Direction, bool& Cancel) {

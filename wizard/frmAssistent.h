@@ -9,6 +9,7 @@ class FieldChecks;
 class QAction;
 class QMenu;
 class QStackedWidget;
+class QUndoStack;
 class Seite;
 class SeiteAusgabe;
 class SeiteErgebnis;
@@ -53,6 +54,14 @@ public:
     void öffnen();
     void speichern();
     void speichernUnter();
+    // Reads measured values from a text table (a file dialog asks for one
+    // when path is empty) in place of the fields and measured values.
+    // Returns whether they were taken over.
+    bool importieren(const QString& path = QString());
+    // Undoes or redoes the last step, after what is being typed became one.
+    void rückgängig();
+    void wiederholen();
+    QUndoStack* undoStack() const { return m_undo; }
 
     ctlAssistent* ctlAssistent1;
     QStackedWidget* picContainer;
@@ -69,10 +78,14 @@ public:
     QAction* mf_open;
     QAction* mf_save;
     QAction* mf_saveas;
+    QAction* mf_import;
     QAction* mf_tr2;
     QList<QAction*> mf_LastFile; // element 0 is a hidden placeholder
     QAction* mf_LastFileTr;
     QAction* mf_exit;
+    QMenu* menuBearbeiten;
+    QAction* mb_undo;
+    QAction* mb_redo;
     QMenu* menuHilfe;
     QAction* mh_Helpthemes;
     QAction* mh_tr1;
@@ -113,6 +126,12 @@ private:
     void updateRecentFiles(const QString& path);
     void openRecent(int index);
     void buildFileMenu();
+    void buildEditMenu();
+    // Commits what is being typed and what the page shown still holds (as
+    // a step); false when a typed value was refused.
+    bool seiteSchreiben();
+    // A new history: nothing before can be undone.
+    void neueGeschichte();
 
     Kalibrierung& m_k;
     FieldChecks* m_checks;
@@ -121,4 +140,5 @@ private:
     // Pages whose controls hold the calibration's data: only those commit
     // when they are left, so that a page never writes what it was not given.
     QSet<int> m_filled;
+    QUndoStack* m_undo;
 };

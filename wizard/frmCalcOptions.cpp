@@ -248,6 +248,7 @@ void frmCalcOptions::ok() {
             return;
         }
     if (m_k) {
+        const Kalibrierung::Bearbeitung schritt(*m_k, QStringLiteral("Optionen"));
         // A text that is no number gives 0; nothing is range-checked.
         auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
         rt::SkipErrors skip;

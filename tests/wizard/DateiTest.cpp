@@ -59,9 +59,10 @@ TEST_F(DateiTest, TheFileMenuAsTheUserSeesIt) {
     QStringList captions;
     for (QAction* a : items)
         captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(captions.mid(0, 6),
+    EXPECT_EQ(captions.mid(0, 8),
               (QStringList{QStringLiteral("neu"), QStringLiteral("-"), QStringLiteral("&öffnen..."),
                            QStringLiteral("&speichern"), QStringLiteral("speichern unter..."),
+                           QStringLiteral("-"), QStringLiteral("Messwerte &importieren..."),
                            QStringLiteral("-")}));
     EXPECT_EQ(captions.last(), QStringLiteral("Beenden\tAlt+F4"));
     EXPECT_EQ(action(w, "mf_new")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));

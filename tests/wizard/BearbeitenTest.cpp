@@ -1,0 +1,255 @@
+// Every change of the user can be undone and redone from the menu
+// "Bearbeiten" or with Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z; the pages refresh
+// from the calibration and the unsaved mark follows the saved step.
+
+#include "WizardTestSupport.h"
+
+#include "EditGrid.h"
+#include "FlexGrid.h"
+#include "SeiteErgebnis.h"
+#include "SeiteMerkmale.h"
+#include "ctlAssistent.h"
+#include "frmProtocollExtraData.h"
+
+#include "../core/Beispiel.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+namespace {
+
+// A key with modifiers as a keyboard sends it: each modifier its own press.
+void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
+    Qt::KeyboardModifiers held;
+    if (mods & Qt::ControlModifier) {
+        QTest::keyPress(w, Qt::Key_Control);
+        held |= Qt::ControlModifier;
+    }
+    if (mods & Qt::ShiftModifier) {
+        QTest::keyPress(w, Qt::Key_Shift, held);
+        held |= Qt::ShiftModifier;
+    }
+    QTest::keyClick(w, key, held);
+    QWidget* now = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+    if (mods & Qt::ShiftModifier)
+        QTest::keyRelease(now, Qt::Key_Shift, held);
+    if (mods & Qt::ControlModifier)
+        QTest::keyRelease(now, Qt::Key_Control, Qt::ControlModifier);
+}
+
+void type(FlexGrid* grid, QLineEdit* input, const QString& text) {
+    QTest::keyClicks(grid, text.left(1));
+    QTest::keyClicks(input, text.mid(1));
+    QTest::keyClick(input, Qt::Key_Return);
+}
+
+} // namespace
+
+class BearbeitenTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        fillWorkedExample(k);
+        describeWorkedExample(k);
+        k.setIsDirty(false);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(BearbeitenTest, ACellEditIsUndoneAndRedoneWithTheKeysAndTheSavedStateIsClean) {
+    frmAssistent* w = openOnPage(k, 3);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    ASSERT_TRUE(w->FileSave(file));
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    EXPECT_EQ(w->menuBar()->actions().at(1)->text(), QStringLiteral("&Bearbeiten"));
+    g->setFocus();
+    g->setCurrentCell(5, 3);
+    type(g, input, QStringLiteral("45"));
+    // The edit is in the calibration at once, as a step named after its cell.
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 2).toDouble(), 45.0);
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_TRUE(w->isWindowModified());
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Messwert Prüffeld 2, Prüfpunkt 2"));
+    EXPECT_EQ(w->mb_undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_EQ(w->mb_redo->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
+                                   QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 2).toDouble(), 42.0);
+    EXPECT_EQ(g->TextMatrix(5, 3), QStringLiteral("42,00"));
+    // Back at the saved step: nothing unsaved.
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_FALSE(w->isWindowModified());
+    EXPECT_EQ(w->mb_redo->text(), QStringLiteral("Wiederholen: Messwert Prüffeld 2, Prüfpunkt 2"));
+    // The place in the grid stays (Return went on to the next row).
+    EXPECT_EQ(g->Row(), 6);
+
+    chord(g, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 2).toDouble(), 45.0);
+    EXPECT_EQ(g->TextMatrix(5, 3), QStringLiteral("45,00"));
+    EXPECT_TRUE(k.IsDirty());
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    chord(g, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 2).toDouble(), 45.0);
+
+    // Undo while a value is being typed: the typed value is a step first,
+    // and that step is undone.
+    g->setCurrentCell(2, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("9"));
+    ASSERT_TRUE(input->isVisible());
+    w->mb_undo->trigger();
+    EXPECT_FALSE(input->isVisible());
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 2).toDouble(), 96.0);
+    EXPECT_EQ(w->mb_redo->text(), QStringLiteral("Wiederholen: Messwert Prüffeld 1, Prüfpunkt 2"));
+    // Saved, the file holds what the calibration holds.
+    chord(g, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(k.IsDirty());
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmIndirekt, 2, 2).toDouble(), 45.0);
+    EXPECT_EQ(saved.Messwert(pmDirekt, 1, 2).toDouble(), 96.0);
+    // Undoing past the save marks the calibration unsaved again.
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+}
+
+TEST_F(BearbeitenTest, APasteIsOneStepAndAPageTwoValueIsOneToo) {
+    frmAssistent* w = openOnPage(k, 3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    QApplication::clipboard()->setText(QStringLiteral("90\t20\r\n91\t21\r\n92\t22\r\n"));
+    chord(g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 92.0);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Einfügen"));
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    for (int p = 1; p <= 3; ++p) {
+        EXPECT_EQ(k.Messwert(pmDirekt, 1, p).toDouble(), 94.0 + p);
+        EXPECT_EQ(k.Messwert(pmIndirekt, 1, p).toDouble(), 28.0 + 2 * p);
+    }
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    EXPECT_FALSE(k.IsDirty());
+
+    // Page 2: a count and a covariable value.
+    QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 2);
+    FlexGrid* fields = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* input = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    fields->setFocus();
+    fields->setCurrentCell(2, 2);
+    type(fields, input, QStringLiteral("5"));
+    EXPECT_EQ(k.PrüffeldWert(2), 5.0);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Anzahl der Übergänge, Prüffeld 2"));
+    fields->setCurrentCell(3, 1);
+    type(fields, input, QStringLiteral("4"));
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(3), 4);
+    chord(fields, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(3), 3);
+    EXPECT_EQ(fields->TextMatrix(3, 1), QStringLiteral("3"));
+    chord(fields, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.PrüffeldWert(2), 4.0);
+    EXPECT_EQ(fields->TextMatrix(2, 2), QStringLiteral("4"));
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+}
+
+TEST_F(BearbeitenTest, APageOneFieldTheOptionsAndTheSiteDataAreStepsEach) {
+    frmAssistent* w = openOnPage(k, 1);
+    SeiteMerkmale* page = w->seite1;
+    QLineEdit* stellen = page->txtIndirektesPrüfmerkmalStellen;
+    stellen->setFocus();
+    stellen->selectAll();
+    QTest::keyClicks(stellen, QStringLiteral("3"));
+    // Ctrl+Z in the field undoes the typing there first.
+    chord(stellen, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(stellen->text(), QStringLiteral("2"));
+    QTest::keyClicks(stellen, QStringLiteral("3"));
+    QTest::keyClick(stellen, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Nachkommastellen(), 3);
+    EXPECT_EQ(w->mb_undo->text(),
+              QStringLiteral("Rückgängig: Indirektes Prüfmerkmal, Nachkommastellen"));
+    // In a field with nothing of its own to undo, Ctrl+Z is the window's.
+    ASSERT_TRUE(QApplication::focusWidget() != stellen);
+    chord(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().Nachkommastellen(), 2);
+    EXPECT_EQ(stellen->text(), QStringLiteral("2"));
+    EXPECT_FALSE(k.IsDirty());
+
+    // The options: everything OK changes is one step.
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 4);
+    whenModal([](QWidget* dialog) {
+        child<QLineEdit>(dialog, "txtMinBestimmtheitsmaßIndirektDirekt")->setText("0,99");
+        child<QLineEdit>(dialog, "txtMittelwerteStellen")->setText("3");
+        child<QPushButton>(dialog, "cmdOk")->click();
+    });
+    QTest::mouseClick(child<QPushButton>(w, "cmdPlausibilitätOptionen"), Qt::LeftButton);
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.99);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Optionen"));
+    w->mb_undo->trigger();
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.65);
+    EXPECT_EQ(k.NachkommastellenMittelwerte(), 1);
+    // Page 4 shows the calibration as it is now.
+    EXPECT_TRUE(w->seite4->labPlausibilität->text().contains(QStringLiteral("0,65")));
+
+    // The site-data editor's OK.
+    frmProtocollExtraData dialog;
+    dialog.setKalibrierung(&k);
+    dialog.show();
+    FlexGrid* g = dialog.Sorbel1->FlexGrid_();
+    g->setFocus();
+    g->setCurrentCell(0, 1);
+    QTest::keyClicks(g, QStringLiteral("L"));
+    QTest::keyClicks(dialog.Sorbel1->TextBox(), QStringLiteral("ehm"));
+    QTest::keyClick(dialog.Sorbel1->TextBox(), Qt::Key_Return);
+    g->setCurrentCell(1, 1);
+    QTest::keyClicks(g, QStringLiteral("X"));
+    QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Protokolldaten"));
+    const QByteArray nachher = k.ContentString();
+    w->mb_undo->trigger();
+    EXPECT_NE(k.ContentString(), nachher);
+    EXPECT_FALSE(k.IsDirty());
+    w->mb_redo->trigger();
+    EXPECT_EQ(k.ContentString(), nachher);
+    EXPECT_TRUE(k.IsDirty());
+}
+
+TEST_F(BearbeitenTest, NewAndOpenStartANewHistory) {
+    frmAssistent* w = openOnPage(k, 3);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    type(g, child<QLineEdit>(w, "txtFGData"), QStringLiteral("90"));
+    ASSERT_TRUE(w->mb_undo->isEnabled());
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    ASSERT_TRUE(w->FileSave(file));
+    EXPECT_TRUE(w->mb_undo->isEnabled()); // saving keeps the history
+    w->FileOpen(file);
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    EXPECT_FALSE(w->mb_redo->isEnabled());
+    g = child<FlexGrid>(w, "fgMesswerte");
+    w->ctlAssistent1->Page = 3;
+    w->ctlAssistent1->GoToPage(0);
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    type(g, child<QLineEdit>(w, "txtFGData"), QStringLiteral("91"));
+    messages.answer = MessageService::AnswerNo;
+    ASSERT_TRUE(w->neu());
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    EXPECT_EQ(w->undoStack()->count(), 0);
+}

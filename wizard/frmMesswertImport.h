@@ -1,0 +1,59 @@
+#pragma once
+
+#include "MesswertImport.h"
+
+#include <QDialog>
+
+class Kalibrierung;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// Shows how a table of measured values will be read: separator, decimal
+// separator and header row (detected, changeable), what each column holds,
+// the first rows as they will be read, and every row that cannot be read.
+// Nothing changes the calibration here; accepted, ergebnis() is what the
+// import takes over.
+class frmMesswertImport : public QDialog {
+
+public:
+    frmMesswertImport(const MesswertImport::Tabelle& tabelle, const Kalibrierung& k,
+                      const QString& path, QWidget* parent = nullptr);
+
+    const MesswertImport::Ergebnis& ergebnis() const { return m_ergebnis; }
+    const MesswertImport::Lesart& lesart() const { return m_lesart; }
+
+    // The rows the preview shows.
+    static constexpr int VorschauZeilen = 20;
+
+    QLabel* labDatei;
+    QComboBox* cboTrenner;
+    QComboBox* cboDezimal;
+    QLabel* labDezimal;
+    QCheckBox* chkKopfzeile;
+    QTableWidget* tblVorschau;
+    QList<QComboBox*> cboSpalten;
+    QLabel* labErgebnis;
+    QListWidget* lstFehler;
+    QPushButton* cmdImportieren;
+    QPushButton* cmdAbbrechen;
+
+private:
+    // Detects the columns again (after the separator or the header row
+    // changed), then reads.
+    void erkennen();
+    // Reads the table the way the controls say and shows it.
+    void lesen();
+    void zeigeVorschau();
+    void importieren();
+
+    const MesswertImport::Tabelle& m_tabelle;
+    const Kalibrierung& m_k;
+    MesswertImport::Lesart m_lesart;
+    MesswertImport::Ergebnis m_ergebnis;
+    MesswertImport::Dezimal m_erkannt = MesswertImport::Dezimal::Unbestimmt;
+    bool m_füllt = false;
+};
