@@ -89,6 +89,7 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     tblVorschau->setObjectName(QStringLiteral("tblVorschau"));
     tblVorschau->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblVorschau->setMinimumHeight(220);
+    tblVorschau->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     labVorschau->setBuddy(tblVorschau);
     layout->addWidget(tblVorschau, 1);
 
@@ -130,23 +131,22 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
         m_lesart.dezimal = cboDezimal->currentIndex() < 0
                                ? Dezimal::Unbestimmt
                                : Dezimal(cboDezimal->currentData().toInt());
+        m_gewählt = m_lesart.dezimal;
         lesen();
     });
     zeigeVorschau();
     lesen();
-    resize(760, 560);
+    resize(900, 580);
 }
 
 void frmMesswertImport::erkennen() {
     if (m_füllt)
         return;
-    const Dezimal gewählt = m_lesart.dezimal;
     m_lesart = m_tabelle.erkennen(m_k, cboTrenner->currentData().value<QChar>(),
                                   chkKopfzeile->isChecked());
     m_erkannt = m_lesart.dezimal;
-    // A separator the user chose stays chosen.
-    if (gewählt != Dezimal::Unbestimmt && m_erkannt == Dezimal::Unbestimmt)
-        m_lesart.dezimal = gewählt;
+    if (m_gewählt)
+        m_lesart.dezimal = *m_gewählt;
     zeigeVorschau();
     lesen();
 }
@@ -159,12 +159,14 @@ void frmMesswertImport::zeigeVorschau() {
     tblVorschau->clear();
     tblVorschau->setColumnCount(spalten);
     tblVorschau->setRowCount(zeilen + 1);
-    QStringList köpfe, nummern{QStringLiteral("Spalte")};
+    QStringList köpfe;
     for (int c = 0; c < spalten; ++c)
         köpfe.append(m_lesart.kopfzeile && c < rows.first().zellen.size()
                          ? rt::withoutControls(rows.first().zellen[c].trimmed())
                          : QStringLiteral("Spalte %1").arg(c + 1));
     tblVorschau->setHorizontalHeaderLabels(köpfe);
+    for (int c = 0; c < spalten; ++c)
+        tblVorschau->horizontalHeaderItem(c)->setToolTip(köpfe[c]);
     cboSpalten.clear();
     for (int c = 0; c < spalten; ++c) {
         auto* combo = new QComboBox(tblVorschau);
@@ -187,14 +189,16 @@ void frmMesswertImport::zeigeVorschau() {
         tblVorschau->setCellWidget(0, c, combo);
         cboSpalten.append(combo);
     }
+    tblVorschau->setVerticalHeaderItem(0, new QTableWidgetItem(QStringLiteral("Spalte")));
     for (int r = 0; r < zeilen; ++r) {
         const Zeile& z = rows[r + erste];
-        nummern.append(QStringLiteral("Zeile %1").arg(z.nummer));
+        auto* kopf = new QTableWidgetItem(QStringLiteral("Zeile %1").arg(z.nummer));
+        kopf->setData(Qt::UserRole, z.nummer);
+        tblVorschau->setVerticalHeaderItem(r + 1, kopf);
         for (int c = 0; c < spalten && c < z.zellen.size(); ++c)
             tblVorschau->setItem(r + 1, c,
                                  new QTableWidgetItem(rt::withoutControls(z.zellen[c].trimmed())));
     }
-    tblVorschau->setVerticalHeaderLabels(nummern);
 }
 
 void frmMesswertImport::lesen() {
@@ -238,9 +242,18 @@ void frmMesswertImport::lesen() {
                     item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
             }
         }
-    tblVorschau->resizeColumnsToContents();
-
     m_ergebnis = m_tabelle.lesen(m_lesart);
+    // What follows the end of the table is not shown: it is not read.
+    for (int r = 1; r < tblVorschau->rowCount(); ++r) {
+        const QTableWidgetItem* zeile = tblVorschau->verticalHeaderItem(r);
+        const int nummer = zeile ? zeile->data(Qt::UserRole).toInt() : 0;
+        tblVorschau->setRowHidden(r,
+                                  m_ergebnis.endeBeiZeile > 0 && nummer >= m_ergebnis.endeBeiZeile);
+    }
+    tblVorschau->resizeColumnsToContents();
+    for (int c = 0; c < tblVorschau->columnCount(); ++c)
+        tblVorschau->setColumnWidth(c, std::clamp(tblVorschau->columnWidth(c),
+                                                  cboSpalten.value(c)->sizeHint().width(), 190));
     lstFehler->clear();
     for (const Fehler& f : m_ergebnis.fehler)
         lstFehler->addItem(

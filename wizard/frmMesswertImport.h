@@ -55,5 +55,7 @@ private:
     MesswertImport::Lesart m_lesart;
     MesswertImport::Ergebnis m_ergebnis;
     MesswertImport::Dezimal m_erkannt = MesswertImport::Dezimal::Unbestimmt;
+    // The decimal separator the user chose; it stays whatever else changes.
+    std::optional<MesswertImport::Dezimal> m_gewählt;
     bool m_füllt = false;
 };
