@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,6 +132,36 @@ void Seite3GeaendertVerlassen(benchmark::State& state) {
     }
 }
 
+// One value typed into a cell of the large calibration and committed with
+// Return: it reaches the calibration at once, as a step that can be undone.
+void Seite3ZelleEingeben(benchmark::State& state) {
+    Seite3 s;
+    s.grid().setFocus();
+    QLineEdit* input = s.w.findChild<QLineEdit*>(QStringLiteral("txtFGData"));
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.grid().setCurrentCell(5000, 2);
+        state.ResumeTiming();
+        QTest::keyClick(&s.grid(), Qt::Key_9);
+        QTest::keyClicks(input, QString::number(++i % 10));
+        QTest::keyClick(input, Qt::Key_Return);
+    }
+}
+
+// Undo and redo of a paste of 10,000 pairs, page 3 refreshed each time.
+void Seite3EinfuegenRueckgaengig(benchmark::State& state) {
+    Seite3 s;
+    s.grid().setFocus();
+    QApplication::clipboard()->setText(tenThousandLines(1));
+    s.grid().setCurrentCell(1, 2);
+    QTest::keyClick(&s.grid(), Qt::Key_V, Qt::ControlModifier);
+    for (auto _ : state) {
+        s.w.rückgängig();
+        s.w.wiederholen();
+    }
+}
+
 // "öffnen" of the large file, up to page 3 shown.
 void Oeffnen(benchmark::State& state) {
     QTemporaryDir dir;
@@ -159,6 +190,8 @@ BENCHMARK(Seite3Betreten)->Unit(benchmark::kMillisecond);
 BENCHMARK(Seite3UnberuehrtVerlassen)->Unit(benchmark::kMillisecond);
 BENCHMARK(Seite3Einfuegen)->Unit(benchmark::kMillisecond);
 BENCHMARK(Seite3GeaendertVerlassen)->Unit(benchmark::kMillisecond);
+BENCHMARK(Seite3ZelleEingeben)->Unit(benchmark::kMillisecond);
+BENCHMARK(Seite3EinfuegenRueckgaengig)->Unit(benchmark::kMillisecond);
 BENCHMARK(Oeffnen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
