@@ -7,6 +7,7 @@
 
 #include "Export.h"
 #include "FlexGrid.h"
+#include "Hilfe.h"
 #include "ctlAssistent.h"
 #include "frmMesswertImport.h"
 
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QUndoStack>
 
 namespace {
@@ -183,8 +185,20 @@ TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
     EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 1.234);
     EXPECT_EQ(k.PrüffeldWert(3), 6.0);
 
-    // A Latin-1 file with a header names its columns.
+    // A Latin-1 file with a header names its columns; F1 opens the import's help.
+    setApplicationHelpFile(QStringLiteral(ORVANTA_HELP_DIR "/VelmorTeilE4.html"));
     antworte([&](frmMesswertImport& d) {
+        // Shown as exec would show it, in front of the wizard.
+        d.show();
+        QApplication::setActiveWindow(&d);
+        EXPECT_EQ(QApplication::activeWindow(), &d);
+        QTest::keyClick(&d, Qt::Key_F1);
+        EXPECT_TRUE(frmHilfe::offen());
+        if (frmHilfe::offen())
+            EXPECT_EQ(frmHilfe::offen()->browser->source().fileName(),
+                      QStringLiteral("import.html"));
+        if (frmHilfe::offen())
+            frmHilfe::offen()->close();
         EXPECT_TRUE(d.labDatei->text().contains(QStringLiteral("Latin-1")));
         EXPECT_EQ(d.tblVorschau->horizontalHeaderItem(1)->text(),
                   QStringLiteral("Anzahl der Übergänge"));
