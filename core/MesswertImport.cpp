@@ -4,6 +4,7 @@
 #include "Protokolldaten.h"
 #include "Pruefmerkmal.h"
 
+#include "Conversion.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -64,6 +65,17 @@ bool leer(const QStringList& cells) {
 bool wert(Spalte s) {
     return s == Spalte::Kovariable || s == Spalte::Direkt || s == Spalte::Indirekt;
 }
+
+// A cell's text as a message quotes it: no control characters, and a long
+// one shortened.
+QString zitat(const QString& text) {
+    constexpr int Länge = 40;
+    const QString clean = rt::withoutControls(text);
+    return clean.size() > Länge ? clean.left(Länge) + QStringLiteral("…") : clean;
+}
+
+// A table is read from at most this many columns; the rest of a row is left.
+constexpr qsizetype MaxSpalten = 64;
 
 int spalteVon(const Lesart& lesart, Spalte s) {
     return int(lesart.spalten.indexOf(s));
@@ -302,8 +314,9 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     qsizetype spalten = 0;
     for (const Zeile& z : rows.mid(0, 50))
         spalten = std::max(spalten, z.zellen.size());
+    spalten = std::min(spalten, MaxSpalten);
     if (lesart.kopfzeile && !rows.isEmpty()) {
-        for (const QString& kopf : rows.first().zellen)
+        for (const QString& kopf : rows.first().zellen.mid(0, spalten))
             lesart.spalten.append(spalteAusKopf(kopf, k));
         lesart.spalten.resize(spalten, Spalte::Keine);
         // Within one kind the first column counts.
@@ -414,7 +427,8 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                 return QStringLiteral("Kein Wert für %1.").arg(spaltenName(s));
             const auto number = zahl(text, lesart.dezimal);
             if (!number)
-                return QStringLiteral("„%1“ ist kein Zahlenwert für %2.").arg(text, spaltenName(s));
+                return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
+                    .arg(zitat(text), spaltenName(s));
             value = *number;
             return QString();
         };
@@ -474,7 +488,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         if (e.felder[i].punkte.size() < 3)
             e.hindernis = QStringLiteral("Das Prüffeld „%1“ hat %2 Prüfpunkte; jedes Prüffeld "
                                          "braucht mindestens 3.")
-                              .arg(e.felder[i].schlüssel)
+                              .arg(zitat(e.felder[i].schlüssel))
                               .arg(e.felder[i].punkte.size());
     return e;
 }

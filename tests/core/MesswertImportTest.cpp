@@ -212,3 +212,22 @@ TEST(MesswertImportTest, ImportReplacesFieldsAndValuesAsOneStepAndKeepsTheRest) 
     k.setIsDirty(false);
     EXPECT_EQ(k.ContentString(), vorher);
 }
+
+TEST(MesswertImportTest, HostileCellsAreQuotedShortAndWideRowsBounded) {
+    QByteArray bytes =
+        "Z;DPr;EVD\n2;95;30\n2;96;32\n2;97;34\n4;98;40\n4;99;42\n4;100;44\n6;101;50\n"
+        "6;102;52\n6;103;54\n";
+    bytes += "6;" + QByteArray(100'000, 'x') + "\x07;30\n";
+    bytes += "6;104;55" + QByteArray(5000, ';') + "\n";
+    const Tabelle t = Tabelle::ausBytes(bytes);
+    const Lesart l = t.erkennen(beschrieben());
+    EXPECT_LE(l.spalten.size(), 64);
+    const Ergebnis e = t.lesen(l);
+    ASSERT_EQ(e.fehler.size(), 1);
+    EXPECT_EQ(e.fehler[0].zeile, 11);
+    EXPECT_EQ(e.fehler[0].grund, QStringLiteral("„%1…“ ist kein Zahlenwert für direktes "
+                                                "Prüfmerkmal.")
+                                     .arg(QString(40, u'x')));
+    // The wide row is read by its first columns.
+    EXPECT_EQ(e.felder[2].punkte.size(), 4);
+}

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -78,6 +79,9 @@ TEST_F(BearbeitenTest, ACellEditIsUndoneAndRedoneWithTheKeysAndTheSavedStateIsCl
     EXPECT_TRUE(k.IsDirty());
     EXPECT_TRUE(w->isWindowModified());
     EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Messwert Prüffeld 2, Prüfpunkt 2"));
+    w->menuBearbeiten->popup(w->mapToGlobal(QPoint(60, 20)));
+    saveScreenshot(w->menuBearbeiten, QStringLiteral("menu-bearbeiten"));
+    w->menuBearbeiten->hide();
     EXPECT_EQ(w->mb_undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     EXPECT_EQ(w->mb_redo->shortcuts(),
               (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")),
