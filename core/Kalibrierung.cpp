@@ -76,6 +76,7 @@ Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text) : m
         return;
     m_k.m_bearbeitungText = text;
     m_k.m_änderungenBeiBeginn = m_k.m_änderungen;
+    m_k.m_dirtyBeiBeginn = m_k.IsDirty();
     // Bookkeeping is no one's edit: the unsaved mark follows the history.
     m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
 }
@@ -86,6 +87,8 @@ Kalibrierung::Bearbeitung::~Bearbeitung() {
     auto changes = std::make_shared<StoreChanges>(m_k.m_store->endRecording());
     if (!changes->isEmpty() && m_k.m_änderungen != m_k.m_änderungenBeiBeginn)
         emit m_k.Bearbeitet(m_k.m_bearbeitungText, std::move(changes));
+    else if (changes->isEmpty() && !m_k.m_dirtyBeiBeginn)
+        m_k.setIsDirty(false); // values removed and written back as they were
 }
 
 void Kalibrierung::anwenden(const StoreChanges& changes, bool undo) {

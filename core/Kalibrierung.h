@@ -190,5 +190,6 @@ private:
     // one only seeded defaults and is no step of the user.
     quint64 m_änderungen = 0;
     quint64 m_änderungenBeiBeginn = 0;
+    bool m_dirtyBeiBeginn = false;
     QString m_bearbeitungText;
 };

@@ -207,6 +207,11 @@ TEST(MesswertImportTest, ImportReplacesFieldsAndValuesAsOneStepAndKeepsTheRest) 
                 1e-9); // the worked example
 
     ASSERT_EQ(steps.size(), 1);
+    // The same table once more changes nothing: no step, nothing unsaved.
+    k.setIsDirty(false);
+    übernehmen(k, t.lesen(t.erkennen(k)));
+    EXPECT_EQ(steps.size(), 1);
+    EXPECT_FALSE(k.IsDirty());
     k.anwenden(*steps[0], true);
     // Undone, the file is byte for byte the one before (the unsaved mark aside).
     k.setIsDirty(false);
