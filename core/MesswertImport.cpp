@@ -379,6 +379,10 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     const int kovSpalte = spalteVon(lesart, Spalte::Kovariable);
     const int direktSpalte = spalteVon(lesart, Spalte::Direkt);
     const int indirektSpalte = spalteVon(lesart, Spalte::Indirekt);
+    if (zeilen(lesart.trenner).size() <= (lesart.kopfzeile ? 1 : 0)) {
+        e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
+        return e;
+    }
     if (direktSpalte < 0 || indirektSpalte < 0) {
         e.hindernis = QStringLiteral("Ordnen Sie je eine Spalte dem direkten und dem indirekten "
                                      "Prüfmerkmal zu.");

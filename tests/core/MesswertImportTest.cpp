@@ -5,6 +5,7 @@
 #include "MesswertImport.h"
 #include "Protokolldaten.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 using namespace MesswertImport;
@@ -158,7 +159,9 @@ TEST(MesswertImportTest, WhatACalibrationCannotHoldIsRefusedAsAWhole) {
     EXPECT_TRUE(hindernis("Z;DPr;EVD\n2;95;30\n2;96;32\n2;97;34\n4;98;40\n4;99;42\n4;100;44\n"
                           "6;101;50\n6;102;52\n")
                     .contains(QStringLiteral("„6“ hat 2 Prüfpunkte")));
-    EXPECT_TRUE(hindernis("Z;DPr;EVD\n").contains(QStringLiteral("keine lesbaren")));
+    EXPECT_EQ(hindernis("Z;DPr;EVD\n"), QStringLiteral("Die Datei enthält keine Messwerte."));
+    EXPECT_EQ(hindernis(""), QStringLiteral("Die Datei enthält keine Messwerte."));
+    EXPECT_TRUE(hindernis("Z;DPr;EVD\nx;y;z\n").contains(QStringLiteral("keine lesbaren")));
     QByteArray viele = "Z;DPr;EVD\n";
     for (int f = 0; f < 101; ++f)
         for (int p = 0; p < 3; ++p)
@@ -235,4 +238,61 @@ TEST(MesswertImportTest, HostileCellsAreQuotedShortAndWideRowsBounded) {
                                      .arg(QString(40, u'x')));
     // The wide row is read by its first columns.
     EXPECT_EQ(e.felder[2].punkte.size(), 4);
+}
+
+// Valid tables with random damage (characters replaced, removed or put in):
+// reading them never throws or loops, every row up to the table's end is
+// read or listed, and what is read obeys the limits.
+TEST(MesswertImportTest, DamagedTablesAreReadOrRefusedNeverMisread) {
+    const char alphabet[] = "0123456789;,.\t\n\r\" -+xZ\xC3\xA4\xFC";
+    QRandomGenerator random(18);
+    int importiert = 0, mitFehlern = 0;
+    for (int round = 0; round < 1500; ++round) {
+        QByteArray bytes = round % 3 ? "Z;DPr;EVD\n" : "";
+        const int felder = random.bounded(3, 7);
+        for (int f = 0; f < felder; ++f)
+            for (int p = random.bounded(3, 6); p > 0; --p)
+                bytes += QByteArray::number(2 * f) + ';' +
+                         QByteArray::number(random.bounded(90, 105)) + ',' +
+                         QByteArray::number(random.bounded(10)) + ';' +
+                         QByteArray::number(random.bounded(20, 60)) + '\n';
+        for (int damage = random.bounded(4); damage > 0; --damage) {
+            const int at = random.bounded(int(bytes.size()));
+            const char c = alphabet[random.bounded(int(sizeof(alphabet) - 1))];
+            switch (random.bounded(3)) {
+            case 0:
+                bytes[at] = c;
+                break;
+            case 1:
+                bytes.remove(at, 1);
+                break;
+            default:
+                bytes.insert(at, c);
+            }
+        }
+        const Tabelle t = Tabelle::ausBytes(bytes);
+        Lesart l = t.erkennen(beschrieben());
+        if (l.dezimal == Dezimal::Unbestimmt)
+            l.dezimal = round % 2 ? Dezimal::Komma : Dezimal::Punkt;
+        const Ergebnis e = t.lesen(l);
+        if (!e.hindernis.isEmpty())
+            continue;
+        int zeilen = 0;
+        for (const Zeile& z : t.zeilen(l.trenner))
+            if (e.endeBeiZeile == 0 || z.nummer < e.endeBeiZeile)
+                ++zeilen;
+        EXPECT_EQ(e.gelesen + e.fehler.size() + (l.kopfzeile ? 1 : 0), zeilen)
+            << bytes.toHex().constData();
+        EXPECT_GE(e.felder.size(), 3);
+        for (const Feld& f : e.felder)
+            EXPECT_GE(f.punkte.size(), 3);
+        Kalibrierung k;
+        übernehmen(k, e);
+        EXPECT_EQ(k.PrüfpunkteTotal(), e.punkte());
+        ++importiert;
+        mitFehlern += e.fehler.isEmpty() ? 0 : 1;
+    }
+    // The rounds exercise both outcomes.
+    EXPECT_GT(importiert, 300);
+    EXPECT_GT(mitFehlern, 50);
 }
