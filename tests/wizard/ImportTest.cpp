@@ -197,8 +197,10 @@ TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
         if (frmHilfe::offen())
             EXPECT_EQ(frmHilfe::offen()->browser->source().fileName(),
                       QStringLiteral("import.html"));
-        if (frmHilfe::offen())
+        if (frmHilfe::offen()) {
+            saveScreenshot(frmHilfe::offen(), QStringLiteral("hilfe-import"));
             frmHilfe::offen()->close();
+        }
         EXPECT_TRUE(d.labDatei->text().contains(QStringLiteral("Latin-1")));
         EXPECT_EQ(d.tblVorschau->horizontalHeaderItem(1)->text(),
                   QStringLiteral("Anzahl der Übergänge"));
