@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace MesswertImport {
 
@@ -135,11 +136,26 @@ std::optional<double> zahl(QStringView text, Dezimal dezimal) {
         if (bruch == 0)
             return std::nullopt;
     }
-    if (i != text.size() || ganz + bruch == 0)
+    if (ganz + bruch == 0)
+        return std::nullopt;
+    // An exponent, as the run-time writes very large and very small numbers
+    // ("1E-05", "1,5E+15").
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        plain += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+            plain += char(text[i++].unicode());
+        int stellen = 0;
+        for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++stellen)
+            plain += char(text[i].unicode());
+        if (stellen == 0)
+            return std::nullopt;
+    }
+    if (i != text.size())
         return std::nullopt;
     bool ok = false;
     const double value = plain.toDouble(&ok);
-    if (!ok)
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -583,6 +583,21 @@ TEST(KommandozeileTest, TheOwnExportAndPlainTablesImportBackToTheSameValues) {
     EXPECT_EQ(run({QStringLiteral("--auswertung"), xml}).out,
               run({QStringLiteral("--auswertung"), Example}).out);
 
+    // Values with more digits than shown, and very small ones, come back as they were.
+    Kalibrierung fein;
+    fein.LoadFile(Example);
+    fein.setMesswert(pmDirekt, 1, 1, 95.123456789);
+    fein.setMesswert(pmIndirekt, 2, 3, 0.00001234);
+    fein.setMesswert(pmIndirekt, 3, 1, -12345.5);
+    const QString feinXml = dir.filePath(QStringLiteral("fein.xml"));
+    fein.SaveFile(feinXml);
+    const QString feinCsv = dir.filePath(QStringLiteral("fein.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), feinXml, feinCsv}).status, 0);
+    const QString zurück = dir.filePath(QStringLiteral("zurück.xml"));
+    r = run({QStringLiteral("--import"), feinCsv, zurück, QStringLiteral("--vorlage"), feinXml});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(messwerte(zurück), messwerte(feinXml));
+
     // Without a template: DPr and EVD; a decimal point and a Latin-1 file read alike.
     const QString punkt = dir.filePath(QStringLiteral("Punkt.xml"));
     r = run({QStringLiteral("--import"), ImportDaten + QStringLiteral("Z-DPr-EVD-Dezimalpunkt.csv"),

@@ -36,8 +36,13 @@ TEST(MesswertImportTest, NumbersReadWithTheChosenSeparatorOnly) {
     EXPECT_EQ(zahl(u"95.5", Dezimal::Punkt), 95.5);
     EXPECT_EQ(zahl(u"1.234", Dezimal::Komma), 1234.0);
     EXPECT_EQ(zahl(u"1.234", Dezimal::Punkt), 1.234);
+    // Exponents as the run-time writes them.
+    EXPECT_EQ(zahl(u"1E-05", Dezimal::Komma), 1e-05);
+    EXPECT_EQ(zahl(u"1,5E+15", Dezimal::Komma), 1.5e15);
+    EXPECT_EQ(zahl(u"2.5e3", Dezimal::Punkt), 2500.0);
     // Groups are of three digits; one separator of each kind at most.
-    for (const char* text : {"95.5", "1.23,5", "12.34", "1,2,3", "", "-", ",", "5,", "1e5", "x"})
+    for (const char* text :
+         {"95.5", "1.23,5", "12.34", "1,2,3", "", "-", ",", "5,", "1e", "E5", "1e400", "x"})
         EXPECT_FALSE(zahl(QString::fromLatin1(text), Dezimal::Komma)) << text;
     EXPECT_FALSE(zahl(u"95,5", Dezimal::Punkt));
     EXPECT_FALSE(zahl(u"95", Dezimal::Unbestimmt));
