@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
@@ -33,9 +35,33 @@ public:
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
         painter->setPen(palette.buttonText().color());
-        painter->drawText(option.rect.adjusted(3, 1, -3, -1), int(alignment(index)),
-                          index.data(Qt::DisplayRole).toString());
+        const QRect area = option.rect.adjusted(3, 1, -3, -1);
+        painter->drawText(
+            area, int(alignment(index)),
+            elided(index.data(Qt::DisplayRole).toString(), option.fontMetrics, area.width()));
         painter->restore();
+    }
+
+    // A fixed cell whose text does not fit shows it whole as a tooltip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const bool fixed =
+            index.row() < m_grid->FixedRows() || index.column() < m_grid->FixedCols();
+        if (event->type() == QEvent::ToolTip && fixed &&
+            elided(text, option.fontMetrics, option.rect.width() - 6) != text) {
+            QToolTip::showText(event->globalPos(), text, view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+    // Each line of a text, cut with "…" where it is wider than width.
+    static QString elided(const QString& text, const QFontMetrics& metrics, int width) {
+        QStringList lines = text.split(u'\n');
+        for (QString& line : lines)
+            line = metrics.elidedText(line, Qt::ElideRight, width);
+        return lines.join(u'\n');
     }
 
 protected:

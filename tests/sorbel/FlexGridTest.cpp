@@ -3,7 +3,9 @@
 #include <QTableView>
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 
 TEST(FlexGridTest, ModelRowsColumnsAndData) {
     FlexGrid g;
@@ -154,4 +156,23 @@ TEST(FlexGridTest, FixedCellsStayInPlaceOverTenThousandRows) {
     g.setFixedRows(0);
     EXPECT_EQ(g.RowPos(0), 0);
     EXPECT_EQ(g.RowHeight(0), 40);
+}
+
+// A fixed cell's text that does not fit ends in "…" and shows whole as a tooltip.
+TEST(FlexGridTest, ALongFixedTextIsCutVisiblyAndShownWholeAsATooltip) {
+    GridWindow w(3, 3);
+    const QString lang = QStringLiteral("Indirektes Prüfmerkmal\nDynamischer Verformungsmodul EVD");
+    w.grid->setTextMatrix(0, 2, lang);
+    w.grid->setColWidth(2, 90);
+    w.grid->setRowHeight(0, 40);
+    ASSERT_TRUE(w.showActive());
+    FlexGrid& g = *w.grid;
+    const QPoint cell = g.viewport()->mapTo(&g, g.cellRect(0, 2).center());
+    auto* view = qobject_cast<QTableView*>(g.childAt(cell)->parentWidget());
+    ASSERT_TRUE(view && view != &g);
+    const QPoint at = view->viewport()->mapFrom(&g, cell);
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), lang);
+    QToolTip::hideText();
 }
