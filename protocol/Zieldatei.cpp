@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <pthread.h>
 #include <unistd.h>
 
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
@@ -34,6 +35,25 @@ void merke(const QString& path) {
     laufendeDatei[n + 1] = '\0';
     laufendeDatei[0] = n > 0 ? '1' : '\0';
 }
+
+// Holds back the interrupting signals for its lifetime, so that a temporary
+// file is never there without its name being known to the handler.
+class SignaleAufhalten {
+public:
+    SignaleAufhalten() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&set, signal);
+        ::pthread_sigmask(SIG_BLOCK, &set, &m_vorher);
+    }
+    ~SignaleAufhalten() { ::pthread_sigmask(SIG_SETMASK, &m_vorher, nullptr); }
+    SignaleAufhalten(const SignaleAufhalten&) = delete;
+    SignaleAufhalten& operator=(const SignaleAufhalten&) = delete;
+
+private:
+    sigset_t m_vorher;
+};
 
 extern "C" void beiAbbruch(int signal) {
     if (laufendeDatei[0] == '1')
@@ -70,6 +90,7 @@ Zieldatei::Zieldatei(const QString& path) : m_path(path) {
     m_temporary.setFileTemplate(target.absoluteDir().filePath(
         rt::temporaryPrefix(target.fileName()) + QStringLiteral("XXXXXX")));
     errno = 0;
+    const SignaleAufhalten aufgehalten;
     if (!m_temporary.open())
         cannotWrite(path, rt::fileErrorText(m_temporary.errorString()));
     m_temporary.close();
