@@ -138,12 +138,7 @@ int import_(const QString& tabelle, const QString& ziel, const QString& vorlage,
         if (!laden(k, vorlage, err))
             return 2;
     } else {
-        k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
-        k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
-        k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
-        k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
-        k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
-        k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+        k.setDPrUndEVD();
     }
     const QString shown = QDir::toNativeSeparators(tabelle);
     Ergebnis ergebnis;

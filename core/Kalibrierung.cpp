@@ -121,6 +121,15 @@ void Kalibrierung::setIsDirty(bool value) {
     emit IsDirtyChanged();
 }
 
+void Kalibrierung::setDPrUndEVD() {
+    m_direkt->setName(QStringLiteral("Verdichtungsgrad"));
+    m_direkt->setFormelzeichen(QStringLiteral("DPr"));
+    m_direkt->setEinheit(QStringLiteral("%"));
+    m_indirekt->setName(QStringLiteral("Dynamischer Verformungsmodul"));
+    m_indirekt->setFormelzeichen(QStringLiteral("EVD"));
+    m_indirekt->setEinheit(QStringLiteral("MN/m²"));
+}
+
 Long Kalibrierung::PrüffelderAnzahl() const {
     return m_store->value(KeyPrüffelderAnzahl).toLong();
 }
@@ -132,11 +141,17 @@ void Kalibrierung::setPrüffelderAnzahl(Long value) {
 }
 
 namespace {
+// The keys of the fields and measured values begin with these.
+const QString PrüfpunktePräfix = QStringLiteral("Prüffeld Prüfpunktanzahl ");
+const QString PrüffeldWertPräfix = QStringLiteral("Name Prüffeld ");
+const QString MesswertDirektPräfix = QStringLiteral("Messwert direktes Prüfmerkmal ");
+const QString MesswertIndirektPräfix = QStringLiteral("Messwert indirektes Prüfmerkmal ");
+
 QString prüfpunkteKey(Long prüffeld) {
-    return QStringLiteral("Prüffeld Prüfpunktanzahl ") + QString::number(prüffeld);
+    return PrüfpunktePräfix + QString::number(prüffeld);
 }
 QString prüffeldWertKey(Long prüffeld) {
-    return QStringLiteral("Name Prüffeld ") + QString::number(prüffeld);
+    return PrüffeldWertPräfix + QString::number(prüffeld);
 }
 } // namespace
 
@@ -207,9 +222,7 @@ void appendNumber(QString& s, Long n) {
 
 void Kalibrierung::appendMesswertKey(QString& key, PrüfmerkmalEnum Prüfmerkmal, Long Messreihe,
                                      Long Prüfpunkt) {
-    static const QString direkt = QStringLiteral("Messwert direktes Prüfmerkmal ");
-    static const QString indirekt = QStringLiteral("Messwert indirektes Prüfmerkmal ");
-    key.append(Prüfmerkmal == pmDirekt ? direkt : indirekt);
+    key.append(Prüfmerkmal == pmDirekt ? MesswertDirektPräfix : MesswertIndirektPräfix);
     appendNumber(key, Messreihe);
     key.append(u'.');
     appendNumber(key, Prüfpunkt);
@@ -257,13 +270,12 @@ void Kalibrierung::setPrüffeldWert(Long Prüffeld, double value) {
 }
 
 void Kalibrierung::MessreihenEntfernen() {
-    static const QString präfixe[] = {QStringLiteral("Messwert direktes Prüfmerkmal "),
-                                      QStringLiteral("Messwert indirektes Prüfmerkmal "),
-                                      prüfpunkteKey(0).chopped(1), prüffeldWertKey(0).chopped(1)};
+    const QString* präfixe[] = {&MesswertDirektPräfix, &MesswertIndirektPräfix, &PrüfpunktePräfix,
+                                &PrüffeldWertPräfix};
     bool changed = false;
     for (const QString& key : m_store->keys())
-        for (const QString& präfix : präfixe)
-            if (key.startsWith(präfix)) {
+        for (const QString* präfix : präfixe)
+            if (key.startsWith(*präfix)) {
                 changed = m_store->remove(key) || changed;
                 break;
             }

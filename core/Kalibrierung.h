@@ -56,6 +56,9 @@ public:
     Prüfmerkmal& DirektesPrüfmerkmal() const { return *m_direkt; }
     Prüfmerkmal& IndirektesPrüfmerkmal() const { return *m_indirekt; }
     Prüfmerkmal& Kovariable() const { return *m_kovariable; }
+    // The characteristics of the most common calibration: Verdichtungsgrad
+    // DPr in % (direct) and Dynamischer Verformungsmodul EVD in MN/m² (indirect).
+    void setDPrUndEVD();
 
     rt::Long PrüffeldPrüfpunkte(rt::Long Prüffeld) const;
     void setPrüffeldPrüfpunkte(rt::Long Prüffeld, rt::Long value);

@@ -82,12 +82,76 @@ int spalteVon(const Lesart& lesart, Spalte s) {
     return int(lesart.spalten.indexOf(s));
 }
 
-// The rows of the table, with the empty lines before each: an empty line
-// followed by a row that holds no measured value ends the table.
-struct Rohzeile {
-    Zeile zeile;
-    bool nachLeerzeile = false;
-};
+// Whether the first row is a header: one of its cells is no number.
+bool kopfzeileIn(const QVector<Zeile>& rows) {
+    if (rows.isEmpty())
+        return false;
+    for (const QString& cell : rows.first().zellen)
+        if (!cell.trimmed().isEmpty() && !zahl(cell, Dezimal::Komma) && !zahl(cell, Dezimal::Punkt))
+            return true;
+    return false;
+}
+
+// The decimal separator the value columns show: each cell that reads only
+// one way votes for it; a cell that reads two ways as other numbers, or
+// votes for both, leave it open.
+Dezimal dezimalIn(const QVector<Zeile>& rows, const Lesart& lesart) {
+    int komma = 0, punkt = 0, beides = 0;
+    for (qsizetype r = lesart.kopfzeile ? 1 : 0; r < rows.size(); ++r) {
+        const QStringList& cells = rows[r].zellen;
+        for (qsizetype c = 0; c < cells.size() && c < lesart.spalten.size(); ++c) {
+            if (!wert(lesart.spalten[c]))
+                continue;
+            const auto k = zahl(cells[c], Dezimal::Komma);
+            const auto p = zahl(cells[c], Dezimal::Punkt);
+            if (k && !p)
+                ++komma;
+            else if (p && !k)
+                ++punkt;
+            else if (k && p && *k != *p)
+                ++beides;
+        }
+    }
+    if (komma > 0 && punkt == 0)
+        return Dezimal::Komma;
+    if (punkt > 0 && komma == 0)
+        return Dezimal::Punkt;
+    if (komma == 0 && punkt == 0 && beides == 0)
+        return Dezimal::Komma; // whole numbers only: both readings agree
+    return Dezimal::Unbestimmt;
+}
+
+// The separator that splits the first lines of the table into the same
+// number of cells most often; tab before semicolon before comma.
+QChar trennerIn(const QStringList& lines) {
+    QStringList probe;
+    for (const QString& line : lines) {
+        if (line.trimmed().isEmpty()) {
+            if (!probe.isEmpty())
+                break;
+            continue;
+        }
+        probe.append(line);
+        if (probe.size() == 50)
+            break;
+    }
+    QChar trenner = u';';
+    int best = 0;
+    for (const QChar kandidat : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
+        QHash<qsizetype, int> häufigkeit;
+        for (const QString& line : probe)
+            if (const qsizetype n = teile(line, kandidat).size(); n > 1)
+                ++häufigkeit[n];
+        int score = 0;
+        for (const int h : häufigkeit)
+            score = std::max(score, h);
+        if (score > best) {
+            best = score;
+            trenner = kandidat;
+        }
+    }
+    return trenner;
+}
 
 } // namespace
 
@@ -229,16 +293,6 @@ QVector<Zeile> Tabelle::zeilen(QChar trenner) const {
     return rows;
 }
 
-bool Tabelle::kopfzeileErkennen(QChar trenner) const {
-    const QVector<Zeile> rows = zeilen(trenner);
-    if (rows.isEmpty())
-        return false;
-    for (const QString& cell : rows.first().zellen)
-        if (!cell.trimmed().isEmpty() && !zahl(cell, Dezimal::Komma) && !zahl(cell, Dezimal::Punkt))
-            return true;
-    return false;
-}
-
 Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
     const QString lower = kopf.trimmed().toLower();
     if (lower.isEmpty())
@@ -295,38 +349,9 @@ QString spaltenName(Spalte spalte) {
 Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
                          std::optional<bool> kopfzeile) const {
     Lesart lesart;
-    // The separator that splits the first lines of the table into the same
-    // number of cells most often; tab before semicolon before comma.
-    QStringList probe;
-    for (const QString& line : m_zeilen) {
-        if (line.trimmed().isEmpty()) {
-            if (!probe.isEmpty())
-                break;
-            continue;
-        }
-        probe.append(line);
-        if (probe.size() == 50)
-            break;
-    }
-    int best = 0;
-    for (const QChar kandidat : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
-        QHash<qsizetype, int> häufigkeit;
-        for (const QString& line : probe)
-            if (const qsizetype n = teile(line, kandidat).size(); n > 1)
-                ++häufigkeit[n];
-        int score = 0;
-        for (const int h : häufigkeit)
-            score = std::max(score, h);
-        if (score > best) {
-            best = score;
-            lesart.trenner = kandidat;
-        }
-    }
-    if (trenner)
-        lesart.trenner = *trenner;
-    lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileErkennen(lesart.trenner);
-
+    lesart.trenner = trenner ? *trenner : trennerIn(m_zeilen);
     const QVector<Zeile> rows = zeilen(lesart.trenner);
+    lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileIn(rows);
     qsizetype spalten = 0;
     for (const Zeile& z : rows.mid(0, 50))
         spalten = std::max(spalten, z.zellen.size());
@@ -358,35 +383,8 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
             lesart.spalten.clear();
         lesart.spalten.resize(spalten, Spalte::Keine);
     }
-    lesart.dezimal = dezimalErkennen(lesart);
+    lesart.dezimal = dezimalIn(rows, lesart);
     return lesart;
-}
-
-Dezimal Tabelle::dezimalErkennen(const Lesart& lesart) const {
-    int komma = 0, punkt = 0, beides = 0;
-    const QVector<Zeile> rows = zeilen(lesart.trenner);
-    for (qsizetype r = lesart.kopfzeile ? 1 : 0; r < rows.size(); ++r) {
-        const QStringList& cells = rows[r].zellen;
-        for (qsizetype c = 0; c < cells.size() && c < lesart.spalten.size(); ++c) {
-            if (!wert(lesart.spalten[c]))
-                continue;
-            const auto k = zahl(cells[c], Dezimal::Komma);
-            const auto p = zahl(cells[c], Dezimal::Punkt);
-            if (k && !p)
-                ++komma;
-            else if (p && !k)
-                ++punkt;
-            else if (k && p && *k != *p)
-                ++beides;
-        }
-    }
-    if (komma > 0 && punkt == 0)
-        return Dezimal::Komma;
-    if (punkt > 0 && komma == 0)
-        return Dezimal::Punkt;
-    if (komma == 0 && punkt == 0 && beides == 0)
-        return Dezimal::Komma; // whole numbers only: both readings agree
-    return Dezimal::Unbestimmt;
 }
 
 Ergebnis Tabelle::lesen(const Lesart& lesart) const {
@@ -395,7 +393,8 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     const int kovSpalte = spalteVon(lesart, Spalte::Kovariable);
     const int direktSpalte = spalteVon(lesart, Spalte::Direkt);
     const int indirektSpalte = spalteVon(lesart, Spalte::Indirekt);
-    if (zeilen(lesart.trenner).size() <= (lesart.kopfzeile ? 1 : 0)) {
+    QVector<Zeile> rows = zeilen(lesart.trenner);
+    if (rows.size() <= (lesart.kopfzeile ? 1 : 0)) {
         e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
         return e;
     }
@@ -418,7 +417,6 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     const int nötig = std::max({feldSpalte, kovSpalte, direktSpalte, indirektSpalte}) + 1;
 
     // Empty lines are found between the rows' line numbers.
-    QVector<Zeile> rows = zeilen(lesart.trenner);
     int vorige = 0;
     if (lesart.kopfzeile && !rows.isEmpty()) {
         vorige = rows.first().nummer;

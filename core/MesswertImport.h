@@ -80,10 +80,6 @@ public:
     // separator or header choice given is kept, the rest detected with it.
     Lesart erkennen(const Kalibrierung& k, std::optional<QChar> trenner = std::nullopt,
                     std::optional<bool> kopfzeile = std::nullopt) const;
-    // The decimal separator the value columns show, as erkennen finds it.
-    Dezimal dezimalErkennen(const Lesart& lesart) const;
-    // Whether the first row is a header (a cell that is no number).
-    bool kopfzeileErkennen(QChar trenner) const;
     // The rows split at a separator (quotes "" respected), empty lines left out.
     QVector<Zeile> zeilen(QChar trenner) const;
     // Reads the rows into fields.

@@ -17,6 +17,12 @@ namespace {
 qint64 cellKey(int row, int col) {
     return (qint64(row) << 16) | col;
 }
+int rowOf(qint64 key) {
+    return int(key >> 16);
+}
+int colOf(qint64 key) {
+    return int(key & 0xFFFF);
+}
 } // namespace
 
 Rasterseite::Rasterseite(Kalibrierung& k, int index, const QString& caption, int fixedCols,
@@ -66,7 +72,7 @@ void Rasterseite::schreiben(int how) {
     QString text;
     if (m_bearbeitet.size() == 1) {
         const qint64 key = m_bearbeitet.cbegin().key();
-        text = schrittText(int(key >> 16), int(key & 0xFFFF));
+        text = schrittText(rowOf(key), colOf(key));
     } else {
         text = how == clsEditGrid::EditedByPaste   ? QStringLiteral("Einfügen")
                : how == clsEditGrid::EditedByClear ? QStringLiteral("Löschen")
@@ -80,7 +86,7 @@ void Rasterseite::schreiben(int how) {
         übernehmen(0, cancel);
     }
     for (auto it = m_bearbeitet.cbegin(); it != m_bearbeitet.cend(); ++it)
-        m_gezeigt.insert(it.key(), m_grid->TextMatrix(int(it.key() >> 16), int(it.key() & 0xFFFF)));
+        m_gezeigt.insert(it.key(), m_grid->TextMatrix(rowOf(it.key()), colOf(it.key())));
     m_bearbeitet.clear();
 }
 

@@ -349,20 +349,8 @@ bool frmAssistent::importieren(const QString& given) {
     if (MessageService::instance().execDialog(&dialog) != QDialog::Accepted)
         return false;
     // Unsaved measured values are not replaced without asking.
-    if (m_k.IsDirty() && hatMesswerte(m_k)) {
-        switch (showMessage(this, ChangesQuestion, MessageService::Question,
-                            MessageService::YesNoCancel)) {
-        case MessageService::AnswerYes:
-            speichern();
-            if (m_k.IsDirty())
-                return false;
-            break;
-        case MessageService::AnswerNo:
-            break;
-        default:
-            return false;
-        }
-    }
+    if (m_k.IsDirty() && hatMesswerte(m_k) && !änderungenSichern())
+        return false;
     // The import starts a new history of which it is the first step; undone,
     // the values before are back, unsaved unless they were saved.
     const bool dirty = m_k.IsDirty();
@@ -441,25 +429,30 @@ void frmAssistent::openRecent(int index) {
         FileOpen(path);
 }
 
+bool frmAssistent::änderungenSichern(bool* verworfen) {
+    switch (
+        showMessage(this, ChangesQuestion, MessageService::Question, MessageService::YesNoCancel)) {
+    case MessageService::AnswerYes:
+        speichern();
+        return !m_k.IsDirty();
+    case MessageService::AnswerNo:
+        if (verworfen)
+            *verworfen = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool frmAssistent::neu() {
     if (!eingabeBeenden())
         return false;
     ctlAssistent1->GoToPage(0);
-    if (m_k.IsDirty()) {
-        switch (showMessage(this, ChangesQuestion, MessageService::Question,
-                            MessageService::YesNoCancel)) {
-        case MessageService::AnswerYes:
-            speichern();
-            if (m_k.IsDirty())
-                return false;
-            break;
-        case MessageService::AnswerNo:
-            m_k.setIsDirty(false);
-            break;
-        default:
-            return false;
-        }
-    }
+    bool verworfen = false;
+    if (m_k.IsDirty() && !änderungenSichern(&verworfen))
+        return false;
+    if (verworfen)
+        m_k.setIsDirty(false);
     m_k.Reset();
     calibrationReplaced();
     neueGeschichte();

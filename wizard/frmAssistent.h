@@ -130,6 +130,9 @@ private:
     // Commits what is being typed and what the page shown still holds (as
     // a step); false when a typed value was refused.
     bool seiteSchreiben();
+    // Asks whether the unsaved changes are saved and saves them on "Ja";
+    // false when the user cancelled or saving failed. "Nein" sets verworfen.
+    bool änderungenSichern(bool* verworfen = nullptr);
     // A new history: nothing before can be undone.
     void neueGeschichte();
 

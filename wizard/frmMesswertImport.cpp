@@ -195,9 +195,12 @@ void frmMesswertImport::zeigeVorschau() {
         auto* kopf = new QTableWidgetItem(QStringLiteral("Zeile %1").arg(z.nummer));
         kopf->setData(Qt::UserRole, z.nummer);
         tblVorschau->setVerticalHeaderItem(r + 1, kopf);
-        for (int c = 0; c < spalten && c < z.zellen.size(); ++c)
-            tblVorschau->setItem(r + 1, c,
-                                 new QTableWidgetItem(rt::withoutControls(z.zellen[c].trimmed())));
+        for (int c = 0; c < spalten && c < z.zellen.size(); ++c) {
+            // The cell's text as it stands in the file; lesen shows it as it is read.
+            auto* item = new QTableWidgetItem;
+            item->setData(Qt::UserRole, rt::withoutControls(z.zellen[c].trimmed()));
+            tblVorschau->setItem(r + 1, c, item);
+        }
     }
 }
 
@@ -221,11 +224,7 @@ void frmMesswertImport::lesen() {
             QTableWidgetItem* item = tblVorschau->item(r, c);
             if (!item)
                 continue;
-            QString roh = item->data(Qt::UserRole).toString();
-            if (!item->data(Qt::UserRole).isValid()) {
-                roh = item->text();
-                item->setData(Qt::UserRole, roh);
-            }
+            const QString roh = item->data(Qt::UserRole).toString();
             const Spalte art = m_lesart.spalten.value(c);
             item->setBackground(QBrush());
             item->setForeground(QBrush());

@@ -21,10 +21,12 @@ inline void fillWorkedExample(Kalibrierung& k) {
 // The characteristics of the worked example: Verdichtungsgrad DPr in % and
 // Dynamischer Verformungsmodul EVD in MN/m².
 inline void describeWorkedExample(Kalibrierung& k) {
-    k.DirektesPrüfmerkmal().setName(QStringLiteral("Verdichtungsgrad"));
-    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
-    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral("%"));
-    k.IndirektesPrüfmerkmal().setName(QStringLiteral("Dynamischer Verformungsmodul"));
-    k.IndirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("EVD"));
-    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));
+    k.setDPrUndEVD();
+}
+
+// The worked example, described, as it is after saving.
+inline void savedWorkedExample(Kalibrierung& k) {
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    k.setIsDirty(false);
 }

@@ -22,42 +22,11 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 
-namespace {
-
-// A key with modifiers as a keyboard sends it: each modifier its own press.
-void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
-    Qt::KeyboardModifiers held;
-    if (mods & Qt::ControlModifier) {
-        QTest::keyPress(w, Qt::Key_Control);
-        held |= Qt::ControlModifier;
-    }
-    if (mods & Qt::ShiftModifier) {
-        QTest::keyPress(w, Qt::Key_Shift, held);
-        held |= Qt::ShiftModifier;
-    }
-    QTest::keyClick(w, key, held);
-    QWidget* now = QApplication::focusWidget() ? QApplication::focusWidget() : w;
-    if (mods & Qt::ShiftModifier)
-        QTest::keyRelease(now, Qt::Key_Shift, held);
-    if (mods & Qt::ControlModifier)
-        QTest::keyRelease(now, Qt::Key_Control, Qt::ControlModifier);
-}
-
-void type(FlexGrid* grid, QLineEdit* input, const QString& text) {
-    QTest::keyClicks(grid, text.left(1));
-    QTest::keyClicks(input, text.mid(1));
-    QTest::keyClick(input, Qt::Key_Return);
-}
-
-} // namespace
-
 class BearbeitenTest : public WizardTest {
 protected:
     void SetUp() override {
         WizardTest::SetUp();
-        fillWorkedExample(k);
-        describeWorkedExample(k);
-        k.setIsDirty(false);
+        savedWorkedExample(k);
     }
     QTemporaryDir dir;
 };

@@ -24,13 +24,6 @@ void pressModifier(QWidget* w, Qt::Key key) {
 void releaseModifier(QWidget* w, Qt::Key key, Qt::KeyboardModifiers held) {
     QTest::keyRelease(w, key, held);
 }
-// Ctrl+letter as a keyboard sends it: Control down, the letter, Control up.
-void ctrl(QWidget* w, Qt::Key letter) {
-    pressModifier(w, Qt::Key_Control);
-    QTest::keyClick(w, letter, Qt::ControlModifier);
-    releaseModifier(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Control,
-                    Qt::ControlModifier);
-}
 
 QPoint centre(FlexGrid* g, int row, int col) {
     return g->cellRect(row, col).center();
@@ -42,9 +35,7 @@ class EingabeTest : public WizardTest {
 protected:
     void SetUp() override {
         WizardTest::SetUp();
-        fillWorkedExample(k);
-        describeWorkedExample(k);
-        k.setIsDirty(false);
+        savedWorkedExample(k);
     }
     frmAssistent* onPage(int page) { return openOnPage(k, page); }
     // Clicks a cell, as a user selects it before typing.

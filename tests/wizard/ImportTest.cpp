@@ -105,9 +105,7 @@ TEST_F(ImportTest, TheOwnExportImportsBackAsOneStepThatCanBeUndone) {
 }
 
 TEST_F(ImportTest, BadRowsAreListedAndCancellingChangesNothing) {
-    fillWorkedExample(k);
-    describeWorkedExample(k);
-    k.setIsDirty(false);
+    savedWorkedExample(k);
     const QByteArray vorher = k.ContentString();
     frmAssistent* w = openOnPage(k, 3);
     QStringList liste;

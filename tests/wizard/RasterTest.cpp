@@ -18,13 +18,6 @@ const QString KovariableSeed = QStringLiteral(
     "Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
     "Prüffeld ");
 
-// Types a text into the current cell of a grid and commits it with Enter.
-void type(FlexGrid* grid, QLineEdit* input, const QString& text) {
-    QTest::keyClicks(grid, text.left(1));
-    QTest::keyClicks(input, text.mid(1));
-    QTest::keyClick(input, Qt::Key_Return);
-}
-
 } // namespace
 
 class RasterTest : public WizardTest {

@@ -1,6 +1,9 @@
 #include "WizardTestSupport.h"
 
+#include "FlexGrid.h"
 #include "ctlAssistent.h"
+
+#include <QLineEdit>
 
 #include <QDir>
 
@@ -27,6 +30,30 @@ void whenModal(std::function<void(QWidget*)> f) {
         f(modal);
     });
     timer->start();
+}
+
+void type(FlexGrid* grid, QLineEdit* input, const QString& text) {
+    QTest::keyClicks(grid, text.left(1));
+    QTest::keyClicks(input, text.mid(1));
+    QTest::keyClick(input, Qt::Key_Return);
+}
+
+void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
+    Qt::KeyboardModifiers held;
+    if (mods & Qt::ControlModifier) {
+        QTest::keyPress(w, Qt::Key_Control);
+        held |= Qt::ControlModifier;
+    }
+    if (mods & Qt::ShiftModifier) {
+        QTest::keyPress(w, Qt::Key_Shift, held);
+        held |= Qt::ShiftModifier;
+    }
+    QTest::keyClick(w, key, held);
+    QWidget* now = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+    if (mods & Qt::ShiftModifier)
+        QTest::keyRelease(now, Qt::Key_Shift, held);
+    if (mods & Qt::ControlModifier)
+        QTest::keyRelease(now, Qt::Key_Control, Qt::ControlModifier);
 }
 
 void WizardTest::SetUp() {

@@ -29,6 +29,19 @@ void saveScreenshot(QWidget* widget, const QString& name);
 // Runs f on the next modal dialog, once it is shown (f should close it).
 void whenModal(std::function<void(QWidget*)> f);
 
+class FlexGrid;
+class QLineEdit;
+// Types a text into the current cell of a grid and commits it with Return:
+// the first key opens the editor, the rest go into it.
+void type(FlexGrid* grid, QLineEdit* input, const QString& text);
+// A key with modifiers as a keyboard sends it: each modifier its own press
+// and release, the release going to the widget that has the focus then.
+void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods);
+// Ctrl+letter, the same way.
+inline void ctrl(QWidget* w, Qt::Key letter) {
+    chord(w, letter, Qt::ControlModifier);
+}
+
 // Each test starts with the program's windows registered, the intro page
 // shown at start and the messages recorded.
 class WizardTest : public ::testing::Test {
