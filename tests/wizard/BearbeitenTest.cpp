@@ -226,3 +226,68 @@ TEST_F(BearbeitenTest, NewAndOpenStartANewHistory) {
     EXPECT_FALSE(w->mb_undo->isEnabled());
     EXPECT_EQ(w->undoStack()->count(), 0);
 }
+
+// Typed as a person types, every value reaches the calibration and the file
+// at once, and each is its own step.
+TEST_F(BearbeitenTest, ValuesTypedWithModifiersAndPageChangesReachTheFile) {
+    frmAssistent* w = openOnPage(k, 2);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    FlexGrid* fields = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* input = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    fields->setFocus();
+    fields->setCurrentCell(1, 2);
+    // Return, then Tab: the next cell, and the first value is stored.
+    type(fields, input, QStringLiteral("3"));
+    QTest::keyClick(fields, Qt::Key_Tab);
+    EXPECT_EQ(k.PrüffeldWert(1), 3.0);
+    // An open edit with lone Shift and Ctrl presses, then Alt+W.
+    fields->setCurrentCell(2, 2);
+    QTest::keyClicks(fields, QStringLiteral("7"));
+    QTest::keyPress(input, Qt::Key_Shift);
+    QTest::keyRelease(input, Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::keyPress(input, Qt::Key_Control);
+    QTest::keyRelease(input, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyClicks(input, QStringLiteral("5"));
+    QTest::keyPress(input, Qt::Key_Alt);
+    QTest::keyClick(input, Qt::Key_W, Qt::AltModifier);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    // The access key clicks its button a moment later, as a click is shown.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->ctlAssistent1->Page == 3; }, 3000))
+        << messages.texts.join(u'|').toStdString();
+    EXPECT_EQ(k.PrüffeldWert(2), 75.0);
+
+    // Page 3: an open edit's own Ctrl+Z undoes the typing in the cell only.
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* cell = child<QLineEdit>(w, "txtFGData");
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    QTest::keyClicks(g, QStringLiteral("8"));
+    QTest::keyClicks(cell, QStringLiteral("8"));
+    ctrl(cell, Qt::Key_Z);
+    EXPECT_TRUE(cell->isVisible());
+    EXPECT_EQ(cell->text(), QStringLiteral("8"));
+    EXPECT_EQ(k.PrüffeldWert(2), 75.0); // no step was undone
+    QTest::keyClicks(cell, QStringLiteral("8"));
+    // Ctrl+S while the cell is still open saves what it holds.
+    ctrl(cell, Qt::Key_S);
+    EXPECT_FALSE(k.IsDirty());
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmDirekt, 1, 1).toDouble(), 88.0);
+    EXPECT_EQ(saved.PrüffeldWert(1), 3.0);
+    EXPECT_EQ(saved.PrüffeldWert(2), 75.0);
+    EXPECT_EQ(w->undoStack()->count(), 3);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+
+    // Page 1: a field still being typed in is saved by Ctrl+S.
+    w->ctlAssistent1->Page = 1;
+    w->ctlAssistent1->GoToPage(0);
+    QLineEdit* stellen = w->seite1->txtDirektesPrüfmerkmalStellen;
+    stellen->setFocus();
+    stellen->selectAll();
+    QTest::keyClicks(stellen, QStringLiteral("3"));
+    ctrl(stellen, Qt::Key_S);
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.DirektesPrüfmerkmal().Nachkommastellen(), 3);
+}
