@@ -71,23 +71,25 @@ void Kalibrierung::DataStoreLet(const QString& Key, const Variant& Value) {
     }
 }
 
-Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text) : m_k(k) {
-    if (m_k.m_bearbeitungen++ > 0)
+Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text)
+    : m_k(k), m_äußere(k.m_bearbeitungen++ == 0) {
+    if (!m_äußere)
         return;
-    m_k.m_bearbeitungText = text;
-    m_k.m_änderungenBeiBeginn = m_k.m_änderungen;
-    m_k.m_dirtyBeiBeginn = m_k.IsDirty();
+    m_text = text;
+    m_änderungenBeiBeginn = m_k.m_änderungen;
+    m_dirtyBeiBeginn = m_k.IsDirty();
     // Bookkeeping is no one's edit: the unsaved mark follows the history.
     m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
 }
 
 Kalibrierung::Bearbeitung::~Bearbeitung() {
-    if (--m_k.m_bearbeitungen > 0)
+    --m_k.m_bearbeitungen;
+    if (!m_äußere)
         return;
     auto changes = std::make_shared<StoreChanges>(m_k.m_store->endRecording());
-    if (!changes->isEmpty() && m_k.m_änderungen != m_k.m_änderungenBeiBeginn)
-        emit m_k.Bearbeitet(m_k.m_bearbeitungText, std::move(changes));
-    else if (changes->isEmpty() && !m_k.m_dirtyBeiBeginn)
+    if (!changes->isEmpty() && m_k.m_änderungen != m_änderungenBeiBeginn)
+        emit m_k.Bearbeitet(m_text, std::move(changes));
+    else if (changes->isEmpty() && !m_dirtyBeiBeginn)
         m_k.setIsDirty(false); // values removed and written back as they were
 }
 

@@ -46,6 +46,11 @@ public:
 
     private:
         Kalibrierung& m_k;
+        // What the outermost one keeps of the calibration as it began.
+        bool m_äußere;
+        QString m_text;
+        quint64 m_änderungenBeiBeginn = 0;
+        bool m_dirtyBeiBeginn = false;
     };
     // Puts a step's keys back to their state before (undo) or after (redo).
     void anwenden(const StoreChanges& changes, bool undo);

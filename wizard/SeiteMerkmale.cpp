@@ -288,10 +288,9 @@ SeiteMerkmale::Gruppe SeiteMerkmale::gruppe(const QString& frameName, const QStr
           {g.zeichen, QStringLiteral("Formelzeichen")},
           {g.einheit, QStringLiteral("Einheit")}}) {
         const QString text = title + QStringLiteral(", ") + caption;
-        QComboBox* combo = field;
-        connect(combo->lineEdit(), &QLineEdit::editingFinished, this,
+        connect(field->lineEdit(), &QLineEdit::editingFinished, this,
                 [this, text] { feldFertig(text); });
-        connect(combo, &QComboBox::activated, this, [this, text] { feldFertig(text); });
+        connect(field, &QComboBox::activated, this, [this, text] { feldFertig(text); });
     }
     const QString stellenText = title + QStringLiteral(", Nachkommastellen");
     connect(g.stellen, &QLineEdit::editingFinished, this,
