@@ -15,6 +15,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
+
+#include <new>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -126,32 +130,51 @@ QString ausgabeIstEingabe(const QString& input, const QString& output) {
         .arg(QDir::toNativeSeparators(output));
 }
 
+// How the command line asks a table to be read.
+struct ImportAufruf {
+    QString tabelle, ziel, vorlage, dezimal, blatt;
+    std::optional<QVector<MesswertImport::Spalte>> spalten;
+    bool anhängen = false;
+};
+
 // Reads a table of measured values into a new calibration file: the
-// characteristics and site data of a template, or DPr and EVD. 2 for an
-// input that cannot be read or imported, 3 for an output that cannot be
-// written, 4 for rows that cannot be read (nothing is written then).
-int import_(const QString& tabelle, const QString& ziel, const QString& vorlage,
-            const QString& dezimal, QTextStream& out, QTextStream& err) {
+// characteristics and site data of a template, or DPr and EVD; with
+// anhängen, the template's fields and values come first. 2 for an input
+// that cannot be read or imported, 3 for an output that cannot be written,
+// 4 for rows that cannot be read (nothing is written then).
+int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     using namespace MesswertImport;
     Kalibrierung k;
-    if (!vorlage.isEmpty()) {
-        if (!laden(k, vorlage, err))
+    if (!a.vorlage.isEmpty()) {
+        if (!laden(k, a.vorlage, err))
             return 2;
     } else {
         k.setDPrUndEVD();
     }
-    const QString shown = QDir::toNativeSeparators(tabelle);
+    const QString shown = QDir::toNativeSeparators(a.tabelle);
     Ergebnis ergebnis;
+    Lesart lesart;
+    QStringList köpfe;
     try {
-        const Tabelle t = Tabelle::ausDatei(tabelle);
-        Lesart lesart = t.erkennen(k);
-        if (dezimal == u"komma")
+        const Tabelle t = Tabelle::ausDatei(a.tabelle, a.blatt);
+        lesart = t.erkennen(k);
+        if (a.spalten) {
+            const qsizetype n = lesart.spalten.size();
+            lesart.spalten = *a.spalten;
+            lesart.spalten.resize(std::max(n, a.spalten->size()), Spalte::Keine);
+        }
+        if (a.dezimal == u"komma")
             lesart.dezimal = Dezimal::Komma;
-        else if (dezimal == u"punkt")
+        else if (a.dezimal == u"punkt")
             lesart.dezimal = Dezimal::Punkt;
+        köpfe = t.kopf(lesart);
         ergebnis = t.lesen(lesart);
     } catch (const rt::RuntimeError& e) {
         err << e.description() << u'\n';
+        err.flush();
+        return 2;
+    } catch (const std::bad_alloc&) {
+        err << QStringLiteral("Nicht genügend Speicher, um die Datei „%1“ zu lesen.\n").arg(shown);
         err.flush();
         return 2;
     }
@@ -159,40 +182,59 @@ int import_(const QString& tabelle, const QString& ziel, const QString& vorlage,
     if (!ergebnis.fehler.isEmpty()) {
         for (const Fehler& f : ergebnis.fehler)
             err << QStringLiteral("Zeile %1: %2\n").arg(f.zeile).arg(rt::withoutControls(f.grund));
+        if (ergebnis.weitereFehler > 0)
+            err << QStringLiteral("… und %1 weitere Zeilen\n")
+                       .arg(QLocale(QLocale::German).toString(ergebnis.weitereFehler));
+        const qint64 n = ergebnis.fehlerAnzahl();
         err << QStringLiteral("Nichts geschrieben: %1 %2 der Datei „%3“ %4 nicht gelesen "
                               "werden.\n")
-                   .arg(ergebnis.fehler.size())
-                   .arg(ergebnis.fehler.size() == 1 ? QStringLiteral("Zeile")
-                                                    : QStringLiteral("Zeilen"),
-                        shown,
-                        ergebnis.fehler.size() == 1 ? QStringLiteral("kann")
-                                                    : QStringLiteral("können"));
+                   .arg(QLocale(QLocale::German).toString(n))
+                   .arg(n == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"), shown,
+                        n == 1 ? QStringLiteral("kann") : QStringLiteral("können"));
+        if (!ergebnis.hindernis.isEmpty())
+            err << ergebnis.hindernis << u'\n';
         err.flush();
         return 4;
     }
-    if (!ergebnis.hindernis.isEmpty()) {
+    const QString hindernis = hindernisFür(k, ergebnis, a.anhängen);
+    if (!hindernis.isEmpty()) {
         err << QStringLiteral("Die Messwerte der Datei „%1“ können nicht importiert werden: %2\n")
-                   .arg(shown, ergebnis.hindernis);
-        if (ergebnis.hindernis.contains(QStringLiteral("Dezimaltrennzeichen")))
+                   .arg(shown, hindernis);
+        if (!fehlendeSpalten(lesart).isEmpty()) {
+            QStringList gefunden;
+            for (qsizetype c = 0; c < köpfe.size(); ++c)
+                if (!köpfe[c].trimmed().isEmpty())
+                    gefunden.append(QStringLiteral("„%1“ (%2)")
+                                        .arg(köpfe[c].trimmed(), spaltenName(lesart.spalten[c])));
+            if (!gefunden.isEmpty())
+                err << QStringLiteral("Gefundene Spaltenüberschriften: %1.\n")
+                           .arg(gefunden.join(QStringLiteral(", ")));
+            else
+                err << QStringLiteral("Die Datei hat keine Spaltenüberschriften.\n");
+            err << QStringLiteral("Geben Sie die Spalten mit --spalten an, zum Beispiel "
+                                  "--spalten feld,kovariable,direkt,indirekt.\n");
+        } else if (ergebnis.hindernis.contains(QStringLiteral("Dezimaltrennzeichen"))) {
             err << QStringLiteral("Geben Sie --dezimal komma oder --dezimal punkt an.\n");
+        }
         err.flush();
         return 2;
     }
     try {
-        übernehmen(k, ergebnis);
+        übernehmen(k, ergebnis, a.anhängen);
         k.setIsDirty(false);
-        if (rt::isReadOnlyFile(QFileInfo(ziel).absoluteFilePath()))
-            cannotWrite(ziel, QStringLiteral("sie ist schreibgeschützt"));
-        k.ReplaceFile(ziel);
+        if (rt::isReadOnlyFile(QFileInfo(a.ziel).absoluteFilePath()))
+            cannotWrite(a.ziel, QStringLiteral("sie ist schreibgeschützt"));
+        k.ReplaceFile(a.ziel);
     } catch (const rt::RuntimeError& e) {
         err << e.description() << u'\n';
         err.flush();
         return 3;
     }
-    out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“ nach „%4“ importiert.\n")
+    out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“ nach „%4“ %5.\n")
                .arg(ergebnis.felder.size())
                .arg(ergebnis.punkte())
-               .arg(shown, QDir::toNativeSeparators(ziel));
+               .arg(shown, QDir::toNativeSeparators(a.ziel),
+                    a.anhängen ? QStringLiteral("angehängt") : QStringLiteral("importiert"));
     if (ergebnis.endeBeiZeile > 0)
         out << QStringLiteral("Die Tabelle endet vor Zeile %1; was folgt, wurde nicht gelesen.\n")
                    .arg(ergebnis.endeBeiZeile);
@@ -221,11 +263,16 @@ QString usageText() {
         "                                exportiert Messwerte und Ergebnisse als "
         "Excel-Arbeitsmappe\n"
         "                                oder als CSV-Datei\n"
-        "  Orvanta --import WERTE.csv KALIBRIERUNG.xml [--vorlage VORLAGE.xml]\n"
-        "          [--dezimal komma|punkt]\n"
-        "                                liest Messwerte aus einer Textdatei (CSV) in eine neue\n"
-        "                                Kalibrierdatei; Prüfmerkmale und Protokolldaten aus\n"
-        "                                VORLAGE.xml, sonst DPr und EVD\n"
+        "  Orvanta --import WERTE.csv|.xlsx|.ods KALIBRIERUNG.xml [--vorlage VORLAGE.xml]\n"
+        "          [--anhaengen] [--dezimal komma|punkt] [--spalten LISTE] [--blatt NAME]\n"
+        "                                liest Messwerte aus einer Texttabelle (CSV) oder\n"
+        "                                Arbeitsmappe in eine neue Kalibrierdatei; Prüfmerkmale\n"
+        "                                und Protokolldaten aus VORLAGE.xml, sonst DPr und EVD;\n"
+        "                                --anhaengen behält die Prüffelder der Vorlage und hängt\n"
+        "                                die neuen an; --spalten ordnet die Spalten zu, zum\n"
+        "                                Beispiel feld,kovariable,punkt,direkt,indirekt,- \n"
+        "                                (- wird nicht gelesen); --blatt wählt das\n"
+        "                                Tabellenblatt einer Arbeitsmappe\n"
         "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"
         "Zahlen werden im Format der Benutzereinstellungen (LC_ALL, LC_NUMERIC, LANG)\n"
@@ -256,29 +303,55 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         return export_(args[1], args[2], out, err);
     }
     if (args.size() >= 3 && args[0] == u"--import") {
+        ImportAufruf a;
+        a.tabelle = args[1];
+        a.ziel = args[2];
         QHash<QString, QString> options;
-        for (qsizetype i = 3; i < args.size(); i += 2) {
-            if ((args[i] != u"--vorlage" && args[i] != u"--dezimal") || options.contains(args[i]))
+        static const QStringList mitWert = {QStringLiteral("--vorlage"),
+                                            QStringLiteral("--dezimal"),
+                                            QStringLiteral("--spalten"), QStringLiteral("--blatt")};
+        for (qsizetype i = 3; i < args.size(); ++i) {
+            if (args[i] == u"--anhaengen" && !a.anhängen) {
+                a.anhängen = true;
+                continue;
+            }
+            if (!mitWert.contains(args[i]) || options.contains(args[i]))
                 return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
                                       err);
             if (i + 1 >= args.size())
                 return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
             options.insert(args[i], args[i + 1]);
+            ++i;
         }
-        const QString dezimal = options.value(QStringLiteral("--dezimal"));
-        if (options.contains(QStringLiteral("--dezimal")) && dezimal != u"komma" &&
-            dezimal != u"punkt")
+        a.dezimal = options.value(QStringLiteral("--dezimal"));
+        if (options.contains(QStringLiteral("--dezimal")) && a.dezimal != u"komma" &&
+            a.dezimal != u"punkt")
             return falscherAufruf(
                 QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
-                    .arg(dezimal),
+                    .arg(a.dezimal),
                 err);
-        const QString vorlage = options.value(QStringLiteral("--vorlage"));
-        QString fehler = ausgabeIstEingabe(args[1], args[2]);
-        if (fehler.isEmpty() && !vorlage.isEmpty())
-            fehler = ausgabeIstEingabe(vorlage, args[2]);
+        if (options.contains(QStringLiteral("--spalten"))) {
+            a.spalten = MesswertImport::spaltenAusText(options.value(QStringLiteral("--spalten")));
+            if (!a.spalten)
+                return falscherAufruf(
+                    QStringLiteral("--spalten nennt je Spalte, durch Kommas getrennt, feld, punkt, "
+                                   "kovariable, direkt, indirekt oder - (nicht lesen), nicht "
+                                   "„%1“.")
+                        .arg(options.value(QStringLiteral("--spalten"))),
+                    err);
+        }
+        a.blatt = options.value(QStringLiteral("--blatt"));
+        a.vorlage = options.value(QStringLiteral("--vorlage"));
+        if (a.anhängen && a.vorlage.isEmpty())
+            return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
+                                                 "--vorlage an; geben Sie die Vorlage an."),
+                                  err);
+        QString fehler = ausgabeIstEingabe(a.tabelle, a.ziel);
+        if (fehler.isEmpty() && !a.vorlage.isEmpty())
+            fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
         if (!fehler.isEmpty())
             return falscherAufruf(fehler, err);
-        return import_(args[1], args[2], vorlage, dezimal, out, err);
+        return import_(a, out, err);
     }
     // Options with one value each.
     QHash<QString, QString> options;

@@ -135,11 +135,58 @@ void ImportTable(benchmark::State& state) {
     }
 }
 
+// Hostile tables of up to 64 MB: 0 one 50 MB line without a break, 1 a good
+// table followed by 32 million short bad lines, 2 three million different
+// fields. Each is answered (refused or read with its bad rows counted) from
+// the bytes in memory; the process's peak memory is reported.
+void ImportHostile(benchmark::State& state) {
+    QByteArray bytes;
+    switch (state.range(0)) {
+    case 0:
+        bytes = "Z;DPr;EVD\n2;95;" + QByteArray(50 * 1024 * 1024, '7');
+        break;
+    case 1: {
+        bytes = "Z;DPr;EVD\n";
+        for (int f = 0; f < 3; ++f)
+            for (int p = 0; p < 3; ++p)
+                bytes += QByteArray::number(2 * f) + ";9" + QByteArray::number(p) + ";30\n";
+        const qsizetype gut = bytes.size();
+        bytes.resize(gut + 62 * 1024 * 1024);
+        for (qsizetype i = gut; i + 1 < bytes.size(); i += 2) {
+            bytes[i] = 'x';
+            bytes[i + 1] = '\n';
+        }
+        break;
+    }
+    default:
+        bytes = "Prüffeld;Z;DPr;EVD\n";
+        for (int f = 0; f < 3'000'000; ++f)
+            bytes += QByteArray::number(f) + ";2;95;30\n";
+    }
+    Kalibrierung k;
+    k.setDPrUndEVD();
+    for (auto _ : state) {
+        const auto t = MesswertImport::Tabelle::ausBytes(bytes);
+        const auto ergebnis = t.lesen(t.erkennen(k));
+        if (ergebnis.hindernis.isEmpty() && ergebnis.fehler.isEmpty())
+            state.SkipWithError("the table was read without a word");
+        benchmark::DoNotOptimize(ergebnis.weitereFehler);
+    }
+    state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                state.counters["peak_MB"] =
+                    line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+}
+
 BENCHMARK(LoadWorstCase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResultsPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImportTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImportHostile)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -7,6 +7,7 @@
 
 #include "Export.h"
 #include "MessageService.h"
+#include "MesswertImport.h"
 #include "ProtokollPdf.h"
 #include "VorschauSeiten.h"
 #include "frmProtocollPreview.h"
@@ -119,6 +120,25 @@ void ExportGrossXlsx(benchmark::State& state) {
         ExportXlsx(k, xlsx);
 }
 
+// The 10,000 pairs of the exported workbook read back by the import.
+void ImportGrossXlsx(benchmark::State& state) {
+    Kalibrierung k;
+    fillLarge(k);
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("gross.xlsx"));
+    ExportXlsx(k, xlsx);
+    for (auto _ : state) {
+        Kalibrierung ziel;
+        ziel.setDPrUndEVD();
+        const auto t = MesswertImport::Tabelle::ausDatei(xlsx);
+        const auto ergebnis = t.lesen(t.erkennen(ziel));
+        if (ergebnis.gelesen != k.PrüfpunkteTotal() || !ergebnis.fehler.isEmpty())
+            state.SkipWithError("the workbook was not read");
+        MesswertImport::übernehmen(ziel, ergebnis);
+        benchmark::DoNotOptimize(ziel.PrüfpunkteTotal());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BeispielAlsPdf)->Unit(benchmark::kMillisecond);
@@ -126,6 +146,7 @@ BENCHMARK(GrossAlsPdfProzess)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(VorschauGrossAufbauen)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(VorschauSeiteMalen)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportGrossXlsx)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImportGrossXlsx)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

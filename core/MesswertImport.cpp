@@ -1,6 +1,7 @@
 #include "MesswertImport.h"
 
 #include "Kalibrierung.h"
+#include "MappeLesen.h"
 #include "Protokolldaten.h"
 #include "Pruefmerkmal.h"
 
@@ -11,174 +12,65 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
+#include <QLocale>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace MesswertImport {
 
 namespace {
 
-QChar dezimalZeichen(Dezimal d) {
-    return d == Dezimal::Komma ? u',' : u'.';
+using Mappe::Zahlmarke;
+using Mappe::Zellentrenner;
+
+// A count as the German texts write it: 1.000.
+QString anzahl(qint64 n) {
+    return QLocale(QLocale::German).toString(n);
 }
 
-// A line split at a separator; a cell in double quotes may hold the
-// separator, and "" in it is one quote.
-QStringList teile(const QString& line, QChar trenner) {
-    if (!line.contains(u'"'))
-        return line.split(trenner);
-    QStringList cells;
-    QString cell;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
-                cell += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == trenner) {
-            cells.append(cell);
-            cell.clear();
-        } else {
-            cell += c;
-        }
-    }
-    cells.append(cell);
-    return cells;
+// ---- numbers ---------------------------------------------------------------
+
+std::string_view getrimmt(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
 }
 
-bool leer(const QStringList& cells) {
-    return std::all_of(cells.begin(), cells.end(),
-                       [](const QString& c) { return c.trimmed().isEmpty(); });
-}
-
-bool wert(Spalte s) {
-    return s == Spalte::Kovariable || s == Spalte::Direkt || s == Spalte::Indirekt;
-}
-
-// A cell's text as a message quotes it: no control characters, and a long
-// one shortened.
-QString zitat(const QString& text) {
-    constexpr int Länge = 40;
-    const QString clean = rt::withoutControls(text);
-    return clean.size() > Länge ? clean.left(Länge) + QStringLiteral("…") : clean;
-}
-
-// A table is read from at most this many columns; the rest of a row is left.
-constexpr qsizetype MaxSpalten = 64;
-
-int spalteVon(const Lesart& lesart, Spalte s) {
-    return int(lesart.spalten.indexOf(s));
-}
-
-// Whether the first row is a header: one of its cells is no number.
-bool kopfzeileIn(const QVector<Zeile>& rows) {
-    if (rows.isEmpty())
-        return false;
-    for (const QString& cell : rows.first().zellen)
-        if (!cell.trimmed().isEmpty() && !zahl(cell, Dezimal::Komma) && !zahl(cell, Dezimal::Punkt))
-            return true;
-    return false;
-}
-
-// The decimal separator the value columns show: each cell that reads only
-// one way votes for it; a cell that reads two ways as other numbers, or
-// votes for both, leave it open.
-Dezimal dezimalIn(const QVector<Zeile>& rows, const Lesart& lesart) {
-    int komma = 0, punkt = 0, beides = 0;
-    for (qsizetype r = lesart.kopfzeile ? 1 : 0; r < rows.size(); ++r) {
-        const QStringList& cells = rows[r].zellen;
-        for (qsizetype c = 0; c < cells.size() && c < lesart.spalten.size(); ++c) {
-            if (!wert(lesart.spalten[c]))
-                continue;
-            const auto k = zahl(cells[c], Dezimal::Komma);
-            const auto p = zahl(cells[c], Dezimal::Punkt);
-            if (k && !p)
-                ++komma;
-            else if (p && !k)
-                ++punkt;
-            else if (k && p && *k != *p)
-                ++beides;
-        }
-    }
-    if (komma > 0 && punkt == 0)
-        return Dezimal::Komma;
-    if (punkt > 0 && komma == 0)
-        return Dezimal::Punkt;
-    if (komma == 0 && punkt == 0 && beides == 0)
-        return Dezimal::Komma; // whole numbers only: both readings agree
-    return Dezimal::Unbestimmt;
-}
-
-// The separator that splits the first lines of the table into the same
-// number of cells most often; tab before semicolon before comma.
-QChar trennerIn(const QStringList& lines) {
-    QStringList probe;
-    for (const QString& line : lines) {
-        if (line.trimmed().isEmpty()) {
-            if (!probe.isEmpty())
-                break;
-            continue;
-        }
-        probe.append(line);
-        if (probe.size() == 50)
-            break;
-    }
-    QChar trenner = u';';
-    int best = 0;
-    for (const QChar kandidat : {QChar(u'\t'), QChar(u';'), QChar(u',')}) {
-        QHash<qsizetype, int> häufigkeit;
-        for (const QString& line : probe)
-            if (const qsizetype n = teile(line, kandidat).size(); n > 1)
-                ++häufigkeit[n];
-        int score = 0;
-        for (const int h : häufigkeit)
-            score = std::max(score, h);
-        if (score > best) {
-            best = score;
-            trenner = kandidat;
-        }
-    }
-    return trenner;
-}
-
-} // namespace
-
-int Ergebnis::punkte() const {
-    int n = 0;
-    for (const Feld& f : felder)
-        n += int(f.punkte.size());
-    return n;
-}
-
-std::optional<double> zahl(QStringView text, Dezimal dezimal) {
+// A number with the given decimal separator; the other one is taken only
+// between groups of three digits. An exponent as the run-time writes very
+// large and very small numbers ("1E-05", "1,5E+15").
+std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
     if (dezimal == Dezimal::Unbestimmt)
         return std::nullopt;
-    text = text.trimmed();
-    const QChar punkt = dezimalZeichen(dezimal);
-    const QChar gruppe = dezimal == Dezimal::Komma ? u'.' : u',';
-    QByteArray plain;
-    plain.reserve(text.size());
-    qsizetype i = 0;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        plain += char(text[i++].unicode());
+    text = getrimmt(text);
+    constexpr size_t MaxLänge = 400;
+    if (text.empty() || text.size() > MaxLänge)
+        return std::nullopt;
+    const char punkt = dezimal == Dezimal::Komma ? ',' : '.';
+    const char gruppe = dezimal == Dezimal::Komma ? '.' : ',';
+    std::array<char, MaxLänge + 2> plain{};
+    size_t n = 0;
+    size_t i = 0;
+    if (text[i] == '-')
+        plain[n++] = text[i++];
+    else if (text[i] == '+')
+        ++i;
     int ganz = 0, seitGruppe = 0;
     bool gruppiert = false;
+    auto ziffer = [](char c) { return c >= '0' && c <= '9'; };
     for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c >= u'0' && c <= u'9') {
-            plain += char(c.unicode());
+        const char c = text[i];
+        if (ziffer(c)) {
+            plain[n++] = c;
             ++ganz;
             ++seitGruppe;
         } else if (c == gruppe) {
@@ -194,37 +86,610 @@ std::optional<double> zahl(QStringView text, Dezimal dezimal) {
         return std::nullopt;
     int bruch = 0;
     if (i < text.size() && text[i] == punkt) {
-        plain += '.';
-        for (++i; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++bruch)
-            plain += char(text[i].unicode());
+        plain[n++] = '.';
+        for (++i; i < text.size() && ziffer(text[i]); ++i, ++bruch)
+            plain[n++] = text[i];
         if (bruch == 0)
             return std::nullopt;
     }
     if (ganz + bruch == 0)
         return std::nullopt;
-    // An exponent, as the run-time writes very large and very small numbers
-    // ("1E-05", "1,5E+15").
-    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
-        plain += 'e';
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        plain[n++] = 'e';
         ++i;
-        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-            plain += char(text[i++].unicode());
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            plain[n++] = text[i++];
         int stellen = 0;
-        for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++stellen)
-            plain += char(text[i].unicode());
+        for (; i < text.size() && ziffer(text[i]); ++i, ++stellen)
+            plain[n++] = text[i];
         if (stellen == 0)
             return std::nullopt;
     }
     if (i != text.size())
         return std::nullopt;
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
+    double value = 0;
+    const auto r = std::from_chars(plain.data(), plain.data() + n, value);
+    if (r.ec != std::errc() || r.ptr != plain.data() + n || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-Tabelle Tabelle::ausDatei(const QString& path) {
+// A workbook's numeric cell.
+std::optional<double> markierteZahl(std::string_view cell) {
+    if (cell.empty() || cell.front() != Zahlmarke)
+        return std::nullopt;
+    double value = 0;
+    const auto r = std::from_chars(cell.data() + 1, cell.data() + cell.size(), value);
+    if (r.ec != std::errc() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The text of a cell as the user sees it.
+QString zellText(std::string_view cell) {
+    if (const auto value = markierteZahl(cell))
+        return rt::doubleToText(*value);
+    return QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+}
+
+// A cell's text as a message quotes it: no control characters, and a long
+// one shortened.
+QString zitat(const QString& text) {
+    constexpr int Länge = 40;
+    const QString clean = rt::withoutControls(text);
+    return clean.size() > Länge ? clean.left(Länge) + QStringLiteral("…") : clean;
+}
+QString zitat(std::string_view cell) {
+    return zitat(zellText(cell.substr(0, 200)));
+}
+
+// ---- rows ------------------------------------------------------------------
+
+struct Datensatz {
+    // The line it begins on (from 1); the cells split, all of them counted;
+    // the last non-empty one's position + 1.
+    int zeile = 0;
+    int anzahl = 0;
+    int ausdehnung = 0;
+    std::array<std::string_view, MaxSpalten + 1> zellen{};
+    std::string_view zelle(int c) const {
+        return c >= 0 && c < std::min(anzahl, MaxSpalten + 1) ? zellen[size_t(c)]
+                                                              : std::string_view();
+    }
+};
+
+// Splits a text into rows of cells: a cell in double quotes may hold the
+// separator and line breaks, "" in it is one quote. Stops at a line longer
+// than MaxZeilenlänge and at a quote that is never closed.
+class Leser {
+public:
+    Leser(const QByteArray& text, char trenner, bool anführung)
+        : m_p(text.constData()), m_end(text.constData() + text.size()), m_trenner(trenner),
+          m_anführung(anführung) {}
+
+    bool nächster(Datensatz& d);
+    // The line that was too long, or where an open quote began; 0 if none.
+    int zuLang = 0;
+    int offen = 0;
+
+private:
+    struct Ref {
+        std::string_view view;
+        bool puffer = false;
+        size_t anfang = 0, länge = 0;
+    };
+    const char* m_p;
+    const char* m_end;
+    char m_trenner;
+    bool m_anführung;
+    int m_zeile = 1;
+    std::string m_puffer;
+    std::array<Ref, MaxSpalten + 1> m_refs{};
+};
+
+bool Leser::nächster(Datensatz& d) {
+    if (m_p >= m_end || zuLang || offen)
+        return false;
+    d.zeile = m_zeile;
+    d.anzahl = 0;
+    d.ausdehnung = 0;
+    m_puffer.clear();
+    const char* zeilenAnfang = m_p;
+    const char* p = m_p;
+    for (;;) {
+        const char* start = p;
+        while (p < m_end && *p == ' ')
+            ++p;
+        Ref ref;
+        if (m_anführung && p < m_end && *p == '"') {
+            ++p;
+            ref.puffer = true;
+            ref.anfang = m_puffer.size();
+            bool geschlossen = false;
+            while (p < m_end) {
+                const char* q = p;
+                while (q < m_end && *q != '"' && *q != '\n')
+                    ++q;
+                if (q - zeilenAnfang > MaxZeilenlänge) {
+                    zuLang = m_zeile;
+                    return false;
+                }
+                m_puffer.append(p, q);
+                if (q >= m_end) {
+                    p = q;
+                    break;
+                }
+                if (*q == '\n') {
+                    m_puffer += '\n';
+                    ++m_zeile;
+                    zeilenAnfang = q + 1;
+                    p = q + 1;
+                } else if (q + 1 < m_end && q[1] == '"') {
+                    m_puffer += '"';
+                    p = q + 2;
+                } else {
+                    p = q + 1;
+                    geschlossen = true;
+                    break;
+                }
+            }
+            if (!geschlossen) {
+                offen = d.zeile;
+                return false;
+            }
+            // What follows the closing quote up to the separator is text too.
+            const char* q = p;
+            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
+                ++q;
+            m_puffer.append(p, q);
+            p = q;
+            ref.länge = m_puffer.size() - ref.anfang;
+        } else {
+            const char* q = p;
+            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
+                ++q;
+            ref.view = getrimmt(std::string_view(start, size_t(q - start)));
+            p = q;
+        }
+        if (p - zeilenAnfang > MaxZeilenlänge) {
+            zuLang = m_zeile;
+            return false;
+        }
+        const bool leer =
+            ref.puffer ? getrimmt(std::string_view(m_puffer).substr(ref.anfang, ref.länge)).empty()
+                       : ref.view.empty();
+        if (d.anzahl <= MaxSpalten)
+            m_refs[size_t(d.anzahl)] = ref;
+        ++d.anzahl;
+        if (!leer)
+            d.ausdehnung = d.anzahl;
+        if (p < m_end && *p == m_trenner) {
+            ++p;
+            continue;
+        }
+        if (p < m_end && *p == '\r')
+            ++p;
+        if (p < m_end && *p == '\n')
+            ++p;
+        ++m_zeile;
+        break;
+    }
+    m_p = p;
+    const int n = std::min(d.anzahl, MaxSpalten + 1);
+    for (int c = 0; c < n; ++c) {
+        const Ref& r = m_refs[size_t(c)];
+        d.zellen[size_t(c)] =
+            r.puffer ? getrimmt(std::string_view(m_puffer).substr(r.anfang, r.länge)) : r.view;
+    }
+    return true;
+}
+
+// A row kept beyond the next one: its cells copied.
+struct Probe {
+    int zeile = 0;
+    int anzahl = 0;
+    int ausdehnung = 0;
+    std::vector<std::string> zellen;
+    std::string_view zelle(int c) const {
+        return c >= 0 && size_t(c) < zellen.size() ? std::string_view(zellen[size_t(c)])
+                                                   : std::string_view();
+    }
+};
+
+// The first non-empty rows.
+std::vector<Probe> proben(const QByteArray& text, char trenner, bool anführung, int höchstens) {
+    std::vector<Probe> rows;
+    Leser leser(text, trenner, anführung);
+    Datensatz d;
+    while (int(rows.size()) < höchstens && leser.nächster(d)) {
+        if (d.ausdehnung == 0)
+            continue;
+        Probe p{d.zeile, d.anzahl, d.ausdehnung, {}};
+        for (int c = 0; c < std::min(d.anzahl, MaxSpalten + 1); ++c)
+            p.zellen.emplace_back(d.zelle(c));
+        rows.push_back(std::move(p));
+    }
+    return rows;
+}
+
+bool istZahl(std::string_view cell) {
+    return markierteZahl(cell) || zahlText(cell, Dezimal::Komma) || zahlText(cell, Dezimal::Punkt);
+}
+
+// The separator that splits the first rows into the same number of cells
+// most often; tab before semicolon before comma.
+char trennerIn(const QByteArray& text) {
+    char best = ';';
+    int score = 0;
+    for (const char kandidat : {'\t', ';', ','}) {
+        QHash<int, int> häufigkeit;
+        for (const Probe& p : proben(text, kandidat, true, 50))
+            if (p.anzahl > 1)
+                ++häufigkeit[p.anzahl];
+        int s = 0;
+        for (const int h : häufigkeit)
+            s = std::max(s, h);
+        if (s > score) {
+            score = s;
+            best = kandidat;
+        }
+    }
+    return best;
+}
+
+// The first row is a header when one of its cells is no number in a column
+// whose cells below are numbers (the next row's, or most of them).
+bool kopfzeileIn(const std::vector<Probe>& rows) {
+    if (rows.empty())
+        return false;
+    const Probe& erste = rows.front();
+    if (rows.size() == 1) {
+        for (int c = 0; c < erste.ausdehnung; ++c)
+            if (!erste.zelle(c).empty() && !istZahl(erste.zelle(c)))
+                return true;
+        return false;
+    }
+    for (int c = 0; c < erste.ausdehnung; ++c) {
+        if (erste.zelle(c).empty() || istZahl(erste.zelle(c)))
+            continue;
+        int zahlen = 0, belegt = 0;
+        for (size_t r = 1; r < rows.size(); ++r) {
+            const std::string_view cell = rows[r].zelle(c);
+            if (cell.empty())
+                continue;
+            ++belegt;
+            zahlen += istZahl(cell) ? 1 : 0;
+        }
+        if ((belegt > 0 && 2 * zahlen > belegt) || istZahl(rows[1].zelle(c)))
+            return true;
+    }
+    return false;
+}
+
+// The columns of a table without header: the most frequent width of its
+// first rows (the wider on a tie).
+int spaltenzahlIn(const std::vector<Probe>& rows) {
+    QHash<int, int> häufigkeit;
+    for (const Probe& p : rows)
+        ++häufigkeit[p.ausdehnung];
+    int best = 0, score = 0;
+    for (auto it = häufigkeit.cbegin(); it != häufigkeit.cend(); ++it)
+        if (it.value() > score || (it.value() == score && it.key() > best)) {
+            best = it.key();
+            score = it.value();
+        }
+    return best;
+}
+
+bool wert(Spalte s) {
+    return s == Spalte::Kovariable || s == Spalte::Direkt || s == Spalte::Indirekt;
+}
+
+int spalteVon(const Lesart& lesart, Spalte s) {
+    return int(lesart.spalten.indexOf(s));
+}
+
+// ---- header words ----------------------------------------------------------
+
+// A header as it is compared: lower case, without a unit in brackets or
+// parentheses, umlauts and accents folded ("Ü", "Ue" and "U" alike), words
+// separated by one blank.
+QString normiert(const QString& text) {
+    QString ohneEinheit;
+    int tiefe = 0;
+    for (const QChar c : text) {
+        if (c == u'[' || c == u'(') {
+            ++tiefe;
+        } else if (c == u']' || c == u')') {
+            tiefe = std::max(0, tiefe - 1);
+            ohneEinheit += u' ';
+        } else if (tiefe == 0) {
+            ohneEinheit += c;
+        }
+    }
+    QString s = ohneEinheit.toLower();
+    s.replace(u'ß', QStringLiteral("ss"));
+    s = s.normalized(QString::NormalizationForm_D);
+    QString folded;
+    for (const QChar c : s)
+        if (c.category() != QChar::Mark_NonSpacing)
+            folded += c;
+    folded.replace(QStringLiteral("ae"), QStringLiteral("a"));
+    folded.replace(QStringLiteral("oe"), QStringLiteral("o"));
+    folded.replace(QStringLiteral("ue"), QStringLiteral("u"));
+    QString out;
+    bool blank = false;
+    for (const QChar c : folded) {
+        if (c.isLetterOrNumber()) {
+            if (blank && !out.isEmpty())
+                out += u' ';
+            blank = false;
+            out += c;
+        } else {
+            blank = true;
+        }
+    }
+    return out;
+}
+
+const QStringList& feldWörter() {
+    static const QStringList w = {QStringLiteral("pruffeld"),     QStringLiteral("feld"),
+                                  QStringLiteral("versuchsfeld"), QStringLiteral("pruffeld nr"),
+                                  QStringLiteral("feld nr"),      QStringLiteral("versuchsfeld nr"),
+                                  QStringLiteral("pruffelder"),   QStringLiteral("testfeld")};
+    return w;
+}
+const QStringList& punktWörter() {
+    static const QStringList w = {QStringLiteral("prufpunkt"),
+                                  QStringLiteral("punkt"),
+                                  QStringLiteral("nr"),
+                                  QStringLiteral("prufpunkt nr"),
+                                  QStringLiteral("punkt nr"),
+                                  QStringLiteral("lfd nr"),
+                                  QStringLiteral("messpunkt"),
+                                  QStringLiteral("messpunkt nr"),
+                                  QStringLiteral("prufpunktnummer")};
+    return w;
+}
+
+struct Merkmal {
+    Spalte spalte;
+    QString zeichen;
+    QString name;
+    QStringList wörter;
+};
+
+std::array<Merkmal, 3> merkmale(const Kalibrierung& k) {
+    std::array<Merkmal, 3> m = {Merkmal{Spalte::Kovariable, {}, {}, {}},
+                                Merkmal{Spalte::Direkt, {}, {}, {}},
+                                Merkmal{Spalte::Indirekt, {}, {}, {}}};
+    const Prüfmerkmal* quelle[] = {&k.Kovariable(), &k.DirektesPrüfmerkmal(),
+                                   &k.IndirektesPrüfmerkmal()};
+    for (size_t i = 0; i < m.size(); ++i) {
+        rt::SkipErrors skip;
+        skip([&] {
+            m[i].zeichen = normiert(quelle[i]->Formelzeichen());
+            m[i].name = normiert(quelle[i]->Name());
+        });
+        m[i].wörter = m[i].name.split(u' ', Qt::SkipEmptyParts);
+    }
+    return m;
+}
+
+} // namespace
+
+int Ergebnis::punkte() const {
+    int n = 0;
+    for (const Feld& f : felder)
+        n += int(f.punkte.size());
+    return n;
+}
+
+std::optional<double> zahl(QStringView text, Dezimal dezimal) {
+    const QByteArray utf8 = text.trimmed().toUtf8();
+    return zahlText(std::string_view(utf8.constData(), size_t(utf8.size())), dezimal);
+}
+
+Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
+    const QString h = normiert(kopf);
+    if (h.isEmpty())
+        return Spalte::Keine;
+    if (feldWörter().contains(h))
+        return Spalte::Prüffeld;
+    if (punktWörter().contains(h))
+        return Spalte::Prüfpunkt;
+    const QStringList wörter = h.split(u' ');
+    auto hat = [&](std::initializer_list<const char*> ws) {
+        return std::any_of(ws.begin(), ws.end(),
+                           [&](const char* w) { return wörter.contains(QLatin1String(w)); });
+    };
+    // The export's headers and plain words.
+    if (hat({"indirekt", "indirektes", "indirekter"}))
+        return Spalte::Indirekt;
+    if (hat({"direkt", "direktes", "direkter"}))
+        return Spalte::Direkt;
+    if (hat({"kovariable"}))
+        return Spalte::Kovariable;
+    const std::array<Merkmal, 3> m = merkmale(k);
+    // The header is a symbol or a name.
+    QVector<Spalte> genau;
+    for (const Merkmal& x : m)
+        if ((!x.zeichen.isEmpty() && h == x.zeichen) || (!x.name.isEmpty() && h == x.name) ||
+            (!x.name.isEmpty() && h == x.name + u' ' + x.zeichen))
+            genau.append(x.spalte);
+    if (genau.size() == 1)
+        return genau.first();
+    if (genau.size() > 1)
+        return Spalte::Keine;
+    // The header holds a symbol, a name, or a word of one name that no other
+    // characteristic's name or symbol holds.
+    QVector<Spalte> treffer;
+    const QString gerahmt = u' ' + h + u' ';
+    for (const Merkmal& x : m) {
+        bool passt = (!x.zeichen.isEmpty() && gerahmt.contains(u' ' + x.zeichen + u' ')) ||
+                     (!x.name.isEmpty() && gerahmt.contains(u' ' + x.name + u' '));
+        for (const QString& w : x.wörter) {
+            if (passt || w.size() < 4 || !wörter.contains(w))
+                continue;
+            const bool eindeutig = std::none_of(m.begin(), m.end(), [&](const Merkmal& y) {
+                return y.spalte != x.spalte && (y.wörter.contains(w) || y.zeichen == w);
+            });
+            passt = eindeutig;
+        }
+        if (passt)
+            treffer.append(x.spalte);
+    }
+    return treffer.size() == 1 ? treffer.first() : Spalte::Keine;
+}
+
+QString spaltenName(Spalte spalte) {
+    switch (spalte) {
+    case Spalte::Prüffeld:
+        return QStringLiteral("Prüffeld");
+    case Spalte::Prüfpunkt:
+        return QStringLiteral("Prüfpunkt (nicht gelesen)");
+    case Spalte::Kovariable:
+        return QStringLiteral("Kovariable");
+    case Spalte::Direkt:
+        return QStringLiteral("direktes Prüfmerkmal");
+    case Spalte::Indirekt:
+        return QStringLiteral("indirektes Prüfmerkmal");
+    case Spalte::Keine:
+        break;
+    }
+    return QStringLiteral("nicht lesen");
+}
+
+QVector<Spalte> fehlendeSpalten(const Lesart& lesart) {
+    QVector<Spalte> fehlend;
+    for (const Spalte s : {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt})
+        if (!lesart.spalten.contains(s))
+            fehlend.append(s);
+    return fehlend;
+}
+
+QString spaltenBeschreibung(Spalte spalte, const Kalibrierung& k) {
+    const Prüfmerkmal* m = nullptr;
+    QString art;
+    switch (spalte) {
+    case Spalte::Kovariable:
+        m = &k.Kovariable();
+        art = QStringLiteral("die Kovariable");
+        break;
+    case Spalte::Direkt:
+        m = &k.DirektesPrüfmerkmal();
+        art = QStringLiteral("das direkte Prüfmerkmal");
+        break;
+    case Spalte::Indirekt:
+        m = &k.IndirektesPrüfmerkmal();
+        art = QStringLiteral("das indirekte Prüfmerkmal");
+        break;
+    default:
+        return QStringLiteral("„%1“").arg(spaltenName(spalte));
+    }
+    QString name, zeichen;
+    rt::SkipErrors skip;
+    skip([&] {
+        name = m->Name().trimmed();
+        zeichen = m->Formelzeichen().trimmed();
+    });
+    if (!name.isEmpty())
+        art += QStringLiteral(" „%1“").arg(zitat(name));
+    if (!zeichen.isEmpty())
+        art += QStringLiteral(" (%1)").arg(zitat(zeichen));
+    return art;
+}
+
+std::optional<QVector<Spalte>> spaltenAusText(const QString& text) {
+    QVector<Spalte> spalten;
+    for (const QString& teil : text.split(u',')) {
+        const QString w = normiert(teil);
+        if (w.isEmpty() || teil.trimmed() == u"-")
+            spalten.append(Spalte::Keine);
+        else if (w == u"feld" || w == u"pruffeld")
+            spalten.append(Spalte::Prüffeld);
+        else if (w == u"punkt" || w == u"prufpunkt")
+            spalten.append(Spalte::Prüfpunkt);
+        else if (w == u"kovariable")
+            spalten.append(Spalte::Kovariable);
+        else if (w == u"direkt")
+            spalten.append(Spalte::Direkt);
+        else if (w == u"indirekt")
+            spalten.append(Spalte::Indirekt);
+        else
+            return std::nullopt;
+    }
+    if (spalten.size() > MaxSpalten)
+        return std::nullopt;
+    return spalten;
+}
+
+// ---- the file ----------------------------------------------------------------
+
+namespace {
+
+[[noreturn]] void keineTabelle(const QString& shown) {
+    rt::raiseError(rt::err::PathFileAccessError,
+                   QStringLiteral("Die Datei „%1“ ist weder eine Texttabelle (CSV, TXT) noch eine "
+                                  "Arbeitsmappe (.xlsx, .ods) und kann nicht importiert werden.")
+                       .arg(shown));
+}
+
+bool gültigesUtf8(const QByteArray& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int folge = 0;
+        unsigned cp = 0;
+        if ((*p & 0xE0) == 0xC0) {
+            folge = 1;
+            cp = *p & 0x1F;
+        } else if ((*p & 0xF0) == 0xE0) {
+            folge = 2;
+            cp = *p & 0x0F;
+        } else if ((*p & 0xF8) == 0xF0) {
+            folge = 3;
+            cp = *p & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= folge)
+            return false;
+        for (int i = 1; i <= folge; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        static constexpr unsigned kleinste[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kleinste[folge] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        p += folge + 1;
+    }
+    return true;
+}
+
+// Text with NUL bytes or many control characters is no table.
+bool siehtBinärAus(const QByteArray& utf8) {
+    if (utf8.contains('\0'))
+        return true;
+    const qsizetype n = std::min<qsizetype>(utf8.size(), 65536);
+    qsizetype steuer = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A) ||
+            c == 0x7F)
+            ++steuer;
+    }
+    return steuer * 100 > n;
+}
+
+} // namespace
+
+Tabelle Tabelle::ausDatei(const QString& path, const QString& blatt) {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     if (!info.exists())
@@ -255,158 +720,274 @@ Tabelle Tabelle::ausDatei(const QString& path) {
                            .arg(shown, rt::fileErrorText(file.errorString())));
     if (bytes.size() > MaxDateigröße)
         zuGroß();
-    return ausBytes(bytes);
+    return aus(bytes, blatt, shown);
 }
 
-Tabelle Tabelle::ausBytes(const QByteArray& bytes) {
+Tabelle Tabelle::ausBytes(const QByteArray& bytes, const QString& blatt) {
+    return aus(bytes, blatt, QStringLiteral("Eingabe"));
+}
+
+Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QString& shown) {
     Tabelle t;
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
+    switch (Mappe::artVon(bytes)) {
+    case Mappe::Art::Xlsx:
+    case Mappe::Art::Ods: {
+        Mappe::Inhalt inhalt = Mappe::lesen(bytes, blatt, shown);
+        t.m_mappe = true;
+        t.m_roh = bytes;
+        t.m_shown = shown;
+        t.m_zeichensatz = inhalt.art;
+        t.m_blätter = inhalt.blätter;
+        t.m_blatt = inhalt.blatt;
+        t.m_text = std::move(inhalt.text);
+        return t;
+    }
+    case Mappe::Art::AltesExcel:
+        rt::raiseError(
+            rt::err::PathFileAccessError,
+            QStringLiteral("Die Datei „%1“ ist eine Arbeitsmappe im alten Excel-Format "
+                           "(.xls). Speichern Sie sie als .xlsx, .ods oder CSV-Datei und "
+                           "importieren Sie diese.")
+                .arg(shown));
+    case Mappe::Art::AndereZip:
+        keineTabelle(shown);
+    case Mappe::Art::Keine:
+        break;
+    }
+    auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+        if (decoder.hasError())
+            keineTabelle(shown);
+        t.m_zeichensatz = QStringLiteral("UTF-16");
+        t.m_text = text.toUtf8();
+    };
+    // UTF-16 without byte-order mark shows as every other byte being NUL.
+    auto nullenBei = [&](int versatz) {
+        const qsizetype n = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 512);
+        if (n < 4)
+            return false;
+        for (qsizetype i = 0; i < n; i += 2)
+            if (bytes[i + versatz] != '\0' || bytes[i + 1 - versatz] == '\0')
+                return false;
+        return true;
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        utf16(QStringDecoder::Utf16LE, 2);
+    else if (bytes.startsWith("\xFE\xFF"))
+        utf16(QStringDecoder::Utf16BE, 2);
+    else if (nullenBei(1))
+        utf16(QStringDecoder::Utf16LE, 0);
+    else if (nullenBei(0))
+        utf16(QStringDecoder::Utf16BE, 0);
+    else if (bytes.startsWith("\xEF\xBB\xBF") && gültigesUtf8(bytes)) {
+        t.m_text = bytes.mid(3);
+        t.m_zeichensatz = QStringLiteral("UTF-8");
+    } else if (gültigesUtf8(bytes)) {
+        t.m_text = bytes;
         t.m_zeichensatz = QStringLiteral("UTF-8");
     } else {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        text = utf8(bytes);
-        if (utf8.hasError()) {
-            // Not UTF-8: the single-byte encoding of older Windows programs.
-            text = QString::fromLatin1(bytes);
-            t.m_zeichensatz = QStringLiteral("Latin-1");
-        } else {
-            t.m_zeichensatz = QStringLiteral("UTF-8");
-        }
+        // Not UTF-8: the single-byte encoding of older Windows programs.
+        t.m_text = QString::fromLatin1(bytes).toUtf8();
+        t.m_zeichensatz = QStringLiteral("Latin-1");
     }
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    t.m_zeilen = text.split(u'\n');
+    if (siehtBinärAus(t.m_text))
+        keineTabelle(shown);
     return t;
 }
 
-QVector<Zeile> Tabelle::zeilen(QChar trenner) const {
-    QVector<Zeile> rows;
-    for (qsizetype i = 0; i < m_zeilen.size(); ++i) {
-        if (m_zeilen[i].trimmed().isEmpty())
-            continue;
-        QStringList cells = teile(m_zeilen[i], trenner);
-        if (!leer(cells))
-            rows.append({int(i + 1), std::move(cells)});
-    }
-    return rows;
+Tabelle Tabelle::mitBlatt(const QString& blatt) const {
+    if (!m_mappe || blatt == m_blatt)
+        return *this;
+    return aus(m_roh, blatt, m_shown);
 }
 
-Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
-    const QString lower = kopf.trimmed().toLower();
-    if (lower.isEmpty())
-        return Spalte::Keine;
-    if (lower.contains(QStringLiteral("indirekt")))
-        return Spalte::Indirekt;
-    if (lower.contains(QStringLiteral("direkt")))
-        return Spalte::Direkt;
-    if (lower.contains(QStringLiteral("prüfpunkt")) || lower.contains(QStringLiteral("punkt")))
-        return Spalte::Keine;
-    if (lower.contains(QStringLiteral("prüffeld")) || lower == u"feld")
-        return Spalte::Prüffeld;
-    if (lower.contains(QStringLiteral("kovariable")))
-        return Spalte::Kovariable;
-    // The characteristics' symbols as words of the header, or their names in it.
-    static const QRegularExpression nichtWort(QStringLiteral("[^\\w]+"),
-                                              QRegularExpression::UseUnicodePropertiesOption);
-    const QStringList wörter = lower.split(nichtWort, Qt::SkipEmptyParts);
-    const std::pair<Prüfmerkmal&, Spalte> merkmale[] = {
-        {k.IndirektesPrüfmerkmal(), Spalte::Indirekt},
-        {k.DirektesPrüfmerkmal(), Spalte::Direkt},
-        {k.Kovariable(), Spalte::Kovariable}};
-    for (const auto& [m, spalte] : merkmale) {
-        rt::SkipErrors skip;
-        bool passt = false;
-        skip([&] {
-            const QString zeichen = m.Formelzeichen().trimmed().toLower();
-            const QString name = m.Name().trimmed().toLower();
-            passt = (!zeichen.isEmpty() && wörter.contains(zeichen)) ||
-                    (!name.isEmpty() && lower.contains(name));
-        });
-        if (passt)
-            return spalte;
-    }
-    return Spalte::Keine;
+char Tabelle::trennzeichen(const Lesart& lesart) const {
+    if (m_mappe)
+        return Zellentrenner;
+    const char16_t c = lesart.trenner.unicode();
+    return c == u'\t' || c == u',' || c == u';' ? char(c) : ';';
 }
 
-QString spaltenName(Spalte spalte) {
-    switch (spalte) {
-    case Spalte::Prüffeld:
-        return QStringLiteral("Prüffeld");
-    case Spalte::Kovariable:
-        return QStringLiteral("Kovariable");
-    case Spalte::Direkt:
-        return QStringLiteral("direktes Prüfmerkmal");
-    case Spalte::Indirekt:
-        return QStringLiteral("indirektes Prüfmerkmal");
-    case Spalte::Keine:
-        break;
-    }
-    return QStringLiteral("nicht lesen");
-}
+// ---- how it is read ----------------------------------------------------------
 
 Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
                          std::optional<bool> kopfzeile) const {
     Lesart lesart;
-    lesart.trenner = trenner ? *trenner : trennerIn(m_zeilen);
-    const QVector<Zeile> rows = zeilen(lesart.trenner);
+    if (m_mappe)
+        lesart.trenner = QChar(Zellentrenner);
+    else
+        lesart.trenner = trenner ? *trenner : QChar(trennerIn(m_text));
+    const char t = trennzeichen(lesart);
+    const std::vector<Probe> rows = proben(m_text, t, !m_mappe, 51);
     lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileIn(rows);
-    qsizetype spalten = 0;
-    for (const Zeile& z : rows.mid(0, 50))
-        spalten = std::max(spalten, z.zellen.size());
-    spalten = std::min(spalten, MaxSpalten);
-    if (lesart.kopfzeile && !rows.isEmpty()) {
-        for (const QString& kopf : rows.first().zellen.mid(0, spalten))
-            lesart.spalten.append(spalteAusKopf(kopf, k));
-        lesart.spalten.resize(spalten, Spalte::Keine);
-        // Within one kind the first column counts.
-        for (qsizetype i = 0; i < lesart.spalten.size(); ++i)
-            if (lesart.spalten[i] != Spalte::Keine && lesart.spalten.indexOf(lesart.spalten[i]) < i)
-                lesart.spalten[i] = Spalte::Keine;
-    }
-    const bool vollständig =
-        spalteVon(lesart, Spalte::Direkt) >= 0 && spalteVon(lesart, Spalte::Indirekt) >= 0 &&
-        (spalteVon(lesart, Spalte::Prüffeld) >= 0 || spalteVon(lesart, Spalte::Kovariable) >= 0);
-    if (!vollständig) {
+    for (const Spalte s : {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt})
+        lesart.namen.insert(s, spaltenBeschreibung(s, k));
+    if (lesart.kopfzeile && !rows.empty()) {
+        // The header names the columns; what it does not name is asked for,
+        // never guessed by position.
+        const Probe& kopf = rows.front();
+        for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c) {
+            Spalte s = spalteAusKopf(zellText(kopf.zelle(c)), k);
+            // Within one kind the first column counts.
+            if (s != Spalte::Keine && lesart.spalten.contains(s))
+                s = Spalte::Keine;
+            lesart.spalten.append(s);
+        }
+    } else {
+        const std::vector<Probe> daten(rows.begin(),
+                                       rows.begin() + std::min<size_t>(rows.size(), 50));
+        const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
         // By position: the export's layout, or covariable, direct, indirect.
         using S = Spalte;
         if (spalten >= 5)
-            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Keine, S::Direkt, S::Indirekt};
+            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
         else if (spalten == 4)
             lesart.spalten = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
         else if (spalten == 3)
             lesart.spalten = {S::Kovariable, S::Direkt, S::Indirekt};
         else if (spalten == 2)
             lesart.spalten = {S::Direkt, S::Indirekt};
-        else
-            lesart.spalten.clear();
         lesart.spalten.resize(spalten, Spalte::Keine);
     }
-    lesart.dezimal = dezimalIn(rows, lesart);
+
+    // The decimal separator the value cells of the first rows show: each
+    // that reads only one way votes for it; one that reads two ways as other
+    // numbers, or votes for both, leave it open.
+    int komma = 0, punkt = 0, beides = 0;
+    Leser leser(m_text, t, !m_mappe);
+    Datensatz d;
+    bool erste = true;
+    for (int n = 0; n < 100'000 && leser.nächster(d); ++n) {
+        if (d.ausdehnung == 0)
+            continue;
+        if (std::exchange(erste, false) && lesart.kopfzeile)
+            continue;
+        for (int c = 0; c < std::min(d.anzahl, int(lesart.spalten.size())); ++c) {
+            if (!wert(lesart.spalten[c]) || markierteZahl(d.zelle(c)))
+                continue;
+            const auto kz = zahlText(d.zelle(c), Dezimal::Komma);
+            const auto pz = zahlText(d.zelle(c), Dezimal::Punkt);
+            if (kz && !pz)
+                ++komma;
+            else if (pz && !kz)
+                ++punkt;
+            else if (kz && pz && *kz != *pz)
+                ++beides;
+        }
+    }
+    if (komma > 0 && punkt == 0)
+        lesart.dezimal = Dezimal::Komma;
+    else if (punkt > 0 && komma == 0)
+        lesart.dezimal = Dezimal::Punkt;
+    else if (komma == 0 && punkt == 0 && beides == 0)
+        lesart.dezimal = Dezimal::Komma; // whole numbers only: both readings agree
+    else
+        lesart.dezimal = Dezimal::Unbestimmt;
     return lesart;
 }
+
+QStringList Tabelle::kopf(const Lesart& lesart) const {
+    QStringList köpfe;
+    if (!lesart.kopfzeile)
+        return köpfe;
+    const std::vector<Probe> rows = proben(m_text, trennzeichen(lesart), !m_mappe, 1);
+    if (rows.empty())
+        return köpfe;
+    for (int c = 0; c < lesart.spalten.size(); ++c)
+        köpfe.append(rt::withoutControls(zellText(rows.front().zelle(c))));
+    return köpfe;
+}
+
+QVector<VorschauZeile> Tabelle::vorschau(const Lesart& lesart, int höchstens) const {
+    QVector<VorschauZeile> zeilen;
+    const std::vector<Probe> rows =
+        proben(m_text, trennzeichen(lesart), !m_mappe, höchstens + (lesart.kopfzeile ? 1 : 0));
+    for (size_t r = lesart.kopfzeile ? 1 : 0; r < rows.size(); ++r) {
+        VorschauZeile z;
+        z.nummer = rows[r].zeile;
+        for (int c = 0; c < lesart.spalten.size(); ++c) {
+            const std::string_view cell = rows[r].zelle(c);
+            if (wert(lesart.spalten[c]) && !cell.empty()) {
+                auto value = markierteZahl(cell);
+                if (!value)
+                    value = zahlText(cell, lesart.dezimal);
+                z.zellen.append(value ? rt::doubleToText(*value) : zitat(cell));
+                z.fehler.append(!value && lesart.dezimal != Dezimal::Unbestimmt);
+            } else {
+                z.zellen.append(zitat(cell));
+                z.fehler.append(false);
+            }
+        }
+        zeilen.append(z);
+    }
+    return zeilen;
+}
+
+// ---- reading ---------------------------------------------------------------
+
+namespace {
+
+// Rows that cannot be read: the first MaxFehler with their reasons, the
+// rest counted. A reason is only made for a row that is kept.
+struct Fehlerliste {
+    QVector<Fehler> liste;
+    qint64 weitere = 0;
+    template <class Grund>
+    void add(int zeile, Grund&& grund) {
+        if (liste.size() < MaxFehler)
+            liste.append({zeile, grund()});
+        else
+            ++weitere;
+    }
+    void übernehmen(Fehlerliste& andere) {
+        for (Fehler& f : andere.liste)
+            add(f.zeile, [&] { return std::move(f.grund); });
+        weitere += andere.weitere;
+        andere.liste.clear();
+        andere.weitere = 0;
+    }
+};
+
+// A row read: its field and values, and what reads two ways in it.
+struct Gelesen {
+    int feld = 0;
+    int zeile = 0;
+    double direkt = 0, indirekt = 0;
+};
+
+struct Zweideutig {
+    size_t gelesen = 0;
+    int rolle = 0; // 0 covariable, 1 direct, 2 indirect
+    QString text;
+    double anders = 0;
+};
+
+} // namespace
 
 Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     Ergebnis e;
     const int feldSpalte = spalteVon(lesart, Spalte::Prüffeld);
-    const int kovSpalte = spalteVon(lesart, Spalte::Kovariable);
-    const int direktSpalte = spalteVon(lesart, Spalte::Direkt);
-    const int indirektSpalte = spalteVon(lesart, Spalte::Indirekt);
-    QVector<Zeile> rows = zeilen(lesart.trenner);
-    if (rows.size() <= (lesart.kopfzeile ? 1 : 0)) {
+    const int spalteDer[3] = {spalteVon(lesart, Spalte::Kovariable),
+                              spalteVon(lesart, Spalte::Direkt),
+                              spalteVon(lesart, Spalte::Indirekt)};
+    const Spalte rolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
+    const int spalten = int(lesart.spalten.size());
+
+    if (proben(m_text, trennzeichen(lesart), !m_mappe, 2).size() <= (lesart.kopfzeile ? 1u : 0u)) {
         e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
         return e;
     }
-    if (direktSpalte < 0 || indirektSpalte < 0) {
-        e.hindernis = QStringLiteral("Ordnen Sie je eine Spalte dem direkten und dem indirekten "
-                                     "Prüfmerkmal zu.");
-        return e;
-    }
-    if (feldSpalte < 0 && kovSpalte < 0) {
-        e.hindernis = QStringLiteral("Ordnen Sie eine Spalte dem Prüffeld oder der Kovariablen "
-                                     "zu: nach ihr werden die Zeilen zu Prüffeldern "
-                                     "zusammengefasst.");
+    const QVector<Spalte> fehlend = fehlendeSpalten(lesart);
+    if (!fehlend.isEmpty()) {
+        QStringList namen;
+        for (const Spalte s : fehlend)
+            namen.append(lesart.namen.value(s, spaltenName(s)));
+        const QString liste = namen.size() == 1
+                                  ? namen.first()
+                                  : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
+                                        QStringLiteral(" und ") + namen.last();
+        e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
         return e;
     }
     if (lesart.dezimal == Dezimal::Unbestimmt) {
@@ -414,121 +995,300 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                                      "Dezimalpunkt lesen. Wählen Sie das Dezimaltrennzeichen.");
         return e;
     }
-    const int nötig = std::max({feldSpalte, kovSpalte, direktSpalte, indirektSpalte}) + 1;
+    const char gruppe = lesart.dezimal == Dezimal::Komma ? '.' : ',';
+    const Dezimal andere = lesart.dezimal == Dezimal::Komma ? Dezimal::Punkt : Dezimal::Komma;
+    int nötig = 0;
+    for (const int c : spalteDer)
+        nötig = std::max(nötig, c + 1);
+    nötig = std::max(nötig, feldSpalte + 1);
 
-    // Empty lines are found between the rows' line numbers.
-    int vorige = 0;
-    if (lesart.kopfzeile && !rows.isEmpty()) {
-        vorige = rows.first().nummer;
-        rows.removeFirst();
-    }
-    QHash<QString, int> felder;
-    for (const Zeile& z : rows) {
-        const bool nachLeerzeile = z.nummer > vorige + 1 && (vorige > 0 || e.gelesen > 0);
-        vorige = z.nummer;
-        const QStringList& cells = z.zellen;
-        auto cell = [&](int c) { return c < cells.size() ? cells[c].trimmed() : QString(); };
-        if (nachLeerzeile && !zahl(cell(direktSpalte), lesart.dezimal) &&
-            !zahl(cell(indirektSpalte), lesart.dezimal)) {
-            e.endeBeiZeile = z.nummer;
+    Fehlerliste fehler;
+    // Rows after an empty line that no readable measured value has followed
+    // yet: they belong to the table only when one does.
+    Fehlerliste schwebend;
+    int schwebendAb = 0;
+    bool nachLeerzeile = false;
+    bool kopfÜbersprungen = !lesart.kopfzeile;
+    bool daten = false;
+
+    std::vector<Gelesen> gelesen;
+    std::vector<double> kovariable; // per field
+    std::vector<Zweideutig> zweideutig;
+    // Per value column: the numbers read, and those written with groups.
+    int zahlen[3] = {0, 0, 0};
+    int gruppiert[3] = {0, 0, 0};
+    QHash<QByteArray, int> felder;
+    QStringList feldSchlüssel;
+
+    Leser leser(m_text, trennzeichen(lesart), !m_mappe);
+    Datensatz d;
+    auto grenze = [&](const QString& text) { e.hindernis = text; };
+    while (e.hindernis.isEmpty() && leser.nächster(d)) {
+        if (d.ausdehnung == 0) {
+            nachLeerzeile = daten;
+            continue;
+        }
+        if (!kopfÜbersprungen) {
+            kopfÜbersprungen = true;
+            continue;
+        }
+        daten = true;
+        if (d.ausdehnung > MaxSpalten) {
+            grenze(QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
+                                  "nicht gelesen.")
+                       .arg(d.zeile)
+                       .arg(MaxSpalten));
             break;
         }
-        if (cells.size() < nötig) {
-            e.fehler.append({z.nummer, QStringLiteral("Die Zeile hat %1 statt %2 Spalten.")
-                                           .arg(cells.size())
-                                           .arg(nötig)});
+        // The values of the row, each read with the chosen decimal separator.
+        std::optional<double> werte[3];
+        for (int r = 0; r < 3; ++r) {
+            const std::string_view cell = d.zelle(spalteDer[r]);
+            werte[r] = markierteZahl(cell);
+            if (!werte[r])
+                werte[r] = zahlText(cell, lesart.dezimal);
+        }
+        const bool hatMesswert = werte[1] || werte[2];
+        Fehlerliste& ziel =
+            (!hatMesswert && (schwebendAb > 0 || nachLeerzeile)) ? schwebend : fehler;
+        if (&ziel == &schwebend) {
+            if (schwebendAb == 0)
+                schwebendAb = d.zeile;
+        } else if (schwebendAb > 0) {
+            fehler.übernehmen(schwebend);
+            schwebendAb = 0;
+        }
+        nachLeerzeile = false;
+
+        if (d.ausdehnung > spalten || d.anzahl < nötig) {
+            const int n = d.ausdehnung > spalten ? d.ausdehnung : d.anzahl;
+            ziel.add(d.zeile, [&] {
+                return QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(n).arg(spalten);
+            });
             continue;
         }
-        auto wertVon = [&](int c, Spalte s, double& value) {
-            const QString text = cell(c);
-            if (text.isEmpty())
-                return QStringLiteral("Kein Wert für %1.").arg(spaltenName(s));
-            const auto number = zahl(text, lesart.dezimal);
-            if (!number)
+        const std::string_view feldZelle = d.zelle(feldSpalte);
+        if (feldSpalte >= 0 && feldZelle.empty()) {
+            ziel.add(d.zeile, [] { return QStringLiteral("Kein Prüffeld angegeben."); });
+            continue;
+        }
+        int schlecht = -1;
+        for (int r = 0; r < 3 && schlecht < 0; ++r)
+            if (!werte[r])
+                schlecht = r;
+        if (schlecht >= 0) {
+            const std::string_view cell = d.zelle(spalteDer[schlecht]);
+            ziel.add(d.zeile, [&] {
+                if (cell.empty())
+                    return QStringLiteral("Kein Wert für %1.").arg(spaltenName(rolleDer[schlecht]));
                 return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
-                    .arg(zitat(text), spaltenName(s));
-            value = *number;
-            return QString();
-        };
-        double kov = 0, direkt = 0, indirekt = 0;
-        QString grund;
-        if (feldSpalte >= 0 && cell(feldSpalte).isEmpty())
-            grund = QStringLiteral("Kein Prüffeld angegeben.");
-        if (grund.isEmpty() && kovSpalte >= 0)
-            grund = wertVon(kovSpalte, Spalte::Kovariable, kov);
-        if (grund.isEmpty())
-            grund = wertVon(direktSpalte, Spalte::Direkt, direkt);
-        if (grund.isEmpty())
-            grund = wertVon(indirektSpalte, Spalte::Indirekt, indirekt);
-        if (!grund.isEmpty()) {
-            e.fehler.append({z.nummer, grund});
+                    .arg(zitat(cell), spaltenName(rolleDer[schlecht]));
+            });
             continue;
         }
-        const QString schlüssel =
-            feldSpalte >= 0 ? cell(feldSpalte) : QString::number(kov, 'g', 17);
+
+        // The field: by the field column, else by the covariable's value.
+        QByteArray schlüssel;
+        if (feldSpalte >= 0) {
+            if (const auto n = markierteZahl(feldZelle))
+                schlüssel = zellText(feldZelle).toUtf8();
+            else
+                schlüssel = QByteArray(feldZelle.data(), qsizetype(feldZelle.size()));
+        } else {
+            schlüssel = QByteArray::number(*werte[0], 'g', 17);
+        }
         auto it = felder.constFind(schlüssel);
         if (it == felder.cend()) {
-            Feld feld;
-            feld.schlüssel = schlüssel;
-            if (kovSpalte >= 0)
-                feld.kovariable = kov;
+            if (felder.size() == MaxPrüffelder) {
+                grenze(
+                    QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
+                                   "höchstens %3 Prüffelder aufnehmen.")
+                        .arg(d.zeile)
+                        .arg(MaxPrüffelder + 1)
+                        .arg(MaxPrüffelder));
+                break;
+            }
+            it = felder.insert(schlüssel, int(kovariable.size()));
+            kovariable.push_back(*werte[0]);
+            feldSchlüssel.append(feldSpalte >= 0 ? QString::fromUtf8(schlüssel)
+                                                 : rt::doubleToText(*werte[0]));
+        } else if (kovariable[size_t(*it)] != *werte[0]) {
+            const int feld = *it;
+            ziel.add(d.zeile, [&] {
+                return QStringLiteral(
+                           "Die Kovariable %1 weicht vom Wert %2 des Prüffeldes „%3“ ab.")
+                    .arg(rt::doubleToText(*werte[0]), rt::doubleToText(kovariable[size_t(feld)]),
+                         zitat(feldSchlüssel[feld]));
+            });
+            continue;
+        }
+        if (gelesen.size() == size_t(Kalibrierung::MaxPrüfpunkte)) {
+            grenze(QStringLiteral("Mit Zeile %1 sind es mehr als %2 Prüfpunkte; eine Kalibrierung "
+                                  "kann höchstens %2 aufnehmen.")
+                       .arg(d.zeile)
+                       .arg(anzahl(Kalibrierung::MaxPrüfpunkte)));
+            break;
+        }
+        // A number that another decimal separator reads otherwise is taken
+        // only when its whole column is written with the same groups.
+        for (int r = 0; r < 3; ++r) {
+            const std::string_view cell = d.zelle(spalteDer[r]);
+            if (markierteZahl(cell))
+                continue;
+            ++zahlen[r];
+            if (cell.find(gruppe) == std::string_view::npos)
+                continue;
+            ++gruppiert[r];
+            if (const auto anders = zahlText(cell, andere); anders && *anders != *werte[r])
+                zweideutig.push_back({gelesen.size(), r, zitat(cell), *anders});
+        }
+        gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
+    }
+    if (leser.zuLang)
+        grenze(QStringLiteral("Die Zeile %1 ist länger als %2 MB; die Datei ist keine "
+                              "Messwerttabelle.")
+                   .arg(leser.zuLang)
+                   .arg(MaxZeilenlänge / (1024 * 1024)));
+    else if (leser.offen)
+        grenze(
+            QStringLiteral("Das Anführungszeichen am Anfang einer Zelle in Zeile %1 wird bis zum "
+                           "Ende der Datei nicht geschlossen.")
+                .arg(leser.offen));
+    // The table ends before rows that no measured value follows.
+    if (e.hindernis.isEmpty() && schwebendAb > 0)
+        e.endeBeiZeile = schwebendAb;
+    else
+        fehler.übernehmen(schwebend);
+
+    // Rows whose numbers read two ways in a column not grouped throughout.
+    std::vector<bool> verworfen(gelesen.size(), false);
+    QVector<Fehler> zweifel;
+    for (const Zweideutig& z : zweideutig) {
+        if (zahlen[z.rolle] == gruppiert[z.rolle] || verworfen[z.gelesen])
+            continue;
+        verworfen[z.gelesen] = true;
+        const double gelesenerWert = z.rolle == 0   ? kovariable[size_t(gelesen[z.gelesen].feld)]
+                                     : z.rolle == 1 ? gelesen[z.gelesen].direkt
+                                                    : gelesen[z.gelesen].indirekt;
+        zweifel.append(
+            {gelesen[z.gelesen].zeile,
+             QStringLiteral("„%1“ (%2) lässt sich als %3 oder als %4 lesen; die übrigen Zahlen der "
+                            "Spalte zeigen nicht, welches gemeint ist.")
+                 .arg(z.text, spaltenName(rolleDer[z.rolle]), rt::doubleToText(gelesenerWert),
+                      rt::doubleToText(z.anders))});
+    }
+    if (!zweifel.isEmpty()) {
+        // In line order with the others; none beyond the last one kept.
+        const int letzte = fehler.weitere > 0 ? fehler.liste.last().zeile : INT_MAX;
+        for (const Fehler& f : zweifel) {
+            if (f.zeile > letzte)
+                ++fehler.weitere;
             else
-                feld.kovariable =
-                    zahl(schlüssel, lesart.dezimal).value_or(double(e.felder.size() + 1));
-            it = felder.insert(schlüssel, int(e.felder.size()));
+                fehler.liste.append(f);
+        }
+        std::stable_sort(fehler.liste.begin(), fehler.liste.end(),
+                         [](const Fehler& a, const Fehler& b) { return a.zeile < b.zeile; });
+        while (fehler.liste.size() > MaxFehler) {
+            fehler.liste.removeLast();
+            ++fehler.weitere;
+        }
+    }
+    e.fehler = std::move(fehler.liste);
+    e.weitereFehler = fehler.weitere;
+    if (!e.hindernis.isEmpty())
+        return e;
+
+    // Fields in the order their first row is read, points in row order.
+    std::vector<int> neu(kovariable.size(), -1);
+    for (size_t i = 0; i < gelesen.size(); ++i) {
+        if (verworfen[i])
+            continue;
+        int& f = neu[size_t(gelesen[i].feld)];
+        if (f < 0) {
+            f = int(e.felder.size());
+            Feld feld;
+            feld.schlüssel = feldSchlüssel[gelesen[i].feld];
+            feld.kovariable = kovariable[size_t(gelesen[i].feld)];
             e.felder.append(feld);
         }
-        e.felder[*it].punkte.append({direkt, indirekt});
+        e.felder[f].punkte.append({gelesen[i].direkt, gelesen[i].indirekt});
         ++e.gelesen;
     }
 
-    // What a calibration can hold.
-    const int maxFelder = 100;
-    if (e.gelesen == 0)
+    if (!daten)
+        e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
+    else if (e.gelesen == 0)
         e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
-    else if (e.felder.size() < 3)
+    else if (e.felder.size() < MinPrüffelder)
         e.hindernis =
             QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
-                           "mindestens 3 Prüffelder.")
+                           "mindestens %2 Prüffelder.")
                 .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
-                                          : QStringLiteral("%1 Prüffelder").arg(e.felder.size()));
-    else if (e.felder.size() > maxFelder)
-        e.hindernis = QStringLiteral("Die Messwerte ergeben %1 Prüffelder; eine Kalibrierung "
-                                     "kann höchstens %2 aufnehmen.")
-                          .arg(e.felder.size())
-                          .arg(maxFelder);
-    else if (e.punkte() > Kalibrierung::MaxPrüfpunkte)
-        e.hindernis = QStringLiteral("Die Datei enthält %1 Prüfpunkte; eine Kalibrierung kann "
-                                     "höchstens %2 aufnehmen.")
-                          .arg(e.punkte())
-                          .arg(Kalibrierung::MaxPrüfpunkte);
+                                          : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
+                .arg(MinPrüffelder);
     for (qsizetype i = 0; i < e.felder.size() && e.hindernis.isEmpty(); ++i)
-        if (e.felder[i].punkte.size() < 3)
+        if (e.felder[i].punkte.size() < MinPrüfpunkte)
             e.hindernis = QStringLiteral("Das Prüffeld „%1“ hat %2 Prüfpunkte; jedes Prüffeld "
-                                         "braucht mindestens 3.")
+                                         "braucht mindestens %3.")
                               .arg(zitat(e.felder[i].schlüssel))
-                              .arg(e.felder[i].punkte.size());
+                              .arg(e.felder[i].punkte.size())
+                              .arg(MinPrüfpunkte);
     return e;
 }
 
-void übernehmen(Kalibrierung& k, const Ergebnis& ergebnis) {
+// ---- taking it over ----------------------------------------------------------
+
+QString hindernisFür(const Kalibrierung& k, const Ergebnis& ergebnis, bool anhängen) {
     if (!ergebnis.hindernis.isEmpty())
-        rt::raiseError(rt::err::InvalidProcedureCall, ergebnis.hindernis);
-    const Kalibrierung::Bearbeitung schritt(k, QStringLiteral("Messwerte importieren"));
+        return ergebnis.hindernis;
+    if (!anhängen)
+        return QString();
+    rt::Long felder = 0, punkte = 0;
+    rt::SkipErrors skip;
+    skip([&] {
+        felder = k.PrüffelderAnzahl();
+        punkte = k.PrüfpunkteTotal();
+    });
+    if (felder + ergebnis.felder.size() > MaxPrüffelder)
+        return QStringLiteral(
+                   "Mit den %1 Prüffeldern der Kalibrierung wären es %2 Prüffelder; eine "
+                   "Kalibrierung kann höchstens %3 aufnehmen.")
+            .arg(felder)
+            .arg(felder + ergebnis.felder.size())
+            .arg(MaxPrüffelder);
+    if (punkte + ergebnis.punkte() > Kalibrierung::MaxPrüfpunkte)
+        return QStringLiteral("Mit den %1 Prüfpunkten der Kalibrierung wären es %2 Prüfpunkte; "
+                              "eine Kalibrierung kann höchstens %3 aufnehmen.")
+            .arg(anzahl(punkte), anzahl(punkte + ergebnis.punkte()),
+                 anzahl(Kalibrierung::MaxPrüfpunkte));
+    return QString();
+}
+
+void übernehmen(Kalibrierung& k, const Ergebnis& ergebnis, bool anhängen) {
+    if (const QString hindernis = hindernisFür(k, ergebnis, anhängen); !hindernis.isEmpty())
+        rt::raiseError(rt::err::InvalidProcedureCall, hindernis);
+    const Kalibrierung::Bearbeitung schritt(k, anhängen ? QStringLiteral("Messwerte anhängen")
+                                                        : QStringLiteral("Messwerte importieren"));
+    rt::Long erstes = 1;
     // The site data of each field follow the new values where they still
     // held the old ones.
     QVector<std::optional<double>> vorher;
     rt::SkipErrors skip;
-    skip([&] {
-        const rt::Long alt = std::min<rt::Long>(k.PrüffelderAnzahl(), ergebnis.felder.size());
-        for (rt::Long f = 1; f <= alt; ++f)
-            vorher.append(k.PrüffeldWert(f));
-    });
-    k.MessreihenEntfernen();
-    k.setPrüffelderAnzahl(ergebnis.felder.size());
+    if (anhängen) {
+        skip([&] { erstes = k.PrüffelderAnzahl() + 1; });
+        k.setPrüffelderAnzahl(erstes - 1 + ergebnis.felder.size());
+    } else {
+        skip([&] {
+            const rt::Long alt = std::min<rt::Long>(k.PrüffelderAnzahl(), ergebnis.felder.size());
+            for (rt::Long f = 1; f <= alt; ++f)
+                vorher.append(k.PrüffeldWert(f));
+        });
+        k.MessreihenEntfernen();
+        k.setPrüffelderAnzahl(ergebnis.felder.size());
+    }
     for (qsizetype i = 0; i < ergebnis.felder.size(); ++i) {
         const Feld& feld = ergebnis.felder[i];
-        const rt::Long f = i + 1;
+        const rt::Long f = erstes + i;
         k.setPrüffeldPrüfpunkte(f, feld.punkte.size());
         k.setPrüffeldWert(f, feld.kovariable);
         FeldangabeNachführen(k, f, vorher.value(i));
@@ -537,6 +1297,16 @@ void übernehmen(Kalibrierung& k, const Ergebnis& ergebnis) {
             k.setMesswert(pmIndirekt, f, p + 1, feld.punkte[p].second);
         }
     }
+}
+
+bool hatMesswerte(const Kalibrierung& k) {
+    bool any = false;
+    k.DataStore()->forEach([&](const QString& key, const rt::Variant& value) {
+        if (!any && key.startsWith(QStringLiteral("Messwert ")) && !value.isEmpty() &&
+            !value.toText().trimmed().isEmpty())
+            any = true;
+    });
+    return any;
 }
 
 } // namespace MesswertImport

@@ -16,6 +16,7 @@ QString pruefeZahlen(QByteArrayView input);
 QString pruefeEigenschaften(QByteArrayView input);
 QString pruefeEinfuegen(QByteArrayView input);
 QString pruefeText(QByteArrayView input);
+QString pruefeImport(QByteArrayView input);
 
 // A check that fails returns its condition and place.
 #define PRUEFE(condition)                                                                          \

@@ -15,7 +15,7 @@ packages=(
   locales
   xvfb xauth xdotool x11-utils
   poppler-utils
-  libxlsxwriter-dev unzip
+  libxlsxwriter-dev libminizip-dev unzip
   qt6-translations-l10n libc-l10n
   clang-format git
   "$@"

@@ -14,7 +14,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_datei fuzz_zahlen fuzz_eigenschaften fuzz_einfuegen fuzz_text)
+  targets=(fuzz_datei fuzz_zahlen fuzz_eigenschaften fuzz_einfuegen fuzz_text fuzz_import)
 fi
 ./scripts/deps.sh clang libclang-rt-14-dev
 

@@ -22,6 +22,7 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +37,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -316,18 +318,6 @@ void frmAssistent::wiederholen() {
         m_undo->redo();
 }
 
-namespace {
-bool hatMesswerte(const Kalibrierung& k) {
-    bool any = false;
-    k.DataStore()->forEach([&](const QString& key, const rt::Variant& value) {
-        if (!any && key.startsWith(QStringLiteral("Messwert ")) && !value.isEmpty() &&
-            !value.toText().trimmed().isEmpty())
-            any = true;
-    });
-    return any;
-}
-} // namespace
-
 bool frmAssistent::importieren(const QString& given) {
     if (!seiteSchreiben())
         return false;
@@ -335,21 +325,32 @@ bool frmAssistent::importieren(const QString& given) {
     if (path.isEmpty())
         path = MessageService::instance().openFileName(
             this, QStringLiteral("Messwerte importieren"), QString(),
-            QStringLiteral("Textdateien (*.csv *.txt);;alle Dateien (*)"));
+            QStringLiteral(
+                "Messwerttabellen (*.csv *.txt *.xlsx *.ods);;Textdateien (*.csv *.txt);;"
+                "Arbeitsmappen (*.xlsx *.ods);;alle Dateien (*)"));
     if (path.isEmpty())
         return false;
     std::optional<MesswertImport::Tabelle> tabelle;
     try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto zurück = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         tabelle = MesswertImport::Tabelle::ausDatei(path);
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);
+        return false;
+    } catch (const std::bad_alloc&) {
+        showMessage(this,
+                    QStringLiteral("Nicht genügend Speicher, um die Datei „%1“ zu lesen.")
+                        .arg(QDir::toNativeSeparators(path)),
+                    MessageService::Warning);
         return false;
     }
     frmMesswertImport dialog(*tabelle, m_k, path, this);
     if (MessageService::instance().execDialog(&dialog) != QDialog::Accepted)
         return false;
     // Unsaved measured values are not replaced without asking.
-    if (m_k.IsDirty() && hatMesswerte(m_k) && !änderungenSichern())
+    const bool anhängen = dialog.anhängen();
+    if (!anhängen && m_k.IsDirty() && MesswertImport::hatMesswerte(m_k) && !änderungenSichern())
         return false;
     // The import starts a new history of which it is the first step; undone,
     // the values before are back, unsaved unless they were saved.
@@ -358,7 +359,7 @@ bool frmAssistent::importieren(const QString& given) {
     if (dirty)
         m_undo->resetClean();
     try {
-        MesswertImport::übernehmen(m_k, dialog.ergebnis());
+        MesswertImport::übernehmen(m_k, dialog.ergebnis(), anhängen);
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);
         return false;
@@ -579,9 +580,9 @@ void frmAssistent::dropEvent(QDropEvent* event) {
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    // A text table brings measured values; anything else is a calibration.
+    // A table brings measured values; anything else is a calibration.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"csv" || suffix == u"txt")
+    if (suffix == u"csv" || suffix == u"txt" || suffix == u"xlsx" || suffix == u"ods")
         importieren(path);
     else if (neu() && m_fileName.isEmpty())
         FileOpen(path);

@@ -7,7 +7,10 @@
 #include "basKalibrierungVelmorTeilE4.h"
 
 #include "Conversion.h"
+#include "RuntimeError.h"
 
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -17,7 +20,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -28,8 +33,21 @@ namespace {
 const QList<std::pair<QChar, QString>> Trenner = {{u';', QStringLiteral("Semikolon ( ; )")},
                                                   {u',', QStringLiteral("Komma ( , )")},
                                                   {u'\t', QStringLiteral("Tabulator")}};
-const Spalte Spaltenarten[] = {Spalte::Keine, Spalte::Prüffeld, Spalte::Kovariable, Spalte::Direkt,
-                               Spalte::Indirekt};
+const Spalte Spaltenarten[] = {Spalte::Keine,      Spalte::Prüffeld, Spalte::Prüfpunkt,
+                               Spalte::Kovariable, Spalte::Direkt,   Spalte::Indirekt};
+
+QString deutsch(qint64 n) {
+    return QLocale(QLocale::German).toString(n);
+}
+
+// Reading a large table takes a moment: the pointer says so.
+class Wartezeiger {
+public:
+    Wartezeiger() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Wartezeiger() { QApplication::restoreOverrideCursor(); }
+    Wartezeiger(const Wartezeiger&) = delete;
+    Wartezeiger& operator=(const Wartezeiger&) = delete;
+};
 } // namespace
 
 frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung& k,
@@ -51,6 +69,12 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     layout->addWidget(labDatei);
 
     auto* einstellungen = new QGridLayout;
+    cboBlatt = new QComboBox(this);
+    cboBlatt->setObjectName(QStringLiteral("cboBlatt"));
+    cboBlatt->addItems(tabelle.blätter());
+    cboBlatt->setCurrentText(tabelle.blatt());
+    auto* labBlatt = new QLabel(QStringLiteral("Tabellen&blatt:"), this);
+    labBlatt->setBuddy(cboBlatt);
     cboTrenner = new QComboBox(this);
     cboTrenner->setObjectName(QStringLiteral("cboTrenner"));
     for (const auto& [zeichen, name] : Trenner)
@@ -69,8 +93,18 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     chkKopfzeile =
         new QCheckBox(QStringLiteral("&Erste Zeile enthält die Spaltenüberschriften"), this);
     chkKopfzeile->setObjectName(QStringLiteral("chkKopfzeile"));
-    einstellungen->addWidget(labTrenner, 0, 0);
-    einstellungen->addWidget(cboTrenner, 0, 1);
+    // A workbook has its cells: a sheet is chosen instead of a separator.
+    if (tabelle.istArbeitsmappe()) {
+        einstellungen->addWidget(labBlatt, 0, 0);
+        einstellungen->addWidget(cboBlatt, 0, 1);
+        labTrenner->hide();
+        cboTrenner->hide();
+    } else {
+        einstellungen->addWidget(labTrenner, 0, 0);
+        einstellungen->addWidget(cboTrenner, 0, 1);
+        labBlatt->hide();
+        cboBlatt->hide();
+    }
     einstellungen->addWidget(chkKopfzeile, 0, 2, 1, 2);
     einstellungen->addWidget(labDezimalTitel, 1, 0);
     einstellungen->addWidget(cboDezimal, 1, 1);
@@ -102,6 +136,30 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     lstFehler->setMaximumHeight(110);
     layout->addWidget(lstFehler);
 
+    // Replace the calibration's fields, or keep them and add the new ones.
+    auto* ziel = new QHBoxLayout;
+    optErsetzen = new QRadioButton(QStringLiteral("&ersetzen"), this);
+    optErsetzen->setObjectName(QStringLiteral("optErsetzen"));
+    optAnhängen = new QRadioButton(QStringLiteral("an&hängen"), this);
+    optAnhängen->setObjectName(QStringLiteral("optAnhaengen"));
+    auto* gruppe = new QButtonGroup(this);
+    gruppe->addButton(optErsetzen);
+    gruppe->addButton(optAnhängen);
+    optErsetzen->setChecked(true);
+    // With no measured values there is nothing to add to.
+    optAnhängen->setEnabled(hatMesswerte(k));
+    auto* labWie = new QLabel(QStringLiteral("Prüffelder der Kalibrierung:"), this);
+    ziel->addWidget(labWie);
+    ziel->addWidget(optErsetzen);
+    ziel->addWidget(optAnhängen);
+    ziel->addStretch(1);
+    layout->addLayout(ziel);
+    labZiel = new QLabel(this);
+    labZiel->setObjectName(QStringLiteral("labZiel"));
+    labZiel->setWordWrap(true);
+    layout->addWidget(labZiel);
+    connect(optAnhängen, &QRadioButton::toggled, this, &frmMesswertImport::zielZeigen);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     cmdImportieren = new QPushButton(QStringLiteral("&Importieren"), this);
@@ -115,7 +173,10 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     connect(cmdImportieren, &QPushButton::clicked, this, &frmMesswertImport::importieren);
     connect(cmdAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_lesart = tabelle.erkennen(k);
+    {
+        const Wartezeiger warten;
+        m_lesart = tabelle.erkennen(k);
+    }
     m_erkannt = m_lesart.dezimal;
     m_füllt = true;
     for (int i = 0; i < cboTrenner->count(); ++i)
@@ -124,6 +185,7 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     chkKopfzeile->setChecked(m_lesart.kopfzeile);
     m_füllt = false;
     connect(cboTrenner, &QComboBox::currentIndexChanged, this, &frmMesswertImport::erkennen);
+    connect(cboBlatt, &QComboBox::currentIndexChanged, this, &frmMesswertImport::blattWählen);
     connect(chkKopfzeile, &QCheckBox::toggled, this, &frmMesswertImport::erkennen);
     connect(cboDezimal, &QComboBox::currentIndexChanged, this, [this] {
         if (m_füllt)
@@ -136,14 +198,73 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     });
     zeigeVorschau();
     lesen();
-    resize(900, 580);
+    resize(900, 640);
+}
+
+bool frmMesswertImport::anhängen() const {
+    return optAnhängen->isChecked();
+}
+
+void frmMesswertImport::blattWählen() {
+    if (m_füllt || cboBlatt->currentText() == m_tabelle.blatt())
+        return;
+    try {
+        const Wartezeiger warten;
+        m_tabelle = m_tabelle.mitBlatt(cboBlatt->currentText());
+    } catch (const rt::RuntimeError& e) {
+        showMessage(this, e.description(), MessageService::Warning);
+        const QSignalBlocker block(cboBlatt);
+        cboBlatt->setCurrentText(m_tabelle.blatt());
+        return;
+    }
+    // Another sheet is another table: its header and columns are found anew.
+    m_füllt = true;
+    m_lesart = m_tabelle.erkennen(m_k);
+    chkKopfzeile->setChecked(m_lesart.kopfzeile);
+    m_füllt = false;
+    m_erkannt = m_lesart.dezimal;
+    if (m_gewählt)
+        m_lesart.dezimal = *m_gewählt;
+    zeigeVorschau();
+    lesen();
+}
+
+void frmMesswertImport::zielZeigen() {
+    const QString hindernis = hindernisFür(m_k, m_ergebnis, anhängen());
+    cmdImportieren->setEnabled(hindernis.isEmpty());
+    rt::Long felder = 0, punkte = 0;
+    rt::SkipErrors skip;
+    skip([&] {
+        felder = m_k.PrüffelderAnzahl();
+        punkte = m_k.PrüfpunkteTotal();
+    });
+    QString text;
+    if (!hatMesswerte(m_k))
+        text = QStringLiteral("Die Kalibrierung enthält noch keine Messwerte; die Prüffelder der "
+                              "Datei werden ihre Prüffelder.");
+    else if (anhängen())
+        text = QStringLiteral("Die %1 Prüffelder der Datei werden nach den %2 Prüffeldern der "
+                              "Kalibrierung angefügt; diese bleiben.")
+                   .arg(m_ergebnis.felder.size())
+                   .arg(felder);
+    else
+        text = QStringLiteral("Die %1 Prüffelder mit %2 Prüfpunkten der Kalibrierung werden "
+                              "ersetzt.")
+                   .arg(felder)
+                   .arg(deutsch(punkte));
+    if (!hindernis.isEmpty() && m_ergebnis.hindernis.isEmpty())
+        text += u' ' + hindernis;
+    labZiel->setText(text);
 }
 
 void frmMesswertImport::erkennen() {
     if (m_füllt)
         return;
-    m_lesart = m_tabelle.erkennen(m_k, cboTrenner->currentData().value<QChar>(),
-                                  chkKopfzeile->isChecked());
+    {
+        const Wartezeiger warten;
+        m_lesart = m_tabelle.erkennen(m_k, cboTrenner->currentData().value<QChar>(),
+                                      chkKopfzeile->isChecked());
+    }
     m_erkannt = m_lesart.dezimal;
     if (m_gewählt)
         m_lesart.dezimal = *m_gewählt;
@@ -152,18 +273,17 @@ void frmMesswertImport::erkennen() {
 }
 
 void frmMesswertImport::zeigeVorschau() {
-    const QVector<Zeile> rows = m_tabelle.zeilen(m_lesart.trenner);
+    const QVector<VorschauZeile> rows = m_tabelle.vorschau(m_lesart, VorschauZeilen);
+    const QStringList kopf = m_tabelle.kopf(m_lesart);
     const int spalten = int(m_lesart.spalten.size());
-    const int erste = m_lesart.kopfzeile ? 1 : 0;
-    const int zeilen = std::max(0, std::min(int(rows.size()) - erste, VorschauZeilen));
+    const int zeilen = int(rows.size());
     tblVorschau->clear();
     tblVorschau->setColumnCount(spalten);
     tblVorschau->setRowCount(zeilen + 1);
     QStringList köpfe;
     for (int c = 0; c < spalten; ++c)
-        köpfe.append(m_lesart.kopfzeile && c < rows.first().zellen.size()
-                         ? rt::withoutControls(rows.first().zellen[c].trimmed())
-                         : QStringLiteral("Spalte %1").arg(c + 1));
+        köpfe.append(!kopf.value(c).trimmed().isEmpty() ? kopf.value(c).trimmed()
+                                                        : QStringLiteral("Spalte %1").arg(c + 1));
     tblVorschau->setHorizontalHeaderLabels(köpfe);
     for (int c = 0; c < spalten; ++c)
         tblVorschau->horizontalHeaderItem(c)->setToolTip(köpfe[c]);
@@ -191,16 +311,12 @@ void frmMesswertImport::zeigeVorschau() {
     }
     tblVorschau->setVerticalHeaderItem(0, new QTableWidgetItem(QStringLiteral("Spalte")));
     for (int r = 0; r < zeilen; ++r) {
-        const Zeile& z = rows[r + erste];
-        auto* kopf = new QTableWidgetItem(QStringLiteral("Zeile %1").arg(z.nummer));
-        kopf->setData(Qt::UserRole, z.nummer);
-        tblVorschau->setVerticalHeaderItem(r + 1, kopf);
-        for (int c = 0; c < spalten && c < z.zellen.size(); ++c) {
-            // The cell's text as it stands in the file; lesen shows it as it is read.
-            auto* item = new QTableWidgetItem;
-            item->setData(Qt::UserRole, rt::withoutControls(z.zellen[c].trimmed()));
-            tblVorschau->setItem(r + 1, c, item);
-        }
+        const VorschauZeile& z = rows[r];
+        auto* kopfItem = new QTableWidgetItem(QStringLiteral("Zeile %1").arg(z.nummer));
+        kopfItem->setData(Qt::UserRole, z.nummer);
+        tblVorschau->setVerticalHeaderItem(r + 1, kopfItem);
+        for (int c = 0; c < spalten && c < z.zellen.size(); ++c)
+            tblVorschau->setItem(r + 1, c, new QTableWidgetItem);
     }
 }
 
@@ -216,32 +332,33 @@ void frmMesswertImport::lesen() {
                                              "bitte wählen.")
                             : QStringLiteral("(aus den Zahlen der Datei erkannt)"));
 
-    // The value cells as they will be read: numbers in the user's format,
-    // a cell that cannot be read marked.
+    // The cells as they will be read: numbers in the user's format, a value
+    // cell that cannot be read marked.
+    const QVector<VorschauZeile> rows = m_tabelle.vorschau(m_lesart, VorschauZeilen);
     const QColor fehler(255, 220, 220);
     for (int r = 1; r < tblVorschau->rowCount(); ++r)
         for (int c = 0; c < tblVorschau->columnCount(); ++c) {
             QTableWidgetItem* item = tblVorschau->item(r, c);
             if (!item)
                 continue;
-            const QString roh = item->data(Qt::UserRole).toString();
+            const VorschauZeile& z = rows.value(r - 1);
             const Spalte art = m_lesart.spalten.value(c);
-            item->setBackground(QBrush());
-            item->setForeground(QBrush());
-            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            if (art == Spalte::Kovariable || art == Spalte::Direkt || art == Spalte::Indirekt) {
-                const auto wert = zahl(roh, m_lesart.dezimal);
-                item->setText(wert ? rt::doubleToText(*wert) : roh);
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                if (!wert && m_lesart.dezimal != Dezimal::Unbestimmt)
-                    item->setBackground(fehler);
-            } else {
-                item->setText(roh);
-                if (art == Spalte::Keine)
-                    item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-            }
+            item->setText(z.zellen.value(c));
+            item->setBackground(z.fehler.value(c) ? QBrush(fehler) : QBrush());
+            item->setForeground(art == Spalte::Keine || art == Spalte::Prüfpunkt
+                                    ? palette().color(QPalette::Disabled, QPalette::Text)
+                                    : QBrush());
+            const bool zahl =
+                art == Spalte::Kovariable || art == Spalte::Direkt || art == Spalte::Indirekt;
+            item->setTextAlignment((zahl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
-    m_ergebnis = m_tabelle.lesen(m_lesart);
+    try {
+        const Wartezeiger warten;
+        m_ergebnis = m_tabelle.lesen(m_lesart);
+    } catch (const std::bad_alloc&) {
+        m_ergebnis = Ergebnis();
+        m_ergebnis.hindernis = QStringLiteral("Nicht genügend Speicher, um die Datei zu lesen.");
+    }
     // What follows the end of the table is not shown: it is not read.
     for (int r = 1; r < tblVorschau->rowCount(); ++r) {
         const QTableWidgetItem* zeile = tblVorschau->verticalHeaderItem(r);
@@ -257,43 +374,57 @@ void frmMesswertImport::lesen() {
     for (const Fehler& f : m_ergebnis.fehler)
         lstFehler->addItem(
             QStringLiteral("Zeile %1: %2").arg(f.zeile).arg(rt::withoutControls(f.grund)));
+    if (m_ergebnis.weitereFehler > 0)
+        lstFehler->addItem(
+            QStringLiteral("… und %1 weitere Zeilen").arg(deutsch(m_ergebnis.weitereFehler)));
     lstFehler->setVisible(!m_ergebnis.fehler.isEmpty());
     QString text;
     if (!m_ergebnis.hindernis.isEmpty()) {
         text = m_ergebnis.hindernis;
+        if (!fehlendeSpalten(m_lesart).isEmpty())
+            text += QStringLiteral(" Wählen Sie über den Spalten der Vorschau, was sie enthalten.");
     } else {
         text = QStringLiteral("Gelesen werden %1 Zeilen mit %2 Prüfpunkten in %3 Prüffeldern.")
                    .arg(m_ergebnis.gelesen)
                    .arg(m_ergebnis.punkte())
                    .arg(m_ergebnis.felder.size());
     }
-    if (!m_ergebnis.fehler.isEmpty())
-        text += (m_ergebnis.fehler.size() == 1
-                     ? QStringLiteral(" Eine Zeile kann")
-                     : QStringLiteral(" %1 Zeilen können").arg(m_ergebnis.fehler.size())) +
-                QStringLiteral(" nicht gelesen werden:");
+    if (m_ergebnis.fehlerAnzahl() > 0)
+        text +=
+            (m_ergebnis.fehlerAnzahl() == 1
+                 ? QStringLiteral(" Eine Zeile kann")
+                 : QStringLiteral(" %1 Zeilen können").arg(deutsch(m_ergebnis.fehlerAnzahl()))) +
+            QStringLiteral(" nicht gelesen werden:");
     if (m_ergebnis.endeBeiZeile > 0)
         text += QStringLiteral(" Die Tabelle endet vor Zeile %1; was folgt, wird nicht gelesen.")
                     .arg(m_ergebnis.endeBeiZeile);
+    // Columns that are left out, by name.
+    const QStringList kopf = m_tabelle.kopf(m_lesart);
+    QStringList ausgelassen;
+    for (int c = 0; c < m_lesart.spalten.size(); ++c)
+        if (m_lesart.spalten[c] == Spalte::Keine)
+            ausgelassen.append(kopf.value(c).trimmed().isEmpty()
+                                   ? QStringLiteral("Spalte %1").arg(c + 1)
+                                   : QStringLiteral("„%1“").arg(kopf.value(c).trimmed()));
+    if (!ausgelassen.isEmpty())
+        text += QStringLiteral(" Nicht gelesen: %1.").arg(ausgelassen.join(QStringLiteral(", ")));
     labErgebnis->setText(text.trimmed());
-    cmdImportieren->setEnabled(m_ergebnis.hindernis.isEmpty());
+    zielZeigen();
 }
 
 void frmMesswertImport::importieren() {
-    if (!m_ergebnis.hindernis.isEmpty())
+    if (!hindernisFür(m_k, m_ergebnis, anhängen()).isEmpty())
         return;
-    if (!m_ergebnis.fehler.isEmpty() &&
+    const qint64 schlecht = m_ergebnis.fehlerAnzahl();
+    if (schlecht > 0 &&
         showMessage(this,
                     QStringLiteral("%1 der Datei %2 nicht gelesen werden und %3 ausgelassen "
                                    "(siehe Liste).\nSollen die übrigen %4 Zeilen importiert "
                                    "werden?")
-                        .arg(m_ergebnis.fehler.size() == 1
-                                 ? QStringLiteral("Eine Zeile")
-                                 : QStringLiteral("%1 Zeilen").arg(m_ergebnis.fehler.size()))
-                        .arg(m_ergebnis.fehler.size() == 1 ? QStringLiteral("kann")
-                                                           : QStringLiteral("können"))
-                        .arg(m_ergebnis.fehler.size() == 1 ? QStringLiteral("wird")
-                                                           : QStringLiteral("werden"))
+                        .arg(schlecht == 1 ? QStringLiteral("Eine Zeile")
+                                           : QStringLiteral("%1 Zeilen").arg(deutsch(schlecht)))
+                        .arg(schlecht == 1 ? QStringLiteral("kann") : QStringLiteral("können"))
+                        .arg(schlecht == 1 ? QStringLiteral("wird") : QStringLiteral("werden"))
                         .arg(m_ergebnis.gelesen),
                     MessageService::Question, MessageService::YesNo) != MessageService::AnswerYes)
         return;

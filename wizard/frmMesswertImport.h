@@ -10,11 +10,14 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 class QTableWidget;
 
-// Shows how a table of measured values will be read: separator, decimal
-// separator and header row (detected, changeable), what each column holds,
-// the first rows as they will be read, and every row that cannot be read.
+// Shows how a table of measured values will be read: the sheet of a
+// workbook, separator, decimal separator and header row (detected,
+// changeable), what each column holds, the first rows as they will be read,
+// every row that cannot be read, and whether the calibration's fields are
+// replaced or kept with the new ones after them.
 // Nothing changes the calibration here; accepted, ergebnis() is what the
 // import takes over.
 class frmMesswertImport : public QDialog {
@@ -25,11 +28,15 @@ public:
 
     const MesswertImport::Ergebnis& ergebnis() const { return m_ergebnis; }
     const MesswertImport::Lesart& lesart() const { return m_lesart; }
+    // Whether the fields are added after the calibration's instead of
+    // replacing them.
+    bool anhängen() const;
 
     // The rows the preview shows.
     static constexpr int VorschauZeilen = 20;
 
     QLabel* labDatei;
+    QComboBox* cboBlatt;
     QComboBox* cboTrenner;
     QComboBox* cboDezimal;
     QLabel* labDezimal;
@@ -38,6 +45,9 @@ public:
     QList<QComboBox*> cboSpalten;
     QLabel* labErgebnis;
     QListWidget* lstFehler;
+    QRadioButton* optErsetzen;
+    QRadioButton* optAnhängen;
+    QLabel* labZiel;
     QPushButton* cmdImportieren;
     QPushButton* cmdAbbrechen;
 
@@ -49,8 +59,10 @@ private:
     void lesen();
     void zeigeVorschau();
     void importieren();
+    void blattWählen();
+    void zielZeigen();
 
-    const MesswertImport::Tabelle& m_tabelle;
+    MesswertImport::Tabelle m_tabelle;
     const Kalibrierung& m_k;
     MesswertImport::Lesart m_lesart;
     MesswertImport::Ergebnis m_ergebnis;

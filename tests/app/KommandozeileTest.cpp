@@ -667,3 +667,88 @@ TEST(KommandozeileTest, ImportExitCodes) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("schreibgeschützt")));
     EXPECT_EQ(messwerte(xml).value(1), QStringLiteral("1.234 / 30")); // unchanged
 }
+
+TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
+    QTemporaryDir dir;
+    const QString xml = dir.filePath(QStringLiteral("k.xml"));
+    // A header without the covariable: exit 2 naming it and the headers found.
+    const QString ohneKov = dir.filePath(QStringLiteral("ohne.csv"));
+    {
+        QFile f(ohneKov);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Feld;Walze;DPr [%];EVD\n");
+        for (int i = 0; i < 9; ++i)
+            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
+                    ";9" + QByteArray::number(i) + ",5;3" + QByteArray::number(i) + "\n");
+    }
+    Result r = run({QStringLiteral("--import"), ohneKov, xml});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(
+        QStringLiteral("Es gibt keine Spalte für die Kovariable „Anzahl der Übergänge“ (Z).")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral(
+        "Gefundene Spaltenüberschriften: „Feld“ (Prüffeld), „Walze“ (nicht lesen), „DPr [%]“ "
+        "(direktes Prüfmerkmal), „EVD“ (indirektes Prüfmerkmal).")))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(xml));
+    // Mapped explicitly, the header row is still no data.
+    r = run({QStringLiteral("--import"), ohneKov, xml, QStringLiteral("--spalten"),
+             QStringLiteral("feld,kovariable,direkt,indirekt")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(messwerte(xml).mid(0, 3),
+              (QStringList{QStringLiteral("Feld 1 = 2"), QStringLiteral("90.5 / 30"),
+                           QStringLiteral("91.5 / 31")}));
+    EXPECT_EQ(run({QStringLiteral("--import"), ohneKov, xml, QStringLiteral("--spalten"),
+                   QStringLiteral("feld,walze")})
+                  .status,
+              1);
+
+    // A workbook read directly, its sheet chosen by name.
+    const QString mappe = ImportDaten + QStringLiteral("lo-messwerte.xlsx");
+    const QString ausMappe = dir.filePath(QStringLiteral("mappe.xml"));
+    r = run({QStringLiteral("--import"), mappe, ausMappe, QStringLiteral("--blatt"),
+             QStringLiteral("Messwerte")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList werte = messwerte(ausMappe);
+    EXPECT_EQ(werte.size(), 35);
+    EXPECT_EQ(werte.value(0), QStringLiteral("Feld 1 = 2"));
+    EXPECT_EQ(werte.value(1), QStringLiteral("95.1 / 36.6"));
+    EXPECT_EQ(werte.value(34), QStringLiteral("99.8 / 64.1"));
+    r = run({QStringLiteral("--import"), mappe, ausMappe, QStringLiteral("--blatt"),
+             QStringLiteral("Tabelle2")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("kein Tabellenblatt „Tabelle2“")));
+
+    // Added to the template's fields.
+    const QString zusammen = dir.filePath(QStringLiteral("zusammen.xml"));
+    r = run({QStringLiteral("--import"), ImportDaten + QStringLiteral("lo-semikolon-utf8.csv"),
+             zusammen, QStringLiteral("--vorlage"), Example, QStringLiteral("--anhaengen")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("angehängt")));
+    // The workbook's fields follow the template's three.
+    QStringList danach = messwerte(Example);
+    for (const QString& w : werte)
+        danach.append(w.startsWith(QStringLiteral("Feld "))
+                          ? QStringLiteral("Feld %1").arg(w.mid(5, 1).toInt() + 3) + w.mid(6)
+                          : w);
+    EXPECT_EQ(messwerte(zusammen), danach);
+    EXPECT_EQ(
+        run({QStringLiteral("--import"), mappe, zusammen, QStringLiteral("--anhaengen")}).status,
+        1);
+
+    // Thousands of bad rows: the first thousand listed, the rest counted.
+    const QString viele = dir.filePath(QStringLiteral("viele.csv"));
+    {
+        QFile f(viele);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Z;DPr;EVD\n2;95;30\n2;96;32\n2;97;34\n4;98;40\n4;99;42\n4;100;44\n6;101;50\n"
+                "6;102;52\n6;103;54\n");
+        for (int i = 0; i < 5000; ++i)
+            f.write("6;x;1\n");
+    }
+    r = run({QStringLiteral("--import"), viele, xml});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err.count(QStringLiteral("ist kein Zahlenwert")), 1000);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("… und 4.000 weitere Zeilen\n")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("5.000 Zeilen der Datei")));
+}

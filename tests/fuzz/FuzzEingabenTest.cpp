@@ -24,6 +24,7 @@ const Ziel Ziele[] = {
     {"fuzz_eigenschaften", pruefeEigenschaften},
     {"fuzz_einfuegen", pruefeEinfuegen},
     {"fuzz_text", pruefeText},
+    {"fuzz_import", pruefeImport},
 };
 
 class FuzzEingabenTest : public ::testing::TestWithParam<Ziel> {};

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -76,11 +77,11 @@ TEST_F(ImportTest, TheOwnExportImportsBackAsOneStepThatCanBeUndone) {
     w->mf_import->trigger();
     EXPECT_EQ(messages.dialogs, QStringList{QStringLiteral("frmMesswertImport")});
     EXPECT_TRUE(messages.fileDialogs.value(0).startsWith(
-        QStringLiteral("open|Messwerte importieren||Textdateien (*.csv *.txt)")));
-    EXPECT_EQ(spalten,
-              (QStringList{QStringLiteral("Prüffeld"), QStringLiteral("Kovariable"),
-                           QStringLiteral("nicht lesen"), QStringLiteral("direktes Prüfmerkmal"),
-                           QStringLiteral("indirektes Prüfmerkmal")}));
+        QStringLiteral("open|Messwerte importieren||Messwerttabellen (*.csv *.txt *.xlsx *.ods)")));
+    EXPECT_EQ(spalten, (QStringList{QStringLiteral("Prüffeld"), QStringLiteral("Kovariable"),
+                                    QStringLiteral("Prüfpunkt (nicht gelesen)"),
+                                    QStringLiteral("direktes Prüfmerkmal"),
+                                    QStringLiteral("indirektes Prüfmerkmal")}));
     // Page 3 shows the values read; the characteristics stay.
     ASSERT_EQ(w->ctlAssistent1->Page, 3);
     FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
@@ -145,6 +146,7 @@ TEST_F(ImportTest, BadRowsAreListedAndCancellingChangesNothing) {
 }
 
 TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
+    describeWorkedExample(k);
     frmAssistent* w = openOnPage(k, 1);
     const QString zweideutig = dir.filePath(QStringLiteral("zweideutig.txt"));
     {
@@ -166,9 +168,12 @@ TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
         // Without a covariable column there is nothing to group by.
         d.cboSpalten[0]->setCurrentIndex(d.cboSpalten[0]->findText(QStringLiteral("nicht lesen")));
         EXPECT_FALSE(d.cmdImportieren->isEnabled());
-        EXPECT_TRUE(
-            d.labErgebnis->text().contains(QStringLiteral("Prüffeld oder der Kovariablen")));
-        d.cboSpalten[0]->setCurrentIndex(d.cboSpalten[0]->findText(QStringLiteral("Prüffeld")));
+        EXPECT_TRUE(d.labErgebnis->text().startsWith(
+            QStringLiteral("Es gibt keine Spalte für die Kovariable „Anzahl der Übergänge“ (Z). "
+                           "Wählen Sie über den Spalten der Vorschau, was sie enthalten.")))
+            << d.labErgebnis->text().toStdString();
+        d.cboSpalten[0]->setCurrentIndex(d.cboSpalten[0]->findText(QStringLiteral("Kovariable")));
+        EXPECT_TRUE(d.cmdImportieren->isEnabled());
         // Another separator reads one column per line: nothing to import.
         d.cboTrenner->setCurrentIndex(d.cboTrenner->findText(QStringLiteral("Semikolon ( ; )")));
         EXPECT_EQ(d.cboSpalten.size(), 1);
@@ -223,6 +228,7 @@ TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
 }
 
 TEST_F(ImportTest, ADroppedTableIsImportedAndAMissingFileIsReported) {
+    describeWorkedExample(k);
     frmAssistent* w = openOnPage(k, 1);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(Daten + QStringLiteral("Z-DPr-EVD-Dezimalpunkt.csv"))});
@@ -241,4 +247,77 @@ TEST_F(ImportTest, ADroppedTableIsImportedAndAMissingFileIsReported) {
 
     EXPECT_FALSE(w->importieren(dir.filePath(QStringLiteral("fehlt.csv"))));
     EXPECT_TRUE(messages.texts.value(0).contains(QStringLiteral("wurde nicht gefunden")));
+}
+
+TEST_F(ImportTest, AWorkbookIsReadByItsSheetAndAddedToTheFields) {
+    savedWorkedExample(k);
+    frmAssistent* w = openOnPage(k, 3);
+    antworte([&](frmMesswertImport& d) {
+        EXPECT_TRUE(d.labDatei->text().contains(QStringLiteral("Excel-Arbeitsmappe")))
+            << d.labDatei->text().toStdString();
+        EXPECT_TRUE(d.cboBlatt->isVisibleTo(&d));
+        EXPECT_FALSE(d.cboTrenner->isVisibleTo(&d));
+        EXPECT_EQ(d.cboBlatt->currentText(), QStringLiteral("Messwerte"));
+        EXPECT_TRUE(d.chkKopfzeile->isChecked());
+        EXPECT_EQ(d.tblVorschau->horizontalHeaderItem(1)->text(), QStringLiteral("Übergänge"));
+        EXPECT_EQ(d.tblVorschau->item(1, 2)->text(), QStringLiteral("95,1"));
+        // What happens to the calibration's fields is said, and can be chosen.
+        EXPECT_TRUE(d.optErsetzen->isChecked());
+        EXPECT_EQ(d.labZiel->text(),
+                  QStringLiteral("Die 3 Prüffelder mit 9 Prüfpunkten der Kalibrierung werden "
+                                 "ersetzt."));
+        d.optAnhängen->click();
+        EXPECT_EQ(d.labZiel->text(),
+                  QStringLiteral("Die 5 Prüffelder der Datei werden nach den 3 Prüffeldern der "
+                                 "Kalibrierung angefügt; diese bleiben."));
+        saveScreenshot(&d, QStringLiteral("import-mappe"));
+        d.cmdImportieren->click();
+        return d.result();
+    });
+    ASSERT_TRUE(w->importieren(Daten + QStringLiteral("lo-messwerte.xlsx")));
+    EXPECT_EQ(k.PrüffelderAnzahl(), 8);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 95.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 4, 1).toDouble(), 95.1);
+    EXPECT_EQ(k.PrüffeldWert(8), 10.0);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Messwerte anhängen"));
+    w->mb_undo->trigger();
+    EXPECT_EQ(k.PrüffelderAnzahl(), 3);
+}
+
+TEST_F(ImportTest, AMissingColumnIsAskedForAndManyBadRowsAreCounted) {
+    describeWorkedExample(k);
+    frmAssistent* w = openOnPage(k, 1);
+    const QString datei = dir.filePath(QStringLiteral("walze.csv"));
+    {
+        QFile f(datei);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Feld;Walze;DPr;EVD\n");
+        for (int i = 0; i < 9; ++i)
+            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
+                    ";9" + QByteArray::number(i) + ";3" + QByteArray::number(i) + "\n");
+        for (int i = 0; i < 3000; ++i)
+            f.write("3;6;x;1\n");
+    }
+    antworte([&](frmMesswertImport& d) {
+        // The header names no covariable: nothing is guessed, the user maps it.
+        EXPECT_EQ(d.cboSpalten.value(1)->currentText(), QStringLiteral("nicht lesen"));
+        EXPECT_FALSE(d.cmdImportieren->isEnabled());
+        EXPECT_TRUE(d.labErgebnis->text().contains(QStringLiteral("keine Spalte für die "
+                                                                  "Kovariable")));
+        EXPECT_TRUE(d.labErgebnis->text().contains(QStringLiteral("Nicht gelesen: „Walze“.")));
+        d.cboSpalten[1]->setCurrentIndex(d.cboSpalten[1]->findText(QStringLiteral("Kovariable")));
+        EXPECT_TRUE(d.cmdImportieren->isEnabled());
+        EXPECT_EQ(d.lstFehler->count(), 1001);
+        EXPECT_EQ(d.lstFehler->item(1000)->text(), QStringLiteral("… und 2.000 weitere Zeilen"));
+        EXPECT_TRUE(d.labErgebnis->text().contains(
+            QStringLiteral("3.000 Zeilen können nicht gelesen werden")))
+            << d.labErgebnis->text().toStdString();
+        messages.answers = {MessageService::AnswerYes};
+        d.cmdImportieren->click();
+        EXPECT_TRUE(messages.texts.value(0).startsWith(QStringLiteral("3.000 Zeilen der Datei")));
+        return d.result();
+    });
+    ASSERT_TRUE(w->importieren(datei));
+    EXPECT_EQ(k.PrüffeldWert(2), 4.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 3, 3).toDouble(), 98.0);
 }

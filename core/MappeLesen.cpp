@@ -1,0 +1,649 @@
+#include "MappeLesen.h"
+
+#include "MesswertImport.h"
+
+#include "RuntimeError.h"
+
+#include <QHash>
+#include <QVector>
+#include <QXmlStreamReader>
+
+#include <unzip.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace MesswertImport::Mappe {
+
+namespace {
+
+// A sheet has at most this many rows (as in the spreadsheet programs).
+constexpr int MaxZeilen = 1'048'576;
+// No part of a workbook is unpacked beyond this size, nor a sheet's text.
+constexpr qint64 MaxTeil = MaxDateigröße;
+
+[[noreturn]] void beschädigt(const QString& shown, const QString& warum) {
+    rt::raiseError(
+        rt::err::PathFileAccessError,
+        QStringLiteral("Die Arbeitsmappe „%1“ kann nicht gelesen werden: %2").arg(shown, warum));
+}
+
+[[noreturn]] void zuGroß(const QString& shown) {
+    rt::raiseError(rt::err::OutOfMemory,
+                   QStringLiteral("Die Arbeitsmappe „%1“ ist entpackt größer als %2 MB und "
+                                  "daher keine Messwerttabelle.")
+                       .arg(shown)
+                       .arg(MaxTeil / (1024 * 1024)));
+}
+
+// The archive read from memory through minizip's unzip (the library the
+// workbook export's writer uses too).
+class Archiv {
+public:
+    Archiv(const QByteArray& bytes, const QString& shown) : m_shown(shown) {
+        m_daten.bytes = bytes;
+        zlib_filefunc64_def io{};
+        io.zopen64_file = [](voidpf opaque, const void*, int) -> voidpf { return opaque; };
+        io.zread_file = [](voidpf, voidpf stream, void* buf, uLong size) -> uLong {
+            auto* d = static_cast<Speicher*>(stream);
+            const qint64 n = std::clamp<qint64>(d->bytes.size() - d->pos, 0, qint64(size));
+            std::memcpy(buf, d->bytes.constData() + d->pos, size_t(n));
+            d->pos += n;
+            return uLong(n);
+        };
+        io.zwrite_file = [](voidpf, voidpf, const void*, uLong) -> uLong { return 0; };
+        io.ztell64_file = [](voidpf, voidpf stream) -> ZPOS64_T {
+            return ZPOS64_T(static_cast<Speicher*>(stream)->pos);
+        };
+        io.zseek64_file = [](voidpf, voidpf stream, ZPOS64_T offset, int origin) -> long {
+            auto* d = static_cast<Speicher*>(stream);
+            qint64 basis = 0;
+            if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+                basis = d->pos;
+            else if (origin == ZLIB_FILEFUNC_SEEK_END)
+                basis = d->bytes.size();
+            if (offset > ZPOS64_T(d->bytes.size()) || basis + qint64(offset) > d->bytes.size())
+                return -1;
+            d->pos = basis + qint64(offset);
+            return 0;
+        };
+        io.zclose_file = [](voidpf, voidpf) -> int { return 0; };
+        io.zerror_file = [](voidpf, voidpf) -> int { return 0; };
+        io.opaque = &m_daten;
+        m_zip = unzOpen2_64("", &io);
+        if (!m_zip)
+            beschädigt(shown, QStringLiteral("Das ZIP-Archiv ist beschädigt."));
+        for (int r = unzGoToFirstFile(m_zip); r == UNZ_OK; r = unzGoToNextFile(m_zip)) {
+            std::array<char, 512> name{};
+            if (unzGetCurrentFileInfo64(m_zip, nullptr, name.data(), name.size() - 1, nullptr, 0,
+                                        nullptr, 0) == UNZ_OK) {
+                const QString n = QString::fromUtf8(name.data());
+                m_namen.insert(n.toLower(), n);
+            }
+        }
+    }
+    ~Archiv() {
+        if (m_zip)
+            unzClose(m_zip);
+    }
+    Archiv(const Archiv&) = delete;
+    Archiv& operator=(const Archiv&) = delete;
+
+    bool hat(const QString& name) const { return m_namen.contains(name.toLower()); }
+
+    // The part unpacked; empty when it is missing.
+    QByteArray teil(const QString& name) {
+        const QString echt = m_namen.value(name.toLower());
+        if (echt.isEmpty() || unzLocateFile(m_zip, echt.toUtf8().constData(), 1) != UNZ_OK)
+            return QByteArray();
+        if (unzOpenCurrentFile(m_zip) != UNZ_OK)
+            beschädigt(m_shown, QStringLiteral("„%1“ lässt sich nicht entpacken.").arg(name));
+        QByteArray bytes;
+        std::array<char, 65536> chunk{};
+        for (;;) {
+            const int n = unzReadCurrentFile(m_zip, chunk.data(), unsigned(chunk.size()));
+            if (n < 0) {
+                unzCloseCurrentFile(m_zip);
+                beschädigt(m_shown, QStringLiteral("„%1“ lässt sich nicht entpacken.").arg(name));
+            }
+            if (n == 0)
+                break;
+            if (bytes.size() + n > MaxTeil) {
+                unzCloseCurrentFile(m_zip);
+                zuGroß(m_shown);
+            }
+            bytes.append(chunk.data(), n);
+        }
+        if (unzCloseCurrentFile(m_zip) != UNZ_OK)
+            beschädigt(m_shown, QStringLiteral("„%1“ ist beschädigt.").arg(name));
+        return bytes;
+    }
+
+private:
+    struct Speicher {
+        QByteArray bytes;
+        qint64 pos = 0;
+    };
+    QString m_shown;
+    Speicher m_daten;
+    unzFile m_zip = nullptr;
+    QHash<QString, QString> m_namen;
+};
+
+// A text cell as the table reader takes it: no control characters (a line
+// break typed in a cell becomes a blank).
+void textZelle(QByteArray& out, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    for (const char c : utf8)
+        out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
+}
+
+void zahlZelle(QByteArray& out, double value) {
+    std::array<char, 32> buffer{};
+    const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    out += Zahlmarke;
+    out.append(buffer.data(), r.ptr - buffer.data());
+}
+
+std::optional<double> alsZahl(QStringView text) {
+    const QByteArray bytes = text.trimmed().toLatin1();
+    double value = 0;
+    const auto r = std::from_chars(bytes.data(), bytes.data() + bytes.size(), value);
+    if (r.ec != std::errc() || r.ptr != bytes.data() + bytes.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// A percentage as the cell shows it: 0.975 is "97,5 %".
+double prozent(double anteil) {
+    std::array<char, 32> buffer{};
+    const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), anteil * 100,
+                                 std::chars_format::general, 15);
+    double value = anteil * 100;
+    std::from_chars(buffer.data(), r.ptr, value);
+    return value;
+}
+
+// Builds the text of a sheet: rows and cells placed where the sheet has them.
+class Blattschreiber {
+public:
+    explicit Blattschreiber(const QString& shown) : m_shown(shown) {}
+
+    // Rows count from 1, columns from 0.
+    void zeile(int nummer) {
+        if (nummer <= m_zeile)
+            nummer = m_zeile + 1;
+        if (nummer > MaxZeilen)
+            m_voll = true;
+        m_zeile = std::min(nummer, MaxZeilen + 1);
+        m_spalte = -1;
+        m_zeileBegonnen = false;
+    }
+    bool voll() const { return m_voll; }
+    void text(int spalte, const QString& value) {
+        if (value.trimmed().isEmpty())
+            return;
+        if (!zelle(spalte))
+            return;
+        textZelle(m_text, value);
+    }
+    void zahl(int spalte, double value) {
+        if (!zelle(spalte))
+            return;
+        zahlZelle(m_text, value);
+    }
+    bool hatDaten() const { return m_daten; }
+    QByteArray ergebnis() {
+        if (!m_text.isEmpty())
+            m_text += '\n';
+        return std::move(m_text);
+    }
+
+private:
+    bool zelle(int spalte) {
+        if (m_voll || spalte < 0 || spalte <= m_spalte)
+            return false;
+        // A cell beyond the columns a table is read from counts once: the
+        // reader refuses such a row.
+        if (spalte > MaxSpalten)
+            spalte = m_spalte >= MaxSpalten ? -1 : MaxSpalten;
+        if (spalte < 0)
+            return false;
+        if (!m_zeileBegonnen) {
+            // Every row before, also the empty ones, is a line.
+            m_text.append(QByteArray(m_zeile - 1 - m_umbrüche, '\n'));
+            m_umbrüche = m_zeile - 1;
+            m_zeileBegonnen = true;
+        } else {
+            m_text += Zellentrenner;
+        }
+        m_text.append(QByteArray(spalte - m_spalte - 1, Zellentrenner));
+        m_spalte = spalte;
+        m_daten = true;
+        if (m_text.size() > MaxTeil)
+            zuGroß(m_shown);
+        return true;
+    }
+
+    QString m_shown;
+    QByteArray m_text;
+    int m_zeile = 0;
+    int m_umbrüche = 0;
+    int m_spalte = -1;
+    bool m_zeileBegonnen = false;
+    bool m_daten = false;
+    bool m_voll = false;
+};
+
+QString attribut(const QXmlStreamReader& xml, QStringView name) {
+    for (const QXmlStreamAttribute& a : xml.attributes())
+        if (a.name() == name)
+            return a.value().toString();
+    return QString();
+}
+
+// "B12" -> column 1.
+int spalteAusBezug(QStringView ref) {
+    int column = 0;
+    int letters = 0;
+    for (const QChar c : ref) {
+        if (c >= u'A' && c <= u'Z')
+            column = column * 26 + (c.unicode() - u'A' + 1);
+        else if (c >= u'a' && c <= u'z')
+            column = column * 26 + (c.unicode() - u'a' + 1);
+        else
+            break;
+        if (++letters > 4)
+            return -1;
+    }
+    return letters == 0 ? -1 : column - 1;
+}
+
+// The character data of the element the reader stands on, its children's
+// included (phonetic runs excepted), up to its end.
+QString elementText(QXmlStreamReader& xml) {
+    QString text;
+    int tiefe = 1;
+    while (tiefe > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (xml.name() == u"rPh") {
+                xml.skipCurrentElement();
+                break;
+            }
+            ++tiefe;
+            break;
+        case QXmlStreamReader::EndElement:
+            --tiefe;
+            break;
+        case QXmlStreamReader::Characters:
+            text += xml.text();
+            if (text.size() > MaxZeilenlänge)
+                text.truncate(MaxZeilenlänge + 1);
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+void xmlFehler(const QXmlStreamReader& xml, const QString& shown, const QString& teil) {
+    if (xml.hasError())
+        beschädigt(shown, QStringLiteral("„%1“ ist kein gültiges XML (Zeile %2).")
+                              .arg(teil)
+                              .arg(xml.lineNumber()));
+}
+
+// ---- xlsx -----------------------------------------------------------------
+
+struct XlsxBlatt {
+    QString name;
+    QString teil;
+};
+
+QString relativZu(const QString& ordner, QString ziel) {
+    if (ziel.startsWith(u'/'))
+        return ziel.mid(1);
+    QStringList teile = ordner.split(u'/', Qt::SkipEmptyParts);
+    for (const QString& t : ziel.split(u'/', Qt::SkipEmptyParts)) {
+        if (t == u"..") {
+            if (!teile.isEmpty())
+                teile.removeLast();
+        } else if (t != u".") {
+            teile.append(t);
+        }
+    }
+    return teile.join(u'/');
+}
+
+QVector<XlsxBlatt> xlsxBlätter(Archiv& zip, const QString& shown) {
+    QHash<QString, QString> ziele;
+    {
+        QXmlStreamReader xml(zip.teil(QStringLiteral("xl/_rels/workbook.xml.rels")));
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship")
+                ziele.insert(attribut(xml, u"Id"),
+                             relativZu(QStringLiteral("xl"), attribut(xml, u"Target")));
+        xmlFehler(xml, shown, QStringLiteral("xl/_rels/workbook.xml.rels"));
+    }
+    QVector<XlsxBlatt> blätter;
+    QXmlStreamReader xml(zip.teil(QStringLiteral("xl/workbook.xml")));
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
+            blätter.append({attribut(xml, u"name"), ziele.value(attribut(xml, u"id"))});
+    xmlFehler(xml, shown, QStringLiteral("xl/workbook.xml"));
+    if (blätter.isEmpty())
+        beschädigt(shown, QStringLiteral("Sie enthält kein Tabellenblatt."));
+    return blätter;
+}
+
+QVector<QString> xlsxTexte(Archiv& zip, const QString& shown) {
+    QVector<QString> texte;
+    QXmlStreamReader xml(zip.teil(QStringLiteral("xl/sharedStrings.xml")));
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
+            texte.append(elementText(xml));
+    xmlFehler(xml, shown, QStringLiteral("xl/sharedStrings.xml"));
+    return texte;
+}
+
+// Per cell format: whether it shows a percentage.
+QVector<bool> xlsxProzentformate(Archiv& zip) {
+    QHash<int, bool> formate = {{9, true}, {10, true}};
+    QVector<bool> xf;
+    QXmlStreamReader xml(zip.teil(QStringLiteral("xl/styles.xml")));
+    bool inXfs = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (xml.name() == u"numFmt") {
+                // A '%' outside quotes in the format code.
+                const QString code = attribut(xml, u"formatCode");
+                bool quoted = false, prozent = false;
+                for (const QChar c : code) {
+                    if (c == u'"')
+                        quoted = !quoted;
+                    else if (c == u'%' && !quoted)
+                        prozent = true;
+                }
+                formate.insert(attribut(xml, u"numFmtId").toInt(), prozent);
+            } else if (xml.name() == u"cellXfs") {
+                inXfs = true;
+            } else if (inXfs && xml.name() == u"xf") {
+                xf.append(formate.value(attribut(xml, u"numFmtId").toInt()));
+            }
+        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
+            inXfs = false;
+        }
+    }
+    // A damaged style part only loses the percent display.
+    return xf;
+}
+
+QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const QVector<QString>& texte,
+                     const QVector<bool>& prozent, const QString& shown) {
+    const QByteArray bytes = zip.teil(teil);
+    if (bytes.isEmpty())
+        beschädigt(shown, QStringLiteral("Das Tabellenblatt „%1“ fehlt.").arg(teil));
+    Blattschreiber blatt(shown);
+    QXmlStreamReader xml(bytes);
+    int zeile = 0;
+    int spalte = -1;
+    while (!xml.atEnd() && !blatt.voll()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"row") {
+            bool ok = false;
+            const int r = attribut(xml, u"r").toInt(&ok);
+            zeile = ok && r > zeile ? r : zeile + 1;
+            blatt.zeile(zeile);
+            spalte = -1;
+        } else if (xml.name() == u"c") {
+            const QString ref = attribut(xml, u"r");
+            const int c = ref.isEmpty() ? spalte + 1 : spalteAusBezug(ref);
+            spalte = c < 0 ? spalte + 1 : c;
+            const QString typ = attribut(xml, u"t");
+            bool sOk = false;
+            const int stil = attribut(xml, u"s").toInt(&sOk);
+            QString wert;
+            bool hatWert = false;
+            int tiefe = 1;
+            while (tiefe > 0 && !xml.atEnd()) {
+                const auto token = xml.readNext();
+                if (token == QXmlStreamReader::StartElement) {
+                    if (xml.name() == u"v") {
+                        wert = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                        hatWert = true;
+                    } else if (xml.name() == u"is") {
+                        wert = elementText(xml);
+                        hatWert = true;
+                    } else {
+                        ++tiefe;
+                    }
+                } else if (token == QXmlStreamReader::EndElement) {
+                    --tiefe;
+                }
+            }
+            if (!hatWert)
+                continue;
+            if (typ == u"s") {
+                bool ok = false;
+                const int index = wert.toInt(&ok);
+                if (!ok || index < 0 || index >= texte.size())
+                    beschädigt(shown, QStringLiteral("Die Zelle %1 verweist auf einen fehlenden "
+                                                     "Text.")
+                                          .arg(ref));
+                blatt.text(spalte, texte[index]);
+            } else if (typ.isEmpty() || typ == u"n") {
+                if (const auto value = alsZahl(wert))
+                    blatt.zahl(spalte,
+                               sOk && prozent.value(stil) ? Mappe::prozent(*value) : *value);
+                else
+                    blatt.text(spalte, wert);
+            } else if (typ != u"e") {
+                // Texts of formulas, inline texts, truth values, dates as text.
+                blatt.text(spalte, wert);
+            }
+        }
+    }
+    xmlFehler(xml, shown, teil);
+    return blatt.ergebnis();
+}
+
+Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
+    Inhalt inhalt;
+    inhalt.art = QStringLiteral("Excel-Arbeitsmappe");
+    const QVector<XlsxBlatt> blätter = xlsxBlätter(zip, shown);
+    for (const XlsxBlatt& b : blätter)
+        inhalt.blätter.append(b.name);
+    const QVector<QString> texte = xlsxTexte(zip, shown);
+    const QVector<bool> prozent = xlsxProzentformate(zip);
+    for (const XlsxBlatt& b : blätter) {
+        if (!gewählt.isEmpty() && b.name != gewählt)
+            continue;
+        QByteArray text = xlsxBlatt(zip, b.teil, texte, prozent, shown);
+        if (!gewählt.isEmpty() || !text.isEmpty()) {
+            inhalt.blatt = b.name;
+            inhalt.text = std::move(text);
+            return inhalt;
+        }
+    }
+    // No sheet holds data: the first is shown, empty.
+    if (gewählt.isEmpty()) {
+        inhalt.blatt = blätter.first().name;
+        return inhalt;
+    }
+    rt::raiseError(rt::err::PathFileAccessError,
+                   QStringLiteral("Die Arbeitsmappe „%1“ hat kein Tabellenblatt „%2“; sie hat: "
+                                  "%3.")
+                       .arg(shown, gewählt, inhalt.blätter.join(QStringLiteral(", "))));
+}
+
+// ---- ods ------------------------------------------------------------------
+
+// The text of a cell: its paragraphs joined by blanks; notes left out.
+QString odsText(QXmlStreamReader& xml) {
+    QString text;
+    int tiefe = 1;
+    int absätze = 0;
+    while (tiefe > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (xml.name() == u"annotation") {
+                xml.skipCurrentElement();
+                break;
+            }
+            if (xml.name() == u"p" && absätze++ > 0)
+                text += u' ';
+            else if (xml.name() == u"s")
+                text += QString(std::clamp(attribut(xml, u"c").toInt(), 1, 1000), u' ');
+            else if (xml.name() == u"tab" || xml.name() == u"line-break")
+                text += u' ';
+            ++tiefe;
+            break;
+        case QXmlStreamReader::EndElement:
+            --tiefe;
+            break;
+        case QXmlStreamReader::Characters:
+            if (tiefe > 1)
+                text += xml.text();
+            if (text.size() > MaxZeilenlänge)
+                text.truncate(MaxZeilenlänge + 1);
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
+    Inhalt inhalt;
+    inhalt.art = QStringLiteral("OpenDocument-Tabelle");
+    QXmlStreamReader xml(zip.teil(QStringLiteral("content.xml")));
+    std::optional<Blattschreiber> blatt;
+    QString name;
+    bool gefunden = false;
+    int zeile = 0;
+    int spalte = 0;
+    // Rows are repeated; empty ones are counted, not written.
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == u"table" && blatt) {
+            if (!gefunden && (gewählt.isEmpty() ? blatt->hatDaten() : name == gewählt)) {
+                inhalt.blatt = name;
+                inhalt.text = blatt->ergebnis();
+                gefunden = true;
+            }
+            blatt.reset();
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"table") {
+            name = attribut(xml, u"name");
+            inhalt.blätter.append(name);
+            if (gefunden || (!gewählt.isEmpty() && name != gewählt)) {
+                xml.skipCurrentElement();
+                continue;
+            }
+            blatt.emplace(shown);
+            zeile = 0;
+        } else if (!blatt) {
+            continue;
+        } else if (xml.name() == u"table-row") {
+            const int wiederholt =
+                std::clamp(attribut(xml, u"number-rows-repeated").toInt(), 1, MaxZeilen);
+            // The cells of the row, then as many copies as the row is repeated.
+            struct Zelle {
+                int spalte;
+                std::optional<double> zahl;
+                QString text;
+            };
+            QVector<Zelle> zellen;
+            spalte = 0;
+            int tiefe = 1;
+            while (tiefe > 0 && !xml.atEnd()) {
+                const auto t = xml.readNext();
+                if (t == QXmlStreamReader::EndElement) {
+                    --tiefe;
+                    continue;
+                }
+                if (t != QXmlStreamReader::StartElement)
+                    continue;
+                if (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell") {
+                    ++tiefe;
+                    continue;
+                }
+                const int spalten =
+                    std::clamp(attribut(xml, u"number-columns-repeated").toInt(), 1, 1 << 20);
+                const QString typ = attribut(xml, u"value-type");
+                std::optional<double> zahl;
+                if (typ == u"float" || typ == u"currency" || typ == u"percentage") {
+                    zahl = alsZahl(attribut(xml, u"value"));
+                    if (zahl && typ == u"percentage")
+                        zahl = prozent(*zahl);
+                }
+                const QString text = odsText(xml);
+                if (zahl || !text.trimmed().isEmpty())
+                    for (int i = 0; i < spalten && spalte + i <= MaxSpalten; ++i)
+                        zellen.append({spalte + i, zahl, text});
+                spalte = std::min(spalte + spalten, MaxSpalten + 1);
+            }
+            if (zellen.isEmpty()) {
+                zeile += wiederholt;
+                continue;
+            }
+            for (int i = 0; i < wiederholt && !blatt->voll(); ++i) {
+                blatt->zeile(++zeile);
+                for (const Zelle& z : zellen) {
+                    if (z.zahl)
+                        blatt->zahl(z.spalte, *z.zahl);
+                    else
+                        blatt->text(z.spalte, z.text);
+                }
+            }
+        }
+    }
+    xmlFehler(xml, shown, QStringLiteral("content.xml"));
+    if (inhalt.blätter.isEmpty())
+        beschädigt(shown, QStringLiteral("Sie enthält kein Tabellenblatt."));
+    if (!gefunden && !gewählt.isEmpty())
+        rt::raiseError(rt::err::PathFileAccessError,
+                       QStringLiteral("Die Arbeitsmappe „%1“ hat kein Tabellenblatt „%2“; sie "
+                                      "hat: %3.")
+                           .arg(shown, gewählt, inhalt.blätter.join(QStringLiteral(", "))));
+    if (!gefunden)
+        inhalt.blatt = inhalt.blätter.first();
+    return inhalt;
+}
+
+} // namespace
+
+Art artVon(const QByteArray& bytes) {
+    if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return Art::AltesExcel;
+    if (!bytes.startsWith("PK\x03\x04"))
+        return Art::Keine;
+    // The parts' names stand unpacked in the archive's headers.
+    if (bytes.contains("xl/workbook.xml"))
+        return Art::Xlsx;
+    if (bytes.contains("content.xml") &&
+        bytes.contains("application/vnd.oasis.opendocument.spreadsheet"))
+        return Art::Ods;
+    return Art::AndereZip;
+}
+
+Inhalt lesen(const QByteArray& bytes, const QString& blatt, const QString& shown) {
+    Archiv zip(bytes, shown);
+    if (zip.hat(QStringLiteral("xl/workbook.xml")))
+        return xlsx(zip, blatt, shown);
+    if (zip.hat(QStringLiteral("content.xml")))
+        return ods(zip, blatt, shown);
+    beschädigt(shown, QStringLiteral("Das Archiv ist keine Excel- oder OpenDocument-Tabelle."));
+}
+
+} // namespace MesswertImport::Mappe
