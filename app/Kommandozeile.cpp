@@ -200,7 +200,7 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     if (!hindernis.isEmpty()) {
         err << QStringLiteral("Die Messwerte der Datei „%1“ können nicht importiert werden: %2\n")
                    .arg(shown, hindernis);
-        if (!fehlendeSpalten(lesart).isEmpty()) {
+        if (!ergebnis.ohneSpalte.isEmpty()) {
             QStringList gefunden;
             for (qsizetype c = 0; c < köpfe.size(); ++c)
                 if (!köpfe[c].trimmed().isEmpty())

@@ -126,6 +126,7 @@ void ImportTable(benchmark::State& state) {
     }
     for (auto _ : state) {
         Kalibrierung k;
+        k.setDPrUndEVD();
         const auto t = MesswertImport::Tabelle::ausDatei(path);
         const auto ergebnis = t.lesen(t.erkennen(k));
         if (ergebnis.gelesen != 10'000 || !ergebnis.fehler.isEmpty())

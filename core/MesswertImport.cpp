@@ -49,7 +49,7 @@ std::string_view getrimmt(std::string_view s) {
 // between groups of three digits. An exponent as the run-time writes very
 // large and very small numbers ("1E-05", "1,5E+15").
 std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
-    if (dezimal == Dezimal::Unbestimmt)
+    if (dezimal == Dezimal::Unbestimmt || text.empty())
         return std::nullopt;
     text = getrimmt(text);
     constexpr size_t MaxLänge = 400;
@@ -57,7 +57,8 @@ std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
         return std::nullopt;
     const char punkt = dezimal == Dezimal::Komma ? ',' : '.';
     const char gruppe = dezimal == Dezimal::Komma ? '.' : ',';
-    std::array<char, MaxLänge + 2> plain{};
+    // Not cleared: only the first n characters are read.
+    std::array<char, MaxLänge + 2> plain;
     size_t n = 0;
     size_t i = 0;
     if (text[i] == '-')
@@ -282,6 +283,20 @@ bool Leser::nächster(Datensatz& d) {
             r.puffer ? getrimmt(std::string_view(m_puffer).substr(r.anfang, r.länge)) : r.view;
     }
     return true;
+}
+
+// Why the reader stopped before the end; "" when it did not.
+QString leseGrenze(const Leser& leser) {
+    if (leser.zuLang)
+        return QStringLiteral("Die Zeile %1 ist länger als %2 MB; die Datei ist keine "
+                              "Messwerttabelle.")
+            .arg(leser.zuLang)
+            .arg(MaxZeilenlänge / (1024 * 1024));
+    if (leser.offen)
+        return QStringLiteral("Das Anführungszeichen am Anfang einer Zelle in Zeile %1 wird bis "
+                              "zum Ende der Datei nicht geschlossen.")
+            .arg(leser.offen);
+    return QString();
 }
 
 // A row kept beyond the next one: its cells copied.
@@ -974,9 +989,19 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     const Spalte rolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
     const int spalten = int(lesart.spalten.size());
 
-    if (proben(m_text, trennzeichen(lesart), !m_mappe, 2).size() <= (lesart.kopfzeile ? 1u : 0u)) {
-        e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
-        return e;
+    {
+        // A table without a row below its header; one that ends at a limit
+        // before it is answered by the reading below.
+        Leser leser(m_text, trennzeichen(lesart), !m_mappe);
+        Datensatz d;
+        int zeilen = 0;
+        while (zeilen < 2 && leser.nächster(d))
+            zeilen += d.ausdehnung > 0 ? 1 : 0;
+        e.hindernis = leseGrenze(leser);
+        if (e.hindernis.isEmpty() && zeilen <= (lesart.kopfzeile ? 1 : 0))
+            e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
+        if (!e.hindernis.isEmpty())
+            return e;
     }
     const QVector<Spalte> fehlend = fehlendeSpalten(lesart);
     if (!fehlend.isEmpty()) {
@@ -988,6 +1013,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                                   : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
                                         QStringLiteral(" und ") + namen.last();
         e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
+        e.ohneSpalte = fehlend;
         return e;
     }
     if (lesart.dezimal == Dezimal::Unbestimmt) {
@@ -1044,7 +1070,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         std::optional<double> werte[3];
         for (int r = 0; r < 3; ++r) {
             const std::string_view cell = d.zelle(spalteDer[r]);
-            werte[r] = markierteZahl(cell);
+            werte[r] = m_mappe ? markierteZahl(cell) : std::nullopt;
             if (!werte[r])
                 werte[r] = zahlText(cell, lesart.dezimal);
         }
@@ -1133,7 +1159,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         // only when its whole column is written with the same groups.
         for (int r = 0; r < 3; ++r) {
             const std::string_view cell = d.zelle(spalteDer[r]);
-            if (markierteZahl(cell))
+            if (m_mappe && markierteZahl(cell))
                 continue;
             ++zahlen[r];
             if (cell.find(gruppe) == std::string_view::npos)
@@ -1144,16 +1170,8 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         }
         gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
     }
-    if (leser.zuLang)
-        grenze(QStringLiteral("Die Zeile %1 ist länger als %2 MB; die Datei ist keine "
-                              "Messwerttabelle.")
-                   .arg(leser.zuLang)
-                   .arg(MaxZeilenlänge / (1024 * 1024)));
-    else if (leser.offen)
-        grenze(
-            QStringLiteral("Das Anführungszeichen am Anfang einer Zelle in Zeile %1 wird bis zum "
-                           "Ende der Datei nicht geschlossen.")
-                .arg(leser.offen));
+    if (const QString grund = leseGrenze(leser); !grund.isEmpty())
+        grenze(grund);
     // The table ends before rows that no measured value follows.
     if (e.hindernis.isEmpty() && schwebendAb > 0)
         e.endeBeiZeile = schwebendAb;

@@ -53,8 +53,10 @@ struct Ergebnis {
     // and how many more there are.
     QVector<Fehler> fehler;
     qint64 weitereFehler = 0;
-    // Why nothing can be imported; "" when the fields can be.
+    // Why nothing can be imported; "" when the fields can be. When the
+    // reason is that roles have no column, these.
     QString hindernis;
+    QVector<Spalte> ohneSpalte;
     // The rows read, and the line at which the table ended (0: at the end
     // of the file); rows after an empty line that no readable measured
     // value follows (the results block of an export) are not read.

@@ -60,10 +60,13 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
             [] { ShowHelpTopic(QStringLiteral("import.html")); });
 
     auto* layout = new QVBoxLayout(this);
-    labDatei = new QLabel(
-        QStringLiteral("Datei: %1 (Zeichensatz %2)")
-            .arg(QDir::toNativeSeparators(QFileInfo(path).fileName()), tabelle.zeichensatz()),
-        this);
+    labDatei =
+        new QLabel(QStringLiteral("Datei: %1 (%2)")
+                       .arg(QDir::toNativeSeparators(QFileInfo(path).fileName()),
+                            tabelle.istArbeitsmappe()
+                                ? tabelle.zeichensatz()
+                                : QStringLiteral("Zeichensatz %1").arg(tabelle.zeichensatz())),
+                   this);
     labDatei->setObjectName(QStringLiteral("labDatei"));
     labDatei->setToolTip(QDir::toNativeSeparators(path));
     layout->addWidget(labDatei);
@@ -381,7 +384,7 @@ void frmMesswertImport::lesen() {
     QString text;
     if (!m_ergebnis.hindernis.isEmpty()) {
         text = m_ergebnis.hindernis;
-        if (!fehlendeSpalten(m_lesart).isEmpty())
+        if (!m_ergebnis.ohneSpalte.isEmpty())
             text += QStringLiteral(" Wählen Sie über den Spalten der Vorschau, was sie enthalten.");
     } else {
         text = QStringLiteral("Gelesen werden %1 Zeilen mit %2 Prüfpunkten in %3 Prüffeldern.")
