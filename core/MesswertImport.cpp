@@ -795,8 +795,12 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
         utf16(QStringDecoder::Utf16LE, 0);
     else if (nullenBei(0))
         utf16(QStringDecoder::Utf16BE, 0);
-    else if (bytes.startsWith("\xEF\xBB\xBF") && gültigesUtf8(bytes)) {
+    else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        // The mark says UTF-8: a broken sequence is a replacement character,
+        // not a reason to read the file as Latin-1.
         t.m_text = bytes.mid(3);
+        if (!gültigesUtf8(t.m_text))
+            t.m_text = QString::fromUtf8(t.m_text).toUtf8();
         t.m_zeichensatz = QStringLiteral("UTF-8");
     } else if (gültigesUtf8(bytes)) {
         t.m_text = bytes;

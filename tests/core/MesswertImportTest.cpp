@@ -150,6 +150,17 @@ TEST(MesswertImportTest, Latin1WithoutHeaderAndTabsOrCommas) {
     EXPECT_EQ(e.gelesen, 9);
     EXPECT_EQ(e.felder[0].punkte[0], std::make_pair(95.0, 30.0));
 
+    // A byte-order mark names UTF-8 even with a broken sequence in a cell.
+    const Tabelle bom =
+        Tabelle::ausBytes("\xEF\xBB\xBFZ;DPr;EVD;Bemerkung\n2;95;30;na\xDF\n2;96;32;\n"
+                          "2;97;34;\n4;98;40;\n4;99;42;\n4;100;44;\n6;101;50;\n"
+                          "6;102;52;\n6;103;54;\n");
+    EXPECT_EQ(bom.zeichensatz(), QStringLiteral("UTF-8"));
+    EXPECT_EQ(
+        bom.erkennen(beschrieben()).spalten,
+        (QVector<Spalte>{Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt, Spalte::Keine}));
+    EXPECT_EQ(gelesen(bom).gelesen, 9);
+
     // Commas between cells, quoted cells, decimal point.
     const Tabelle kommas = Tabelle::ausBytes("Z,DPr,EVD\n2,\"95.5\",30\n2,96,32\n2,97,34\n4,98,40\n"
                                              "4,99,42\n4,100,44\n6,101,50\n6,102,52\n6,103,54\n");
@@ -310,6 +321,9 @@ TEST(MesswertImportTest, TablesAsUsersMakeThemGiveEveryValue) {
         {"excel-bom-crlf.csv", "UTF-8", true, nummern},
         {"lo-messwerte.xlsx", "Excel-Arbeitsmappe", true, nummern},
         {"lo-messwerte.ods", "OpenDocument-Tabelle", true, nummern},
+        // An empty cover sheet first, DPr as a percentage, EVD from formulas.
+        {"lo-prozent-formeln.xlsx", "Excel-Arbeitsmappe", true, nummern},
+        {"lo-prozent-formeln.ods", "OpenDocument-Tabelle", true, nummern},
         // "Übergänge" names the covariable, F1..F5 only the fields.
         {"r1-feldnamen.csv", "UTF-8", true, namen},
         // A point or running-number column is no field: fields by the passes.
@@ -339,6 +353,8 @@ TEST(MesswertImportTest, TablesAsUsersMakeThemGiveEveryValue) {
         for (const Feld& f : e.felder)
             schlüssel.append(f.schlüssel);
         EXPECT_EQ(schlüssel, fall.schlüssel);
+        if (t.istArbeitsmappe())
+            EXPECT_EQ(t.blatt(), t.blätter().last());
     }
 }
 

@@ -40,6 +40,44 @@ def fods(path, header):
 
 
 fods('messwerte.fods', ["Prüffeld", "Übergänge", "DPr [%]", "EVD [MN/m²]"])
+
+# A workbook as a site office keeps it: an empty cover sheet first, DPr
+# formatted as a percentage (0.951 shown as 95,1 %), EVD as formulas whose
+# stored results are the values.
+def prozentMappe(path):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           '<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+           'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+           'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
+           'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+           'xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" '
+           'xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2" '
+           'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">',
+           '<office:automatic-styles><number:percentage-style style:name="N11">'
+           '<number:number number:decimal-places="1" number:min-decimal-places="1" '
+           'number:min-integer-digits="1"/><number:text>%</number:text></number:percentage-style>'
+           '<style:style style:name="ce1" style:family="table-cell" style:data-style-name="N11"/>'
+           '</office:automatic-styles>',
+           '<office:body><office:spreadsheet><table:table table:name="Deckblatt"><table:table-row>'
+           '<table:table-cell/></table:table-row></table:table>',
+           '<table:table table:name="Daten"><table:table-row>']
+    for h in ["Versuchsfeld", "Anzahl der Übergänge", "Verdichtungsgrad", "EVD (MN/m²)"]:
+        out.append('<table:table-cell office:value-type="string"><text:p>%s</text:p>'
+                   '</table:table-cell>' % h)
+    out.append('</table:table-row>')
+    for f, p, z, d, e in rows:
+        out.append('<table:table-row>'
+                   '<table:table-cell office:value-type="float" office:value="%d"/>'
+                   '<table:table-cell office:value-type="float" office:value="%d"/>'
+                   '<table:table-cell table:style-name="ce1" office:value-type="percentage" '
+                   'office:value="%r"/>'
+                   '<table:table-cell table:formula="of:=%r+0" office:value-type="float" '
+                   'office:value="%r"/></table:table-row>' % (f, z, round(d / 100, 4), e, e))
+    out.append('</table:table></office:spreadsheet></office:body></office:document>')
+    open(path, 'w', encoding='utf-8').write('\n'.join(out))
+
+
+prozentMappe('prozent-formeln.fods')
 with open('erwartet.tsv', 'w') as o:
     o.write("Feld\tPunkt\tKovariable\tDirekt\tIndirekt\n")
     for f, p, z, d, e in rows:
@@ -55,6 +93,14 @@ def lo(fmt, outdir, name):
     os.rmdir(outdir)
 lo('xlsx', 'tmp-xlsx', 'lo-messwerte.xlsx')
 lo('ods', 'tmp-ods', 'lo-messwerte.ods')
+subprocess.run(['soffice', '--headless', '--convert-to', 'xlsx', '--outdir', 'tmp-p', 'prozent-formeln.fods'],
+               env=env, check=True, capture_output=True)
+os.replace('tmp-p/prozent-formeln.xlsx', 'lo-prozent-formeln.xlsx')
+os.rmdir('tmp-p')
+subprocess.run(['soffice', '--headless', '--convert-to', 'ods', '--outdir', 'tmp-p', 'prozent-formeln.fods'],
+               env=env, check=True, capture_output=True)
+os.replace('tmp-p/prozent-formeln.ods', 'lo-prozent-formeln.ods')
+os.rmdir('tmp-p')
 lo('csv:Text - txt - csv (StarCalc):59,34,76,1', 'tmp-csv', 'lo-semikolon-utf8.csv')
 lo('csv:Text - txt - csv (StarCalc):44,34,1,1', 'tmp-latin', 'lo-komma-latin1.csv')
 lo('txt:Text - txt - csv (StarCalc):9,34,65535,1', 'tmp-utf16', 'lo-unicode-text-utf16.txt')
