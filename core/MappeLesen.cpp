@@ -21,8 +21,12 @@ namespace {
 
 // A sheet has at most this many rows (as in the spreadsheet programs).
 constexpr int MaxZeilen = 1'048'576;
-// No part of a workbook is unpacked beyond this size, nor a sheet's text.
-constexpr qint64 MaxTeil = MaxDateigröße;
+// No part of a workbook is unpacked beyond this size, nor all parts read
+// together beyond the second: their XML is read at about 30 MB a second, and
+// a workbook is answered within two seconds like any file. A sheet of
+// 100,000 points as LibreOffice writes it has about 30 MB.
+constexpr qint64 MaxTeil = 32 * 1024 * 1024;
+constexpr qint64 MaxEntpackt = 48 * 1024 * 1024;
 
 [[noreturn]] void beschädigt(const QString& shown, const QString& warum) {
     rt::raiseError(
@@ -32,10 +36,12 @@ constexpr qint64 MaxTeil = MaxDateigröße;
 
 [[noreturn]] void zuGroß(const QString& shown) {
     rt::raiseError(rt::err::OutOfMemory,
-                   QStringLiteral("Die Arbeitsmappe „%1“ ist entpackt größer als %2 MB und "
-                                  "daher keine Messwerttabelle.")
+                   QStringLiteral("Die Arbeitsmappe „%1“ ist entpackt zu groß (ein Teil größer als "
+                                  "%2 MB oder alle zusammen größer als %3 MB). Speichern Sie das "
+                                  "Tabellenblatt als CSV-Datei und importieren Sie diese.")
                        .arg(shown)
-                       .arg(MaxTeil / (1024 * 1024)));
+                       .arg(MaxTeil / (1024 * 1024))
+                       .arg(MaxEntpackt / (1024 * 1024)));
 }
 
 // The archive read from memory through minizip's unzip (the library the
@@ -98,9 +104,13 @@ public:
         const QString echt = m_namen.value(name.toLower());
         if (echt.isEmpty() || unzLocateFile(m_zip, echt.toUtf8().constData(), 1) != UNZ_OK)
             return QByteArray();
+        unz_file_info64 info{};
+        unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
         if (unzOpenCurrentFile(m_zip) != UNZ_OK)
             beschädigt(m_shown, QStringLiteral("„%1“ lässt sich nicht entpacken.").arg(name));
         QByteArray bytes;
+        // The size the archive states, as far as it may be: it can lie.
+        bytes.reserve(qsizetype(std::min<ZPOS64_T>(info.uncompressed_size, MaxTeil)));
         std::array<char, 65536> chunk{};
         for (;;) {
             const int n = unzReadCurrentFile(m_zip, chunk.data(), unsigned(chunk.size()));
@@ -110,7 +120,8 @@ public:
             }
             if (n == 0)
                 break;
-            if (bytes.size() + n > MaxTeil) {
+            m_entpackt += n;
+            if (bytes.size() + n > MaxTeil || m_entpackt > MaxEntpackt) {
                 unzCloseCurrentFile(m_zip);
                 zuGroß(m_shown);
             }
@@ -130,6 +141,7 @@ private:
     Speicher m_daten;
     unzFile m_zip = nullptr;
     QHash<QString, QString> m_namen;
+    qint64 m_entpackt = 0;
 };
 
 // A text cell as the table reader takes it: no control characters (a line
@@ -237,11 +249,15 @@ private:
     bool m_voll = false;
 };
 
-QString attribut(const QXmlStreamReader& xml, QStringView name) {
-    for (const QXmlStreamAttribute& a : xml.attributes())
+QStringView attribut(const QXmlStreamAttributes& attributes, QStringView name) {
+    for (const QXmlStreamAttribute& a : attributes)
         if (a.name() == name)
-            return a.value().toString();
-    return QString();
+            return a.value();
+    return QStringView();
+}
+// For one attribute of an element; several are read from one copy of them.
+QString attribut(const QXmlStreamReader& xml, QStringView name) {
+    return attribut(xml.attributes(), name).toString();
 }
 
 // "B12" -> column 1.
@@ -342,7 +358,11 @@ QVector<XlsxBlatt> xlsxBlätter(Archiv& zip, const QString& shown) {
 
 QVector<QString> xlsxTexte(Archiv& zip, const QString& shown) {
     QVector<QString> texte;
-    QXmlStreamReader xml(zip.teil(QStringLiteral("xl/sharedStrings.xml")));
+    // A workbook without texts has no such part.
+    const QByteArray bytes = zip.teil(QStringLiteral("xl/sharedStrings.xml"));
+    if (bytes.isEmpty())
+        return texte;
+    QXmlStreamReader xml(bytes);
     while (!xml.atEnd())
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
             texte.append(elementText(xml));
@@ -395,19 +415,20 @@ QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const QVector<QString>& t
     while (!xml.atEnd() && !blatt.voll()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
+        const QXmlStreamAttributes attribute = xml.attributes();
         if (xml.name() == u"row") {
             bool ok = false;
-            const int r = attribut(xml, u"r").toInt(&ok);
+            const int r = attribut(attribute, u"r").toInt(&ok);
             zeile = ok && r > zeile ? r : zeile + 1;
             blatt.zeile(zeile);
             spalte = -1;
         } else if (xml.name() == u"c") {
-            const QString ref = attribut(xml, u"r");
+            const QStringView ref = attribut(attribute, u"r");
             const int c = ref.isEmpty() ? spalte + 1 : spalteAusBezug(ref);
             spalte = c < 0 ? spalte + 1 : c;
-            const QString typ = attribut(xml, u"t");
+            const QStringView typ = attribut(attribute, u"t");
             bool sOk = false;
-            const int stil = attribut(xml, u"s").toInt(&sOk);
+            const int stil = attribut(attribute, u"s").toInt(&sOk);
             QString wert;
             bool hatWert = false;
             int tiefe = 1;
@@ -435,7 +456,7 @@ QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const QVector<QString>& t
                 if (!ok || index < 0 || index >= texte.size())
                     beschädigt(shown, QStringLiteral("Die Zelle %1 verweist auf einen fehlenden "
                                                      "Text.")
-                                          .arg(ref));
+                                          .arg(ref.toString()));
                 blatt.text(spalte, texte[index]);
             } else if (typ.isEmpty() || typ == u"n") {
                 if (const auto value = alsZahl(wert))
@@ -578,12 +599,13 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
                     ++tiefe;
                     continue;
                 }
+                const QXmlStreamAttributes attribute = xml.attributes();
                 const int spalten =
-                    std::clamp(attribut(xml, u"number-columns-repeated").toInt(), 1, 1 << 20);
-                const QString typ = attribut(xml, u"value-type");
+                    std::clamp(attribut(attribute, u"number-columns-repeated").toInt(), 1, 1 << 20);
+                const QStringView typ = attribut(attribute, u"value-type");
                 std::optional<double> zahl;
                 if (typ == u"float" || typ == u"currency" || typ == u"percentage") {
-                    zahl = alsZahl(attribut(xml, u"value"));
+                    zahl = alsZahl(attribut(attribute, u"value"));
                     if (zahl && typ == u"percentage")
                         zahl = prozent(*zahl);
                 }
