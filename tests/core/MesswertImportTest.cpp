@@ -502,6 +502,13 @@ TEST(MesswertImportTest, FilesThatAreNoTableAreNamedAsSuch) {
     }
     EXPECT_EQ(Tabelle::ausDatei(mappe, QStringLiteral("Messwerte")).blätter(),
               QStringList{QStringLiteral("Messwerte")});
+    // 100 KB that unpack to 33 MB: refused before they are read.
+    EXPECT_TRUE(grund(Daten + QStringLiteral("entpackt-zu-gross.xlsx"))
+                    .contains(QStringLiteral("entpackt zu groß")));
+    // A row repeated a million times ends the reading at the points' limit.
+    EXPECT_EQ(gelesen(Tabelle::ausDatei(Daten + QStringLiteral("zeilen-wiederholt.ods"))).hindernis,
+              QStringLiteral("Mit Zeile 100002 sind es mehr als 100.000 Prüfpunkte; eine "
+                             "Kalibrierung kann höchstens 100.000 aufnehmen."));
 }
 
 // Limits end the reading at once with the line; bad rows are counted
