@@ -132,7 +132,7 @@ QString ausgabeIstEingabe(const QString& input, const QString& output) {
 
 // How the command line asks a table to be read.
 struct ImportAufruf {
-    QString tabelle, ziel, vorlage, dezimal, blatt;
+    QString tabelle, ziel, vorlage, dezimal, blatt, kopfzeile;
     std::optional<QVector<MesswertImport::Spalte>> spalten;
     bool anhängen = false;
 };
@@ -157,7 +157,14 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     QStringList köpfe;
     try {
         const Tabelle t = Tabelle::ausDatei(a.tabelle, a.blatt);
-        lesart = t.erkennen(k);
+        if (!a.blatt.isEmpty() && !t.istArbeitsmappe()) {
+            err << QStringLiteral("--blatt gilt nur für Arbeitsmappen; „%1“ ist eine Textdatei.\n")
+                       .arg(shown);
+            err.flush();
+            return 1;
+        }
+        lesart = a.kopfzeile.isEmpty() ? t.erkennen(k)
+                                       : t.erkennen(k, std::nullopt, a.kopfzeile == u"ja");
         if (a.spalten) {
             const qsizetype n = lesart.spalten.size();
             lesart.spalten = *a.spalten;
@@ -229,6 +236,12 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         err << e.description() << u'\n';
         err.flush();
         return 3;
+    } catch (const std::bad_alloc&) {
+        err << QStringLiteral("Nicht genügend Speicher, um die Kalibrierdatei „%1“ zu schreiben; "
+                              "sie ist unverändert.\n")
+                   .arg(QDir::toNativeSeparators(a.ziel));
+        err.flush();
+        return 3;
     }
     out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“ nach „%4“ %5.\n")
                .arg(ergebnis.felder.size())
@@ -238,6 +251,17 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     if (ergebnis.endeBeiZeile > 0)
         out << QStringLiteral("Die Tabelle endet vor Zeile %1; was folgt, wurde nicht gelesen.\n")
                    .arg(ergebnis.endeBeiZeile);
+    // Columns left out, so that a column not recognised is seen.
+    QStringList ausgelassen;
+    for (qsizetype c = 0; c < lesart.spalten.size(); ++c)
+        if (lesart.spalten[c] == Spalte::Keine || lesart.spalten[c] == Spalte::Prüfpunkt)
+            ausgelassen.append(köpfe.value(c).trimmed().isEmpty()
+                                   ? QStringLiteral("Spalte %1").arg(c + 1)
+                                   : QStringLiteral("„%1“ (Spalte %2)")
+                                         .arg(rt::withoutControls(köpfe.value(c).trimmed()))
+                                         .arg(c + 1));
+    if (!ausgelassen.isEmpty())
+        out << QStringLiteral("Nicht gelesen: %1.\n").arg(ausgelassen.join(QStringLiteral(", ")));
     out.flush();
     return 0;
 }
@@ -265,6 +289,7 @@ QString usageText() {
         "                                oder als CSV-Datei\n"
         "  Orvanta --import WERTE.csv|.xlsx|.ods KALIBRIERUNG.xml [--vorlage VORLAGE.xml]\n"
         "          [--anhaengen] [--dezimal komma|punkt] [--spalten LISTE] [--blatt NAME]\n"
+        "          [--kopfzeile ja|nein]\n"
         "                                liest Messwerte aus einer Texttabelle (CSV) oder\n"
         "                                Arbeitsmappe in eine neue Kalibrierdatei; Prüfmerkmale\n"
         "                                und Protokolldaten aus VORLAGE.xml, sonst DPr und EVD;\n"
@@ -272,7 +297,8 @@ QString usageText() {
         "                                die neuen an; --spalten ordnet die Spalten zu, zum\n"
         "                                Beispiel feld,kovariable,punkt,direkt,indirekt,- \n"
         "                                (- wird nicht gelesen); --blatt wählt das\n"
-        "                                Tabellenblatt einer Arbeitsmappe\n"
+        "                                Tabellenblatt einer Arbeitsmappe; --kopfzeile sagt, ob\n"
+        "                                die erste Zeile Spaltenüberschriften enthält\n"
         "  Orvanta --help                zeigt diese Hilfe\n"
         "\n"
         "Zahlen werden im Format der Benutzereinstellungen (LC_ALL, LC_NUMERIC, LANG)\n"
@@ -307,9 +333,9 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         a.tabelle = args[1];
         a.ziel = args[2];
         QHash<QString, QString> options;
-        static const QStringList mitWert = {QStringLiteral("--vorlage"),
-                                            QStringLiteral("--dezimal"),
-                                            QStringLiteral("--spalten"), QStringLiteral("--blatt")};
+        static const QStringList mitWert = {
+            QStringLiteral("--vorlage"), QStringLiteral("--dezimal"), QStringLiteral("--spalten"),
+            QStringLiteral("--blatt"), QStringLiteral("--kopfzeile")};
         for (qsizetype i = 3; i < args.size(); ++i) {
             if (args[i] == u"--anhaengen" && !a.anhängen) {
                 a.anhängen = true;
@@ -340,14 +366,23 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                         .arg(options.value(QStringLiteral("--spalten"))),
                     err);
         }
+        a.kopfzeile = options.value(QStringLiteral("--kopfzeile"));
+        if (options.contains(QStringLiteral("--kopfzeile")) && a.kopfzeile != u"ja" &&
+            a.kopfzeile != u"nein")
+            return falscherAufruf(
+                QStringLiteral("--kopfzeile ist ja oder nein, nicht „%1“.").arg(a.kopfzeile), err);
         a.blatt = options.value(QStringLiteral("--blatt"));
         a.vorlage = options.value(QStringLiteral("--vorlage"));
         if (a.anhängen && a.vorlage.isEmpty())
             return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
                                                  "--vorlage an; geben Sie die Vorlage an."),
                                   err);
-        QString fehler = ausgabeIstEingabe(a.tabelle, a.ziel);
-        if (fehler.isEmpty() && !a.vorlage.isEmpty())
+        QString fehler;
+        if (dieselbeDatei(a.tabelle, a.ziel))
+            fehler = QStringLiteral("Die Ausgabedatei „%1“ ist die Messwertdatei selbst; sie würde "
+                                    "überschrieben. Wählen Sie einen anderen Namen.")
+                         .arg(QDir::toNativeSeparators(a.ziel));
+        else if (!a.vorlage.isEmpty())
             fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
         if (!fehler.isEmpty())
             return falscherAufruf(fehler, err);

@@ -4,7 +4,9 @@
 
 #include "RuntimeError.h"
 
+#include <QDateTime>
 #include <QHash>
+#include <QLocale>
 #include <QVector>
 #include <QXmlStreamReader>
 
@@ -46,6 +48,24 @@ constexpr qint64 MaxEntpackt = 48 * 1024 * 1024;
 
 // The archive read from memory through minizip's unzip (the library the
 // workbook export's writer uses too).
+// More sheets than a workbook of measured values has.
+constexpr qsizetype MaxBlätter = 1000;
+
+[[noreturn]] void zuVieleBlätter(const QString& shown) {
+    beschädigt(shown, QStringLiteral("Sie hat mehr als %1 Tabellenblätter.")
+                          .arg(QLocale(QLocale::German).toString(MaxBlätter)));
+}
+
+// The sheets a message names: the first few.
+QString blattliste(const QStringList& blätter) {
+    QStringList namen;
+    for (const QString& b : blätter.mid(0, 10))
+        namen.append(QStringLiteral("„%1“").arg(b.left(40)));
+    return namen.join(QStringLiteral(", ")) +
+           (blätter.size() > 10 ? QStringLiteral(" und %1 weitere").arg(blätter.size() - 10)
+                                : QString());
+}
+
 class Archiv {
 public:
     Archiv(const QByteArray& bytes, const QString& shown) : m_shown(shown) {
@@ -80,7 +100,12 @@ public:
         io.opaque = &m_daten;
         m_zip = unzOpen2_64("", &io);
         if (!m_zip)
-            beschädigt(shown, QStringLiteral("Das ZIP-Archiv ist beschädigt."));
+            rt::raiseError(
+                rt::err::PathFileAccessError,
+                QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: Sie beginnt wie "
+                               "ein ZIP-Archiv (eine Arbeitsmappe ist eines), ist aber "
+                               "beschädigt.")
+                    .arg(shown));
         for (int r = unzGoToFirstFile(m_zip); r == UNZ_OK; r = unzGoToNextFile(m_zip)) {
             std::array<char, 512> name{};
             if (unzGetCurrentFileInfo64(m_zip, nullptr, name.data(), name.size() - 1, nullptr, 0,
@@ -353,11 +378,33 @@ QVector<XlsxBlatt> xlsxBlätter(Archiv& zip, const QString& shown) {
     xmlFehler(xml, shown, QStringLiteral("xl/workbook.xml"));
     if (blätter.isEmpty())
         beschädigt(shown, QStringLiteral("Sie enthält kein Tabellenblatt."));
+    if (blätter.size() > MaxBlätter)
+        zuVieleBlätter(shown);
     return blätter;
 }
 
-QVector<QString> xlsxTexte(Archiv& zip, const QString& shown) {
-    QVector<QString> texte;
+// The shared texts, kept as one UTF-8 block: a million short texts cost
+// little more than their characters.
+class Texte {
+public:
+    void append(const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        m_orte.push_back({qint64(m_bytes.size()), qint64(utf8.size())});
+        m_bytes += utf8;
+    }
+    qsizetype size() const { return qsizetype(m_orte.size()); }
+    QString at(qsizetype i) const {
+        const auto [anfang, länge] = m_orte[size_t(i)];
+        return QString::fromUtf8(m_bytes.constData() + anfang, länge);
+    }
+
+private:
+    QByteArray m_bytes;
+    std::vector<std::pair<qint64, qint64>> m_orte;
+};
+
+Texte xlsxTexte(Archiv& zip, const QString& shown) {
+    Texte texte;
     // A workbook without texts has no such part.
     const QByteArray bytes = zip.teil(QStringLiteral("xl/sharedStrings.xml"));
     if (bytes.isEmpty())
@@ -370,41 +417,81 @@ QVector<QString> xlsxTexte(Archiv& zip, const QString& shown) {
     return texte;
 }
 
-// Per cell format: whether it shows a percentage.
-QVector<bool> xlsxProzentformate(Archiv& zip) {
-    QHash<int, bool> formate = {{9, true}, {10, true}};
-    QVector<bool> xf;
+// How a cell format shows a number.
+enum class Format { Zahl, Prozent, Datum };
+
+// What a format code shows: a '%' or a date or time part outside quotes,
+// escapes and brackets ("0.0%", "DD.MM.YYYY", "[h]:mm"; not "0.0\%").
+Format formatVon(QStringView code) {
+    bool prozent = false, datum = false;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i];
+        if (c == u'"') {
+            while (++i < code.size() && code[i] != u'"') {
+            }
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else if (c == u'[') {
+            const qsizetype ende = code.indexOf(u']', i);
+            const QStringView inhalt = code.mid(i + 1, ende < 0 ? -1 : ende - i - 1);
+            // Elapsed time: [h], [mm], [ss].
+            if (!inhalt.isEmpty() && QStringLiteral("hHmMsS").contains(inhalt[0]))
+                datum = true;
+            i = ende < 0 ? code.size() : ende;
+        } else if (c == u'%') {
+            prozent = true;
+        } else if (QStringLiteral("dDmMyYhHsS").contains(c)) {
+            datum = true;
+        }
+    }
+    return datum ? Format::Datum : prozent ? Format::Prozent : Format::Zahl;
+}
+
+// Per cell format (the s attribute of a cell): how it shows a number.
+QVector<Format> xlsxFormate(Archiv& zip) {
+    // The built-in formats: percentages, dates and times.
+    QHash<int, Format> formate = {{9, Format::Prozent}, {10, Format::Prozent}};
+    for (const int id : {14, 15, 16, 17, 18, 19, 20, 21, 22, 45, 46, 47})
+        formate.insert(id, Format::Datum);
+    for (int id = 27; id <= 36; ++id)
+        formate.insert(id, Format::Datum);
+    for (int id = 50; id <= 58; ++id)
+        formate.insert(id, Format::Datum);
+    QVector<Format> xf;
     QXmlStreamReader xml(zip.teil(QStringLiteral("xl/styles.xml")));
     bool inXfs = false;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             if (xml.name() == u"numFmt") {
-                // A '%' outside quotes in the format code.
-                const QString code = attribut(xml, u"formatCode");
-                bool quoted = false, prozent = false;
-                for (const QChar c : code) {
-                    if (c == u'"')
-                        quoted = !quoted;
-                    else if (c == u'%' && !quoted)
-                        prozent = true;
-                }
-                formate.insert(attribut(xml, u"numFmtId").toInt(), prozent);
+                const QXmlStreamAttributes a = xml.attributes();
+                formate.insert(attribut(a, u"numFmtId").toInt(),
+                               formatVon(attribut(a, u"formatCode")));
             } else if (xml.name() == u"cellXfs") {
                 inXfs = true;
             } else if (inXfs && xml.name() == u"xf") {
-                xf.append(formate.value(attribut(xml, u"numFmtId").toInt()));
+                xf.append(formate.value(attribut(xml, u"numFmtId").toInt(), Format::Zahl));
             }
         } else if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
             inXfs = false;
         }
     }
-    // A damaged style part only loses the percent display.
+    // A damaged style part only loses the formats.
     return xf;
 }
 
-QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const QVector<QString>& texte,
-                     const QVector<bool>& prozent, const QString& shown) {
+// A date cell as the sheet shows it, in German: a date is no measured value.
+QString datumText(double serial) {
+    const QDateTime t = QDateTime(QDate(1899, 12, 30), QTime(0, 0))
+                            .addMSecs(qint64(std::llround(serial * 86'400'000.0)));
+    if (!t.isValid())
+        return QStringLiteral("Datum %1").arg(serial);
+    return t.time() == QTime(0, 0) ? t.toString(QStringLiteral("dd.MM.yyyy"))
+                                   : t.toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+}
+
+QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const Texte& texte,
+                     const QVector<Format>& formate, const QString& shown) {
     const QByteArray bytes = zip.teil(teil);
     if (bytes.isEmpty())
         beschädigt(shown, QStringLiteral("Das Tabellenblatt „%1“ fehlt.").arg(teil));
@@ -457,15 +544,22 @@ QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const QVector<QString>& t
                     beschädigt(shown, QStringLiteral("Die Zelle %1 verweist auf einen fehlenden "
                                                      "Text.")
                                           .arg(ref.toString()));
-                blatt.text(spalte, texte[index]);
+                blatt.text(spalte, texte.at(index));
             } else if (typ.isEmpty() || typ == u"n") {
-                if (const auto value = alsZahl(wert))
-                    blatt.zahl(spalte,
-                               sOk && prozent.value(stil) ? Mappe::prozent(*value) : *value);
-                else
+                const Format format = sOk ? formate.value(stil, Format::Zahl) : Format::Zahl;
+                const auto value = alsZahl(wert);
+                if (!value)
                     blatt.text(spalte, wert);
+                else if (format == Format::Datum)
+                    blatt.text(spalte, datumText(*value));
+                else
+                    blatt.zahl(spalte, format == Format::Prozent ? prozent(*value) : *value);
+            } else if (typ == u"b") {
+                // A truth value is no number.
+                blatt.text(spalte, wert.trimmed() == u"1" ? QStringLiteral("WAHR")
+                                                          : QStringLiteral("FALSCH"));
             } else if (typ != u"e") {
-                // Texts of formulas, inline texts, truth values, dates as text.
+                // Texts of formulas, inline texts, dates written as text.
                 blatt.text(spalte, wert);
             }
         }
@@ -480,12 +574,12 @@ Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
     const QVector<XlsxBlatt> blätter = xlsxBlätter(zip, shown);
     for (const XlsxBlatt& b : blätter)
         inhalt.blätter.append(b.name);
-    const QVector<QString> texte = xlsxTexte(zip, shown);
-    const QVector<bool> prozent = xlsxProzentformate(zip);
+    const Texte texte = xlsxTexte(zip, shown);
+    const QVector<Format> formate = xlsxFormate(zip);
     for (const XlsxBlatt& b : blätter) {
         if (!gewählt.isEmpty() && b.name != gewählt)
             continue;
-        QByteArray text = xlsxBlatt(zip, b.teil, texte, prozent, shown);
+        QByteArray text = xlsxBlatt(zip, b.teil, texte, formate, shown);
         if (!gewählt.isEmpty() || !text.isEmpty()) {
             inhalt.blatt = b.name;
             inhalt.text = std::move(text);
@@ -500,7 +594,7 @@ Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
     rt::raiseError(rt::err::PathFileAccessError,
                    QStringLiteral("Die Arbeitsmappe „%1“ hat kein Tabellenblatt „%2“; sie hat: "
                                   "%3.")
-                       .arg(shown, gewählt, inhalt.blätter.join(QStringLiteral(", "))));
+                       .arg(shown, gewählt.left(40), blattliste(inhalt.blätter)));
 }
 
 // ---- ods ------------------------------------------------------------------
@@ -567,6 +661,8 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
         if (xml.name() == u"table") {
             name = attribut(xml, u"name");
             inhalt.blätter.append(name);
+            if (inhalt.blätter.size() > MaxBlätter)
+                zuVieleBlätter(shown);
             if (gefunden || (!gewählt.isEmpty() && name != gewählt)) {
                 xml.skipCurrentElement();
                 continue;
@@ -637,7 +733,7 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
         rt::raiseError(rt::err::PathFileAccessError,
                        QStringLiteral("Die Arbeitsmappe „%1“ hat kein Tabellenblatt „%2“; sie "
                                       "hat: %3.")
-                           .arg(shown, gewählt, inhalt.blätter.join(QStringLiteral(", "))));
+                           .arg(shown, gewählt.left(40), blattliste(inhalt.blätter)));
     if (!gefunden)
         inhalt.blatt = inhalt.blätter.first();
     return inhalt;
@@ -647,16 +743,10 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
 
 Art artVon(const QByteArray& bytes) {
     if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        return Art::AltesExcel;
-    if (!bytes.startsWith("PK\x03\x04"))
-        return Art::Keine;
-    // The parts' names stand unpacked in the archive's headers.
-    if (bytes.contains("xl/workbook.xml"))
-        return Art::Xlsx;
-    if (bytes.contains("content.xml") &&
-        bytes.contains("application/vnd.oasis.opendocument.spreadsheet"))
-        return Art::Ods;
-    return Art::AndereZip;
+        return Art::AltesOffice;
+    if (bytes.startsWith("PK\x03\x04"))
+        return Art::Zip;
+    return Art::Keine;
 }
 
 Inhalt lesen(const QByteArray& bytes, const QString& blatt, const QString& shown) {
@@ -665,7 +755,10 @@ Inhalt lesen(const QByteArray& bytes, const QString& blatt, const QString& shown
         return xlsx(zip, blatt, shown);
     if (zip.hat(QStringLiteral("content.xml")))
         return ods(zip, blatt, shown);
-    beschädigt(shown, QStringLiteral("Das Archiv ist keine Excel- oder OpenDocument-Tabelle."));
+    rt::raiseError(rt::err::PathFileAccessError,
+                   QStringLiteral("Die Datei „%1“ ist weder eine Texttabelle (CSV, TXT) noch eine "
+                                  "Arbeitsmappe (.xlsx, .ods) und kann nicht importiert werden.")
+                       .arg(shown));
 }
 
 } // namespace MesswertImport::Mappe

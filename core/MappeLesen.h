@@ -15,7 +15,9 @@ namespace MesswertImport::Mappe {
 constexpr char Zellentrenner = '\x1F';
 constexpr char Zahlmarke = '\x02';
 
-enum class Art { Keine, Xlsx, Ods, AltesExcel, AndereZip };
+// What the first bytes show: a ZIP archive (a workbook is one), a file of
+// the old Office formats, or neither.
+enum class Art { Keine, Zip, AltesOffice };
 Art artVon(const QByteArray& bytes);
 
 struct Inhalt {
@@ -26,7 +28,8 @@ struct Inhalt {
 };
 
 // The sheet named, or the first that holds data. Raises run-time error 75
-// with a German reason (damaged, sheet missing) or 7 when it is too large.
+// with a German reason (no workbook, damaged, sheet missing) or 7 when it is
+// too large.
 Inhalt lesen(const QByteArray& bytes, const QString& blatt, const QString& shown);
 
 } // namespace MesswertImport::Mappe

@@ -195,8 +195,22 @@ bool Leser::nächster(Datensatz& d) {
     d.anzahl = 0;
     d.ausdehnung = 0;
     m_puffer.clear();
-    const char* zeilenAnfang = m_p;
     const char* p = m_p;
+    // Empty lines in a row are one empty row: millions of them cost little.
+    if (*p == '\n' || *p == '\r') {
+        while (p < m_end && (*p == '\n' || *p == '\r')) {
+            if (*p == '\r' && p + 1 < m_end && p[1] == '\n')
+                ++p;
+            ++p;
+            ++m_zeile;
+        }
+        m_p = p;
+        d.anzahl = 1;
+        return true;
+    }
+    // A row is at most MaxZeilenlänge long, also one whose quoted cells
+    // span lines.
+    const char* zeilenAnfang = m_p;
     for (;;) {
         const char* start = p;
         while (p < m_end && *p == ' ')
@@ -209,10 +223,10 @@ bool Leser::nächster(Datensatz& d) {
             bool geschlossen = false;
             while (p < m_end) {
                 const char* q = p;
-                while (q < m_end && *q != '"' && *q != '\n')
+                while (q < m_end && *q != '"' && *q != '\n' && *q != '\r')
                     ++q;
                 if (q - zeilenAnfang > MaxZeilenlänge) {
-                    zuLang = m_zeile;
+                    zuLang = d.zeile;
                     return false;
                 }
                 m_puffer.append(p, q);
@@ -220,11 +234,11 @@ bool Leser::nächster(Datensatz& d) {
                     p = q;
                     break;
                 }
-                if (*q == '\n') {
+                if (*q == '\n' || *q == '\r') {
+                    // A line break in the cell, counted once also as CR LF.
                     m_puffer += '\n';
                     ++m_zeile;
-                    zeilenAnfang = q + 1;
-                    p = q + 1;
+                    p = *q == '\r' && q + 1 < m_end && q[1] == '\n' ? q + 2 : q + 1;
                 } else if (q + 1 < m_end && q[1] == '"') {
                     m_puffer += '"';
                     p = q + 2;
@@ -253,7 +267,7 @@ bool Leser::nächster(Datensatz& d) {
             p = q;
         }
         if (p - zeilenAnfang > MaxZeilenlänge) {
-            zuLang = m_zeile;
+            zuLang = d.zeile;
             return false;
         }
         const bool leer =
@@ -331,9 +345,17 @@ bool istZahl(std::string_view cell) {
     return markierteZahl(cell) || zahlText(cell, Dezimal::Komma) || zahlText(cell, Dezimal::Punkt);
 }
 
-// The separator that splits the first rows into the same number of cells
-// most often; tab before semicolon before comma.
+// The separator of a text table: tab, then semicolon, when it splits nearly
+// every one of the first rows (a comma in them may be a decimal comma);
+// else the one that splits them into the same number of cells most often.
 char trennerIn(const QByteArray& text) {
+    for (const char kandidat : {'\t', ';'}) {
+        const std::vector<Probe> rows = proben(text, kandidat, true, 50);
+        const auto geteilt =
+            std::count_if(rows.begin(), rows.end(), [](const Probe& p) { return p.anzahl > 1; });
+        if (!rows.empty() && geteilt * 10 >= qsizetype(rows.size()) * 9)
+            return kandidat;
+    }
     char best = ';';
     int score = 0;
     for (const char kandidat : {'\t', ';', ','}) {
@@ -358,6 +380,13 @@ bool kopfzeileIn(const std::vector<Probe>& rows) {
     if (rows.empty())
         return false;
     const Probe& erste = rows.front();
+    // A row of numbers with a gap ("1;2;n.b.;36,6") is data.
+    int zahlen = 0, texte = 0;
+    for (int c = 0; c < erste.ausdehnung; ++c)
+        if (!erste.zelle(c).empty())
+            ++(istZahl(erste.zelle(c)) ? zahlen : texte);
+    if (zahlen >= texte)
+        return false;
     if (rows.size() == 1) {
         for (int c = 0; c < erste.ausdehnung; ++c)
             if (!erste.zelle(c).empty() && !istZahl(erste.zelle(c)))
@@ -394,6 +423,11 @@ int spaltenzahlIn(const std::vector<Probe>& rows) {
             score = it.value();
         }
     return best;
+}
+
+// Alike to 15 digits.
+bool gleich(double a, double b) {
+    return a == b || std::abs(a - b) <= 5e-15 * std::max(std::abs(a), std::abs(b));
 }
 
 bool wert(Spalte s) {
@@ -448,10 +482,21 @@ QString normiert(const QString& text) {
 }
 
 const QStringList& feldWörter() {
-    static const QStringList w = {QStringLiteral("pruffeld"),     QStringLiteral("feld"),
-                                  QStringLiteral("versuchsfeld"), QStringLiteral("pruffeld nr"),
-                                  QStringLiteral("feld nr"),      QStringLiteral("versuchsfeld nr"),
-                                  QStringLiteral("pruffelder"),   QStringLiteral("testfeld")};
+    static const QStringList w = {QStringLiteral("pruffeld"),
+                                  QStringLiteral("feld"),
+                                  QStringLiteral("versuchsfeld"),
+                                  QStringLiteral("pruffeld nr"),
+                                  QStringLiteral("feld nr"),
+                                  QStringLiteral("versuchsfeld nr"),
+                                  QStringLiteral("pruffelder"),
+                                  QStringLiteral("testfeld"),
+                                  QStringLiteral("pruffeldnummer"),
+                                  QStringLiteral("feldnummer"),
+                                  QStringLiteral("versuchsfeldnummer"),
+                                  QStringLiteral("pruffeld nummer"),
+                                  QStringLiteral("feld nummer"),
+                                  QStringLiteral("pruffeldnr"),
+                                  QStringLiteral("feldnr")};
     return w;
 }
 const QStringList& punktWörter() {
@@ -463,7 +508,12 @@ const QStringList& punktWörter() {
                                   QStringLiteral("lfd nr"),
                                   QStringLiteral("messpunkt"),
                                   QStringLiteral("messpunkt nr"),
-                                  QStringLiteral("prufpunktnummer")};
+                                  QStringLiteral("prufpunktnummer"),
+                                  QStringLiteral("punktnummer"),
+                                  QStringLiteral("nummer"),
+                                  QStringLiteral("prufpunkt nummer"),
+                                  QStringLiteral("prufpunktnr"),
+                                  QStringLiteral("punktnr")};
     return w;
 }
 
@@ -505,26 +555,31 @@ std::optional<double> zahl(QStringView text, Dezimal dezimal) {
     return zahlText(std::string_view(utf8.constData(), size_t(utf8.size())), dezimal);
 }
 
-Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
+namespace {
+
+// What a header names and how surely: 2 when the whole header is a word of
+// the role, a symbol or a name; 1 when it only holds one.
+std::pair<Spalte, int> rolleAusKopf(const QString& kopf, const Kalibrierung& k) {
     const QString h = normiert(kopf);
     if (h.isEmpty())
-        return Spalte::Keine;
+        return {Spalte::Keine, 0};
     if (feldWörter().contains(h))
-        return Spalte::Prüffeld;
+        return {Spalte::Prüffeld, 2};
     if (punktWörter().contains(h))
-        return Spalte::Prüfpunkt;
+        return {Spalte::Prüfpunkt, 2};
     const QStringList wörter = h.split(u' ');
     auto hat = [&](std::initializer_list<const char*> ws) {
         return std::any_of(ws.begin(), ws.end(),
                            [&](const char* w) { return wörter.contains(QLatin1String(w)); });
     };
     // The export's headers and plain words.
+    const int sicher = wörter.size() == 1 ? 2 : 1;
     if (hat({"indirekt", "indirektes", "indirekter"}))
-        return Spalte::Indirekt;
+        return {Spalte::Indirekt, sicher};
     if (hat({"direkt", "direktes", "direkter"}))
-        return Spalte::Direkt;
+        return {Spalte::Direkt, sicher};
     if (hat({"kovariable"}))
-        return Spalte::Kovariable;
+        return {Spalte::Kovariable, sicher};
     const std::array<Merkmal, 3> m = merkmale(k);
     // The header is a symbol or a name.
     QVector<Spalte> genau;
@@ -533,9 +588,9 @@ Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
             (!x.name.isEmpty() && h == x.name + u' ' + x.zeichen))
             genau.append(x.spalte);
     if (genau.size() == 1)
-        return genau.first();
+        return {genau.first(), 2};
     if (genau.size() > 1)
-        return Spalte::Keine;
+        return {Spalte::Keine, 0};
     // The header holds a symbol, a name, or a word of one name that no other
     // characteristic's name or symbol holds.
     QVector<Spalte> treffer;
@@ -554,7 +609,13 @@ Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
         if (passt)
             treffer.append(x.spalte);
     }
-    return treffer.size() == 1 ? treffer.first() : Spalte::Keine;
+    return treffer.size() == 1 ? std::pair{treffer.first(), 1} : std::pair{Spalte::Keine, 0};
+}
+
+} // namespace
+
+Spalte spalteAusKopf(const QString& kopf, const Kalibrierung& k) {
+    return rolleAusKopf(kopf, k).first;
 }
 
 QString spaltenName(Spalte spalte) {
@@ -636,6 +697,11 @@ std::optional<QVector<Spalte>> spaltenAusText(const QString& text) {
     }
     if (spalten.size() > MaxSpalten)
         return std::nullopt;
+    // A role belongs to one column.
+    for (qsizetype i = 0; i < spalten.size(); ++i)
+        if (spalten[i] != Spalte::Keine && spalten[i] != Spalte::Prüfpunkt &&
+            spalten.indexOf(spalten[i]) < i)
+            return std::nullopt;
     return spalten;
 }
 
@@ -745,8 +811,7 @@ Tabelle Tabelle::ausBytes(const QByteArray& bytes, const QString& blatt) {
 Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QString& shown) {
     Tabelle t;
     switch (Mappe::artVon(bytes)) {
-    case Mappe::Art::Xlsx:
-    case Mappe::Art::Ods: {
+    case Mappe::Art::Zip: {
         Mappe::Inhalt inhalt = Mappe::lesen(bytes, blatt, shown);
         t.m_mappe = true;
         t.m_roh = bytes;
@@ -757,15 +822,14 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
         t.m_text = std::move(inhalt.text);
         return t;
     }
-    case Mappe::Art::AltesExcel:
+    case Mappe::Art::AltesOffice:
         rt::raiseError(
             rt::err::PathFileAccessError,
-            QStringLiteral("Die Datei „%1“ ist eine Arbeitsmappe im alten Excel-Format "
-                           "(.xls). Speichern Sie sie als .xlsx, .ods oder CSV-Datei und "
-                           "importieren Sie diese.")
+            QStringLiteral("Die Datei „%1“ hat ein altes Office-Format (zum Beispiel eine "
+                           "Excel-Arbeitsmappe .xls), das nicht gelesen wird. Speichern "
+                           "Sie sie als .xlsx, .ods oder CSV-Datei und importieren Sie "
+                           "diese.")
                 .arg(shown));
-    case Mappe::Art::AndereZip:
-        keineTabelle(shown);
     case Mappe::Art::Keine:
         break;
     }
@@ -812,6 +876,15 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
     }
     if (siehtBinärAus(t.m_text))
         keineTabelle(shown);
+    // Excel's first line "sep=;" names the separator; it is no row.
+    if (t.m_text.size() >= 5 && t.m_text.startsWith("sep=") &&
+        (t.m_text.size() == 5 || t.m_text[5] == '\n' || t.m_text[5] == '\r')) {
+        const char sep = t.m_text[4];
+        if (sep == ';' || sep == ',' || sep == '\t') {
+            t.m_sep = sep;
+            t.m_text.replace(0, 5, "");
+        }
+    }
     return t;
 }
 
@@ -836,7 +909,7 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     if (m_mappe)
         lesart.trenner = QChar(Zellentrenner);
     else
-        lesart.trenner = trenner ? *trenner : QChar(trennerIn(m_text));
+        lesart.trenner = trenner ? *trenner : QChar(m_sep ? m_sep : trennerIn(m_text));
     const char t = trennzeichen(lesart);
     const std::vector<Probe> rows = proben(m_text, t, !m_mappe, 51);
     lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileIn(rows);
@@ -846,12 +919,30 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
         // The header names the columns; what it does not name is asked for,
         // never guessed by position.
         const Probe& kopf = rows.front();
-        for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c) {
-            Spalte s = spalteAusKopf(zellText(kopf.zelle(c)), k);
-            // Within one kind the first column counts.
-            if (s != Spalte::Keine && lesart.spalten.contains(s))
-                s = Spalte::Keine;
-            lesart.spalten.append(s);
+        QVector<std::pair<Spalte, int>> rollen;
+        for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c)
+            rollen.append(rolleAusKopf(zellText(kopf.zelle(c)), k));
+        // A role belongs to the column that names it most surely; two that
+        // name it alike are asked about, never decided by their order.
+        lesart.spalten.fill(Spalte::Keine, rollen.size());
+        for (int c = 0; c < rollen.size(); ++c) {
+            const auto [rolle, sicher] = rollen[c];
+            if (rolle == Spalte::Keine)
+                continue;
+            QVector<int> gleich;
+            bool übertroffen = false;
+            for (int o = 0; o < rollen.size(); ++o)
+                if (rollen[o].first == rolle) {
+                    übertroffen = übertroffen || rollen[o].second > sicher;
+                    if (rollen[o].second == sicher)
+                        gleich.append(o);
+                }
+            if (übertroffen)
+                continue;
+            if (gleich.size() == 1 || rolle == Spalte::Prüfpunkt)
+                lesart.spalten[c] = rolle;
+            else
+                lesart.doppelt.insert(rolle, gleich);
         }
     } else {
         const std::vector<Probe> daten(rows.begin(),
@@ -899,8 +990,11 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
         lesart.dezimal = Dezimal::Komma;
     else if (punkt > 0 && komma == 0)
         lesart.dezimal = Dezimal::Punkt;
-    else if (komma == 0 && punkt == 0 && beides == 0)
-        lesart.dezimal = Dezimal::Komma; // whole numbers only: both readings agree
+    else if (komma == 0 && punkt == 0 && (beides == 0 || m_mappe))
+        // Whole numbers only: both readings agree. In a workbook the numbers
+        // are numeric cells; a text cell among them that reads two ways is a
+        // bad row, since its column shows no groups.
+        lesart.dezimal = Dezimal::Komma;
     else
         lesart.dezimal = Dezimal::Unbestimmt;
     return lesart;
@@ -1010,14 +1104,34 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     const QVector<Spalte> fehlend = fehlendeSpalten(lesart);
     if (!fehlend.isEmpty()) {
         QStringList namen;
-        for (const Spalte s : fehlend)
-            namen.append(lesart.namen.value(s, spaltenName(s)));
+        QStringList doppelt;
+        const QStringList köpfe = kopf(lesart);
+        for (const Spalte s : fehlend) {
+            if (!lesart.doppelt.contains(s)) {
+                namen.append(lesart.namen.value(s, spaltenName(s)));
+                continue;
+            }
+            QStringList spalten;
+            for (const int c : lesart.doppelt.value(s))
+                spalten.append(
+                    QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
+            doppelt.append(
+                QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
+                    .arg(spalten.join(QStringLiteral(", ")),
+                         lesart.namen.value(s, spaltenName(s))));
+        }
+        e.ohneSpalte = fehlend;
+        if (namen.isEmpty()) {
+            e.hindernis = doppelt.join(u' ');
+            return e;
+        }
         const QString liste = namen.size() == 1
                                   ? namen.first()
                                   : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
                                         QStringLiteral(" und ") + namen.last();
         e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
-        e.ohneSpalte = fehlend;
+        if (!doppelt.isEmpty())
+            e.hindernis += u' ' + doppelt.join(u' ');
         return e;
     }
     if (lesart.dezimal == Dezimal::Unbestimmt) {
@@ -1125,7 +1239,9 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
             else
                 schlüssel = QByteArray(feldZelle.data(), qsizetype(feldZelle.size()));
         } else {
-            schlüssel = QByteArray::number(*werte[0], 'g', 17);
+            // Values alike to 15 digits (as the calibration keeps them) are
+            // one field: 0.1*3 and 0.3 are.
+            schlüssel = QByteArray::number(*werte[0], 'g', 15);
         }
         auto it = felder.constFind(schlüssel);
         if (it == felder.cend()) {
@@ -1142,7 +1258,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
             kovariable.push_back(*werte[0]);
             feldSchlüssel.append(feldSpalte >= 0 ? QString::fromUtf8(schlüssel)
                                                  : rt::doubleToText(*werte[0]));
-        } else if (kovariable[size_t(*it)] != *werte[0]) {
+        } else if (!gleich(kovariable[size_t(*it)], *werte[0])) {
             const int feld = *it;
             ziel.add(d.zeile, [&] {
                 return QStringLiteral(
@@ -1163,8 +1279,10 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         // only when its whole column is written with the same groups.
         for (int r = 0; r < 3; ++r) {
             const std::string_view cell = d.zelle(spalteDer[r]);
-            if (m_mappe && markierteZahl(cell))
+            if (m_mappe && markierteZahl(cell)) {
+                ++zahlen[r];
                 continue;
+            }
             ++zahlen[r];
             if (cell.find(gruppe) == std::string_view::npos)
                 continue;
@@ -1250,11 +1368,14 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                 .arg(MinPrüffelder);
     for (qsizetype i = 0; i < e.felder.size() && e.hindernis.isEmpty(); ++i)
         if (e.felder[i].punkte.size() < MinPrüfpunkte)
-            e.hindernis = QStringLiteral("Das Prüffeld „%1“ hat %2 Prüfpunkte; jedes Prüffeld "
-                                         "braucht mindestens %3.")
-                              .arg(zitat(e.felder[i].schlüssel))
-                              .arg(e.felder[i].punkte.size())
-                              .arg(MinPrüfpunkte);
+            e.hindernis =
+                QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
+                               "mindestens %3.")
+                    .arg(zitat(e.felder[i].schlüssel),
+                         e.felder[i].punkte.size() == 1
+                             ? QStringLiteral("1 Prüfpunkt")
+                             : QStringLiteral("%1 Prüfpunkte").arg(e.felder[i].punkte.size()))
+                    .arg(MinPrüfpunkte);
     return e;
 }
 

@@ -33,6 +33,9 @@ struct Lesart {
     QVector<Spalte> spalten;
     // How messages name the characteristics ("die Kovariable „…“ (Z)").
     QMap<Spalte, QString> namen;
+    // Roles that several columns of the header name alike: none of them
+    // has the role until one is chosen.
+    QMap<Spalte, QVector<int>> doppelt;
 };
 
 struct Fehler {
@@ -130,6 +133,8 @@ private:
     QStringList m_blätter;
     QString m_blatt;
     QString m_shown;
+    // The separator a text file names in its first line.
+    char m_sep = 0;
 };
 
 // A number as a table writes it, with the given decimal separator; the
@@ -147,7 +152,7 @@ QVector<Spalte> fehlendeSpalten(const Lesart& lesart);
 QString spaltenBeschreibung(Spalte spalte, const Kalibrierung& k);
 
 // Reads "feld,kovariable,direkt,indirekt,-" into the roles of the columns;
-// nullopt for an unknown word.
+// nullopt for an unknown word or a role named twice.
 std::optional<QVector<Spalte>> spaltenAusText(const QString& text);
 
 // Takes the result's fields and measured values into the calibration as one

@@ -363,6 +363,11 @@ bool frmAssistent::importieren(const QString& given) {
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);
         return false;
+    } catch (const std::bad_alloc&) {
+        showMessage(this,
+                    QStringLiteral("Nicht genügend Speicher, um die Messwerte zu übernehmen."),
+                    MessageService::Warning);
+        return false;
     }
     calibrationReplaced();
     ctlAssistent1->Page = 3;

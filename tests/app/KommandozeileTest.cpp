@@ -698,10 +698,26 @@ TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
     EXPECT_EQ(messwerte(xml).mid(0, 3),
               (QStringList{QStringLiteral("Feld 1 = 2"), QStringLiteral("90.5 / 30"),
                            QStringLiteral("91.5 / 31")}));
-    EXPECT_EQ(run({QStringLiteral("--import"), ohneKov, xml, QStringLiteral("--spalten"),
-                   QStringLiteral("feld,walze")})
-                  .status,
-              1);
+    // Columns left out are named.
+    r = run({QStringLiteral("--import"), ImportDaten + QStringLiteral("r7-mehrzeilig.csv"), xml});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Nicht gelesen: „Bemerkung“ (Spalte 5).")))
+        << r.out.toStdString();
+    // An unknown word, a role named twice, a sheet of a text file: wrong calls.
+    for (const QStringList& falsch :
+         {QStringList{QStringLiteral("--spalten"), QStringLiteral("feld,walze")},
+          QStringList{QStringLiteral("--spalten"), QStringLiteral("feld,direkt,direkt,indirekt")},
+          QStringList{QStringLiteral("--blatt"), QStringLiteral("Tabelle1")},
+          QStringList{QStringLiteral("--kopfzeile"), QStringLiteral("vielleicht")}})
+        EXPECT_EQ(run(QStringList{QStringLiteral("--import"), ohneKov, xml} + falsch).status, 1)
+            << falsch.join(u' ').toStdString();
+    // Without a header row, the first row is data: here a bad one.
+    r = run({QStringLiteral("--import"), ohneKov, xml, QStringLiteral("--spalten"),
+             QStringLiteral("feld,kovariable,direkt,indirekt"), QStringLiteral("--kopfzeile"),
+             QStringLiteral("nein")});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Zeile 1: „Walze“ ist kein Zahlenwert")))
+        << r.err.toStdString();
 
     // A workbook read directly, its sheet chosen by name.
     const QString mappe = ImportDaten + QStringLiteral("lo-messwerte.xlsx");

@@ -484,12 +484,15 @@ TEST(MesswertImportTest, FilesThatAreNoTableAreNamedAsSuch) {
         binär[i] = char(i * 7);
     EXPECT_TRUE(grund(datei("bild.csv", "\x89PNG\r\n\x1A\n" + binär))
                     .contains(QStringLiteral("weder eine Texttabelle")));
-    EXPECT_TRUE(grund(datei("brief.docx", "PK\x03\x04word/document.xml" + binär))
+    // A ZIP archive that is no workbook, even with a workbook stored inside.
+    EXPECT_TRUE(grund(Daten + QStringLiteral("brief.docx"))
+                    .contains(QStringLiteral("weder eine Texttabelle")));
+    EXPECT_TRUE(grund(Daten + QStringLiteral("mappe-im-archiv.zip"))
                     .contains(QStringLiteral("weder eine Texttabelle")));
     EXPECT_TRUE(grund(datei("alt.xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + binär))
-                    .contains(QStringLiteral("alten Excel-Format")));
+                    .contains(QStringLiteral("altes Office-Format")));
     EXPECT_TRUE(grund(datei("kaputt.xlsx", "PK\x03\x04xl/workbook.xml" + binär))
-                    .contains(QStringLiteral("kann nicht gelesen werden")));
+                    .contains(QStringLiteral("ZIP-Archiv")));
     // A workbook's sheet that is not there names those that are.
     const QString mappe = Daten + QStringLiteral("lo-messwerte.xlsx");
     try {
@@ -497,7 +500,7 @@ TEST(MesswertImportTest, FilesThatAreNoTableAreNamedAsSuch) {
         ADD_FAILURE();
     } catch (const rt::RuntimeError& e) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("kein Tabellenblatt „Tabelle9“; sie "
-                                                            "hat: Messwerte")))
+                                                            "hat: „Messwerte“")))
             << e.description().toStdString();
     }
     EXPECT_EQ(Tabelle::ausDatei(mappe, QStringLiteral("Messwerte")).blätter(),
@@ -640,4 +643,91 @@ TEST(MesswertImportTest, DamagedTablesAreReadOrRefusedNeverMisread) {
     // The rounds exercise both outcomes.
     EXPECT_GT(importiert, 300);
     EXPECT_GT(mitFehlern, 50);
+}
+
+// Cells of a workbook that are no measured value are bad rows, never numbers.
+TEST(MesswertImportTest, WorkbookCellsAreReadAsTheyAreShown) {
+    const Ergebnis e = gelesen(Tabelle::ausDatei(Daten + QStringLiteral("zellarten.xlsx")));
+    EXPECT_TRUE(e.hindernis.isEmpty()) << e.hindernis.toStdString();
+    ASSERT_EQ(e.fehler.size(), 3);
+    EXPECT_EQ(e.fehler[0].zeile, 7);
+    EXPECT_EQ(e.fehler[0].grund,
+              QStringLiteral("„01.05.2025“ ist kein Zahlenwert für Kovariable."));
+    EXPECT_EQ(e.fehler[1].zeile, 10);
+    EXPECT_EQ(e.fehler[1].grund, QStringLiteral("„WAHR“ ist kein Zahlenwert für Kovariable."));
+    // A text among numeric cells reads two ways: the numbers show no groups.
+    EXPECT_EQ(e.fehler[2].zeile, 11);
+    EXPECT_TRUE(e.fehler[2].grund.startsWith(
+        QStringLiteral("„98.900“ (direktes Prüfmerkmal) lässt sich als 98900 oder als 98,9")));
+    // 0.1*3 and 0.3 are one field; an escaped % is no percentage.
+    ASSERT_EQ(e.felder.size(), 3);
+    EXPECT_EQ(e.felder[0].kovariable, 0.3);
+    EXPECT_EQ(e.felder[0].punkte,
+              (QVector<std::pair<double, double>>{{95.1, 30}, {95.4, 31}, {95.7, 32}}));
+    EXPECT_EQ(e.felder[2].punkte.size(), 3);
+}
+
+// Two columns that name one role alike are asked about; a column that
+// names it exactly wins over one that only holds a word of it.
+TEST(MesswertImportTest, ColumnsNamingOneRoleAreNeverDecidedByOrder) {
+    auto spalten = [](const QByteArray& kopf) {
+        return Tabelle::ausBytes(kopf + "\n1;2;95;30;31\n1;2;96;31;32\n")
+            .erkennen(beschrieben())
+            .spalten;
+    };
+    using S = Spalte;
+    EXPECT_EQ(spalten("Prüffeld;Übergänge;DPr [%];Statischer Verformungsmodul Ev2;EVD"),
+              (QVector<S>{S::Prüffeld, S::Kovariable, S::Direkt, S::Keine, S::Indirekt}));
+    EXPECT_EQ(spalten("Feld;Z;DPr Anforderung [%];DPr [%];EVD"),
+              (QVector<S>{S::Prüffeld, S::Kovariable, S::Keine, S::Direkt, S::Indirekt}));
+    EXPECT_EQ(spalten("Prüffeldnummer;Z;DPr;EVD;Nummer"),
+              (QVector<S>{S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt, S::Prüfpunkt}));
+    const Tabelle zwei = Tabelle::ausBytes(
+        "Prüffeld;Anzahl Messungen;Übergänge;DPr;EVD\n1;3;2;95;30\n1;3;2;96;31\n");
+    const Lesart l = zwei.erkennen(beschrieben());
+    EXPECT_EQ(l.spalten, (QVector<S>{S::Prüffeld, S::Keine, S::Keine, S::Direkt, S::Indirekt}));
+    const Ergebnis e = zwei.lesen(l);
+    EXPECT_EQ(e.ohneSpalte, QVector<S>{S::Kovariable});
+    EXPECT_EQ(e.hindernis,
+              QStringLiteral("Die Spalten „Anzahl Messungen“ (Spalte 2), „Übergänge“ (Spalte 3) "
+                             "nennen alle die Kovariable „Anzahl der Übergänge“ (Z); wählen Sie, "
+                             "welche es ist."));
+}
+
+// How a text table is split and where its data begin.
+TEST(MesswertImportTest, SeparatorAndHeaderAsTheFileShowsThem) {
+    // Semicolons in every row, decimal commas, a remark only in some rows.
+    QByteArray bemerkung = "Prüffeld;Z;DPr;EVD;Bemerkung\n";
+    for (int i = 0; i < 9; ++i)
+        bemerkung += QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
+                     ";9" + QByteArray::number(i) + ",5;3" + QByteArray::number(i) + ",1" +
+                     (i == 4 ? ";nass\n" : "\n");
+    Tabelle t = Tabelle::ausBytes(bemerkung);
+    Lesart l = t.erkennen(beschrieben());
+    EXPECT_EQ(l.trenner, u';');
+    Ergebnis e = t.lesen(l);
+    EXPECT_TRUE(e.fehler.isEmpty());
+    EXPECT_EQ(e.felder[1].punkte[1], std::make_pair(94.5, 34.1));
+    // Excel's "sep=" line names the separator and is no row.
+    t = Tabelle::ausBytes("sep=,\n" + bemerkung.replace(';', ','));
+    l = t.erkennen(beschrieben());
+    EXPECT_EQ(l.trenner, u',');
+    EXPECT_TRUE(l.kopfzeile);
+    // A first row of numbers with one gap is data, listed as a bad row.
+    t = Tabelle::ausBytes("1;2;n.b.;36,6\n1;2;95;30\n1;2;96;31\n1;2;97;32\n2;4;95;30\n2;4;96;31\n"
+                          "2;4;97;32\n3;6;95;30\n3;6;96;31\n3;6;97;32\n");
+    l = t.erkennen(beschrieben());
+    EXPECT_FALSE(l.kopfzeile);
+    e = t.lesen(l);
+    ASSERT_EQ(e.fehler.size(), 1);
+    EXPECT_EQ(e.fehler[0].zeile, 1);
+    // Line numbers count CR line ends inside a quoted cell too; millions of
+    // empty lines are skipped.
+    t = Tabelle::ausBytes("Z;DPr;EVD;Bemerkung\r2;95;30;\"zwei\rZeilen\"\r2;96;31;\r2;97;32;\r"
+                          "4;98;40;\r4;x;41;\r4;99;42;\r4;100;43;\r6;1;2;\r6;1;2;\r6;1;2;\r" +
+                          QByteArray(1'000'000, '\n') + "6;1;2;\n");
+    e = gelesen(t);
+    ASSERT_EQ(e.fehler.size(), 1);
+    EXPECT_EQ(e.fehler[0].zeile, 7);
+    EXPECT_EQ(e.felder[2].punkte.size(), 4);
 }

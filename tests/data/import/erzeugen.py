@@ -142,3 +142,57 @@ write('r6-gruppiert.csv', lines[0] + '\n' + '\n'.join(r6) + '\n')
 r7 = [lines[0] + ';Bemerkung'] + [';'.join(r) + ';' for r in data]
 r7[3] = r7[3] + '"nass,\nnachverdichtet"'
 write('r7-mehrzeilig.csv', '\n'.join(r7) + '\n')
+
+# Cells as Excel writes them, by hand: a format with an escaped percent sign
+# (no percentage), a date and a truth value where a number belongs, a
+# number written as text with a point, a covariable computed as 0.1*3.
+def zellarten(path):
+    import zipfile
+    styles = ('<?xml version="1.0"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+              '<numFmts count="1"><numFmt numFmtId="164" formatCode="0.0\\%"/></numFmts>'
+              '<cellXfs count="3"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="14"/></cellXfs></styleSheet>')
+    wb = ('<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" '
+          'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><sheets>'
+          '<sheet name="Werte" sheetId="1" r:id="rId1"/></sheets></workbook>')
+    rels = ('<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+            '<Relationship Id="rId1" Type="x" Target="worksheets/sheet1.xml"/></Relationships>')
+    def t(ref, text):
+        return '<c r="%s" t="inlineStr"><is><t>%s</t></is></c>' % (ref, text)
+    def n(ref, v, s=0, typ=''):
+        return '<c r="%s" s="%d"%s><v>%s</v></c>' % (ref, s, ' t="%s"' % typ if typ else '', v)
+    rows = [[t('A1', 'Prüffeld'), t('B1', 'Z'), t('C1', 'DPr [%]'), t('D1', 'EVD')]]
+    data = [(1, '0.3', '95.1'), (1, '0.30000000000000004', '95.4'), (1, '0.3', '95.7'),
+            (2, '4', '96.1'), (2, '4', '96.4'), (2, 'DATUM', '96.5'), (2, '4', '96.7'),
+            (3, '6', '97.1'), (3, 'BOOL', '97.2'), (3, '6', 'TEXT'), (3, '6', '97.4'), (3, '6', '97.7')]
+    for i, (f, z, d) in enumerate(data):
+        r = i + 2
+        cells = [n('A%d' % r, f)]
+        if z == 'DATUM':
+            cells.append(n('B%d' % r, '45778', 2))
+        elif z == 'BOOL':
+            cells.append(n('B%d' % r, '1', 0, 'b'))
+        else:
+            cells.append(n('B%d' % r, z))
+        cells.append(t('C%d' % r, '98.900') if d == 'TEXT' else n('C%d' % r, d, 1))
+        cells.append(n('D%d' % r, 30 + i))
+        rows.append(cells)
+    sheet = ('<?xml version="1.0"?><worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+             '<sheetData>' + ''.join('<row r="%d">%s</row>' % (i + 1, ''.join(c)) for i, c in enumerate(rows)) +
+             '</sheetData></worksheet>')
+    with zipfile.ZipFile(path, 'w', zipfile.ZIP_DEFLATED) as z:
+        z.writestr('[Content_Types].xml', '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>')
+        z.writestr('xl/workbook.xml', wb)
+        z.writestr('xl/_rels/workbook.xml.rels', rels)
+        z.writestr('xl/styles.xml', styles)
+        z.writestr('xl/worksheets/sheet1.xml', sheet)
+
+
+zellarten('zellarten.xlsx')
+
+# ZIP archives that are no workbook: a letter, and a workbook stored inside one.
+import zipfile
+with zipfile.ZipFile('brief.docx', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('[Content_Types].xml', '<Types/>')
+    z.writestr('word/document.xml', '<w:document xmlns:w="x"><w:body><w:p>Brief</w:p></w:body></w:document>')
+with zipfile.ZipFile('mappe-im-archiv.zip', 'w', zipfile.ZIP_STORED) as z:
+    z.write('lo-messwerte.xlsx', 'lo-messwerte.xlsx')
