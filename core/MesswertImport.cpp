@@ -572,8 +572,8 @@ std::pair<Spalte, int> rolleAusKopf(const QString& kopf, const Kalibrierung& k) 
         return std::any_of(ws.begin(), ws.end(),
                            [&](const char* w) { return wörter.contains(QLatin1String(w)); });
     };
-    // The export's headers and plain words.
-    const int sicher = wörter.size() == 1 ? 2 : 1;
+    // The export's headers ("Direktes Prüfmerkmal: …") and plain words.
+    const int sicher = wörter.size() == 1 || hat({"prufmerkmal"}) ? 2 : 1;
     if (hat({"indirekt", "indirektes", "indirekter"}))
         return {Spalte::Indirekt, sicher};
     if (hat({"direkt", "direktes", "direkter"}))

@@ -579,6 +579,13 @@ TEST(KommandozeileTest, TheOwnExportAndPlainTablesImportBackToTheSameValues) {
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("3 Prüffelder mit 9 Prüfpunkten aus")))
         << r.out.toStdString();
     EXPECT_EQ(messwerte(xml), messwerte(Example));
+    // The workbook export too, with its calibration line beside the values.
+    const QString mappe = dir.filePath(QStringLiteral("Beispiel.xlsx"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, mappe}).status, 0);
+    const QString ausMappe = dir.filePath(QStringLiteral("AusMappe.xml"));
+    r = run({QStringLiteral("--import"), mappe, ausMappe, QStringLiteral("--vorlage"), Example});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(messwerte(ausMappe), messwerte(Example));
     // The template's characteristics and site data came along: the evaluations agree.
     EXPECT_EQ(run({QStringLiteral("--auswertung"), xml}).out,
               run({QStringLiteral("--auswertung"), Example}).out);

@@ -197,9 +197,10 @@ TEST_F(ImportTest, SeparatorsDecimalsAndColumnsCanBeChanged) {
         EXPECT_EQ(QApplication::activeWindow(), &d);
         QTest::keyClick(&d, Qt::Key_F1);
         EXPECT_TRUE(frmHilfe::offen());
-        if (frmHilfe::offen())
+        if (frmHilfe::offen()) {
             EXPECT_EQ(frmHilfe::offen()->browser->source().fileName(),
                       QStringLiteral("import.html"));
+        }
         if (frmHilfe::offen()) {
             saveScreenshot(frmHilfe::offen(), QStringLiteral("hilfe-import"));
             frmHilfe::offen()->close();
