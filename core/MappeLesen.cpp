@@ -302,25 +302,36 @@ int spalteAusBezug(QStringView ref) {
     return letters == 0 ? -1 : column - 1;
 }
 
-// The character data of the element the reader stands on, its children's
-// included (phonetic runs excepted), up to its end.
+// The text of the element the reader stands on (a shared text, an inline
+// text, a cell of a sheet), its children's included, up to its end:
+// paragraphs joined by blanks, spaces, tabs and line breaks as blanks;
+// phonetic runs and notes left out.
 QString elementText(QXmlStreamReader& xml) {
     QString text;
     int tiefe = 1;
+    int absätze = 0;
     while (tiefe > 0 && !xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement:
-            if (xml.name() == u"rPh") {
+            if (xml.name() == u"rPh" || xml.name() == u"annotation") {
                 xml.skipCurrentElement();
                 break;
             }
+            if (xml.name() == u"p" && absätze++ > 0)
+                text += u' ';
+            else if (xml.name() == u"s")
+                text += QString(std::clamp(attribut(xml, u"c").toInt(), 1, 1000), u' ');
+            else if (xml.name() == u"tab" || xml.name() == u"line-break")
+                text += u' ';
             ++tiefe;
             break;
         case QXmlStreamReader::EndElement:
             --tiefe;
             break;
         case QXmlStreamReader::Characters:
-            text += xml.text();
+            // Blanks between the elements of a cell are none of its text.
+            if (tiefe > 1)
+                text += xml.text();
             if (text.size() > MaxZeilenlänge)
                 text.truncate(MaxZeilenlänge + 1);
             break;
@@ -599,42 +610,6 @@ Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
 
 // ---- ods ------------------------------------------------------------------
 
-// The text of a cell: its paragraphs joined by blanks; notes left out.
-QString odsText(QXmlStreamReader& xml) {
-    QString text;
-    int tiefe = 1;
-    int absätze = 0;
-    while (tiefe > 0 && !xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (xml.name() == u"annotation") {
-                xml.skipCurrentElement();
-                break;
-            }
-            if (xml.name() == u"p" && absätze++ > 0)
-                text += u' ';
-            else if (xml.name() == u"s")
-                text += QString(std::clamp(attribut(xml, u"c").toInt(), 1, 1000), u' ');
-            else if (xml.name() == u"tab" || xml.name() == u"line-break")
-                text += u' ';
-            ++tiefe;
-            break;
-        case QXmlStreamReader::EndElement:
-            --tiefe;
-            break;
-        case QXmlStreamReader::Characters:
-            if (tiefe > 1)
-                text += xml.text();
-            if (text.size() > MaxZeilenlänge)
-                text.truncate(MaxZeilenlänge + 1);
-            break;
-        default:
-            break;
-        }
-    }
-    return text;
-}
-
 Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
     Inhalt inhalt;
     inhalt.art = QStringLiteral("OpenDocument-Tabelle");
@@ -705,7 +680,7 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
                     if (zahl && typ == u"percentage")
                         zahl = prozent(*zahl);
                 }
-                const QString text = odsText(xml);
+                const QString text = elementText(xml);
                 if (zahl || !text.trimmed().isEmpty())
                     for (int i = 0; i < spalten && spalte + i <= MaxSpalten; ++i)
                         zellen.append({spalte + i, zahl, text});

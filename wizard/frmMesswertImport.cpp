@@ -225,6 +225,10 @@ void frmMesswertImport::blattWählen() {
     m_lesart = m_tabelle.erkennen(m_k);
     chkKopfzeile->setChecked(m_lesart.kopfzeile);
     m_füllt = false;
+    erkannt();
+}
+
+void frmMesswertImport::erkannt() {
     m_erkannt = m_lesart.dezimal;
     if (m_gewählt)
         m_lesart.dezimal = *m_gewählt;
@@ -268,11 +272,7 @@ void frmMesswertImport::erkennen() {
         m_lesart = m_tabelle.erkennen(m_k, cboTrenner->currentData().value<QChar>(),
                                       chkKopfzeile->isChecked());
     }
-    m_erkannt = m_lesart.dezimal;
-    if (m_gewählt)
-        m_lesart.dezimal = *m_gewählt;
-    zeigeVorschau();
-    lesen();
+    erkannt();
 }
 
 void frmMesswertImport::zeigeVorschau() {

@@ -55,6 +55,8 @@ private:
     // Detects the columns again (after the separator or the header row
     // changed), then reads.
     void erkennen();
+    // Shows a way of reading just detected, the user's decimal choice kept.
+    void erkannt();
     // Reads the table the way the controls say and shows it.
     void lesen();
     void zeigeVorschau();
