@@ -166,9 +166,15 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         lesart = a.kopfzeile.isEmpty() ? t.erkennen(k)
                                        : t.erkennen(k, std::nullopt, a.kopfzeile == u"ja");
         if (a.spalten) {
-            const qsizetype n = lesart.spalten.size();
+            // The columns named, as far as the table has them or a role is given.
+            qsizetype n = lesart.spalten.size();
+            for (qsizetype c = 0; c < a.spalten->size(); ++c)
+                if ((*a.spalten)[c] != Spalte::Keine)
+                    n = std::max(n, c + 1);
             lesart.spalten = *a.spalten;
-            lesart.spalten.resize(std::max(n, a.spalten->size()), Spalte::Keine);
+            lesart.spalten.resize(n, Spalte::Keine);
+            lesart.doppelt.clear();
+            lesart.dezimal = t.dezimalIn(lesart);
         }
         if (a.dezimal == u"komma")
             lesart.dezimal = Dezimal::Komma;

@@ -48,6 +48,11 @@ constexpr qint64 MaxEntpackt = 48 * 1024 * 1024;
 
 // The archive read from memory through minizip's unzip (the library the
 // workbook export's writer uses too).
+// Sheet names compare as they read: "März" typed or composed alike.
+bool gleicherName(const QString& a, const QString& b) {
+    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
+}
+
 // More sheets than a workbook of measured values has.
 constexpr qsizetype MaxBlätter = 1000;
 
@@ -230,8 +235,10 @@ public:
         if (!zelle(spalte))
             return;
         zahlZelle(m_text, value);
+        m_zahlen = true;
     }
     bool hatDaten() const { return m_daten; }
+    bool hatZahlen() const { return m_zahlen; }
     QByteArray ergebnis() {
         if (!m_text.isEmpty())
             m_text += '\n';
@@ -271,6 +278,7 @@ private:
     int m_spalte = -1;
     bool m_zeileBegonnen = false;
     bool m_daten = false;
+    bool m_zahlen = false;
     bool m_voll = false;
 };
 
@@ -445,8 +453,10 @@ Format formatVon(QStringView code) {
         } else if (c == u'[') {
             const qsizetype ende = code.indexOf(u']', i);
             const QStringView inhalt = code.mid(i + 1, ende < 0 ? -1 : ende - i - 1);
-            // Elapsed time: [h], [mm], [ss].
-            if (!inhalt.isEmpty() && QStringLiteral("hHmMsS").contains(inhalt[0]))
+            // Elapsed time: [h], [mm], [ss]; not a colour such as [Magenta].
+            if (!inhalt.isEmpty() && QStringLiteral("hHmMsS").contains(inhalt[0]) &&
+                std::all_of(inhalt.begin(), inhalt.end(),
+                            [&](QChar x) { return x.toLower() == inhalt[0].toLower(); }))
                 datum = true;
             i = ende < 0 ? code.size() : ende;
         } else if (c == u'%') {
@@ -502,7 +512,7 @@ QString datumText(double serial) {
 }
 
 QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const Texte& texte,
-                     const QVector<Format>& formate, const QString& shown) {
+                     const QVector<Format>& formate, const QString& shown, bool& zahlen) {
     const QByteArray bytes = zip.teil(teil);
     if (bytes.isEmpty())
         beschädigt(shown, QStringLiteral("Das Tabellenblatt „%1“ fehlt.").arg(teil));
@@ -576,6 +586,7 @@ QByteArray xlsxBlatt(Archiv& zip, const QString& teil, const Texte& texte,
         }
     }
     xmlFehler(xml, shown, teil);
+    zahlen = blatt.hatZahlen();
     return blatt.ergebnis();
 }
 
@@ -587,19 +598,28 @@ Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
         inhalt.blätter.append(b.name);
     const Texte texte = xlsxTexte(zip, shown);
     const QVector<Format> formate = xlsxFormate(zip);
+    // Without a choice, the first sheet with numbers; else the first with
+    // anything in it (a cover sheet of text comes before); else the first.
+    QString ersatzName = blätter.first().name;
+    QByteArray ersatz;
     for (const XlsxBlatt& b : blätter) {
-        if (!gewählt.isEmpty() && b.name != gewählt)
+        if (!gewählt.isEmpty() && !gleicherName(b.name, gewählt))
             continue;
-        QByteArray text = xlsxBlatt(zip, b.teil, texte, formate, shown);
-        if (!gewählt.isEmpty() || !text.isEmpty()) {
+        bool zahlen = false;
+        QByteArray text = xlsxBlatt(zip, b.teil, texte, formate, shown, zahlen);
+        if (!gewählt.isEmpty() || zahlen) {
             inhalt.blatt = b.name;
             inhalt.text = std::move(text);
             return inhalt;
         }
+        if (ersatz.isEmpty() && !text.isEmpty()) {
+            ersatzName = b.name;
+            ersatz = std::move(text);
+        }
     }
-    // No sheet holds data: the first is shown, empty.
     if (gewählt.isEmpty()) {
-        inhalt.blatt = blätter.first().name;
+        inhalt.blatt = ersatzName;
+        inhalt.text = std::move(ersatz);
         return inhalt;
     }
     rt::raiseError(rt::err::PathFileAccessError,
@@ -617,16 +637,24 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
     std::optional<Blattschreiber> blatt;
     QString name;
     bool gefunden = false;
+    QString ersatzName;
+    QByteArray ersatz;
     int zeile = 0;
     int spalte = 0;
     // Rows are repeated; empty ones are counted, not written.
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::EndElement && xml.name() == u"table" && blatt) {
-            if (!gefunden && (gewählt.isEmpty() ? blatt->hatDaten() : name == gewählt)) {
+            // Without a choice, the first sheet with numbers; else the first
+            // with anything in it (a cover sheet of text comes before).
+            if (!gefunden &&
+                (gewählt.isEmpty() ? blatt->hatZahlen() : gleicherName(name, gewählt))) {
                 inhalt.blatt = name;
                 inhalt.text = blatt->ergebnis();
                 gefunden = true;
+            } else if (!gefunden && gewählt.isEmpty() && blatt->hatDaten() && ersatz.isEmpty()) {
+                ersatzName = name;
+                ersatz = blatt->ergebnis();
             }
             blatt.reset();
             continue;
@@ -638,7 +666,7 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
             inhalt.blätter.append(name);
             if (inhalt.blätter.size() > MaxBlätter)
                 zuVieleBlätter(shown);
-            if (gefunden || (!gewählt.isEmpty() && name != gewählt)) {
+            if (gefunden || (!gewählt.isEmpty() && !gleicherName(name, gewählt))) {
                 xml.skipCurrentElement();
                 continue;
             }
@@ -709,8 +737,10 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
                        QStringLiteral("Die Arbeitsmappe „%1“ hat kein Tabellenblatt „%2“; sie "
                                       "hat: %3.")
                            .arg(shown, gewählt.left(40), blattliste(inhalt.blätter)));
-    if (!gefunden)
-        inhalt.blatt = inhalt.blätter.first();
+    if (!gefunden) {
+        inhalt.blatt = ersatz.isEmpty() ? inhalt.blätter.first() : ersatzName;
+        inhalt.text = std::move(ersatz);
+    }
     return inhalt;
 }
 

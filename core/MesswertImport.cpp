@@ -37,6 +37,12 @@ QString anzahl(qint64 n) {
 
 // ---- numbers ---------------------------------------------------------------
 
+// A number the calibration file keeps: it writes 15 digits, and a value that
+// rounds beyond the largest double would not load again.
+bool darstellbar(double value) {
+    return std::isfinite(value) && std::abs(value) <= 1.79769313486231e308;
+}
+
 std::string_view getrimmt(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
@@ -110,7 +116,7 @@ std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
         return std::nullopt;
     double value = 0;
     const auto r = std::from_chars(plain.data(), plain.data() + n, value);
-    if (r.ec != std::errc() || r.ptr != plain.data() + n || !std::isfinite(value))
+    if (r.ec != std::errc() || r.ptr != plain.data() + n || !darstellbar(value))
         return std::nullopt;
     return value;
 }
@@ -121,7 +127,7 @@ std::optional<double> markierteZahl(std::string_view cell) {
         return std::nullopt;
     double value = 0;
     const auto r = std::from_chars(cell.data() + 1, cell.data() + cell.size(), value);
-    if (r.ec != std::errc() || !std::isfinite(value))
+    if (r.ec != std::errc() || !darstellbar(value))
         return std::nullopt;
     return value;
 }
@@ -137,7 +143,13 @@ QString zellText(std::string_view cell) {
 // one shortened.
 QString zitat(const QString& text) {
     constexpr int Länge = 40;
-    const QString clean = rt::withoutControls(text);
+    QString clean = rt::withoutControls(text);
+    // Direction marks would turn the message's own text around.
+    clean.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
+               (u >= 0x2066 && u <= 0x2069);
+    });
     return clean.size() > Länge ? clean.left(Länge) + QStringLiteral("…") : clean;
 }
 QString zitat(std::string_view cell) {
@@ -889,7 +901,8 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
 }
 
 Tabelle Tabelle::mitBlatt(const QString& blatt) const {
-    if (!m_mappe || blatt == m_blatt)
+    if (!m_mappe || blatt.normalized(QString::NormalizationForm_C) ==
+                        m_blatt.normalized(QString::NormalizationForm_C))
         return *this;
     return aus(m_roh, blatt, m_shown);
 }
@@ -950,7 +963,27 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
         const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
         // By position: the export's layout, or covariable, direct, indirect.
         using S = Spalte;
-        if (spalten >= 5)
+        // The export's point column counts 1, 2, 3 in each field; a table
+        // whose third column does not is not laid out so (decimal commas
+        // between comma-separated cells split it otherwise).
+        auto exportLayout = [&] {
+            std::string_view feld;
+            double erwartet = 1;
+            for (const Probe& p : daten) {
+                std::optional<double> nr = markierteZahl(p.zelle(2));
+                if (!nr)
+                    nr = zahlText(p.zelle(2), Dezimal::Punkt);
+                if (p.zelle(0) != feld) {
+                    feld = p.zelle(0);
+                    erwartet = 1;
+                }
+                if (!nr || *nr != erwartet)
+                    return false;
+                ++erwartet;
+            }
+            return true;
+        };
+        if (spalten >= 5 && exportLayout())
             lesart.spalten = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
         else if (spalten == 4)
             lesart.spalten = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
@@ -961,43 +994,56 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
         lesart.spalten.resize(spalten, Spalte::Keine);
     }
 
-    // The decimal separator the value cells of the first rows show: each
-    // that reads only one way votes for it; one that reads two ways as other
-    // numbers, or votes for both, leave it open.
-    int komma = 0, punkt = 0, beides = 0;
-    Leser leser(m_text, t, !m_mappe);
+    lesart.dezimal = dezimalIn(lesart);
+    return lesart;
+}
+
+Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
+    // The value cells of the first rows vote: each that reads only one way
+    // for it; one that reads two ways as other numbers leaves it open, but
+    // not in a column of a workbook that holds numeric cells (there it is a
+    // bad row, its column showing no groups).
+    const int n = int(lesart.spalten.size());
+    const size_t spalten = lesart.spalten.size();
+    std::vector<int> komma(spalten), punkt(spalten), beides(spalten), markiert(spalten);
+    Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
     bool erste = true;
-    for (int n = 0; n < 100'000 && leser.nächster(d); ++n) {
+    for (int r = 0; r < 100'000 && leser.nächster(d); ++r) {
         if (d.ausdehnung == 0)
             continue;
         if (std::exchange(erste, false) && lesart.kopfzeile)
             continue;
-        for (int c = 0; c < std::min(d.anzahl, int(lesart.spalten.size())); ++c) {
-            if (!wert(lesart.spalten[c]) || markierteZahl(d.zelle(c)))
+        for (int c = 0; c < std::min(d.anzahl, n); ++c) {
+            if (!wert(lesart.spalten[c]))
                 continue;
+            if (m_mappe && markierteZahl(d.zelle(c))) {
+                ++markiert[size_t(c)];
+                continue;
+            }
             const auto kz = zahlText(d.zelle(c), Dezimal::Komma);
             const auto pz = zahlText(d.zelle(c), Dezimal::Punkt);
             if (kz && !pz)
-                ++komma;
+                ++komma[size_t(c)];
             else if (pz && !kz)
-                ++punkt;
+                ++punkt[size_t(c)];
             else if (kz && pz && *kz != *pz)
-                ++beides;
+                ++beides[size_t(c)];
         }
     }
-    if (komma > 0 && punkt == 0)
-        lesart.dezimal = Dezimal::Komma;
-    else if (punkt > 0 && komma == 0)
-        lesart.dezimal = Dezimal::Punkt;
-    else if (komma == 0 && punkt == 0 && (beides == 0 || m_mappe))
-        // Whole numbers only: both readings agree. In a workbook the numbers
-        // are numeric cells; a text cell among them that reads two ways is a
-        // bad row, since its column shows no groups.
-        lesart.dezimal = Dezimal::Komma;
-    else
-        lesart.dezimal = Dezimal::Unbestimmt;
-    return lesart;
+    int k = 0, p = 0, b = 0;
+    for (size_t c = 0; c < size_t(n); ++c) {
+        k += komma[c];
+        p += punkt[c];
+        b += markiert[c] > 0 ? 0 : beides[c];
+    }
+    if (k > 0 && p == 0)
+        return Dezimal::Komma;
+    if (p > 0 && k == 0)
+        return Dezimal::Punkt;
+    if (k == 0 && p == 0 && b == 0)
+        return Dezimal::Komma; // whole numbers only: both readings agree
+    return Dezimal::Unbestimmt;
 }
 
 QStringList Tabelle::kopf(const Lesart& lesart) const {
@@ -1008,7 +1054,7 @@ QStringList Tabelle::kopf(const Lesart& lesart) const {
     if (rows.empty())
         return köpfe;
     for (int c = 0; c < lesart.spalten.size(); ++c)
-        köpfe.append(rt::withoutControls(zellText(rows.front().zelle(c))));
+        köpfe.append(zitat(zellText(rows.front().zelle(c))));
     return köpfe;
 }
 
@@ -1234,10 +1280,15 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         // The field: by the field column, else by the covariable's value.
         QByteArray schlüssel;
         if (feldSpalte >= 0) {
-            if (const auto n = markierteZahl(feldZelle))
-                schlüssel = zellText(feldZelle).toUtf8();
-            else
-                schlüssel = QByteArray(feldZelle.data(), qsizetype(feldZelle.size()));
+            // A field written as a number is that number ("1", "1,0", "01");
+            // a name is its text without blanks around it.
+            std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
+            if (!nummer)
+                nummer = zahlText(feldZelle, lesart.dezimal);
+            schlüssel = nummer ? QByteArray::number(*nummer, 'g', 15)
+                               : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
+                                     .trimmed()
+                                     .toUtf8();
         } else {
             // Values alike to 15 digits (as the calibration keeps them) are
             // one field: 0.1*3 and 0.3 are.
@@ -1256,7 +1307,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
             }
             it = felder.insert(schlüssel, int(kovariable.size()));
             kovariable.push_back(*werte[0]);
-            feldSchlüssel.append(feldSpalte >= 0 ? QString::fromUtf8(schlüssel)
+            feldSchlüssel.append(feldSpalte >= 0 ? zellText(feldZelle).trimmed()
                                                  : rt::doubleToText(*werte[0]));
         } else if (!gleich(kovariable[size_t(*it)], *werte[0])) {
             const int feld = *it;
@@ -1412,28 +1463,38 @@ void übernehmen(Kalibrierung& k, const Ergebnis& ergebnis, bool anhängen) {
         rt::raiseError(rt::err::InvalidProcedureCall, hindernis);
     const Kalibrierung::Bearbeitung schritt(k, anhängen ? QStringLiteral("Messwerte anhängen")
                                                         : QStringLiteral("Messwerte importieren"));
-    rt::Long erstes = 1;
-    // The site data of each field follow the new values where they still
-    // held the old ones.
-    QVector<std::optional<double>> vorher;
+    rt::Long alt = 0;
     rt::SkipErrors skip;
+    skip([&] { alt = k.PrüffelderAnzahl(); });
+    const rt::Long erstes = anhängen ? alt + 1 : 1;
+    // The site data of each field follow the new values where they still
+    // held the old ones; those of a field that is gone are gone with it, so
+    // that they never stand for a field written later.
+    const Protokollangabe* jeFeld = ProtokollangabeJeFeld();
+    auto feldangabeVergessen = [&](rt::Long f) {
+        if (jeFeld)
+            k.DataStore()->remove(ProtokollSchlüssel(*jeFeld, f));
+    };
+    QVector<std::optional<double>> vorher;
     if (anhängen) {
-        skip([&] { erstes = k.PrüffelderAnzahl() + 1; });
-        k.setPrüffelderAnzahl(erstes - 1 + ergebnis.felder.size());
+        k.setPrüffelderAnzahl(alt + ergebnis.felder.size());
     } else {
         skip([&] {
-            const rt::Long alt = std::min<rt::Long>(k.PrüffelderAnzahl(), ergebnis.felder.size());
-            for (rt::Long f = 1; f <= alt; ++f)
+            for (rt::Long f = 1; f <= std::min<rt::Long>(alt, ergebnis.felder.size()); ++f)
                 vorher.append(k.PrüffeldWert(f));
         });
         k.MessreihenEntfernen();
         k.setPrüffelderAnzahl(ergebnis.felder.size());
+        for (rt::Long f = ergebnis.felder.size() + 1; f <= alt; ++f)
+            feldangabeVergessen(f);
     }
     for (qsizetype i = 0; i < ergebnis.felder.size(); ++i) {
         const Feld& feld = ergebnis.felder[i];
         const rt::Long f = erstes + i;
         k.setPrüffeldPrüfpunkte(f, feld.punkte.size());
         k.setPrüffeldWert(f, feld.kovariable);
+        if (f > alt)
+            feldangabeVergessen(f);
         FeldangabeNachführen(k, f, vorher.value(i));
         for (qsizetype p = 0; p < feld.punkte.size(); ++p) {
             k.setMesswert(pmDirekt, f, p + 1, feld.punkte[p].first);

@@ -113,7 +113,11 @@ public:
     // choice given is kept, the rest detected with it.
     Lesart erkennen(const Kalibrierung& k, std::optional<QChar> trenner = std::nullopt,
                     std::optional<bool> kopfzeile = std::nullopt) const;
-    // The header's cells (empty without a header row), one per column.
+    // The decimal separator the value columns of lesart show (Unbestimmt
+    // when they read two ways); erkennen asks it for the columns it found.
+    Dezimal dezimalIn(const Lesart& lesart) const;
+    // The header's cells (empty without a header row), one per column,
+    // shortened for messages.
     QStringList kopf(const Lesart& lesart) const;
     // The first data rows as they are read.
     QVector<VorschauZeile> vorschau(const Lesart& lesart, int höchstens) const;

@@ -259,8 +259,9 @@ void frmMesswertImport::zielZeigen() {
                               "ersetzt.")
                    .arg(felder)
                    .arg(deutsch(punkte));
+    // What cannot be done is said instead of what would happen.
     if (!hindernis.isEmpty() && m_ergebnis.hindernis.isEmpty())
-        text += u' ' + hindernis;
+        text = hindernis;
     labZiel->setText(text);
 }
 
@@ -307,6 +308,11 @@ void frmMesswertImport::zeigeVorschau() {
                     cboSpalten[other]->setCurrentIndex(0);
                 }
             m_lesart.spalten[c] = art;
+            // Other columns show other numbers: the decimal separator is
+            // found anew unless the user chose it.
+            m_erkannt = m_tabelle.dezimalIn(m_lesart);
+            if (!m_gewählt)
+                m_lesart.dezimal = m_erkannt;
             lesen();
         });
         tblVorschau->setCellWidget(0, c, combo);
@@ -330,10 +336,14 @@ void frmMesswertImport::lesen() {
     else
         cboDezimal->setCurrentIndex(cboDezimal->findData(int(m_lesart.dezimal)));
     m_füllt = false;
-    labDezimal->setText(m_erkannt == Dezimal::Unbestimmt
-                            ? QStringLiteral("Die Zahlen lassen sich auf beide Arten lesen: "
-                                             "bitte wählen.")
-                            : QStringLiteral("(aus den Zahlen der Datei erkannt)"));
+    labDezimal->setText(
+        m_gewählt ? (m_erkannt == Dezimal::Unbestimmt || *m_gewählt == m_erkannt
+                         ? QStringLiteral("(gewählt)")
+                         : QStringLiteral("(gewählt; die Zahlen der Datei sprechen für das "
+                                          "andere)"))
+        : m_erkannt == Dezimal::Unbestimmt
+            ? QStringLiteral("Die Zahlen lassen sich auf beide Arten lesen: bitte wählen.")
+            : QStringLiteral("(aus den Zahlen der Datei erkannt)"));
 
     // The cells as they will be read: numbers in the user's format, a value
     // cell that cannot be read marked.

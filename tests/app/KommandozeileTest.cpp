@@ -705,6 +705,21 @@ TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
     EXPECT_EQ(messwerte(xml).mid(0, 3),
               (QStringList{QStringLiteral("Feld 1 = 2"), QStringLiteral("90.5 / 30"),
                            QStringLiteral("91.5 / 31")}));
+    // Columns mapped by hand decide the decimal separator: "93.898" is asked about.
+    const QString messung = dir.filePath(QStringLiteral("messung.csv"));
+    {
+        QFile f(messung);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Feld;Z;Messung A;Messung B\n");
+        for (int i = 0; i < 9; ++i)
+            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
+                    ";93.89" + QByteArray::number(i) + ";58.83" + QByteArray::number(i) + "\n");
+    }
+    r = run({QStringLiteral("--import"), messung, xml, QStringLiteral("--spalten"),
+             QStringLiteral("feld,kovariable,direkt,indirekt")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--dezimal komma oder --dezimal punkt")))
+        << r.err.toStdString();
     // Columns left out are named.
     r = run({QStringLiteral("--import"), ImportDaten + QStringLiteral("r7-mehrzeilig.csv"), xml});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();

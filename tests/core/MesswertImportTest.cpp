@@ -353,8 +353,9 @@ TEST(MesswertImportTest, TablesAsUsersMakeThemGiveEveryValue) {
         for (const Feld& f : e.felder)
             schlüssel.append(f.schlüssel);
         EXPECT_EQ(schlüssel, fall.schlüssel);
-        if (t.istArbeitsmappe())
+        if (t.istArbeitsmappe()) {
             EXPECT_EQ(t.blatt(), t.blätter().last());
+        }
     }
 }
 
@@ -665,6 +666,8 @@ TEST(MesswertImportTest, WorkbookCellsAreReadAsTheyAreShown) {
     EXPECT_EQ(e.felder[0].punkte,
               (QVector<std::pair<double, double>>{{95.1, 30}, {95.4, 31}, {95.7, 32}}));
     EXPECT_EQ(e.felder[2].punkte.size(), 3);
+    // A coloured percentage format is a percentage, no time.
+    EXPECT_EQ(e.felder[2].punkte[0].first, 97.1);
 }
 
 // Two columns that name one role alike are asked about; a column that
@@ -730,4 +733,66 @@ TEST(MesswertImportTest, SeparatorAndHeaderAsTheFileShowsThem) {
     ASSERT_EQ(e.fehler.size(), 1);
     EXPECT_EQ(e.fehler[0].zeile, 7);
     EXPECT_EQ(e.felder[2].punkte.size(), 4);
+}
+
+// Faults found by trying: each was read wrong without a word.
+TEST(MesswertImportTest, WhatWasOnceMisreadIsReadRightOrAsked) {
+    // The decimal separator follows the columns chosen: a column of
+    // "93.898" read as thousands only because it was not a value column
+    // when the separator was detected.
+    const Tabelle messung = Tabelle::ausBytes("Feld;Z;Messung A;Messung B;Bemerkung\n"
+                                              "1;2;93.898;58.839;ok\n1;2;93.123;58.456;ok\n");
+    Lesart l = messung.erkennen(beschrieben());
+    EXPECT_EQ(l.dezimal, Dezimal::Komma);
+    l.spalten = {Spalte::Prüffeld, Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt,
+                 Spalte::Keine};
+    EXPECT_EQ(messung.dezimalIn(l), Dezimal::Unbestimmt);
+
+    // Commas between the cells and in the numbers, no header: the third
+    // column counts no points, so nothing is placed by the export's layout.
+    l = Tabelle::ausBytes("1,2,95,5,36\n1,2,96,5,37\n1,2,97,5,38\n").erkennen(beschrieben());
+    EXPECT_EQ(fehlendeSpalten(l).size(), 3);
+
+    // One field written "1", "1,0" and " 1 "; names with a non-breaking space.
+    Ergebnis e =
+        gelesen(Tabelle::ausBytes("Feld;Z;DPr;EVD\n1;2;95;30\n1,0;2;96;31\n\" 1 \";2;97;32\n"
+                                  "A\xC2\xA0;4;98;40\nA;4;99;41\nA;4;100;42\n"
+                                  "3;6;1;2\n3;6;1;2\n3;6;1;2\n"));
+    ASSERT_EQ(e.felder.size(), 3);
+    EXPECT_EQ(e.felder[0].punkte.size(), 3);
+    EXPECT_EQ(e.felder[1].punkte.size(), 3);
+
+    // A number the calibration file could not write back is no number.
+    e = gelesen(Tabelle::ausBytes("Z;DPr;EVD\n2;95;1,7976931348623157E+308\n2;96;31\n2;97;32\n"
+                                  "4;1;2\n4;1;2\n4;1;2\n6;1;2\n6;1;2\n6;1;2\n"));
+    ASSERT_EQ(e.fehler.size(), 1);
+    EXPECT_EQ(e.fehler[0].zeile, 2);
+
+    // Direction marks in a header do not turn the messages around.
+    const Tabelle rlo = Tabelle::ausBytes("Z;DPr;EVD;\xE2\x80\xAE"
+                                          "Bemerkung\n2;95;30;x\n");
+    EXPECT_EQ(rlo.kopf(rlo.erkennen(beschrieben())).value(3), QStringLiteral("Bemerkung"));
+}
+
+// The site data of a field that is gone never stand for a field written later.
+TEST(MesswertImportTest, SiteDataOfFieldsThatAreGoneAreGone) {
+    const Protokollangabe* jeFeld = ProtokollangabeJeFeld();
+    ASSERT_NE(jeFeld, nullptr);
+    auto tabelle = [](int felder, int erstes) {
+        QByteArray bytes = "Z;DPr;EVD\n";
+        for (int f = 0; f < felder; ++f)
+            for (int p = 0; p < 3; ++p)
+                bytes +=
+                    QByteArray::number(erstes + 2 * f) + ";9" + QByteArray::number(p) + ";30\n";
+        return Tabelle::ausBytes(bytes);
+    };
+    Kalibrierung k;
+    describeWorkedExample(k);
+    übernehmen(k, gelesen(tabelle(6, 2)));
+    EXPECT_EQ(k.DataStore()->find(ProtokollSchlüssel(*jeFeld, 6))->toDouble(), 12.0);
+    übernehmen(k, gelesen(tabelle(3, 2)));
+    EXPECT_FALSE(k.DataStore()->exists(ProtokollSchlüssel(*jeFeld, 4)));
+    übernehmen(k, gelesen(tabelle(4, 3)), true);
+    EXPECT_EQ(k.DataStore()->find(ProtokollSchlüssel(*jeFeld, 4))->toDouble(), 3.0);
+    EXPECT_EQ(k.DataStore()->find(ProtokollSchlüssel(*jeFeld, 7))->toDouble(), 9.0);
 }

@@ -149,8 +149,10 @@ write('r7-mehrzeilig.csv', '\n'.join(r7) + '\n')
 def zellarten(path):
     import zipfile
     styles = ('<?xml version="1.0"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
-              '<numFmts count="1"><numFmt numFmtId="164" formatCode="0.0\\%"/></numFmts>'
-              '<cellXfs count="3"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="14"/></cellXfs></styleSheet>')
+              '<numFmts count="2"><numFmt numFmtId="164" formatCode="0.0\\%"/>'
+              '<numFmt numFmtId="165" formatCode="[Magenta]0.0%"/></numFmts>'
+              '<cellXfs count="4"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="14"/>'
+              '<xf numFmtId="165"/></cellXfs></styleSheet>')
     wb = ('<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" '
           'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><sheets>'
           '<sheet name="Werte" sheetId="1" r:id="rId1"/></sheets></workbook>')
@@ -163,7 +165,7 @@ def zellarten(path):
     rows = [[t('A1', 'Prüffeld'), t('B1', 'Z'), t('C1', 'DPr [%]'), t('D1', 'EVD')]]
     data = [(1, '0.3', '95.1'), (1, '0.30000000000000004', '95.4'), (1, '0.3', '95.7'),
             (2, '4', '96.1'), (2, '4', '96.4'), (2, 'DATUM', '96.5'), (2, '4', '96.7'),
-            (3, '6', '97.1'), (3, 'BOOL', '97.2'), (3, '6', 'TEXT'), (3, '6', '97.4'), (3, '6', '97.7')]
+            (3, '6', 'MAGENTA'), (3, 'BOOL', '97.2'), (3, '6', 'TEXT'), (3, '6', '97.4'), (3, '6', '97.7')]
     for i, (f, z, d) in enumerate(data):
         r = i + 2
         cells = [n('A%d' % r, f)]
@@ -173,7 +175,12 @@ def zellarten(path):
             cells.append(n('B%d' % r, '1', 0, 'b'))
         else:
             cells.append(n('B%d' % r, z))
-        cells.append(t('C%d' % r, '98.900') if d == 'TEXT' else n('C%d' % r, d, 1))
+        if d == 'TEXT':
+            cells.append(t('C%d' % r, '98.900'))
+        elif d == 'MAGENTA':  # a coloured percentage: 0.971 shown as 97,1 %
+            cells.append(n('C%d' % r, '0.971', 3))
+        else:
+            cells.append(n('C%d' % r, d, 1))
         cells.append(n('D%d' % r, 30 + i))
         rows.append(cells)
     sheet = ('<?xml version="1.0"?><worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
