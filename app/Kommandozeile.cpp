@@ -155,6 +155,7 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     Ergebnis ergebnis;
     Lesart lesart;
     QStringList köpfe;
+    QString blatt;
     try {
         const Tabelle t = Tabelle::ausDatei(a.tabelle, a.blatt);
         if (!a.blatt.isEmpty() && !t.istArbeitsmappe()) {
@@ -181,6 +182,8 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         else if (a.dezimal == u"punkt")
             lesart.dezimal = Dezimal::Punkt;
         köpfe = t.kopf(lesart);
+        if (t.istArbeitsmappe())
+            blatt = QStringLiteral(" (Tabellenblatt „%1“)").arg(rt::withoutControls(t.blatt()));
         ergebnis = t.lesen(lesart);
     } catch (const rt::RuntimeError& e) {
         err << e.description() << u'\n';
@@ -249,10 +252,10 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         err.flush();
         return 3;
     }
-    out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“ nach „%4“ %5.\n")
+    out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“%4 nach „%5“ %6.\n")
                .arg(ergebnis.felder.size())
                .arg(ergebnis.punkte())
-               .arg(shown, QDir::toNativeSeparators(a.ziel),
+               .arg(shown, blatt, QDir::toNativeSeparators(a.ziel),
                     a.anhängen ? QStringLiteral("angehängt") : QStringLiteral("importiert"));
     if (ergebnis.endeBeiZeile > 0)
         out << QStringLiteral("Die Tabelle endet vor Zeile %1; was folgt, wurde nicht gelesen.\n")

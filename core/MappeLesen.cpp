@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <QVector>
 #include <QXmlStreamReader>
 
@@ -23,12 +24,14 @@ namespace {
 
 // A sheet has at most this many rows (as in the spreadsheet programs).
 constexpr int MaxZeilen = 1'048'576;
-// No part of a workbook is unpacked beyond this size, nor all parts read
-// together beyond the second: their XML is read at about 30 MB a second, and
-// a workbook is answered within two seconds like any file. A sheet of
-// 100,000 points as LibreOffice writes it has about 30 MB.
-constexpr qint64 MaxTeil = 32 * 1024 * 1024;
-constexpr qint64 MaxEntpackt = 48 * 1024 * 1024;
+// No part of a workbook is unpacked beyond the first size (the shared texts
+// beyond the second), nor all parts read together beyond the third: their
+// XML is read at 15 to 30 MB a second, and a workbook is answered within two
+// seconds like any file. The export's sheet of 100,000 points has 21 MB;
+// the shared texts of a table of measured values are a few headers and names.
+constexpr qint64 MaxTeil = 24 * 1024 * 1024;
+constexpr qint64 MaxTexte = 8 * 1024 * 1024;
+constexpr qint64 MaxEntpackt = 32 * 1024 * 1024;
 
 [[noreturn]] void beschädigt(const QString& shown, const QString& warum) {
     rt::raiseError(
@@ -38,9 +41,10 @@ constexpr qint64 MaxEntpackt = 48 * 1024 * 1024;
 
 [[noreturn]] void zuGroß(const QString& shown) {
     rt::raiseError(rt::err::OutOfMemory,
-                   QStringLiteral("Die Arbeitsmappe „%1“ ist entpackt zu groß (ein Teil größer als "
-                                  "%2 MB oder alle zusammen größer als %3 MB). Speichern Sie das "
-                                  "Tabellenblatt als CSV-Datei und importieren Sie diese.")
+                   QStringLiteral("Die Arbeitsmappe „%1“ ist entpackt zu groß für eine "
+                                  "Messwerttabelle (höchstens %2 MB je Tabellenblatt, %3 MB "
+                                  "zusammen). Speichern Sie das Tabellenblatt als CSV-Datei und "
+                                  "importieren Sie diese.")
                        .arg(shown)
                        .arg(MaxTeil / (1024 * 1024))
                        .arg(MaxEntpackt / (1024 * 1024)));
@@ -130,7 +134,7 @@ public:
     bool hat(const QString& name) const { return m_namen.contains(name.toLower()); }
 
     // The part unpacked; empty when it is missing.
-    QByteArray teil(const QString& name) {
+    QByteArray teil(const QString& name, qint64 höchstens = MaxTeil) {
         const QString echt = m_namen.value(name.toLower());
         if (echt.isEmpty() || unzLocateFile(m_zip, echt.toUtf8().constData(), 1) != UNZ_OK)
             return QByteArray();
@@ -140,7 +144,7 @@ public:
             beschädigt(m_shown, QStringLiteral("„%1“ lässt sich nicht entpacken.").arg(name));
         QByteArray bytes;
         // The size the archive states, as far as it may be: it can lie.
-        bytes.reserve(qsizetype(std::min<ZPOS64_T>(info.uncompressed_size, MaxTeil)));
+        bytes.reserve(qsizetype(std::min<ZPOS64_T>(info.uncompressed_size, höchstens)));
         std::array<char, 65536> chunk{};
         for (;;) {
             const int n = unzReadCurrentFile(m_zip, chunk.data(), unsigned(chunk.size()));
@@ -151,7 +155,7 @@ public:
             if (n == 0)
                 break;
             m_entpackt += n;
-            if (bytes.size() + n > MaxTeil || m_entpackt > MaxEntpackt) {
+            if (bytes.size() + n > höchstens || m_entpackt > MaxEntpackt) {
                 unzCloseCurrentFile(m_zip);
                 zuGroß(m_shown);
             }
@@ -362,6 +366,8 @@ void xmlFehler(const QXmlStreamReader& xml, const QString& shown, const QString&
 struct XlsxBlatt {
     QString name;
     QString teil;
+    // Hidden sheets hold what is not shown, such as old values.
+    bool versteckt = false;
 };
 
 QString relativZu(const QString& ordner, QString ziel) {
@@ -392,8 +398,12 @@ QVector<XlsxBlatt> xlsxBlätter(Archiv& zip, const QString& shown) {
     QVector<XlsxBlatt> blätter;
     QXmlStreamReader xml(zip.teil(QStringLiteral("xl/workbook.xml")));
     while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
-            blätter.append({attribut(xml, u"name"), ziele.value(attribut(xml, u"id"))});
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet") {
+            const QXmlStreamAttributes a = xml.attributes();
+            blätter.append(
+                {attribut(a, u"name").toString(), ziele.value(attribut(a, u"id").toString()),
+                 !attribut(a, u"state").isEmpty() && attribut(a, u"state") != u"visible"});
+        }
     xmlFehler(xml, shown, QStringLiteral("xl/workbook.xml"));
     if (blätter.isEmpty())
         beschädigt(shown, QStringLiteral("Sie enthält kein Tabellenblatt."));
@@ -425,7 +435,7 @@ private:
 Texte xlsxTexte(Archiv& zip, const QString& shown) {
     Texte texte;
     // A workbook without texts has no such part.
-    const QByteArray bytes = zip.teil(QStringLiteral("xl/sharedStrings.xml"));
+    const QByteArray bytes = zip.teil(QStringLiteral("xl/sharedStrings.xml"), MaxTexte);
     if (bytes.isEmpty())
         return texte;
     QXmlStreamReader xml(bytes);
@@ -603,7 +613,7 @@ Inhalt xlsx(Archiv& zip, const QString& gewählt, const QString& shown) {
     QString ersatzName = blätter.first().name;
     QByteArray ersatz;
     for (const XlsxBlatt& b : blätter) {
-        if (!gewählt.isEmpty() && !gleicherName(b.name, gewählt))
+        if (gewählt.isEmpty() ? b.versteckt : !gleicherName(b.name, gewählt))
             continue;
         bool zahlen = false;
         QByteArray text = xlsxBlatt(zip, b.teil, texte, formate, shown, zahlen);
@@ -637,6 +647,8 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
     std::optional<Blattschreiber> blatt;
     QString name;
     bool gefunden = false;
+    QString stil;
+    QSet<QString> versteckt;
     QString ersatzName;
     QByteArray ersatz;
     int zeile = 0;
@@ -661,12 +673,20 @@ Inhalt ods(Archiv& zip, const QString& gewählt, const QString& shown) {
         }
         if (token != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == u"table") {
+        if (xml.name() == u"style" && attribut(xml, u"family") == u"table") {
+            stil = attribut(xml, u"name");
+        } else if (xml.name() == u"table-properties" && attribut(xml, u"display") == u"false") {
+            versteckt.insert(stil);
+        } else if (xml.name() == u"table") {
             name = attribut(xml, u"name");
             inhalt.blätter.append(name);
             if (inhalt.blätter.size() > MaxBlätter)
                 zuVieleBlätter(shown);
-            if (gefunden || (!gewählt.isEmpty() && !gleicherName(name, gewählt))) {
+            // Hidden sheets hold what is not shown, such as old values.
+            const bool überspringen = gewählt.isEmpty()
+                                          ? versteckt.contains(attribut(xml, u"style-name"))
+                                          : !gleicherName(name, gewählt);
+            if (gefunden || überspringen) {
                 xml.skipCurrentElement();
                 continue;
             }

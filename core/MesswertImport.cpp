@@ -74,6 +74,8 @@ std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
     int ganz = 0, seitGruppe = 0;
     bool gruppiert = false;
     auto ziffer = [](char c) { return c >= '0' && c <= '9'; };
+    // A first group of thousands never begins with 0 ("0.300" is no 300).
+    const bool nullVorn = i < text.size() && text[i] == '0';
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (ziffer(c)) {
@@ -81,7 +83,7 @@ std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
             ++ganz;
             ++seitGruppe;
         } else if (c == gruppe) {
-            if (ganz == 0 || seitGruppe > 3 || (gruppiert && seitGruppe != 3))
+            if (ganz == 0 || seitGruppe > 3 || (gruppiert && seitGruppe != 3) || nullVorn)
                 return std::nullopt;
             gruppiert = true;
             seitGruppe = 0;
@@ -610,8 +612,11 @@ std::pair<Spalte, int> rolleAusKopf(const QString& kopf, const Kalibrierung& k) 
     for (const Merkmal& x : m) {
         bool passt = (!x.zeichen.isEmpty() && gerahmt.contains(u' ' + x.zeichen + u' ')) ||
                      (!x.name.isEmpty() && gerahmt.contains(u' ' + x.name + u' '));
+        // A single word of the name names only the covariable ("Übergänge");
+        // the characteristics are named by symbol or whole name, so that
+        // "Statischer Verformungsmodul Ev2" is not EVD.
         for (const QString& w : x.wörter) {
-            if (passt || w.size() < 4 || !wörter.contains(w))
+            if (passt || x.spalte != Spalte::Kovariable || w.size() < 4 || !wörter.contains(w))
                 continue;
             const bool eindeutig = std::none_of(m.begin(), m.end(), [&](const Merkmal& y) {
                 return y.spalte != x.spalte && (y.wörter.contains(w) || y.zeichen == w);
@@ -728,7 +733,12 @@ namespace {
                        .arg(shown));
 }
 
-bool gültigesUtf8(const QByteArray& bytes) {
+// The UTF-8 sequences of a text that are right and wrong.
+struct Utf8Befund {
+    qint64 richtig = 0, falsch = 0;
+};
+Utf8Befund utf8Befund(const QByteArray& bytes) {
+    Utf8Befund befund;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const auto* end = p + bytes.size();
     while (p < end) {
@@ -747,22 +757,26 @@ bool gültigesUtf8(const QByteArray& bytes) {
         } else if ((*p & 0xF8) == 0xF0) {
             folge = 3;
             cp = *p & 0x07;
-        } else {
-            return false;
         }
-        if (end - p <= folge)
-            return false;
-        for (int i = 1; i <= folge; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
+        bool gut = folge > 0 && end - p > folge;
+        for (int i = 1; gut && i <= folge; ++i) {
+            gut = (p[i] & 0xC0) == 0x80;
             cp = (cp << 6) | (p[i] & 0x3F);
         }
         static constexpr unsigned kleinste[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kleinste[folge] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        p += folge + 1;
+        gut = gut && cp >= kleinste[folge] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        if (gut) {
+            ++befund.richtig;
+            p += folge + 1;
+        } else {
+            ++befund.falsch;
+            ++p;
+        }
     }
-    return true;
+    return befund;
+}
+bool gültigesUtf8(const QByteArray& bytes) {
+    return utf8Befund(bytes).falsch == 0;
 }
 
 // Text with NUL bytes or many control characters is no table.
@@ -878,14 +892,20 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
         if (!gültigesUtf8(t.m_text))
             t.m_text = QString::fromUtf8(t.m_text).toUtf8();
         t.m_zeichensatz = QStringLiteral("UTF-8");
-    } else if (gültigesUtf8(bytes)) {
-        t.m_text = bytes;
+    } else if (const Utf8Befund befund = utf8Befund(bytes);
+               befund.falsch == 0 || befund.richtig > befund.falsch) {
+        // UTF-8, also with a stray byte of another encoding in a remark: the
+        // rest (the header's umlauts) is read as written.
+        t.m_text = befund.falsch == 0 ? bytes : QString::fromUtf8(bytes).toUtf8();
         t.m_zeichensatz = QStringLiteral("UTF-8");
     } else {
         // Not UTF-8: the single-byte encoding of older Windows programs.
         t.m_text = QString::fromLatin1(bytes).toUtf8();
         t.m_zeichensatz = QStringLiteral("Latin-1");
     }
+    // The end-of-file mark of old DOS programs.
+    while (t.m_text.endsWith('\x1A'))
+        t.m_text.chop(1);
     if (siehtBinärAus(t.m_text))
         keineTabelle(shown);
     // Excel's first line "sep=;" names the separator; it is no row.
@@ -928,6 +948,7 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     lesart.kopfzeile = kopfzeile ? *kopfzeile : kopfzeileIn(rows);
     for (const Spalte s : {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt})
         lesart.namen.insert(s, spaltenBeschreibung(s, k));
+    lesart.namen.insert(Spalte::Prüffeld, QStringLiteral("das Prüffeld"));
     if (lesart.kopfzeile && !rows.empty()) {
         // The header names the columns; what it does not name is asked for,
         // never guessed by position.
@@ -1005,32 +1026,66 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
     // bad row, its column showing no groups).
     const int n = int(lesart.spalten.size());
     const size_t spalten = lesart.spalten.size();
-    std::vector<int> komma(spalten), punkt(spalten), beides(spalten), markiert(spalten);
     Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
     bool erste = true;
+    // Rows after an empty line vote only when a row with a measured value
+    // follows: what ends the table (a note, a results block) does not.
+    struct Stimmen {
+        std::vector<int> komma, punkt, beides, markiert;
+        explicit Stimmen(size_t n) : komma(n), punkt(n), beides(n), markiert(n) {}
+        void dazu(Stimmen& andere) {
+            for (size_t c = 0; c < komma.size(); ++c) {
+                komma[c] += std::exchange(andere.komma[c], 0);
+                punkt[c] += std::exchange(andere.punkt[c], 0);
+                beides[c] += std::exchange(andere.beides[c], 0);
+                markiert[c] += std::exchange(andere.markiert[c], 0);
+            }
+        }
+    };
+    Stimmen gezählt(spalten), schwebend(spalten);
+    bool nachLeerzeile = false, offen = false, daten = false;
+    const int direkt = int(lesart.spalten.indexOf(Spalte::Direkt));
+    const int indirekt = int(lesart.spalten.indexOf(Spalte::Indirekt));
+    auto lesbar = [&](std::string_view cell) {
+        return markierteZahl(cell) || zahlText(cell, Dezimal::Komma) ||
+               zahlText(cell, Dezimal::Punkt);
+    };
     for (int r = 0; r < 100'000 && leser.nächster(d); ++r) {
-        if (d.ausdehnung == 0)
+        if (d.ausdehnung == 0) {
+            nachLeerzeile = daten;
             continue;
+        }
         if (std::exchange(erste, false) && lesart.kopfzeile)
             continue;
+        daten = true;
+        const bool messwert = lesbar(d.zelle(direkt)) || lesbar(d.zelle(indirekt));
+        offen = !messwert && (offen || nachLeerzeile);
+        nachLeerzeile = false;
+        if (!offen)
+            gezählt.dazu(schwebend);
+        Stimmen& ziel = offen ? schwebend : gezählt;
         for (int c = 0; c < std::min(d.anzahl, n); ++c) {
             if (!wert(lesart.spalten[c]))
                 continue;
             if (m_mappe && markierteZahl(d.zelle(c))) {
-                ++markiert[size_t(c)];
+                ++ziel.markiert[size_t(c)];
                 continue;
             }
             const auto kz = zahlText(d.zelle(c), Dezimal::Komma);
             const auto pz = zahlText(d.zelle(c), Dezimal::Punkt);
             if (kz && !pz)
-                ++komma[size_t(c)];
+                ++ziel.komma[size_t(c)];
             else if (pz && !kz)
-                ++punkt[size_t(c)];
+                ++ziel.punkt[size_t(c)];
             else if (kz && pz && *kz != *pz)
-                ++beides[size_t(c)];
+                ++ziel.beides[size_t(c)];
         }
     }
+    const std::vector<int>& komma = gezählt.komma;
+    const std::vector<int>& punkt = gezählt.punkt;
+    const std::vector<int>& beides = gezählt.beides;
+    const std::vector<int>& markiert = gezählt.markiert;
     int k = 0, p = 0, b = 0;
     for (size_t c = 0; c < size_t(n); ++c) {
         k += komma[c];
@@ -1147,7 +1202,11 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         if (!e.hindernis.isEmpty())
             return e;
     }
-    const QVector<Spalte> fehlend = fehlendeSpalten(lesart);
+    QVector<Spalte> fehlend = fehlendeSpalten(lesart);
+    // Two field columns alike: grouping by the covariable instead would
+    // merge fields that share its value.
+    if (lesart.doppelt.contains(Spalte::Prüffeld) && !lesart.spalten.contains(Spalte::Prüffeld))
+        fehlend.prepend(Spalte::Prüffeld);
     if (!fehlend.isEmpty()) {
         QStringList namen;
         QStringList doppelt;
@@ -1282,9 +1341,17 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         if (feldSpalte >= 0) {
             // A field written as a number is that number ("1", "1,0", "01");
             // a name is its text without blanks around it.
+            // Whole numbers only: "1.1" and "1.10" are labels of their own.
             std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
-            if (!nummer)
-                nummer = zahlText(feldZelle, lesart.dezimal);
+            if (!nummer) {
+                const auto gewählt = zahlText(feldZelle, lesart.dezimal);
+                const auto anders = zahlText(feldZelle, andere);
+                nummer = gewählt ? gewählt : anders;
+                if (gewählt && anders && *gewählt != *anders)
+                    nummer.reset();
+            }
+            if (nummer && *nummer != std::floor(*nummer))
+                nummer.reset();
             schlüssel = nummer ? QByteArray::number(*nummer, 'g', 15)
                                : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
                                      .trimmed()

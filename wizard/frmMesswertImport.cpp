@@ -308,6 +308,8 @@ void frmMesswertImport::zeigeVorschau() {
                     cboSpalten[other]->setCurrentIndex(0);
                 }
             m_lesart.spalten[c] = art;
+            // The user's choice settles which of two alike columns it is.
+            m_lesart.doppelt.clear();
             // Other columns show other numbers: the decimal separator is
             // found anew unless the user chose it.
             m_erkannt = m_tabelle.dezimalIn(m_lesart);

@@ -447,7 +447,9 @@ TEST(MesswertImportTest, HeaderWordsNameTheirColumns) {
         {"EVD (MN/m²)", Spalte::Indirekt},
         {"Evd", Spalte::Indirekt},
         {"Dynamischer Verformungsmodul", Spalte::Indirekt},
-        {"Verformungsmodul", Spalte::Indirekt},
+        // A word of a characteristic's name is no name of it.
+        {"Verformungsmodul", Spalte::Keine},
+        {"Statischer Verformungsmodul Ev2", Spalte::Keine},
         {"Indirektes Prüfmerkmal: Dynamischer Verformungsmodul EVD [MN/m²]", Spalte::Indirekt},
         // Not a role, or two at once.
         {"Bemerkung", Spalte::Keine},
@@ -666,6 +668,12 @@ TEST(MesswertImportTest, WorkbookCellsAreReadAsTheyAreShown) {
     EXPECT_EQ(e.felder[0].punkte,
               (QVector<std::pair<double, double>>{{95.1, 30}, {95.4, 31}, {95.7, 32}}));
     EXPECT_EQ(e.felder[2].punkte.size(), 3);
+    // A hidden sheet of old values is passed over.
+    for (const char* datei : {"verstecktes-blatt.xlsx", "verstecktes-blatt.ods"}) {
+        const Tabelle t = Tabelle::ausDatei(Daten + QString::fromUtf8(datei));
+        EXPECT_EQ(t.blatt(), QStringLiteral("Messwerte")) << datei;
+        EXPECT_EQ(gelesen(t).felder.value(0).punkte.value(0), std::make_pair(96.0, 41.0)) << datei;
+    }
     // A coloured percentage format is a percentage, no time.
     EXPECT_EQ(e.felder[2].punkte[0].first, 97.1);
 }
@@ -767,6 +775,37 @@ TEST(MesswertImportTest, WhatWasOnceMisreadIsReadRightOrAsked) {
                                   "4;1;2\n4;1;2\n4;1;2\n6;1;2\n6;1;2\n6;1;2\n"));
     ASSERT_EQ(e.fehler.size(), 1);
     EXPECT_EQ(e.fehler[0].zeile, 2);
+
+    // A note below the table does not vote for the decimal separator.
+    Lesart notiz = Tabelle::ausBytes("Feld;Z;DPr;EVD\n1;2;95.123;36.612\n1;2;95.456;36.789\n\n"
+                                     "Schichtdicke [m];0,5;;\n")
+                       .erkennen(beschrieben());
+    EXPECT_EQ(notiz.dezimal, Dezimal::Unbestimmt);
+    // "0.300" is no group of thousands.
+    EXPECT_FALSE(zahl(u"0.300", Dezimal::Komma));
+    EXPECT_EQ(zahl(u"0,300", Dezimal::Komma), 0.3);
+    // Two field columns alike are asked about, never dropped for grouping by
+    // the covariable.
+    e = gelesen(Tabelle::ausBytes("Prüffeld;Feld-Nr.;Z;DPr;EVD\nA;1;2;95;30\nA;1;2;96;31\n"));
+    EXPECT_EQ(e.ohneSpalte, QVector<Spalte>{Spalte::Prüffeld});
+    EXPECT_TRUE(e.hindernis.contains(QStringLiteral("nennen alle das Prüffeld")))
+        << e.hindernis.toStdString();
+    // Labels "1.1" and "1.10" are two fields; "1" and "1.0" one.
+    e = gelesen(Tabelle::ausBytes("Feld;Z;DPr;EVD\n1.1;2;95;30\n1.1;2;96;31\n1.1;2;97;32\n"
+                                  "1.10;2;98;40\n1.10;2;99;41\n1.10;2;100;42\n"
+                                  "1;4;1;2\n1.0;4;1;2\n1;4;1;2\n"));
+    ASSERT_EQ(e.felder.size(), 3);
+    EXPECT_EQ(e.felder[2].punkte.size(), 3);
+    // A stray Latin-1 byte in a UTF-8 remark keeps the header's umlauts; the
+    // DOS end-of-file mark is no row.
+    const Tabelle streu =
+        Tabelle::ausBytes("Prüffeld;Übergänge;DPr;EVD;Bemerkung\n1;2;95;30;gr\xFCn\n"
+                          "1;2;96;31;\n1;2;97;32;\n2;4;1;2;\n2;4;1;2;\n2;4;1;2;\n"
+                          "3;6;1;2;\n3;6;1;2;\n3;6;1;2;\n\x1A");
+    EXPECT_EQ(streu.zeichensatz(), QStringLiteral("UTF-8"));
+    e = gelesen(streu);
+    EXPECT_TRUE(e.fehler.isEmpty());
+    EXPECT_EQ(e.gelesen, 9);
 
     // Direction marks in a header do not turn the messages around.
     const Tabelle rlo = Tabelle::ausBytes("Z;DPr;EVD;\xE2\x80\xAE"

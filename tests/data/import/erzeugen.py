@@ -203,3 +203,7 @@ with zipfile.ZipFile('brief.docx', 'w', zipfile.ZIP_DEFLATED) as z:
     z.writestr('word/document.xml', '<w:document xmlns:w="x"><w:body><w:p>Brief</w:p></w:body></w:document>')
 with zipfile.ZipFile('mappe-im-archiv.zip', 'w', zipfile.ZIP_STORED) as z:
     z.write('lo-messwerte.xlsx', 'lo-messwerte.xlsx')
+
+# verstecktes-blatt.xlsx: a hidden sheet "Alt (ausgeblendet)" with old values
+# (81..., 21...) before the sheet "Messwerte" (96..., 41...), written by hand
+# with state="hidden"; verstecktes-blatt.ods is LibreOffice's conversion of it.
