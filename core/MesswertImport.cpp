@@ -313,6 +313,38 @@ bool Leser::nächster(Datensatz& d) {
     return true;
 }
 
+// Where a table ends: rows after an empty line belong to it only when a row
+// with a readable measured value follows, so that a gap between fields
+// drops nothing and what follows the table (a note, the export's results
+// block) is not read.
+class Tabellenende {
+public:
+    void leerzeile() { m_nachLeerzeile = m_daten; }
+    // A row of data: whether it waits for such a row. bestätigt() then says
+    // whether this row ended a wait, so that the rows waiting belong.
+    bool wartet(int zeile, bool messwert) {
+        m_daten = true;
+        const bool wartet = !messwert && (m_ab > 0 || m_nachLeerzeile);
+        m_nachLeerzeile = false;
+        m_bestätigt = !wartet && m_ab > 0;
+        if (!wartet)
+            m_ab = 0;
+        else if (m_ab == 0)
+            m_ab = zeile;
+        return wartet;
+    }
+    bool bestätigt() const { return m_bestätigt; }
+    // The first row still waiting (the table ends before it); 0 if none.
+    int ab() const { return m_ab; }
+    bool daten() const { return m_daten; }
+
+private:
+    bool m_daten = false;
+    bool m_nachLeerzeile = false;
+    bool m_bestätigt = false;
+    int m_ab = 0;
+};
+
 // Why the reader stopped before the end; "" when it did not.
 QString leseGrenze(const Leser& leser) {
     if (leser.zuLang)
@@ -1044,7 +1076,7 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
         }
     };
     Stimmen gezählt(spalten), schwebend(spalten);
-    bool nachLeerzeile = false, offen = false, daten = false;
+    Tabellenende ende;
     const int direkt = int(lesart.spalten.indexOf(Spalte::Direkt));
     const int indirekt = int(lesart.spalten.indexOf(Spalte::Indirekt));
     auto lesbar = [&](std::string_view cell) {
@@ -1053,18 +1085,16 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
     };
     for (int r = 0; r < 100'000 && leser.nächster(d); ++r) {
         if (d.ausdehnung == 0) {
-            nachLeerzeile = daten;
+            ende.leerzeile();
             continue;
         }
         if (std::exchange(erste, false) && lesart.kopfzeile)
             continue;
-        daten = true;
-        const bool messwert = lesbar(d.zelle(direkt)) || lesbar(d.zelle(indirekt));
-        offen = !messwert && (offen || nachLeerzeile);
-        nachLeerzeile = false;
-        if (!offen)
+        const bool wartet =
+            ende.wartet(d.zeile, lesbar(d.zelle(direkt)) || lesbar(d.zelle(indirekt)));
+        if (ende.bestätigt())
             gezählt.dazu(schwebend);
-        Stimmen& ziel = offen ? schwebend : gezählt;
+        Stimmen& ziel = wartet ? schwebend : gezählt;
         for (int c = 0; c < std::min(d.anzahl, n); ++c) {
             if (!wert(lesart.spalten[c]))
                 continue;
@@ -1252,13 +1282,10 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     nötig = std::max(nötig, feldSpalte + 1);
 
     Fehlerliste fehler;
-    // Rows after an empty line that no readable measured value has followed
-    // yet: they belong to the table only when one does.
+    // The bad rows that wait for the table to go on.
     Fehlerliste schwebend;
-    int schwebendAb = 0;
-    bool nachLeerzeile = false;
+    Tabellenende ende;
     bool kopfÜbersprungen = !lesart.kopfzeile;
-    bool daten = false;
 
     std::vector<Gelesen> gelesen;
     std::vector<double> kovariable; // per field
@@ -1274,14 +1301,13 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     auto grenze = [&](const QString& text) { e.hindernis = text; };
     while (e.hindernis.isEmpty() && leser.nächster(d)) {
         if (d.ausdehnung == 0) {
-            nachLeerzeile = daten;
+            ende.leerzeile();
             continue;
         }
         if (!kopfÜbersprungen) {
             kopfÜbersprungen = true;
             continue;
         }
-        daten = true;
         if (d.ausdehnung > MaxSpalten) {
             grenze(QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
                                   "nicht gelesen.")
@@ -1297,17 +1323,10 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
             if (!werte[r])
                 werte[r] = zahlText(cell, lesart.dezimal);
         }
-        const bool hatMesswert = werte[1] || werte[2];
-        Fehlerliste& ziel =
-            (!hatMesswert && (schwebendAb > 0 || nachLeerzeile)) ? schwebend : fehler;
-        if (&ziel == &schwebend) {
-            if (schwebendAb == 0)
-                schwebendAb = d.zeile;
-        } else if (schwebendAb > 0) {
+        const bool wartet = ende.wartet(d.zeile, werte[1] || werte[2]);
+        if (ende.bestätigt())
             fehler.übernehmen(schwebend);
-            schwebendAb = 0;
-        }
-        nachLeerzeile = false;
+        Fehlerliste& ziel = wartet ? schwebend : fehler;
 
         if (d.ausdehnung > spalten || d.anzahl < nötig) {
             const int n = d.ausdehnung > spalten ? d.ausdehnung : d.anzahl;
@@ -1413,8 +1432,8 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
     if (const QString grund = leseGrenze(leser); !grund.isEmpty())
         grenze(grund);
     // The table ends before rows that no measured value follows.
-    if (e.hindernis.isEmpty() && schwebendAb > 0)
-        e.endeBeiZeile = schwebendAb;
+    if (e.hindernis.isEmpty() && ende.ab() > 0)
+        e.endeBeiZeile = ende.ab();
     else
         fehler.übernehmen(schwebend);
 
@@ -1473,7 +1492,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         ++e.gelesen;
     }
 
-    if (!daten)
+    if (!ende.daten())
         e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
     else if (e.gelesen == 0)
         e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");

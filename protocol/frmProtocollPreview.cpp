@@ -8,6 +8,7 @@
 
 #include "Kalibrierung.h"
 #include "MessageService.h"
+#include "Wartecursor.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
@@ -56,15 +57,6 @@ protected:
 
 private:
     frmProtocollPreview* m_window;
-};
-
-// The wait cursor while a build runs, given back however the build ends.
-class Wartecursor {
-public:
-    Wartecursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Wartecursor() { QApplication::restoreOverrideCursor(); }
-    Wartecursor(const Wartecursor&) = delete;
-    Wartecursor& operator=(const Wartecursor&) = delete;
 };
 
 bool noPrinter() {

@@ -18,11 +18,11 @@
 #include "Kalibrierung.h"
 #include "MessageService.h"
 #include "MesswertImport.h"
+#include "Wartecursor.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,7 +37,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -332,8 +331,7 @@ bool frmAssistent::importieren(const QString& given) {
         return false;
     std::optional<MesswertImport::Tabelle> tabelle;
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto zurück = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const Wartecursor warten;
         tabelle = MesswertImport::Tabelle::ausDatei(path);
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);

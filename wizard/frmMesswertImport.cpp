@@ -4,12 +4,12 @@
 
 #include "Kalibrierung.h"
 #include "MessageService.h"
+#include "Wartecursor.h"
 #include "basKalibrierungVelmorTeilE4.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,14 +40,6 @@ QString deutsch(qint64 n) {
     return QLocale(QLocale::German).toString(n);
 }
 
-// Reading a large table takes a moment: the pointer says so.
-class Wartezeiger {
-public:
-    Wartezeiger() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Wartezeiger() { QApplication::restoreOverrideCursor(); }
-    Wartezeiger(const Wartezeiger&) = delete;
-    Wartezeiger& operator=(const Wartezeiger&) = delete;
-};
 } // namespace
 
 frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung& k,
@@ -177,7 +169,7 @@ frmMesswertImport::frmMesswertImport(const Tabelle& tabelle, const Kalibrierung&
     connect(cmdAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
 
     {
-        const Wartezeiger warten;
+        const Wartecursor warten;
         m_lesart = tabelle.erkennen(k);
     }
     m_erkannt = m_lesart.dezimal;
@@ -212,7 +204,7 @@ void frmMesswertImport::blattWählen() {
     if (m_füllt || cboBlatt->currentText() == m_tabelle.blatt())
         return;
     try {
-        const Wartezeiger warten;
+        const Wartecursor warten;
         m_tabelle = m_tabelle.mitBlatt(cboBlatt->currentText());
     } catch (const rt::RuntimeError& e) {
         showMessage(this, e.description(), MessageService::Warning);
@@ -269,7 +261,7 @@ void frmMesswertImport::erkennen() {
     if (m_füllt)
         return;
     {
-        const Wartezeiger warten;
+        const Wartecursor warten;
         m_lesart = m_tabelle.erkennen(m_k, cboTrenner->currentData().value<QChar>(),
                                       chkKopfzeile->isChecked());
     }
@@ -368,7 +360,7 @@ void frmMesswertImport::lesen() {
             item->setTextAlignment((zahl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
     try {
-        const Wartezeiger warten;
+        const Wartecursor warten;
         m_ergebnis = m_tabelle.lesen(m_lesart);
     } catch (const std::bad_alloc&) {
         m_ergebnis = Ergebnis();

@@ -680,14 +680,10 @@ TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
     const QString xml = dir.filePath(QStringLiteral("k.xml"));
     // A header without the covariable: exit 2 naming it and the headers found.
     const QString ohneKov = dir.filePath(QStringLiteral("ohne.csv"));
-    {
-        QFile f(ohneKov);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Feld;Walze;DPr [%];EVD\n");
-        for (int i = 0; i < 9; ++i)
-            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
-                    ";9" + QByteArray::number(i) + ",5;3" + QByteArray::number(i) + "\n");
-    }
+    writeFileBytes(ohneKov, dreiFelder(
+                                "Feld;Walze;DPr [%];EVD",
+                                [](int i) { return "9" + QByteArray::number(i) + ",5"; },
+                                [](int i) { return "3" + QByteArray::number(i); }));
     Result r = run({QStringLiteral("--import"), ohneKov, xml});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(
@@ -707,14 +703,10 @@ TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
                            QStringLiteral("91.5 / 31")}));
     // Columns mapped by hand decide the decimal separator: "93.898" is asked about.
     const QString messung = dir.filePath(QStringLiteral("messung.csv"));
-    {
-        QFile f(messung);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Feld;Z;Messung A;Messung B\n");
-        for (int i = 0; i < 9; ++i)
-            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
-                    ";93.89" + QByteArray::number(i) + ";58.83" + QByteArray::number(i) + "\n");
-    }
+    writeFileBytes(messung, dreiFelder(
+                                "Feld;Z;Messung A;Messung B",
+                                [](int i) { return "93.89" + QByteArray::number(i); },
+                                [](int i) { return "58.83" + QByteArray::number(i); }));
     r = run({QStringLiteral("--import"), messung, xml, QStringLiteral("--spalten"),
              QStringLiteral("feld,kovariable,direkt,indirekt")});
     EXPECT_EQ(r.status, 2);

@@ -35,6 +35,15 @@ void writeFileBytes(const QString& path, const QByteArray& bytes) {
         ADD_FAILURE() << "cannot write " << path.toStdString();
 }
 
+QByteArray dreiFelder(const QByteArray& kopf, const std::function<QByteArray(int)>& direkt,
+                      const std::function<QByteArray(int)>& indirekt) {
+    QByteArray bytes = kopf + '\n';
+    for (int i = 0; i < 9; ++i)
+        bytes += QByteArray::number(i / 3 + 1) + ';' + QByteArray::number(2 * (i / 3 + 1)) + ';' +
+                 direkt(i) + ';' + indirekt(i) + '\n';
+    return bytes;
+}
+
 KindErgebnis imKindprozess(const std::function<QByteArray()>& f, int timeoutMs) {
     int fds[2];
     if (::pipe(fds) != 0)

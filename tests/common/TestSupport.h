@@ -59,6 +59,13 @@ inline constexpr const char* SystemLocales[] = {"de_DE.UTF-8", "en_US.UTF-8", "C
 QByteArray readFileBytes(const QString& path);
 void writeFileBytes(const QString& path, const QByteArray& bytes);
 
+// A table of measured values as users write it: the header line, then three
+// fields (1, 2, 3 with covariable 2, 4, 6) of three points each, one line
+// "field;covariable;direct;indirect" per point; the values are made from the
+// point's index 0..8.
+QByteArray dreiFelder(const QByteArray& kopf, const std::function<QByteArray(int)>& direkt,
+                      const std::function<QByteArray(int)>& indirekt);
+
 // A small tmpfs mounted on a folder for the object's lifetime, for tests of a
 // full disk. Only root may mount; why it is missing says what to skip with.
 class KleinesTmpfs {

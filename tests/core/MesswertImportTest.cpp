@@ -708,11 +708,9 @@ TEST(MesswertImportTest, ColumnsNamingOneRoleAreNeverDecidedByOrder) {
 // How a text table is split and where its data begin.
 TEST(MesswertImportTest, SeparatorAndHeaderAsTheFileShowsThem) {
     // Semicolons in every row, decimal commas, a remark only in some rows.
-    QByteArray bemerkung = "Prüffeld;Z;DPr;EVD;Bemerkung\n";
-    for (int i = 0; i < 9; ++i)
-        bemerkung += QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
-                     ";9" + QByteArray::number(i) + ",5;3" + QByteArray::number(i) + ",1" +
-                     (i == 4 ? ";nass\n" : "\n");
+    QByteArray bemerkung = dreiFelder(
+        "Prüffeld;Z;DPr;EVD;Bemerkung", [](int i) { return "9" + QByteArray::number(i) + ",5"; },
+        [](int i) { return "3" + QByteArray::number(i) + (i == 4 ? ",1;nass" : ",1"); });
     Tabelle t = Tabelle::ausBytes(bemerkung);
     Lesart l = t.erkennen(beschrieben());
     EXPECT_EQ(l.trenner, u';');

@@ -292,10 +292,9 @@ TEST_F(ImportTest, AMissingColumnIsAskedForAndManyBadRowsAreCounted) {
     {
         QFile f(datei);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Feld;Walze;DPr;EVD\n");
-        for (int i = 0; i < 9; ++i)
-            f.write(QByteArray::number(i / 3 + 1) + ";" + QByteArray::number(2 * (i / 3 + 1)) +
-                    ";9" + QByteArray::number(i) + ";3" + QByteArray::number(i) + "\n");
+        f.write(dreiFelder(
+            "Feld;Walze;DPr;EVD", [](int i) { return "9" + QByteArray::number(i); },
+            [](int i) { return "3" + QByteArray::number(i); }));
         for (int i = 0; i < 3000; ++i)
             f.write("3;6;x;1\n");
     }
