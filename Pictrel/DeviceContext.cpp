@@ -62,18 +62,43 @@ QFontMetrics metricsOn(const QFont& font, const QPaintDevice* device) {
 }
 } // namespace
 
+namespace {
+std::shared_ptr<QHash<char32_t, int>> sharedAdvances(const QFont& font,
+                                                     const QPaintDevice* device) {
+    static QHash<QString, std::shared_ptr<QHash<char32_t, int>>> caches;
+    const QString key = font.toString() + u'|' + QString::number(font.hintingPreference()) + u'|' +
+                        QString::number(font.kerning()) + u'|' +
+                        (device ? QStringLiteral("%1:%2x%3")
+                                      .arg(device->devType())
+                                      .arg(device->logicalDpiX())
+                                      .arg(device->logicalDpiY())
+                                : QStringLiteral("screen"));
+    auto& cache = caches[key];
+    if (!cache) {
+        // Bounded: zooms and sizes make new fonts without end.
+        if (caches.size() > 512) {
+            caches.clear();
+            return sharedAdvances(font, device);
+        }
+        cache = std::make_shared<QHash<char32_t, int>>();
+    }
+    return cache;
+}
+} // namespace
+
 GdiFont::GdiFont(const QFont& font, int escapementTenths, const QPaintDevice* device,
                  int lineHeight, int ascent)
     : m_font(font), m_metrics(metricsOn(font, device)), m_escapement(escapementTenths),
       m_lineHeight(lineHeight > 0 ? lineHeight : m_metrics.height()),
-      m_ascent(lineHeight > 0 ? ascent : m_metrics.ascent()) {}
+      m_ascent(lineHeight > 0 ? ascent : m_metrics.ascent()),
+      m_advances(sharedAdvances(font, device)) {}
 
 int GdiFont::advance(char32_t c) const {
-    const auto it = m_advances.constFind(c);
-    if (it != m_advances.constEnd())
+    const auto it = m_advances->constFind(c);
+    if (it != m_advances->constEnd())
         return *it;
     const int a = m_metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-    m_advances.insert(c, a);
+    m_advances->insert(c, a);
     return a;
 }
 
@@ -92,7 +117,8 @@ qint64 GdiFont::width(QStringView text) const {
 
 // ---- context -------------------------------------------------------------------
 
-DeviceContext::DeviceContext(QPainter* painter) : m_painter(painter) {
+DeviceContext::DeviceContext(QPainter* painter)
+    : m_painter(painter), m_device(painter ? painter->device() : nullptr) {
     QPen pen(Qt::black, 1, Qt::SolidLine);
     m_pen = std::make_shared<const GdiPen>(GdiPen{pen});
     m_brush = std::make_shared<const GdiBrush>(GdiBrush{QBrush(Qt::white)});
@@ -102,6 +128,15 @@ DeviceContext::DeviceContext(QPainter* painter) : m_painter(painter) {
     m_font = std::make_shared<const GdiFont>(deviceFont, 0);
     if (m_painter)
         m_painter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+DeviceContext::DeviceContext(const QPaintDevice& metrics) : DeviceContext(nullptr) {
+    m_device = &metrics;
+    // The font a painter on that device would start with.
+    QFont deviceFont(QGuiApplication::font(), &metrics);
+    deviceFont.setKerning(false);
+    deviceFont.setHintingPreference(QFont::PreferFullHinting);
+    m_font = std::make_shared<const GdiFont>(deviceFont, 0);
 }
 
 DeviceContext::~DeviceContext() = default;
@@ -117,8 +152,8 @@ int DeviceContext::ascent() const {
 }
 
 int DeviceContext::logPixelsX() const {
-    if (m_painter && m_painter->device())
-        return m_painter->device()->logicalDpiX();
+    if (m_device)
+        return m_device->logicalDpiX();
     return 96;
 }
 
@@ -153,6 +188,15 @@ GdiPenHandle DeviceContext::createPen(int style, int width, ColorValue color) {
     QPen pen(toQColor(color), width, qtStyle, Qt::RoundCap, Qt::RoundJoin);
     if (width == 1)
         pen.setCapStyle(Qt::SquareCap);
+    // Dashes as long as on a screen: on a printer's fine pixels they would
+    // merge into a thin solid line.
+    const int dpi = m_device && m_device->logicalDpiX() > 0 ? m_device->logicalDpiX() : 96;
+    if (dpi > 96 && qtStyle != Qt::SolidLine && qtStyle != Qt::NoPen) {
+        QList<qreal> pattern = pen.dashPattern();
+        for (qreal& length : pattern)
+            length *= dpi / 96.0;
+        pen.setDashPattern(pattern);
+    }
     return std::make_shared<const GdiPen>(GdiPen{pen});
 }
 
@@ -186,7 +230,7 @@ GdiFontHandle DeviceContext::createFont(int height, int escapementTenths, int we
                                         bool underline, bool strikeOut, const QString& faceName) {
     ++m_created;
     QFont font(faceName);
-    const QPaintDevice* device = m_painter ? m_painter->device() : nullptr;
+    const QPaintDevice* device = m_device;
     font.setWeight(QFont::Weight(std::clamp(weight == 0 ? 400 : weight, 1, 1000)));
     font.setItalic(italic);
     font.setUnderline(underline);

@@ -60,7 +60,9 @@ private:
     int m_escapement;
     int m_lineHeight;
     int m_ascent;
-    mutable QHash<char32_t, int> m_advances;
+    // Shared by every font of the same face, size and device resolution:
+    // pages and cells make many equal fonts.
+    std::shared_ptr<QHash<char32_t, int>> m_advances;
 };
 
 using GdiPenHandle = std::shared_ptr<const GdiPen>;
@@ -77,6 +79,9 @@ public:
 
     // The painter must outlive the context; it may be nullptr (nothing is drawn).
     explicit DeviceContext(QPainter* painter);
+    // A context that only measures: text extents as on the given device,
+    // nothing drawn (a layout made before its pages exist).
+    explicit DeviceContext(const QPaintDevice& metrics);
     virtual ~DeviceContext();
 
     QPainter* painter() const { return m_painter; }
@@ -140,6 +145,7 @@ private:
     void applyPenAndBrush() const;
 
     QPainter* m_painter;
+    const QPaintDevice* m_device;
     GdiPenHandle m_pen;
     GdiBrushHandle m_brush;
     GdiFontHandle m_font;

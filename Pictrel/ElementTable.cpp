@@ -24,12 +24,14 @@ QString clsElementTable::TextMatrix(qint32 Col, qint32 Row) const {
 }
 void clsElementTable::setTextMatrix(qint32 Col, qint32 Row, const QString& value) {
     m_settings.insert({Kind::Text, Col, Row}, value);
+    changed();
 }
 FontPtr clsElementTable::CellFont(qint32 Col, qint32 Row) const {
     return setting<FontPtr>({Kind::Font, Col, Row}, m_fontStd);
 }
 void clsElementTable::setCellFont(qint32 Col, qint32 Row, FontPtr value) {
     m_settings.insert({Kind::Font, Col, Row}, std::move(value));
+    changed();
 }
 qint32 clsElementTable::CellColSpan(qint32 Col, qint32 Row) const {
     const auto it = m_spans.constFind({Col, Row});
@@ -37,6 +39,8 @@ qint32 clsElementTable::CellColSpan(qint32 Col, qint32 Row) const {
 }
 void clsElementTable::setCellColSpan(qint32 Col, qint32 Row, qint32 value) {
     m_spans[{Col, Row}].cols = value;
+    m_covered.clear();
+    changed();
 }
 qint32 clsElementTable::CellRowSpan(qint32 Col, qint32 Row) const {
     const auto it = m_spans.constFind({Col, Row});
@@ -44,36 +48,43 @@ qint32 clsElementTable::CellRowSpan(qint32 Col, qint32 Row) const {
 }
 void clsElementTable::setCellRowSpan(qint32 Col, qint32 Row, qint32 value) {
     m_spans[{Col, Row}].rows = value;
+    m_covered.clear();
+    changed();
 }
 TextAlignmentEnum clsElementTable::CellAlignment(qint32 Col, qint32 Row) const {
     return TextAlignmentEnum(setting<qint32>({Kind::Alignment, Col, Row}, m_alignmentStd));
 }
 void clsElementTable::setCellAlignment(qint32 Col, qint32 Row, TextAlignmentEnum value) {
     m_settings.insert({Kind::Alignment, Col, Row}, qint32(value));
+    changed();
 }
 double clsElementTable::CellInnerSpacingTop(qint32 Col, qint32 Row) const {
     return setting<double>({Kind::SpacingTop, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingTop(qint32 Col, qint32 Row, double value) {
     m_settings.insert({Kind::SpacingTop, Col, Row}, value);
+    changed();
 }
 double clsElementTable::CellInnerSpacingLeft(qint32 Col, qint32 Row) const {
     return setting<double>({Kind::SpacingLeft, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingLeft(qint32 Col, qint32 Row, double value) {
     m_settings.insert({Kind::SpacingLeft, Col, Row}, value);
+    changed();
 }
 double clsElementTable::CellInnerSpacingBottom(qint32 Col, qint32 Row) const {
     return setting<double>({Kind::SpacingBottom, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingBottom(qint32 Col, qint32 Row, double value) {
     m_settings.insert({Kind::SpacingBottom, Col, Row}, value);
+    changed();
 }
 double clsElementTable::CellInnerSpacingRight(qint32 Col, qint32 Row) const {
     return setting<double>({Kind::SpacingRight, Col, Row}, m_spacingStd);
 }
 void clsElementTable::setCellInnerSpacingRight(qint32 Col, qint32 Row, double value) {
     m_settings.insert({Kind::SpacingRight, Col, Row}, value);
+    changed();
 }
 void clsElementTable::setCellInnerSpacing(qint32 Col, qint32 Row, double value) {
     setCellInnerSpacingLeft(Col, Row, value);
@@ -86,19 +97,43 @@ double clsElementTable::ColWidth(qint32 Col) const {
 }
 void clsElementTable::setColWidth(qint32 Col, double value) {
     m_settings.insert({Kind::ColWidth, Col, 0}, value);
+    changed();
 }
 double clsElementTable::RowHeight(qint32 Row) const {
     return setting<double>({Kind::RowHeight, 0, Row}, -1.0);
 }
 void clsElementTable::setRowHeight(qint32 Row, double value) {
     m_settings.insert({Kind::RowHeight, 0, Row}, value);
+    changed();
 }
 
 // ---- layout --------------------------------------------------------------------
 
+void clsElementTable::cover() const {
+    m_covered.assign(size_t(m_cols) * size_t(m_rows) + 1, false);
+    for (auto it = m_spans.constBegin(); it != m_spans.constEnd(); ++it) {
+        const auto [c, r] = it.key();
+        if (c < 1 || r < 1)
+            continue;
+        const qint32 lastRow = std::min<qint64>(m_rows, qint64(r) + it->rows - 1);
+        const qint32 lastCol = std::min<qint64>(m_cols, qint64(c) + it->cols - 1);
+        for (qint32 rr = r; rr <= lastRow; ++rr)
+            for (qint32 cc = c; cc <= lastCol; ++cc)
+                if (rr != r || cc != c)
+                    m_covered[size_t(rr - 1) * size_t(m_cols) + size_t(cc - 1)] = true;
+    }
+}
+
 bool clsElementTable::CellVisible(qint32 Col, qint32 Row) const {
     if (Col < 1)
         return true;
+    // Inside the grid the covered cells are looked up; outside, the spans
+    // are asked one by one.
+    if (Col <= m_cols && Row >= 1 && Row <= m_rows && qint64(m_cols) * m_rows <= 50'000'000) {
+        if (m_covered.empty())
+            cover();
+        return !m_covered[size_t(Row - 1) * size_t(m_cols) + size_t(Col - 1)];
+    }
     // Cells without span settings never reach beyond themselves.
     for (auto it = m_spans.constBegin(); it != m_spans.constEnd(); ++it) {
         const auto [c, r] = it.key();
@@ -130,6 +165,27 @@ double clsElementTable::ColLeft(qint32 Col) const {
     for (qint32 c = 1; c < Col; ++c)
         x = rt::checkedFinite(x + ColWidth(c));
     return x;
+}
+
+clsElementTable::Layout clsElementTable::layoutOn(const DrawDestPtr& DrawDest) const {
+    // Heights measured on another destination, or at another scale, are
+    // measured anew.
+    const clsDrawDest* dest = DrawDest.get();
+    double sx = 0, sy = 0;
+    if (dest && dest->Transformator()) {
+        sx = dest->Transformator()->Scaling()->X();
+        sy = dest->Transformator()->Scaling()->Y();
+    }
+    if (dest != m_measuredOn || sx != m_measuredScale.first || sy != m_measuredScale.second) {
+        m_rowHeights.clear();
+        m_measuredOn = dest;
+        m_measuredScale = {sx, sy};
+    }
+    return Layout{DrawDest, m_rowHeights};
+}
+
+void clsElementTable::changed() {
+    m_rowHeights.clear();
 }
 
 double clsElementTable::rowHeightReal(qint32 Row, Layout& layout) const {
@@ -182,22 +238,22 @@ double clsElementTable::height(Layout& layout) const {
 }
 
 double clsElementTable::RowHeightReal(qint32 Row, const DrawDestPtr& DrawDest) const {
-    Layout layout{DrawDest, {}};
+    Layout layout = layoutOn(DrawDest);
     return rowHeightReal(Row, layout);
 }
 
 double clsElementTable::CellHeight(qint32 Col, qint32 Row, const DrawDestPtr& DrawDest) const {
-    Layout layout{DrawDest, {}};
+    Layout layout = layoutOn(DrawDest);
     return cellHeight(Col, Row, layout);
 }
 
 double clsElementTable::Height(const DrawDestPtr& DrawDest) const {
-    Layout layout{DrawDest, {}};
+    Layout layout = layoutOn(DrawDest);
     return height(layout);
 }
 
 double clsElementTable::RowTop(qint32 Row, const DrawDestPtr& DrawDest) const {
-    Layout layout{DrawDest, {}};
+    Layout layout = layoutOn(DrawDest);
     return rowTop(Row, layout);
 }
 
@@ -212,8 +268,10 @@ void clsElementTable::copyCell(clsElementTable& to, qint32 col, qint32 row, qint
             to.m_settings.insert({kind, col, toRow}, *it);
     }
     const auto spanned = m_spans.constFind({col, row});
-    if (spanned != m_spans.constEnd())
+    if (spanned != m_spans.constEnd()) {
         to.m_spans.insert({col, toRow}, Span{spanned->cols, span});
+        to.m_covered.clear();
+    }
 }
 
 std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qint32 First,
@@ -258,6 +316,7 @@ std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qi
     for (qint32 r = First; r <= Last; ++r)
         copyRow(r, Last);
     part->m_rows = target;
+    part->m_covered.clear();
     return part;
 }
 
@@ -279,18 +338,26 @@ PointPtr clsElementTable::BoundingBoxCenter(const DrawDestPtr& DrawDest) {
 
 void clsElementTable::Draw(const DrawDestPtr& DrawDest) {
     clsDrawDest& dest = drawDestOf(DrawDest);
-    Layout layout{DrawDest, {}};
+    Layout layout = layoutOn(DrawDest);
     dest.setPen(m_pen);
     const clsPoint3D& topLeft = pointOf(m_positionTopLeft);
     const double width = Width();
     dest.DrawRectangle(m_positionTopLeft, topLeft.OffsetClone(width, height(layout), 0));
+    // Each row's top and each column's left once, not once per cell.
+    std::vector<double> tops(size_t(std::max(m_rows, 0)) + 1, topLeft.Y());
+    for (qint32 r = 1; r < m_rows; ++r)
+        tops[size_t(r)] = rt::checkedFinite(tops[size_t(r - 1)] + rowHeightReal(r, layout));
+    std::vector<double> lefts(size_t(std::max(m_cols, 0)) + 1, topLeft.X());
+    for (qint32 c = 1; c < m_cols; ++c)
+        lefts[size_t(c)] = rt::checkedFinite(lefts[size_t(c - 1)] + ColWidth(c));
     for (qint32 r = 1; r <= m_rows; ++r) {
         for (qint32 c = 1; c <= m_cols; ++c) {
             if (!CellVisible(c, r))
                 continue;
             const double cw = CellWidth(c, r);
             const double ch = cellHeight(c, r, layout);
-            const PointPtr corner = std::make_shared<clsPoint3D>(ColLeft(c), rowTop(r, layout), 0);
+            const PointPtr corner =
+                std::make_shared<clsPoint3D>(lefts[size_t(c - 1)], tops[size_t(r - 1)], 0);
             dest.DrawRectangle(corner, corner->OffsetClone(cw, ch, 0));
 
             const double left = CellInnerSpacingLeft(c, r);

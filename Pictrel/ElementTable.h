@@ -21,15 +21,29 @@ public:
     PenPtr Pen() const { return m_pen; }
     void setPen(PenPtr value) { m_pen = std::move(value); }
     qint32 Rows() const { return m_rows; }
-    void setRows(qint32 value) { m_rows = value; }
+    void setRows(qint32 value) {
+        m_rows = value;
+        m_covered.clear();
+        changed();
+    }
     qint32 Cols() const { return m_cols; }
-    void setCols(qint32 value) { m_cols = value; }
+    void setCols(qint32 value) {
+        m_cols = value;
+        m_covered.clear();
+        changed();
+    }
     double CellInnerSpacingStd() const { return m_spacingStd; }
-    void setCellInnerSpacingStd(double value) { m_spacingStd = value; }
+    void setCellInnerSpacingStd(double value) {
+        m_spacingStd = value;
+        changed();
+    }
     TextAlignmentEnum CellAlignmentStd() const { return m_alignmentStd; }
     void setCellAlignmentStd(TextAlignmentEnum value) { m_alignmentStd = value; }
     FontPtr CellFontStd() const { return m_fontStd; }
-    void setCellFontStd(FontPtr value) { m_fontStd = std::move(value); }
+    void setCellFontStd(FontPtr value) {
+        m_fontStd = std::move(value);
+        changed();
+    }
 
     // Per-cell, per-column and per-row settings.
     QString TextMatrix(qint32 Col, qint32 Row) const;
@@ -82,12 +96,18 @@ public:
 
 private:
     using Setting = std::variant<QString, FontPtr, qint32, double>;
-    // Row heights measured once per call of a public member; nothing changes
-    // the table while one runs, so the results are those of measuring anew.
+    // Row heights measured once and kept until a setting changes or they
+    // are asked for on another destination or scale. A font is a setting by
+    // its object: a font changed in place after measuring is not seen.
     struct Layout {
         const DrawDestPtr& drawDest;
-        QHash<qint32, double> rowHeights;
+        QHash<qint32, double>& rowHeights;
     };
+    Layout layoutOn(const DrawDestPtr& DrawDest) const;
+    void changed();
+    mutable QHash<qint32, double> m_rowHeights;
+    mutable const clsDrawDest* m_measuredOn = nullptr;
+    mutable std::pair<double, double> m_measuredScale;
     double rowHeightReal(qint32 Row, Layout& layout) const;
     double cellHeight(qint32 Col, qint32 Row, Layout& layout) const;
     double rowTop(qint32 Row, Layout& layout) const;
@@ -134,6 +154,10 @@ private:
     QHash<Key, Setting> m_settings;
     // Cells with a span setting: only they can cover other cells.
     QHash<QPair<qint32, qint32>, Span> m_spans;
+    // Which cells of the grid a span covers, made when first asked after a
+    // change of the spans or the grid's size (empty: not made).
+    mutable std::vector<bool> m_covered;
+    void cover() const;
 };
 
 using ElementTablePtr = std::shared_ptr<clsElementTable>;
