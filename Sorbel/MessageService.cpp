@@ -14,27 +14,33 @@ MessageService* current = &defaultService;
 
 MessageService::~MessageService() = default;
 
+namespace {
+void setIcon(QMessageBox& box, MessageService::Icon icon) {
+    switch (icon) {
+    case MessageService::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageService::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageService::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageService::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageService::NoIcon:
+        break;
+    }
+}
+} // namespace
+
 MessageService::Answer MessageService::show(QWidget* parent, const QString& text,
                                             const QString& title, Icon icon, Buttons buttons) {
     QMessageBox box(parent);
     box.setText(text);
     box.setWindowTitle(title);
-    switch (icon) {
-    case Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case NoIcon:
-        break;
-    }
+    setIcon(box, icon);
     // German captions, whatever the system's language.
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
@@ -60,6 +66,25 @@ MessageService::Answer MessageService::show(QWidget* parent, const QString& text
     if (clicked && clicked == ok)
         return AnswerOk;
     return cancel || buttons != Ok ? AnswerCancel : AnswerOk;
+}
+
+int MessageService::choose(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                           const QStringList& buttons, int defaultButton, int escapeButton) {
+    QMessageBox box(parent);
+    box.setText(text);
+    box.setWindowTitle(title);
+    setIcon(box, icon);
+    QList<QPushButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        added.append(box.addButton(buttons[i], i == escapeButton ? QMessageBox::RejectRole
+                                                                 : QMessageBox::AcceptRole));
+    if (defaultButton >= 0 && defaultButton < added.size())
+        box.setDefaultButton(added[defaultButton]);
+    if (escapeButton >= 0 && escapeButton < added.size())
+        box.setEscapeButton(added[escapeButton]);
+    box.exec();
+    const qsizetype chosen = added.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : escapeButton;
 }
 
 namespace {
@@ -139,4 +164,12 @@ MessageService::Answer showMessage(QWidget* parent, const QString& text, Message
                                    MessageService::Buttons buttons, const QString& title) {
     return MessageService::instance().show(
         parent, text, title.isEmpty() ? MessageService::productTitle() : title, icon, buttons);
+}
+
+int chooseMessage(QWidget* parent, const QString& text, MessageService::Icon icon,
+                  const QStringList& buttons, int defaultButton, int escapeButton,
+                  const QString& title) {
+    return MessageService::instance().choose(
+        parent, text, title.isEmpty() ? MessageService::productTitle() : title, icon, buttons,
+        defaultButton, escapeButton);
 }

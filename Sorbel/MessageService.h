@@ -3,6 +3,7 @@
 #include "sorbel_export.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,6 +22,11 @@ public:
     // Shows a message and returns the answer.
     virtual Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
                         Buttons buttons);
+    // A message with buttons of its own (German texts, "&" marks an access
+    // key): returns the index of the button chosen. Return chooses
+    // defaultButton; Escape and closing the message choose escapeButton.
+    virtual int choose(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                       const QStringList& buttons, int defaultButton, int escapeButton);
     // File dialogs: the path chosen, or "" when the user cancelled. filter is
     // in Qt's form ("XML-Dateien (*.xml);;alle Dateien (*)"). The open dialog
     // accepts existing files only; the save dialog asks before it replaces a
@@ -47,3 +53,7 @@ public:
 SORBEL_EXPORT MessageService::Answer
 showMessage(QWidget* parent, const QString& text, MessageService::Icon icon,
             MessageService::Buttons buttons = MessageService::Ok, const QString& title = QString());
+// A message with buttons of its own through the current service.
+SORBEL_EXPORT int chooseMessage(QWidget* parent, const QString& text, MessageService::Icon icon,
+                                const QStringList& buttons, int defaultButton, int escapeButton,
+                                const QString& title = QString());

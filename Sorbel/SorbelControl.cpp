@@ -7,8 +7,34 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
+
+namespace {
+// A multi-line value as the one-line editor shows it, and back.
+QString withMarks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QString(Sorbel::LineBreakMark));
+    text.replace(u'\r', Sorbel::LineBreakMark);
+    text.replace(u'\n', Sorbel::LineBreakMark);
+    return text;
+}
+QString withLineBreaks(QString text) {
+    text.replace(Sorbel::LineBreakMark, u'\n');
+    return text;
+}
+// A pasted text for a multi-line value: its lines kept, no trailing break,
+// tabs as blanks.
+QString pastedLines(QString text) {
+    while (text.endsWith(u'\r') || text.endsWith(u'\n'))
+        text.chop(1);
+    text.replace(u'\t', u' ');
+    return withMarks(text);
+}
+} // namespace
 
 Sorbel::Sorbel(QWidget* parent)
     : QFrame(parent), m_grid(new FlexGrid(this)), m_textBox(new QLineEdit(this)),
@@ -34,12 +60,21 @@ Sorbel::Sorbel(QWidget* parent)
     m_grid->setColAlignment(0, FlexGrid::flexAlignLeftTop);
     m_grid->setColAlignment(1, FlexGrid::flexAlignLeftTop);
 
-    connect(
-        m_editGrid, &clsEditGrid::BeforeCellEdit, this,
-        [this](int Row, int, QString&, bool& Cancel) { emit BeforeItemEdit(keyOf(Row), Cancel); });
+    // Keys of the editor and of the grid are seen before the edit grid's.
+    m_textBox->installEventFilter(this);
+    m_grid->installEventFilter(this);
+
+    connect(m_editGrid, &clsEditGrid::BeforeCellEdit, this,
+            [this](int Row, int, QString& Prompt, bool& Cancel) {
+                if (isMultiLine(Row))
+                    Prompt = withMarks(Prompt);
+                emit BeforeItemEdit(keyOf(Row), Cancel);
+            });
     connect(m_editGrid, &clsEditGrid::AfterCellEdit, this,
             [this](int Row, int, QString& NewValue, bool& Cancel) {
                 const QString key = keyOf(Row);
+                if (isMultiLine(Row))
+                    NewValue = withLineBreaks(NewValue);
                 emit AfterItemEdit(key, NewValue, Cancel);
                 if (!Cancel && m_dictionary)
                     m_dictionary->insert(key, rt::Variant(NewValue));
@@ -47,6 +82,7 @@ Sorbel::Sorbel(QWidget* parent)
     connect(m_editGrid, &clsEditGrid::CellClear, this,
             [this](int Row, int) { emit AfterItemClear(keyOf(Row)); });
     connect(m_editGrid, &clsEditGrid::ProcessReady, this, [this] { emit Change(); });
+    connect(m_editGrid, &clsEditGrid::CellsEdited, this, [this] { fitRows(); });
     connect(m_grid, &FlexGrid::SelChange, this, &Sorbel::onSelChange);
     connect(m_grid, &FlexGrid::MouseMove, this, [this](int b, int s, float x, float y) {
         emit MouseMove(b, s, x, y);
@@ -89,8 +125,67 @@ void Sorbel::setDictionary(SorbelDictionaryPtr value) {
             ++row;
         });
     }
+    fitRows();
     m_editGrid->Refresh();
     skip([&] { setSelectedItem(selected); });
+}
+
+QStringList Sorbel::MultiLineItems() const {
+    return QStringList(m_multiLine.begin(), m_multiLine.end());
+}
+
+void Sorbel::setMultiLineItems(const QStringList& keys) {
+    m_multiLine = QSet<QString>(keys.begin(), keys.end());
+    fitRows();
+}
+
+bool Sorbel::isMultiLine(int row) const {
+    return !m_multiLine.isEmpty() && m_multiLine.contains(keyOf(row));
+}
+
+void Sorbel::fitRows() {
+    const int line = m_grid->verticalHeader()->defaultSectionSize();
+    const int extra = m_grid->fontMetrics().lineSpacing();
+    for (int r = 0; r < m_grid->Rows(); ++r) {
+        const qsizetype lines = isMultiLine(r) ? m_grid->TextMatrix(r, 1).count(u'\n') + 1 : 1;
+        const int height = line + int(lines - 1) * extra;
+        if (m_grid->RowHeight(r) != height)
+            m_grid->setRowHeight(r, height);
+    }
+}
+
+bool Sorbel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !m_editGrid || !isMultiLine(m_grid->Row()))
+        return QFrame::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool paste = key->matches(QKeySequence::Paste);
+    if (watched == m_textBox && m_editGrid->isEditing()) {
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        const bool newLine = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                             (modifiers == Qt::ShiftModifier || modifiers == Qt::ControlModifier);
+        if (newLine) {
+            m_textBox->insert(QString(LineBreakMark));
+            return true;
+        }
+        // A pasted address stays in this value, not spread over the rows below.
+        if (paste) {
+            m_textBox->insert(pastedLines(QApplication::clipboard()->text()));
+            return true;
+        }
+    } else if (watched == m_grid && paste && !m_editGrid->isEditing() && m_editGrid->Active() &&
+               m_grid->Col() == 1) {
+        const QString text = QApplication::clipboard()->text();
+        if (!text.contains(u'\t') && pastedLines(text).contains(LineBreakMark)) {
+            // The editor opens with the lines, for the user to commit.
+            m_editGrid->BeginEdit();
+            if (m_editGrid->isEditing()) {
+                m_textBox->selectAll();
+                m_textBox->insert(pastedLines(text));
+            }
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 QString Sorbel::SelectedItem() const {

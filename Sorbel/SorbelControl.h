@@ -7,6 +7,8 @@
 #include "Variant.h"
 
 #include <QFrame>
+#include <QSet>
+#include <QStringList>
 
 #include <memory>
 
@@ -62,6 +64,14 @@ public:
     int MouseCol() const;
     int MouseRow() const;
 
+    // The keys whose values may hold several lines. In the open editor
+    // Shift+Return or Ctrl+Return adds a line break, shown there as
+    // LineBreakMark, and a pasted text keeps its lines; the dictionary and
+    // the cell get "\n". Their rows grow with their lines.
+    QStringList MultiLineItems() const;
+    void setMultiLineItems(const QStringList& keys);
+    static constexpr QChar LineBreakMark = QChar(0x21B5);
+
     // Persistence of the properties above.
     void WriteProperties(rt::PropertyBag& bag) const;
     void ReadProperties(const rt::PropertyBag& bag);
@@ -80,9 +90,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QString keyOf(int row) const;
+    bool isMultiLine(int row) const;
+    // The rows of multi-line values as tall as their lines.
+    void fitRows();
     void onSelChange();
     void applyFrame();
 
@@ -94,4 +108,5 @@ private:
     int m_borderStyle = 1;
     quint32 m_backColor = 0x80000005;
     bool m_inSelChange = false;
+    QSet<QString> m_multiLine;
 };

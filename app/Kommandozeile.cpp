@@ -5,6 +5,7 @@
 #include "Kalibrierung.h"
 #include "MesswertImport.h"
 #include "ProtokollPdf.h"
+#include "Protokolldaten.h"
 #include "Zieldatei.h"
 
 #include "Conversion.h"
@@ -47,9 +48,12 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
     for (const StatistikZeile& row : StatistikListe(kalibrierung))
         out << rt::withoutControls(row.Text) << u'\t' << row.Wert << u'\t' << row.Wertung << u'\n';
     out << u'\n' << PlausibilitätText(kalibrierung) << u'\n';
+    // The requirement lines, as the results page and the exports write them.
     const QStringList anforderungen = AnforderungTexte(kalibrierung);
     if (!anforderungen.isEmpty())
-        out << u'\n' << anforderungen.join(u'\n') << u'\n';
+        out << u'\n';
+    for (const QString& line : anforderungen)
+        out << rt::withoutControls(line) << u'\n';
     out.flush();
     return 0;
 }
@@ -86,10 +90,18 @@ int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) 
     }
 }
 
-int protokoll(const QString& path, const QString& pdf, int typ, QTextStream& out,
-              QTextStream& err) {
+int protokoll(const QString& path, const QString& pdf, int typ, const QPageSize& blatt,
+              QTextStream& out, QTextStream& err) {
     return ausgabe(path, out, err, [&](const Kalibrierung& k) {
-        const int pages = ProtokollAlsPdf(k, typ, pdf);
+        const int pages = ProtokollAlsPdf(k, typ, pdf, blatt);
+        // Written; site data still unfilled are named (the status stays 0).
+        const QStringList offen = UnfertigeProtokolldaten(k, typ);
+        if (!offen.isEmpty()) {
+            err << QStringLiteral("Protokolldaten unvollständig:\n");
+            for (const QString& eintrag : offen)
+                err << QStringLiteral("  ") << eintrag << u'\n';
+            err.flush();
+        }
         return QStringLiteral("%1 %2 nach „%3“ geschrieben.")
             .arg(pages)
             .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
@@ -287,11 +299,13 @@ QString usageText() {
         "  Orvanta --auswertung DATEI    wertet die Kalibrierdatei DATEI aus und gibt die\n"
         "                                statistischen Größen und die Plausibilitätsprüfung aus\n"
         "  Orvanta --protokoll DATEI --pdf AUSGABE.pdf [--typ 0|1]\n"
+        "          [--papier A4|A5|A3|Letter|Legal]\n"
         "                                schreibt das Berechnungsprotokoll der Kalibrierdatei\n"
         "                                DATEI als PDF-Datei; Typ 0 (Vorgabe): "
         "Kalibrierfeldprotokoll\n"
         "                                mit Berechnungsergebnissen, Typ 1: "
-        "Berechnungsergebnisse\n"
+        "Berechnungsergebnisse;\n"
+        "                                Papier hochkant, Vorgabe A4\n"
         "  Orvanta --export DATEI AUSGABE.xlsx|AUSGABE.csv\n"
         "                                exportiert Messwerte und Ergebnisse als "
         "Excel-Arbeitsmappe\n"
@@ -403,7 +417,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         const QString& option = args[i];
         static const QStringList known = {QStringLiteral("--auswertung"),
                                           QStringLiteral("--protokoll"), QStringLiteral("--pdf"),
-                                          QStringLiteral("--typ")};
+                                          QStringLiteral("--typ"), QStringLiteral("--papier")};
         if (!known.contains(option) || options.contains(option))
             return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
                                   err);
@@ -421,12 +435,19 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         if (typ != u"0" && typ != u"1")
             return falscherAufruf(
                 QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ), err);
+        const QString papier = options.value(QStringLiteral("--papier"), QStringLiteral("A4"));
+        const std::optional<QPageSize> blatt = blattNamens(papier);
+        if (!blatt)
+            return falscherAufruf(
+                QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal, nicht „%1“.")
+                    .arg(papier),
+                err);
         const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
                                                  options.value(QStringLiteral("--pdf")));
         if (!fehler.isEmpty())
             return falscherAufruf(fehler, err);
         return protokoll(options.value(QStringLiteral("--protokoll")),
-                         options.value(QStringLiteral("--pdf")), typ.toInt(), out, err);
+                         options.value(QStringLiteral("--pdf")), typ.toInt(), *blatt, out, err);
     }
     return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')), err);
 }

@@ -4,9 +4,15 @@
 
 #include "RuntimeError.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <system_error>
 #include <tuple>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -182,8 +188,286 @@ void setAnforderung(Kalibrierung& k, int i, std::optional<double> value) {
     k.DataStoreLet(AnforderungSchlüssel(i), value ? rt::Variant(*value) : rt::Variant(QString()));
 }
 
-QStringList AnforderungTexte(const Kalibrierung& k) {
-    QStringList lines;
+namespace {
+
+// A whole number of any size, as much as the exact rounding needs: a double
+// spans 2^-1074 to 2^1024, a requirement's decimal 10^-324 to 10^308.
+class Ganzzahl {
+public:
+    explicit Ganzzahl(std::uint64_t v = 0) {
+        for (; v; v >>= 32)
+            m_w.push_back(std::uint32_t(v));
+    }
+    bool istNull() const { return m_w.empty(); }
+    void mal(std::uint32_t f) {
+        std::uint64_t übertrag = 0;
+        for (std::uint32_t& w : m_w) {
+            const std::uint64_t t = std::uint64_t(w) * f + übertrag;
+            w = std::uint32_t(t);
+            übertrag = t >> 32;
+        }
+        if (übertrag)
+            m_w.push_back(std::uint32_t(übertrag));
+        kürzen();
+    }
+    void malZehnHoch(int n) {
+        for (; n >= 9; n -= 9)
+            mal(1'000'000'000);
+        for (; n > 0; --n)
+            mal(10);
+    }
+    void links(int bits) {
+        if (istNull() || bits <= 0)
+            return;
+        const int wörter = bits / 32, rest = bits % 32;
+        std::vector<std::uint32_t> w(m_w.size() + wörter + 1, 0);
+        for (size_t i = 0; i < m_w.size(); ++i) {
+            const std::uint64_t t = std::uint64_t(m_w[i]) << rest;
+            w[i + wörter] |= std::uint32_t(t);
+            w[i + wörter + 1] |= std::uint32_t(t >> 32);
+        }
+        m_w = std::move(w);
+        kürzen();
+    }
+    // Divides by 2^bits, rounding down; true when something was dropped.
+    bool rechts(int bits) {
+        if (bits <= 0)
+            return false;
+        const size_t wörter = size_t(bits / 32);
+        const int rest = bits % 32;
+        bool verloren = false;
+        for (size_t i = 0; i < std::min(wörter, m_w.size()); ++i)
+            verloren |= m_w[i] != 0;
+        if (wörter >= m_w.size()) {
+            m_w.clear();
+            return verloren;
+        }
+        m_w.erase(m_w.begin(), m_w.begin() + std::ptrdiff_t(wörter));
+        if (rest) {
+            verloren |= (m_w[0] & ((1u << rest) - 1)) != 0;
+            for (size_t i = 0; i < m_w.size(); ++i) {
+                const std::uint32_t oben = i + 1 < m_w.size() ? m_w[i + 1] : 0;
+                m_w[i] = (m_w[i] >> rest) | std::uint32_t(std::uint64_t(oben) << (32 - rest));
+            }
+        }
+        kürzen();
+        return verloren;
+    }
+    // Divides by f, rounding down; true when a remainder was dropped.
+    bool durch(std::uint32_t f) {
+        std::uint64_t rest = 0;
+        for (size_t i = m_w.size(); i-- > 0;) {
+            const std::uint64_t t = (rest << 32) | m_w[i];
+            m_w[i] = std::uint32_t(t / f);
+            rest = t % f;
+        }
+        kürzen();
+        return rest != 0;
+    }
+    bool durchZehnHoch(int n) {
+        bool verloren = false;
+        for (; n >= 9; n -= 9)
+            verloren |= durch(1'000'000'000);
+        for (; n > 0; --n)
+            verloren |= durch(10);
+        return verloren;
+    }
+    int vergleich(const Ganzzahl& o) const {
+        if (m_w.size() != o.m_w.size())
+            return m_w.size() < o.m_w.size() ? -1 : 1;
+        for (size_t i = m_w.size(); i-- > 0;)
+            if (m_w[i] != o.m_w[i])
+                return m_w[i] < o.m_w[i] ? -1 : 1;
+        return 0;
+    }
+    void plus(const Ganzzahl& o) {
+        m_w.resize(std::max(m_w.size(), o.m_w.size()) + 1, 0);
+        std::uint64_t übertrag = 0;
+        for (size_t i = 0; i < m_w.size(); ++i) {
+            const std::uint64_t t =
+                std::uint64_t(m_w[i]) + (i < o.m_w.size() ? o.m_w[i] : 0) + übertrag;
+            m_w[i] = std::uint32_t(t);
+            übertrag = t >> 32;
+        }
+        kürzen();
+    }
+    // *this - o, for o not greater than *this.
+    void minus(const Ganzzahl& o) {
+        std::int64_t borgen = 0;
+        for (size_t i = 0; i < m_w.size(); ++i) {
+            std::int64_t t = std::int64_t(m_w[i]) - (i < o.m_w.size() ? o.m_w[i] : 0) - borgen;
+            borgen = t < 0;
+            m_w[i] = std::uint32_t(t + (borgen << 32));
+        }
+        kürzen();
+    }
+    // The lowest 64 bits.
+    std::uint64_t als64() const {
+        return (m_w.size() > 1 ? std::uint64_t(m_w[1]) << 32 : 0) | (m_w.empty() ? 0 : m_w[0]);
+    }
+
+private:
+    void kürzen() {
+        while (!m_w.empty() && m_w.back() == 0)
+            m_w.pop_back();
+    }
+    std::vector<std::uint32_t> m_w; // lowest word first
+};
+
+// A signed whole number times a power of two.
+struct Dyadisch {
+    bool negativ = false;
+    Ganzzahl betrag;
+    int exponent = 0;
+};
+
+// x = ±m · 2^e exactly, m below 2^53.
+Dyadisch zerlegt(double x) {
+    int e = 0;
+    const double f = std::frexp(std::fabs(x), &e);
+    return {x < 0, Ganzzahl(std::uint64_t(std::ldexp(f, 53))), e - 53};
+}
+
+Ganzzahl produkt(const Ganzzahl& x, std::uint64_t n) {
+    Ganzzahl unten = x, oben = x;
+    unten.mal(std::uint32_t(n));
+    oben.mal(std::uint32_t(n >> 32));
+    oben.links(32);
+    unten.plus(oben);
+    return unten;
+}
+
+// Adds two signed magnitudes: a += b.
+void addiere(bool& aNegativ, Ganzzahl& a, bool bNegativ, const Ganzzahl& b) {
+    if (aNegativ == bNegativ) {
+        a.plus(b);
+    } else if (a.vergleich(b) >= 0) {
+        a.minus(b);
+    } else {
+        Ganzzahl d = b;
+        d.minus(a);
+        a = d;
+        aNegativ = bNegativ;
+    }
+    if (a.istNull())
+        aNegativ = false;
+}
+
+} // namespace
+
+double SicherGerundet(double a, double b, double r, rt::Long Stellen, bool Aufwärts) {
+    rt::checkedFinite(a);
+    rt::checkedFinite(b);
+    rt::checkedFinite(r);
+    // As the number patterns do: no negative count, at most 100.
+    const int d = std::clamp<int>(Stellen, 0, 100);
+
+    // The requirement as its text shows it: ±n · 10^e, the digits doubleToText writes.
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, r, std::chars_format::general, 15).ptr;
+    bool rNegativ = false, nachKomma = false;
+    std::uint64_t n = 0;
+    int e = 0;
+    for (const char* c = text; c < end; ++c) {
+        if (*c == '-') {
+            rNegativ = true;
+        } else if (*c == '.') {
+            nachKomma = true;
+        } else if (*c == 'e') {
+            int hoch = 0;
+            std::from_chars(c + (c[1] == '+' ? 2 : 1), end, hoch);
+            e += hoch;
+            break;
+        } else {
+            n = n * 10 + std::uint64_t(*c - '0');
+            if (nachKomma)
+                --e;
+        }
+    }
+
+    // v · 10^d = a · 10^d + b · n · 10^(e + d) = m · 2^g / 10^t, all whole numbers.
+    const int s = e + d;
+    const int t = std::max(0, -s);
+    Dyadisch x = zerlegt(a);
+    x.betrag.malZehnHoch(d + t);
+    Dyadisch y = zerlegt(b);
+    y.negativ = y.negativ != rNegativ;
+    y.betrag = produkt(y.betrag, n);
+    y.betrag.malZehnHoch(s + t);
+    const int g = std::min(x.exponent, y.exponent);
+    x.betrag.links(x.exponent - g);
+    y.betrag.links(y.exponent - g);
+    bool negativ = x.negativ;
+    Ganzzahl m = x.betrag;
+    addiere(negativ, m, y.negativ, y.betrag);
+
+    // q = floor(|m| · 2^g / 10^t), and whether that dropped a remainder.
+    bool verloren = false;
+    if (g > 0)
+        m.links(g);
+    else
+        verloren |= m.rechts(-g);
+    verloren |= m.durchZehnHoch(t);
+    // Up: a positive value needs the next whole number, a negative one is cut
+    // towards zero; down the other way round.
+    if (verloren && negativ != Aufwärts)
+        m.plus(Ganzzahl(1));
+    if (m.istNull())
+        return 0.0;
+    // No number text shows more than 15 significant digits: beyond them the
+    // value is rounded on in the same direction, so that its text stays safe.
+    const Ganzzahl grenze(1'000'000'000'000'000);
+    int k = 0;
+    for (Ganzzahl probe = m; probe.vergleich(grenze) >= 0; probe.durch(10))
+        ++k;
+    if (m.durchZehnHoch(k) && negativ != Aufwärts)
+        m.plus(Ganzzahl(1));
+    // The double nearest to ±m · 10^(k - d), read as a decimal.
+    const std::string dezimal =
+        (negativ ? "-" : "") + std::to_string(m.als64()) + 'e' + std::to_string(k - d);
+    double wert = 0;
+    const auto [ende, fehler] =
+        std::from_chars(dezimal.data(), dezimal.data() + dezimal.size(), wert);
+    if (fehler != std::errc())
+        rt::raiseError(rt::err::Overflow);
+    return rt::checkedFinite(wert);
+}
+
+namespace {
+
+// The smallest and the largest measured direct value; none when there are
+// none or one cannot be read.
+std::optional<std::pair<double, double>> Messbereich(const Kalibrierung& k) {
+    try {
+        k.PrüfpunkteTotal(); // bounds the walk
+        std::optional<std::pair<double, double>> bereich;
+        const rt::Long felder = k.PrüffelderAnzahl();
+        for (rt::Long f = 1; f <= felder; ++f) {
+            const rt::Long punkte = k.PrüffeldPrüfpunkte(f);
+            for (rt::Long p = 1; p <= punkte; ++p) {
+                const double v = k.Messwert(pmDirekt, f, p).toDouble();
+                if (!bereich)
+                    bereich = {v, v};
+                bereich->first = std::min(bereich->first, v);
+                bereich->second = std::max(bereich->second, v);
+            }
+        }
+        return bereich;
+    } catch (const rt::RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+QList<AnforderungWert> AnforderungWerte(const Kalibrierung& k) {
+    QList<AnforderungWert> werte;
+    std::optional<double> anforderungen[AnforderungenAnzahl];
+    bool gesetzt = false;
+    for (int i = 1; i <= AnforderungenAnzahl; ++i)
+        gesetzt |= bool(anforderungen[i - 1] = Anforderung(k, i));
+    if (!gesetzt)
+        return werte;
     QString direkt, indirekt, einheitDirekt, einheitIndirekt;
     rt::Long stellenDirekt = 0, stellenIndirekt = 0;
     rt::SkipErrors skip;
@@ -200,30 +484,54 @@ QStringList AnforderungTexte(const Kalibrierung& k) {
     skip([&] { stellenDirekt = k.DirektesPrüfmerkmal().Nachkommastellen(); });
     skip([&] { stellenIndirekt = k.IndirektesPrüfmerkmal().Nachkommastellen(); });
     const bool ok = k.StatistikBestimmtheitsmaßIndirektDirektOk();
+    double a = 0, b = 0;
+    bool gerade = false;
+    try {
+        b = k.StatistikKalibriergeradeAnstieg(mIndirekt, mDirekt);
+        a = k.StatistikKalibriergeradeAchsenabschnitt(mIndirekt, mDirekt);
+        gerade = true;
+    } catch (const rt::RuntimeError&) {
+    }
+    const std::optional<std::pair<double, double>> bereich = Messbereich(k);
     for (int i = 1; i <= AnforderungenAnzahl; ++i) {
-        const std::optional<double> r = Anforderung(k, i);
+        const std::optional<double> r = anforderungen[i - 1];
         if (!r)
             continue;
-        QString line = u"Anforderung "_s + direkt + u" ≥ "_s + FormatNumberText(*r, stellenDirekt) +
-                       einheitDirekt + u" entspricht "_s + indirekt;
+        AnforderungWert w;
+        w.nummer = i;
+        w.anforderung = *r;
+        w.anforderungText = rt::doubleToText(*r);
+        w.steigend = b >= 0;
+        QString line = u"Anforderung "_s + direkt + u" ≥ "_s + w.anforderungText + einheitDirekt +
+                       u" entspricht "_s + indirekt + (w.steigend ? u" ≥ "_s : u" ≤ "_s);
         try {
-            const double a = k.StatistikKalibriergeradeAchsenabschnitt(mIndirekt, mDirekt);
-            const double b = k.StatistikKalibriergeradeAnstieg(mIndirekt, mDirekt);
-            const double v = rt::checkedFinite(a + b * *r);
-            // Rounded so that the requirement stays safe: up for a rising
-            // line (indirect ≥ value), down for a falling one (≤).
-            const double scale = std::pow(10.0, stellenIndirekt);
-            const double scaled = v * scale;
-            const double rounded =
-                (b >= 0 ? std::ceil(scaled - 1e-9) : std::floor(scaled + 1e-9)) / scale;
-            line += (b >= 0 ? u" ≥ "_s : u" ≤ "_s) + FormatNumberText(rounded, stellenIndirekt) +
-                    einheitIndirekt;
+            if (!gerade)
+                rt::raiseError(rt::err::Overflow);
+            w.wert = SicherGerundet(a, b, *r, stellenIndirekt, w.steigend);
+            w.wertText = FormatNumberText(*w.wert, stellenIndirekt);
+            line += w.wertText + einheitIndirekt + u" (zur sicheren Seite gerundet)"_s;
         } catch (const rt::RuntimeError&) {
-            line += u" ≥ (Fehler)"_s;
+            w.wert.reset();
+            w.wertText = u"(Fehler)"_s;
+            line += w.wertText;
         }
+        if (bereich && (*r < bereich->first || *r > bereich->second)) {
+            w.außerhalb = true;
+            line += u" – außerhalb des Messbereichs "_s +
+                    FormatNumberText(bereich->first, stellenDirekt) + u" … "_s +
+                    FormatNumberText(bereich->second, stellenDirekt) + einheitDirekt;
+        }
+        w.zeile = line;
         if (!ok)
-            line += u" – darf nicht genutzt werden, das Bestimmtheitsmaß ist kritisch"_s;
-        lines.append(line);
+            w.hinweis = u" – darf nicht genutzt werden, das Bestimmtheitsmaß ist kritisch"_s;
+        werte.append(w);
     }
+    return werte;
+}
+
+QStringList AnforderungTexte(const Kalibrierung& k) {
+    QStringList lines;
+    for (const AnforderungWert& w : AnforderungWerte(k))
+        lines.append(w.zeile + w.hinweis);
     return lines;
 }

@@ -21,16 +21,41 @@ std::vector<Protokollangabe> standard() {
     auto kopf = [](const char16_t* label) {
         Protokollangabe a;
         a.beschriftung = QString::fromUtf16(label);
-        a.block = 2;
+        a.block = BlockKalibrierfeld;
         return a;
     };
+    // The report header: absent until edited, required, with labels of
+    // their own in the editor.
+    auto bericht = [](const QString& key, const char16_t* label, const char16_t* eintrag) {
+        Protokollangabe a;
+        a.präfix = BerichtPräfix;
+        a.schlüssel = key.mid(BerichtPräfix.size());
+        a.beschriftung = QString::fromUtf16(label);
+        a.eintrag = QString::fromUtf16(eintrag);
+        a.block = BlockBericht;
+        a.pflicht = true;
+        return a;
+    };
+    auto datum = [](Protokollangabe a) {
+        a.datum = true;
+        return a;
+    };
+    Protokollangabe prüfstelle =
+        bericht(PrüfstelleSchlüssel, u"Prüfstelle", u"Prüfstelle (Name und Anschrift)");
+    prüfstelle.mehrzeilig = true;
     Protokollangabe jeFeld;
     jeFeld.schlüssel =
         QStringLiteral("Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge)");
-    jeFeld.block = 2;
+    jeFeld.block = BlockKalibrierfeld;
     jeFeld.jeFeld = true;
     jeFeld.eingerückt = true;
     return {
+        bericht(BauvorhabenSchlüssel, u"Bauvorhaben", u"Bauvorhaben"),
+        bericht(AuftraggeberSchlüssel, u"Auftraggeber", u"Auftraggeber"),
+        prüfstelle,
+        bericht(BearbeiterSchlüssel, u"Bearbeiter", u"Bearbeiter"),
+        bericht(BerichtsnummerSchlüssel, u"Berichtsnummer", u"Berichtsnummer"),
+        datum(bericht(BerichtsdatumSchlüssel, u"Berichtsdatum", u"Berichtsdatum")),
         row(u"Unterlage Bodenart DIN 4022", u"Bodenart nach DIN 4022 bzw. DIN EN ISO 14688-1: ",
             u"", 1),
         row(u"Unterlage Bodengruppe DIN 18196", u"Bodenart nach DIN 18196: ", u"", 1),
@@ -59,11 +84,11 @@ std::vector<Protokollangabe> standard() {
         kopf(u"Anzahl der Verdichtungsübergänge dynamisch/statisch im:"),
         jeFeld,
         kopf(u"Verdichtung am/bei"),
-        row(u"Kalibrierfeld Datum bei Verdichtung", u"Datum:", u"??.??.????", 2, true),
+        datum(row(u"Kalibrierfeld Datum bei Verdichtung", u"Datum:", u"??.??.????", 2, true)),
         row(u"Kalibrierfeld Witterung bei Verdichtung", u"Witterung:", u"", 2, true),
         row(u"Kalibrierfeld Temperatur bei Verdichtung", u"Temperatur:", u"??°C", 2, true),
         kopf(u"Prüfung am/bei"),
-        row(u"Kalibrierfeld Datum bei Prüfung", u"Datum:", u"??.??.????", 2, true),
+        datum(row(u"Kalibrierfeld Datum bei Prüfung", u"Datum:", u"??.??.????", 2, true)),
         row(u"Kalibrierfeld Witterung bei Prüfung", u"Witterung:", u"", 2, true),
         row(u"Kalibrierfeld Temperatur bei Prüfung", u"Temperatur:", u"??°C", 2, true),
         row(u"Kalibrierfeld Bemerkungen", u"Bemerkungen:", nullptr, 2),
@@ -88,10 +113,18 @@ void setProtokollangaben(std::vector<Protokollangabe> angaben) {
 QString ProtokollSchlüssel(const Protokollangabe& angabe, rt::Long feld) {
     if (angabe.schlüssel.isEmpty())
         return QString();
-    QString key = ProtokollPräfix + angabe.schlüssel;
+    QString key = angabe.präfix + angabe.schlüssel;
     if (angabe.jeFeld)
         key += QStringLiteral(" - Prüffeld ") + QString::number(feld);
     return key;
+}
+
+QString ProtokollEintrag(const Protokollangabe& angabe, rt::Long feld) {
+    if (angabe.schlüssel.isEmpty())
+        return QString();
+    if (!angabe.eintrag.isEmpty())
+        return angabe.eintrag;
+    return ProtokollSchlüssel(angabe, feld).mid(angabe.präfix.size());
 }
 
 const Protokollangabe* ProtokollangabeJeFeld() {
@@ -101,7 +134,7 @@ const Protokollangabe* ProtokollangabeJeFeld() {
     return nullptr;
 }
 
-QStringList ProtokollSchlüssel(const Kalibrierung& k) {
+std::vector<Protokolleintrag> ProtokollEinträge(const Kalibrierung& k) {
     // The fields are walked only when the calibration can hold them.
     rt::Long felder = 0;
     try {
@@ -110,17 +143,21 @@ QStringList ProtokollSchlüssel(const Kalibrierung& k) {
     } catch (const rt::RuntimeError&) {
         felder = 0;
     }
-    QStringList keys;
+    std::vector<Protokolleintrag> einträge;
     for (const Protokollangabe& a : Protokollangaben()) {
         if (a.schlüssel.isEmpty())
             continue;
-        if (!a.jeFeld) {
-            keys.append(ProtokollSchlüssel(a));
-            continue;
-        }
-        for (rt::Long f = 1; f <= felder; ++f)
-            keys.append(ProtokollSchlüssel(a, f));
+        const rt::Long bis = a.jeFeld ? felder : 0;
+        for (rt::Long f = a.jeFeld ? 1 : 0; f <= bis; ++f)
+            einträge.push_back({&a, f, ProtokollSchlüssel(a, f), ProtokollEintrag(a, f)});
     }
+    return einträge;
+}
+
+QStringList ProtokollSchlüssel(const Kalibrierung& k) {
+    QStringList keys;
+    for (const Protokolleintrag& e : ProtokollEinträge(k))
+        keys.append(e.schlüssel);
     return keys;
 }
 
@@ -135,9 +172,10 @@ QString ProtokollBeschriftung(const QString& key) {
             if (a.schlüssel.isEmpty())
                 continue;
         }
-        const QString block =
-            a.block == 1 ? QStringLiteral("Unterlage") : QStringLiteral("Kalibrierfeld");
-        const QString base = ProtokollPräfix + a.schlüssel;
+        const QString block = a.block == BlockBericht     ? QStringLiteral("Bericht")
+                              : a.block == BlockUnterlage ? QStringLiteral("Unterlage")
+                                                          : QStringLiteral("Kalibrierfeld");
+        const QString base = a.präfix + a.schlüssel;
         if (a.jeFeld && key.startsWith(base + QStringLiteral(" - Prüffeld "))) {
             const QString feld = key.mid(base.size() + 12);
             return block + QStringLiteral(": ") + heading + u' ' + feld +
@@ -148,6 +186,40 @@ QString ProtokollBeschriftung(const QString& key) {
                    (a.eingerückt ? heading + QStringLiteral(", ") + label : label);
     }
     return QString();
+}
+
+namespace {
+// The stored text of a key; "" when absent or null. Never adds the key.
+QString gespeichert(const Kalibrierung& k, const QString& key) {
+    const rt::Variant* value = k.DataStore()->find(key);
+    return value && !value->isNull() ? value->toText() : QString();
+}
+} // namespace
+
+QList<Berichtsangabe> Berichtskopf(const Kalibrierung& k) {
+    QList<Berichtsangabe> kopf;
+    for (const Protokollangabe& a : Protokollangaben()) {
+        if (a.block != BlockBericht || a.schlüssel.isEmpty() || a.jeFeld)
+            continue;
+        const QString key = ProtokollSchlüssel(a);
+        kopf.append({key, a.beschriftung, gespeichert(k, key)});
+    }
+    return kopf;
+}
+
+QStringList UnfertigeProtokolldaten(const Kalibrierung& k, int typ) {
+    QStringList offen;
+    for (const Protokolleintrag& e : ProtokollEinträge(k)) {
+        // The site data is printed with type 0 only; the header always.
+        if (e.angabe->block != BlockBericht && typ != 0)
+            continue;
+        const QString wert = gespeichert(k, e.schlüssel);
+        const bool platzhalter =
+            wert.contains(QStringLiteral("??")) || wert.contains(QStringLiteral("XXX"));
+        if (platzhalter || (e.angabe->pflicht && wert.trimmed().isEmpty()))
+            offen.append(e.eintrag);
+    }
+    return offen;
 }
 
 void FeldangabeNachführen(Kalibrierung& k, rt::Long f, std::optional<double> vorher) {

@@ -44,6 +44,11 @@ DeviceContextPtr DruckSeiten::beginSurface(int, QSizeF, double, double& unitsPer
     return m_dc;
 }
 
+DeviceContextPtr DruckSeiten::measuringSurface(double& unitsPerCm) {
+    unitsPerCm = m_printer.resolution() / 2.54;
+    return std::make_shared<DeviceContext>(static_cast<const QPaintDevice&>(m_printer));
+}
+
 void DruckSeiten::completeSurface(int) {
     if (!m_painter.isActive())
         return;

@@ -26,6 +26,7 @@ protected:
     QSizeF pageSizeCm() const override;
     DeviceContextPtr beginSurface(int n, QSizeF sizeCm, double zoom, double& unitsPerCm) override;
     void completeSurface(int n) override;
+    DeviceContextPtr measuringSurface(double& unitsPerCm) override;
 
 private:
     QPrinter& m_printer;

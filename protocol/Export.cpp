@@ -377,6 +377,13 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
            minimum + QStringLiteral(";\r\n");
     for (const QString& line : PlausibilitätText(k).split(u'\n'))
         out += csvFeld(line) + QStringLiteral(";;\r\n");
+    // The requirement lines as the workbook and the results page show them.
+    const QStringList anforderungen = AnforderungTexte(k);
+    if (!anforderungen.isEmpty()) {
+        out += QStringLiteral("Anforderungswerte;;\r\n");
+        for (const QString& line : anforderungen)
+            out += csvFeld(line) + QStringLiteral(";;\r\n");
+    }
     QFile file(ziel.temporaryPath());
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + out.toUtf8();
     errno = 0;

@@ -35,6 +35,9 @@ protected:
         rt::raiseError(rt::err::InvalidProcedureCall);
     }
     void completeSurface(int) override {}
+    DeviceContextPtr measuringSurface(double&) override {
+        rt::raiseError(rt::err::InvalidProcedureCall);
+    }
 
 private:
     double m_zoom;

@@ -10,7 +10,20 @@
 #include "Protokolldaten.h"
 
 #include "Conversion.h"
+
 #include "RuntimeError.h"
+#include <QRegularExpression>
+
+namespace {
+// A statistic's text, empty when it cannot be computed.
+QString statistikText(const std::function<QString()>& text) {
+    try {
+        return text();
+    } catch (const rt::RuntimeError&) {
+        return QString();
+    }
+}
+} // namespace
 
 Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
     : m_k(k), m_seiten(seiten), m_typ(typ) {
@@ -46,9 +59,55 @@ FontPtr Protokoll::ProtocolFont(bool IsHeading, int Level, bool Printing) const 
 
 PictrelPtr Protokoll::TextBand(int Level, const QString& Text, bool Printing) const {
     auto band = std::make_shared<clsPictrel>();
-    band->Elements()->Add(
-        m_gen.NewText(0, 0, 0, Text, AlignLeftTop, ProtocolFont(true, Level, Printing)));
+    auto text = m_gen.NewText(0, 0, 0, Text, AlignLeftTop, ProtocolFont(true, Level, Printing));
+    // A heading wraps at the right margin of any sheet.
+    text->setMaxTextWidth(Breite());
+    band->Elements()->Add(text);
     return band;
+}
+
+double Protokoll::Breite() const {
+    // As wide as the sheet less 2 cm on either side: 17 cm on A4, and
+    // without a page (a diagram on the screen).
+    if (!(m_bander.PageWidth > 0))
+        return A4Width;
+    return std::max(1.0, m_bander.PageWidth - 2 * SheetMargin);
+}
+
+double Protokoll::Maß(double a4) const {
+    return a4 * Breite() / A4Width;
+}
+
+void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
+    const QString text = Table.TextMatrix(Col, Row);
+    if (text.isEmpty() || !m_bander.DrawDest)
+        return;
+    const FontPtr font = Table.CellFont(Col, Row);
+    if (!font)
+        return;
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    const double room = Table.CellWidth(Col, Row) - Table.CellInnerSpacingLeft(Col, Row) -
+                        Table.CellInnerSpacingRight(Col, Row);
+    // The widest word decides: the others wrap.
+    dest.setFont(font);
+    double width = 0;
+    for (const QString& word :
+         text.split(QRegularExpression(QStringLiteral("[ \\r\\n]+")), Qt::SkipEmptyParts))
+        width = std::max(width, dest.TextWidth(word, 0));
+    if (!(width > room) || room <= 0)
+        return;
+    // Smaller type, down to two thirds of the size; a number in exponent
+    // form that is still too wide breaks before its exponent.
+    auto smaller = std::make_shared<clsFont>(*font);
+    smaller->setSize(
+        std::max(font->Size() * 2 / 3, std::floor(font->Size() * room / width * 2) / 2));
+    Table.setCellFont(Col, Row, smaller);
+    dest.setFont(smaller);
+    const qsizetype exponent = text.lastIndexOf(u'E');
+    if (dest.TextWidth(text, 0) > room && exponent > 0 && !text.contains(u' ') &&
+        !text.contains(u'\n'))
+        Table.setTextMatrix(Col, Row,
+                            text.left(exponent) + QStringLiteral("\r\n") + text.mid(exponent));
 }
 
 PictrelPtr Protokoll::SpacerBand(double Height) const {
@@ -131,8 +190,8 @@ PictrelPtr Protokoll::FieldDataBand(int Level, const QString& Title, bool Printi
     table->setCellFontStd(ProtocolFont(false, 0, Printing));
     table->setPen(m_gen.NewPen(0, 1, PS_NULL));
     table->setCols(2);
-    table->setColWidth(1, 9.0);
-    table->setColWidth(2, 8.0);
+    table->setColWidth(1, Maß(9.0));
+    table->setColWidth(2, Maß(8.0));
     table->setRows(0);
     table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
     const QString indent(4, u' ');
@@ -169,7 +228,7 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
     table->setCellInnerSpacingStd(0.1);
     table->setCellFontStd(ProtocolFont(false, 0, Printing));
     for (qint32 c = 1; c <= 4; ++c)
-        table->setColWidth(c, 4.25);
+        table->setColWidth(c, Maß(4.25));
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
@@ -187,6 +246,8 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
         table->setCellFont(c, 1, bold);
         table->setCellAlignment(c, 1, AlignCenterMiddle);
         table->setCellAlignment(c, 2, AlignCenterMiddle);
+        // A long word of a name on a narrow sheet.
+        FitCell(*table, c, 1);
     }
     const QString symbol = m_k.Kovariable().Formelzeichen();
     qint32 row = 3;
@@ -206,12 +267,143 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
             table->setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
             for (qint32 c : {3, 4}) {
                 table->setCellAlignment(c, row, AlignRightTop);
-                table->setCellInnerSpacingRight(c, row, 1.5);
+                table->setCellInnerSpacingRight(c, row, Maß(1.5));
+                // Only a long text can be too wide: the short ones are not measured.
+                if (table->TextMatrix(c, row).size() > 8)
+                    FitCell(*table, c, row);
             }
         }
     }
     band->Elements()->Add(heading);
     band->Elements()->Add(table);
+    return band;
+}
+
+// ---- report header, summary, signature ------------------------------------------
+
+QString Protokoll::Berichtsnummer() const {
+    QString number;
+    for (const Berichtsangabe& a : Berichtskopf(m_k))
+        if (a.schlüssel == BerichtsnummerSchlüssel)
+            number = a.wert;
+    return number;
+}
+
+PictrelPtr Protokoll::HeaderBand(bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCellInnerSpacingStd(0.1);
+    table->setCols(2);
+    table->setColWidth(1, Maß(4.5));
+    table->setColWidth(2, Breite() - Maß(4.5));
+    table->setRows(0);
+    const FontPtr bold = ProtocolFont(false, 1, Printing);
+    // Every entry has its row, filled or not: an empty one is filled in by hand.
+    for (const Berichtsangabe& a : Berichtskopf(m_k)) {
+        AppendRow(*table, a.beschriftung, a.wert);
+        table->setCellFont(1, table->Rows(), bold);
+    }
+    band->Elements()->Add(table);
+    return band;
+}
+
+PictrelPtr Protokoll::SummaryBand(bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto table = std::make_shared<clsElementTable>();
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCellInnerSpacingStd(0.15);
+    table->setCellAlignmentStd(AlignLeftTop);
+    table->setCols(2);
+    table->setColWidth(1, Maß(4.5));
+    table->setColWidth(2, Breite() - Maß(4.5));
+    table->setRows(0);
+    const FontPtr bold = ProtocolFont(false, 1, Printing);
+    auto row = [&](const QString& label, const QString& text, bool strong = false) {
+        AppendRow(*table, label, text);
+        table->setCellFont(1, table->Rows(), bold);
+        if (strong)
+            table->setCellFont(2, table->Rows(), bold);
+    };
+    AppendRow(*table, QStringLiteral("Ergebnis der Kalibrierung"), QString());
+    table->setCellColSpan(1, 1, 2);
+    table->setCellFont(1, 1, ProtocolFont(true, 2, Printing));
+
+    const QString r2 =
+        statistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); });
+    const QString minimum =
+        statistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
+    const bool ok = VerdictOk();
+    row(QStringLiteral("Bewertung"),
+        (ok ? QStringLiteral("gut") : QStringLiteral("kritisch")) +
+            QStringLiteral(" (Bestimmtheitsmaß R² = %1, erforderlich mindestens %2)")
+                .arg(r2.isEmpty() ? QStringLiteral("–") : r2,
+                     minimum.isEmpty() ? QStringLiteral("–") : minimum),
+        !ok);
+    const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
+    const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
+    QString gerade;
+    try {
+        gerade = Gleichung(indirekt.Formelzeichen(),
+                           m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+                           m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
+                           direkt.Formelzeichen());
+    } catch (const rt::RuntimeError&) {
+        gerade = QStringLiteral("nicht berechenbar");
+    }
+    row(QStringLiteral("Kalibriergerade"), gerade);
+    if (!ok)
+        row(QString(),
+            QStringLiteral("Die Kalibriergerade darf nicht für die Umrechnung zwischen den "
+                           "Prüfmerkmalen genutzt werden!"),
+            true);
+    const QList<AnforderungWert> werte = AnforderungWerte(m_k);
+    for (qsizetype i = 0; i < werte.size(); ++i)
+        row(i == 0 ? QStringLiteral("Anforderungswerte") : QString(), werte[i].zeile);
+    if (werte.size() > 1)
+        table->setCellRowSpan(1, table->Rows() - qint32(werte.size()) + 1, qint32(werte.size()));
+    band->Elements()->Add(table);
+    return band;
+}
+
+PictrelPtr Protokoll::SignatureBand(bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    const double w = Breite();
+    const double column = (w - 1.0) / 2;
+    const FontPtr bold = ProtocolFont(false, 1, Printing);
+    const FontPtr small =
+        m_gen.NewFont(QStringLiteral("Times New Roman"), 10 * (Printing ? 1.0 : m_seiten.zoom()));
+    QString bearbeiter, prüfstelle;
+    for (const Berichtsangabe& a : Berichtskopf(m_k)) {
+        if (a.schlüssel == BearbeiterSchlüssel)
+            bearbeiter = a.wert.simplified();
+        else if (a.schlüssel == PrüfstelleSchlüssel)
+            prüfstelle = a.wert.section(u'\n', 0, 0).trimmed();
+    }
+    const struct {
+        double x;
+        QString role, name;
+    } parties[] = {{0, QStringLiteral("Bearbeiter"), bearbeiter},
+                   {column + 1.0, QStringLiteral("Prüfstelle"), prüfstelle}};
+    const PenPtr pen = m_gen.NewPen(0, 1, PS_SOLID);
+    for (const auto& p : parties) {
+        auto role = m_gen.NewText(p.x, 0, 0, p.role, AlignLeftTop, bold);
+        role->setMaxTextWidth(column);
+        band->Elements()->Add(role);
+        if (!p.name.isEmpty()) {
+            auto name =
+                m_gen.NewText(p.x, 0.6, 0, p.name, AlignLeftTop, ProtocolFont(false, 0, Printing));
+            name->setMaxTextWidth(column);
+            band->Elements()->Add(name);
+        }
+        for (const auto& [y, label] : {std::pair{2.6, QStringLiteral("Ort, Datum")},
+                                       std::pair{4.4, QStringLiteral("Unterschrift")}}) {
+            band->Elements()->Add(m_gen.NewLine(p.x, y, 0, p.x + column, y, 0, pen));
+            band->Elements()->Add(m_gen.NewText(p.x, y + 0.1, 0, label, AlignLeftTop, small));
+        }
+    }
     return band;
 }
 
@@ -335,8 +527,42 @@ void Protokoll::drawTableInParts(const PictrelPtr& band, const ElementTablePtr& 
 // ---- the protocol ------------------------------------------------------------------
 
 int Protokoll::BuildProtocol(bool Printing) {
-    rt::SkipErrors skip;
     m_seiten.PageCount = 0;
+    m_seiten.ReportNumber = Berichtsnummer();
+    // The layout first, on pages that only measure: every footer names the
+    // number of pages, known only when the last band is placed.
+    m_bander = clsBander();
+    m_bander.Recording = true;
+    m_bander.OnNewPage = [this] { m_seiten.Bander_NewLayoutPage(m_bander); };
+    layOut(Printing);
+    std::vector<std::vector<clsBander::PlacedBand>> pages = std::move(m_bander.Pages);
+    m_seiten.PageTotal = int(pages.size());
+
+    m_bander = clsBander();
+    m_bander.OnNewPage = [this] { m_seiten.Bander_NewPage(m_bander); };
+    m_bander.CompletePage = [this] { m_seiten.Bander_CompletePage(m_bander); };
+    rt::SkipErrors skip;
+    for (std::vector<clsBander::PlacedBand>& page : pages) {
+        skip([&] { m_bander.NewPage(); });
+        for (clsBander::PlacedBand& placed : page) {
+            skip([&] {
+                drawDestOf(m_bander.DrawDest)
+                    .Transformator()
+                    ->PreScalingOffset()
+                    ->MoveTo(placed.x, placed.y, 0);
+                placed.band->Draw(m_bander.DrawDest);
+                m_bander.PageEmpty = false;
+            });
+            // A page's bands go once it is drawn.
+            placed.band.reset();
+        }
+    }
+    m_seiten.Bander_CompletePage(m_bander);
+    return m_seiten.PageCount;
+}
+
+void Protokoll::layOut(bool Printing) {
+    rt::SkipErrors skip;
     skip([&] { m_bander.NewPage(); });
     int n = 0;
     // Headings (with the spacers after them) wait for what follows and go on
@@ -366,6 +592,9 @@ int Protokoll::BuildProtocol(bool Printing) {
         else
             pending.push_back(SpacerBand(height));
     };
+    // Who reports what to whom, the title, and the result first.
+    band([&] { return HeaderBand(Printing); });
+    spacer(0.4);
     heading([&] {
         return TextBand(0,
                         QStringLiteral("Kalibrierung eines direkten und eines indirekten "
@@ -373,6 +602,8 @@ int Protokoll::BuildProtocol(bool Printing) {
                         Printing);
     });
     spacer(0.25);
+    band([&] { return SummaryBand(Printing); });
+    spacer(0.5);
     if (m_typ == 0) {
         ++n;
         heading([&] {
@@ -459,7 +690,7 @@ int Protokoll::BuildProtocol(bool Printing) {
     spacer(0.4);
     line(indirekt, mIndirekt, kovariable, mZ);
     // The requirement values, when any are set.
-    const QStringList anforderungen = AnforderungTexte(m_k);
+    const QList<AnforderungWert> anforderungen = AnforderungWerte(m_k);
     if (!anforderungen.isEmpty()) {
         spacer(0.4);
         band([&] {
@@ -467,15 +698,28 @@ int Protokoll::BuildProtocol(bool Printing) {
             auto caption = m_gen.NewText(0, 0, 0, QStringLiteral("Anforderungswerte"), AlignLeftTop,
                                          ProtocolFont(false, 1, Printing));
             text->Elements()->Add(caption);
-            auto lines = WrappedText(anforderungen.join(QStringLiteral("\r\n")),
-                                     ProtocolFont(false, 0, Printing));
+            // Each line, with its critical note in bold below it.
+            auto lines = WrappedText(QString(), ProtocolFont(false, 0, Printing));
+            lines->setRows(0);
+            auto line = [&](const QString& t) {
+                lines->setRows(lines->Rows() + 1);
+                lines->setTextMatrix(1, lines->Rows(), t);
+                lines->setCellAlignment(1, lines->Rows(), AlignLeftTop);
+            };
+            for (const AnforderungWert& w : anforderungen) {
+                line(w.zeile);
+                if (!w.hinweis.isEmpty()) {
+                    line(w.hinweis.trimmed());
+                    lines->setCellFont(1, lines->Rows(), ProtocolFont(false, 1, Printing));
+                }
+            }
             lines->PositionTopLeft()->setY(heightOf(caption) + 0.15);
             text->Elements()->Add(lines);
             return text;
         });
     }
+    spacer(1.0);
+    band([&] { return SignatureBand(Printing); });
     for (const PictrelPtr& p : pending)
         skip([&] { m_bander.DrawBand(p); });
-    m_seiten.Bander_CompletePage(m_bander);
-    return m_seiten.PageCount;
 }

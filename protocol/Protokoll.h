@@ -28,6 +28,16 @@ public:
     // statements are skipped. Returns the number of pages.
     int BuildProtocol(bool Printing);
 
+    // The width between the margins of the current sheet (17 cm on A4), and
+    // a length laid out for A4 in proportion to it.
+    double Breite() const;
+    double Maß(double a4) const;
+    static constexpr double SheetMargin = 2.0;
+    static constexpr double A4Width = 17.0;
+    // A cell whose text is wider than the cell gets smaller type (numbers in
+    // exponent form, long numbers on narrow sheets).
+    void FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const;
+
     // The protocol's fonts: Times New Roman, scaled with the zoom.
     FontPtr ProtocolFont(bool IsHeading, int Level, bool Printing) const;
     PictrelPtr TextBand(int Level, const QString& Text, bool Printing) const;
@@ -42,6 +52,12 @@ public:
     // which: 1 the Unterlage block, 2 the Kalibrierfeld block.
     PictrelPtr FieldDataBand(int Level, const QString& Title, bool Printing, int which) const;
     PictrelPtr MeasuredValuesBand(int Level, const QString& Title, bool Printing) const;
+
+    // Page 1: the report header (project, client, lab, examiner, report
+    // number and date) and the result in a box; the signatures at the end.
+    PictrelPtr HeaderBand(bool Printing) const;
+    PictrelPtr SummaryBand(bool Printing) const;
+    PictrelPtr SignatureBand(bool Printing) const;
 
     // The statistical evaluation.
     PictrelPtr StatisticsTableBand(int Level, const QString& Caption, bool Printing) const;
@@ -78,6 +94,17 @@ public:
     };
     AxisRangeRecord AxisRange(MerkmalEnum Merkmal, bool IncludeExtra, double Extra1,
                               double Extra2) const;
+    // The range of a characteristic widened to hold the extra values.
+    AxisRangeRecord AxisRange(MerkmalEnum Merkmal, const std::vector<double>& Extra) const;
+    // A requirement value in the diagram of the indirect against the direct
+    // characteristic: the point that translates it on the line indirect =
+    // f(direct), that line's ends over the measured range, and its label.
+    struct Anforderungspunkt {
+        double direkt = 0, indirekt = 0;
+        std::pair<double, double> linieVon, linieBis; // (indirect, direct)
+        QString beschriftung;
+    };
+    std::vector<Anforderungspunkt> Anforderungspunkte() const;
     static QString UnitText(const QString& Unit);
     // The store keys of the free site data, in the order the editor lists
     // them: 20 keys, one per test field, 7 keys.
@@ -91,6 +118,10 @@ public:
     clsBander& bander() { return m_bander; }
 
 private:
+    // Places every band of the protocol in order.
+    void layOut(bool Printing);
+    // The report number of the site data, for the footer.
+    QString Berichtsnummer() const;
     // Draws a band; a band with a table taller than an empty page is drawn
     // in parts between rows, each part repeating the table's header rows.
     void drawBand(const PictrelPtr& band, int headerRows);
@@ -105,6 +136,8 @@ private:
     // standard deviations), as one of the tables of ProtokollStatistik.cpp says.
     PictrelPtr merkmalsBand(int Level, const QString& Caption, bool Printing,
                             const Merkmalstabelle& art) const;
+    // The numbers of a statistics table fitted into their column.
+    void fitValues(clsElementTable& table) const;
     // The statistics table band's table, filled by its users.
     static ElementTablePtr tableOf(const PictrelPtr& band);
 

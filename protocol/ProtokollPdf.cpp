@@ -16,8 +16,34 @@
 
 #include <algorithm>
 
+QSizeF blattCm(const QPageSize& blatt) {
+    const QSizeF mm = blatt.size(QPageSize::Millimeter);
+    return QSizeF(std::min(mm.width(), mm.height()), std::max(mm.width(), mm.height())) / 10.0;
+}
+
+namespace {
+const std::pair<const char16_t*, QPageSize::PageSizeId> Blätter[] = {
+    {u"A4", QPageSize::A4},         {u"A5", QPageSize::A5},       {u"A3", QPageSize::A3},
+    {u"Letter", QPageSize::Letter}, {u"Legal", QPageSize::Legal},
+};
+} // namespace
+
+QStringList BlattNamen() {
+    QStringList names;
+    for (const auto& [text, id] : Blätter)
+        names.append(QString::fromUtf16(text));
+    return names;
+}
+
+std::optional<QPageSize> blattNamens(const QString& name) {
+    for (const auto& [text, id] : Blätter)
+        if (name.trimmed().compare(QString::fromUtf16(text), Qt::CaseInsensitive) == 0)
+            return QPageSize(id);
+    return std::nullopt;
+}
+
 int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path,
-                    QSizeF sheetCm) {
+                    const QPageSize& blatt) {
     Zieldatei ziel(path);
 
     int pages = 0;
@@ -26,11 +52,8 @@ int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& pa
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(ziel.temporaryPath());
         printer.setResolution(600);
-        const QPageSize sheet =
-            sheetCm.isEmpty() ? QPageSize(QPageSize::A4)
-                              : QPageSize(QSizeF(sheetCm.width() * 10, sheetCm.height() * 10),
-                                          QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
-        printer.setPageLayout(QPageLayout(sheet, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        printer.setPageLayout(QPageLayout(blatt.isValid() ? blatt : QPageSize(QPageSize::A4),
+                                          QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
         printer.setCreator(ProductName);
         DruckSeiten seiten(printer);

@@ -18,11 +18,19 @@ public:
     // scale, the margins, the footer. Errors are deferred to the end of the
     // handler and reported there ("Programmfehler: …").
     void Bander_NewPage(clsBander& bander);
+    // Sets up a page that only measures: the same size, scale and margins,
+    // no surface and no footer. The layout of a protocol is made on such
+    // pages before its pages are drawn.
+    void Bander_NewLayoutPage(clsBander& bander);
     // Completes the bander's current page (errors are ignored).
     void Bander_CompletePage(clsBander& bander);
 
     // Pages set up by the current build.
     int PageCount = 0;
+    // The pages of the whole protocol and the report number, for the footer
+    // ("R-17 · Seite 3 von 12"); no total is shown while it is 0.
+    int PageTotal = 0;
+    QString ReportNumber;
     // The destination of the page being drawn.
     DrawDestPtr PageDest;
 
@@ -41,10 +49,17 @@ protected:
                                           double& unitsPerCm) = 0;
     // Page n is complete.
     virtual void completeSurface(int n) = 0;
+    // A context that measures as the pages' surfaces will, and the device
+    // units per cm at zoom 1.0.
+    virtual DeviceContextPtr measuringSurface(double& unitsPerCm) = 0;
+
+private:
+    // The sheet, the margins and the scale: what both kinds of page share.
+    DrawDestPtr setUpPage(clsBander& bander, QSizeF size, const DeviceContextPtr& dc, double s);
 };
 
-// The default sheet when no printer can tell its size: 21.0 cm × 29.2 cm.
+// The default sheet, A4 (595 × 842 pt).
 inline constexpr double DefaultPageWidthCm = 21.0;
-inline constexpr double DefaultPageHeightCm = 29.2;
+inline constexpr double DefaultPageHeightCm = 29.7;
 // Twips per centimetre.
 inline constexpr double TwipsPerCm = 567.0;

@@ -57,15 +57,16 @@ PictrelPtr Protokoll::StatisticsTableBand(int Level, const QString& Caption, boo
     auto band = std::make_shared<clsPictrel>();
     auto caption =
         m_gen.NewText(0, 0, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
+    caption->setMaxTextWidth(Breite());
     auto table = std::make_shared<clsElementTable>();
     table->setCellFontStd(ProtocolFont(false, 0, Printing));
     table->setPen(m_gen.NewPen(0, 1, PS_NULL));
-    // Label, number and unit: 19 cm as the two columns of old, the numbers
-    // right-aligned in a column of their own.
+    // Label, number and unit, within the margins; the numbers right-aligned
+    // in a column of their own.
     table->setCols(3);
-    table->setColWidth(1, 9.0);
-    table->setColWidth(2, 3.0);
-    table->setColWidth(3, 7.0);
+    table->setColWidth(1, Maß(8.0));
+    table->setColWidth(2, Maß(4.0));
+    table->setColWidth(3, Maß(5.0));
     table->PositionTopLeft()->setY(heightOf(caption) + 0.15);
     band->Elements()->Add(caption);
     band->Elements()->Add(table, TableKey);
@@ -120,7 +121,13 @@ PictrelPtr Protokoll::merkmalsBand(int Level, const QString& Caption, bool Print
                        : QStringLiteral(" (") + UnitText(pm.Einheit()) + QStringLiteral(")²");
         AppendValueRow(*table, QString::fromUtf16(z.label) + pm.Bezeichung() + u')', value, unit);
     }
+    fitValues(*table);
     return band;
+}
+
+void Protokoll::fitValues(clsElementTable& table) const {
+    for (qint32 r = 1; r <= table.Rows(); ++r)
+        FitCell(table, 2, r);
 }
 
 PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing) const {
@@ -144,6 +151,7 @@ PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Pr
                    statistik([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
     AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
                    statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
+    fitValues(*table);
     return band;
 }
 
@@ -157,6 +165,7 @@ PictrelPtr Protokoll::DeterminationBand(int Level, const QString& Caption, bool 
                    statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
     AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
                    statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
+    fitValues(*table);
     return band;
 }
 
@@ -166,7 +175,7 @@ ElementTablePtr Protokoll::WrappedText(const QString& Text, const FontPtr& Font)
     table->setPen(m_gen.NewPen(0, 1, PS_NULL));
     table->setCols(1);
     table->setRows(1);
-    table->setColWidth(1, 19.0);
+    table->setColWidth(1, Breite());
     table->setTextMatrix(1, 1, Text);
     table->setCellAlignment(1, 1, AlignLeftTop);
     return table;
@@ -183,6 +192,7 @@ PictrelPtr Protokoll::VerdictBand(int Level, const QString& Caption, bool Printi
         statistik([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); }));
     AppendValueRow(*table, QStringLiteral("Bewertung"),
                    VerdictOk() ? QStringLiteral("gut") : QStringLiteral("kritisch"));
+    fitValues(*table);
     // The sentence of the results page below, wrapped at the table's width;
     // in bold when the line must not be used.
     table->setRows(table->Rows() + 1);
@@ -203,9 +213,17 @@ bool Protokoll::VerdictOk() const {
 QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
                                  const QString& SymbolB, const rt::RuntimeError& error) const {
     // The usual reasons, named: one value for all points (one test field for
-    // the covariable), or values that are missing.
-    for (const auto& [merkmal, symbol] :
-         {std::pair{MerkmalA, SymbolA}, std::pair{MerkmalB, SymbolB}}) {
+    // the covariable), or values that are missing. Every slope is made of
+    // covariances with the covariable, so it counts for each block.
+    QString symbolZ;
+    try {
+        symbolZ = m_k.Kovariable().Formelzeichen();
+    } catch (const rt::RuntimeError&) {
+    }
+    QList<std::pair<MerkmalEnum, QString>> merkmale{{MerkmalA, SymbolA}, {MerkmalB, SymbolB}};
+    if (MerkmalA != mZ && MerkmalB != mZ)
+        merkmale.append({mZ, symbolZ});
+    for (const auto& [merkmal, symbol] : merkmale) {
         try {
             if (m_k.StatistikVarianz(merkmal) == 0)
                 return QStringLiteral("Varianz 0 (%1)").arg(symbol);
@@ -213,11 +231,70 @@ QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, M
             return QStringLiteral("Messwerte fehlen oder sind keine Zahlen (%1)").arg(symbol);
         }
     }
+    // A characteristic that does not change with the covariable.
+    for (const auto& [merkmal, symbol] : merkmale) {
+        try {
+            if (merkmal != mZ && m_k.StatistikKovarianz(merkmal, mZ) == 0)
+                return QStringLiteral("Kovarianz 0 (%1, %2)").arg(symbol, symbolZ);
+        } catch (const rt::RuntimeError&) {
+        }
+    }
+    // Else the error of the line itself: the one caught may come from a
+    // text of the failed line read back as a number.
+    try {
+        for (const auto& [x, y] : {std::pair{MerkmalB, MerkmalA}, std::pair{MerkmalA, MerkmalB}}) {
+            m_k.StatistikKalibriergeradeAnstieg(x, y);
+            m_k.StatistikKalibriergeradeAchsenabschnitt(x, y);
+        }
+    } catch (const rt::RuntimeError& e) {
+        return QStringLiteral("%1 (%2)").arg(e.description()).arg(e.number());
+    }
     return QStringLiteral("%1 (%2)").arg(error.description()).arg(error.number());
 }
 
 Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool IncludeExtra,
                                                 double Extra1, double Extra2) const {
+    std::vector<double> extra;
+    if (IncludeExtra)
+        extra = {Extra1, Extra2};
+    return AxisRange(Merkmal, extra);
+}
+
+std::vector<Protokoll::Anforderungspunkt> Protokoll::Anforderungspunkte() const {
+    std::vector<Anforderungspunkt> punkte;
+    double a = 0, b = 0, low = 0, high = 0;
+    try {
+        a = m_k.StatistikKalibriergeradeAchsenabschnitt(mIndirekt, mDirekt);
+        b = m_k.StatistikKalibriergeradeAnstieg(mIndirekt, mDirekt);
+        const AxisRangeRecord direkt = AxisRange(mDirekt, {});
+        low = direkt.Min;
+        high = direkt.Max;
+    } catch (const rt::RuntimeError&) {
+        return punkte;
+    }
+    const QString direkt = m_k.DirektesPrüfmerkmal().Formelzeichen();
+    const QString indirekt = m_k.IndirektesPrüfmerkmal().Formelzeichen();
+    for (const AnforderungWert& w : AnforderungWerte(m_k)) {
+        // One far outside the measured range would squeeze the points into
+        // a corner: the text names it, the diagram leaves it out.
+        const double range = high - low;
+        if (!w.wert || w.anforderung < low - range || w.anforderung > high + range)
+            continue;
+        Anforderungspunkt p;
+        p.direkt = w.anforderung;
+        p.indirekt = a + b * w.anforderung;
+        p.linieVon = {a + b * low, low};
+        p.linieBis = {a + b * high, high};
+        p.beschriftung = direkt + QStringLiteral(" ≥ ") + w.anforderungText +
+                         QStringLiteral(" → ") + indirekt +
+                         (w.steigend ? QStringLiteral(" ≥ ") : QStringLiteral(" ≤ ")) + w.wertText;
+        punkte.push_back(p);
+    }
+    return punkte;
+}
+
+Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal,
+                                                const std::vector<double>& Extra) const {
     AxisRangeRecord r;
     // The walk is bounded by what a calibration can hold.
     m_k.PrüfpunkteTotal();
@@ -238,13 +315,11 @@ Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool Includ
             }
         }
     }
-    if (IncludeExtra) {
-        for (double e : {Extra1, Extra2}) {
-            if (e < r.Min)
-                r.Min = e;
-            if (e > r.Max)
-                r.Max = e;
-        }
+    for (double e : Extra) {
+        if (e < r.Min)
+            r.Min = e;
+        if (e > r.Max)
+            r.Max = e;
     }
     const double range = rt::checkedFinite(r.Max - r.Min);
     r.Step = rt::checkedFinite(std::pow(10.0, -std::floor(-Log10(range)) - 1));
@@ -265,8 +340,19 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     auto nested = std::make_shared<clsElementPictrel>();
     auto d = std::make_shared<clsElementDiagramm2DPoint>();
     d->EdgeTopLeft()->MoveTo(4.0, 0, 0);
-    d->EdgeBottomRight()->MoveTo(d->EdgeTopLeft()->X() + 10.0, d->EdgeTopLeft()->Y() + 7.0, 0);
-    const AxisRangeRecord x = AxisRange(MerkmalA, false, 0, 0);
+    d->EdgeBottomRight()->MoveTo(14.0, 7.0, 0);
+    // The requirements on the direct characteristic, where the diagram has
+    // the indirect one across and the direct one up: each point on the line
+    // indirect = f(direct) that translates it.
+    std::vector<Anforderungspunkt> anforderungen;
+    if (MerkmalA == mIndirekt && MerkmalB == mDirekt)
+        anforderungen = Anforderungspunkte();
+    std::vector<double> extraX, extraY;
+    for (const Anforderungspunkt& p : anforderungen) {
+        extraX.insert(extraX.end(), {p.indirekt, p.linieVon.first, p.linieBis.first});
+        extraY.push_back(p.direkt);
+    }
+    const AxisRangeRecord x = AxisRange(MerkmalA, extraX);
     d->setAxisXCaption(SymbolA + QStringLiteral(" [") + UnitA + u']');
     d->AxisXCaptionOffset()->MoveTo(0, -1.0, 0);
     d->setAxisXMin(x.Min);
@@ -280,7 +366,8 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     const QString b1 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalB, MerkmalA);
     const double e1 = rt::textToDouble(b1) * d->AxisXMin() + rt::textToDouble(a1);
     const double e2 = rt::textToDouble(b1) * d->AxisXMax() + rt::textToDouble(a1);
-    const AxisRangeRecord y = AxisRange(MerkmalB, true, e1, e2);
+    extraY.insert(extraY.end(), {e1, e2});
+    const AxisRangeRecord y = AxisRange(MerkmalB, extraY);
     d->setAxisYCaption(SymbolB + QStringLiteral(" [") + UnitB + u']');
     d->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
     d->setAxisYMin(y.Max);
@@ -290,6 +377,22 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     d->setAxisYNumberFormat(m_k.MerkmalNumberFormat(MerkmalB) + u' ');
     d->setFontAxisY(ProtocolFont(false, 0, Printing));
     d->setFontAxisYCaption(ProtocolFont(false, 1, Printing));
+    // Room on the left for the y axis' numbers and caption, within the
+    // margin where the sheet allows; the plot as wide as on A4 if it can be.
+    double left = std::max(2.6, Maß(4.0));
+    if (m_bander.DrawDest) {
+        clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+        dest.setFont(d->FontAxisY());
+        double numbers = 0;
+        for (const double v : {y.Min, y.Max, (y.Min + y.Max) / 2})
+            numbers =
+                std::max(numbers, dest.TextWidth(rt::formatNumber(v, d->AxisYNumberFormat()), 0));
+        dest.setFont(d->FontAxisYCaption());
+        left = std::max(left, numbers + 0.25 + dest.TextWidth(d->AxisYCaption(), 0));
+        left = std::min(left, std::max(2.6, Breite() - 4.0));
+    }
+    d->EdgeTopLeft()->MoveTo(left, 0, 0);
+    d->EdgeBottomRight()->MoveTo(left + std::min(10.0, Breite() - left - 0.6), 7.0, 0);
 
     const rt::Long felder = m_k.PrüffelderAnzahl();
     double lowA = 0, highA = 0;
@@ -323,7 +426,39 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     d->setRowPointSymbol(2, psNone);
     d->setRowLinePen(3, m_gen.NewPen(0, 2, PS_SOLID));
     d->setRowPointSymbol(3, psNone);
+    // Each requirement: dashed from the direct axis across to the line and
+    // down to the indirect axis, labelled with both values; the line it is
+    // read on thin and grey.
+    qint32 row = 4;
+    const FontPtr klein =
+        m_gen.NewFont(QStringLiteral("Times New Roman"), 9 * (Printing ? 1.0 : m_seiten.zoom()));
+    const double plotLeft = d->EdgeTopLeft()->X();
+    std::vector<ElementPtr> labels;
+    for (size_t i = 0; i < anforderungen.size(); ++i, ++row) {
+        const Anforderungspunkt& p = anforderungen[i];
+        if (i == 0) {
+            d->AddPoint(row, m_gen.NewPoint(p.linieVon.first, p.linieVon.second, 0));
+            d->AddPoint(row, m_gen.NewPoint(p.linieBis.first, p.linieBis.second, 0));
+            d->setRowLinePen(row, m_gen.NewPen(0x808080, 1, PS_SOLID));
+            d->setRowPointSymbol(row, psNone);
+            ++row;
+        }
+        d->AddPoint(row, m_gen.NewPoint(d->AxisXMin(), p.direkt, 0));
+        d->AddPoint(row, m_gen.NewPoint(p.indirekt, p.direkt, 0));
+        d->AddPoint(row, m_gen.NewPoint(p.indirekt, d->AxisYMax(), 0));
+        d->setRowLinePen(row, m_gen.NewPen(0, 1, PS_DASH));
+        d->setRowPointSymbol(row, psNone);
+        const double yCm =
+            d->EdgeTopLeft()->Y() + (p.direkt - d->AxisYMin()) / (d->AxisYMax() - d->AxisYMin()) *
+                                        (d->EdgeBottomRight()->Y() - d->EdgeTopLeft()->Y());
+        auto text =
+            m_gen.NewText(plotLeft + 0.1, yCm - 0.03, 0, p.beschriftung, AlignLeftBottom, klein);
+        labels.push_back(text);
+    }
     nested->Pictrel()->Elements()->Add(d);
+    // Over the plot area, which the diagram fills.
+    for (const ElementPtr& label : labels)
+        nested->Pictrel()->Elements()->Add(label);
     // Room below the plot area for the numbers and the caption of the x axis.
     nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,
                                                      d->EdgeBottomRight()->Y() + 1.2, 0,
@@ -362,6 +497,7 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     }
     auto caption =
         m_gen.NewText(0, top, 0, Caption, AlignLeftTop, ProtocolFont(false, Level, Printing));
+    caption->setMaxTextWidth(Breite());
     band->Elements()->Add(caption);
 
     auto table = std::make_shared<clsElementTable>();
@@ -371,9 +507,9 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     table->setCellInnerSpacingStd(0.1);
     table->setCols(3);
     table->setRows(4);
-    table->setColWidth(1, 3.2);
-    table->setColWidth(2, 6.9);
-    table->setColWidth(3, 6.9);
+    table->setColWidth(1, Maß(3.2));
+    table->setColWidth(2, Maß(6.9));
+    table->setColWidth(3, Maß(6.9));
     table->PositionTopLeft()->setY(top + heightOf(caption) + 0.15);
     const QString a1 = m_k.StatistikKalibriergeradeAchsenabschnittString(MerkmalB, MerkmalA);
     const QString b1 = m_k.StatistikKalibriergeradeAnstiegString(MerkmalB, MerkmalA);
@@ -393,6 +529,9 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     for (qint32 c = 1; c <= 3; ++c)
         table->setCellFont(c, 1, bold);
+    for (qint32 c = 2; c <= 3; ++c)
+        for (qint32 r = 2; r <= 3; ++r)
+            FitCell(*table, c, r);
     band->Elements()->Add(table);
 
     // The diagram of the measured pairs with the calibration line.

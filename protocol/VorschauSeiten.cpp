@@ -47,9 +47,7 @@ DeviceContextPtr VorschauSeiten::beginSurface(int n, QSizeF sizeCm, double zoom,
         for (size_t k = size_t(n) + 1; k < picPage.size(); ++k)
             picPage[k]->hide();
     }
-    // The screen's pixels per cm (567 twips a cm, 1440 twips an inch).
-    const int dpi = m_workspace->logicalDpiX() > 0 ? m_workspace->logicalDpiX() : 96;
-    unitsPerCm = dpi / 2.54;
+    unitsPerCm = screenUnitsPerCm();
     const double scale = zoom * unitsPerCm;
     SeitenBild* page = picPage[size_t(n)];
     const QSize size(int(std::lround(sizeCm.width() * scale)),
@@ -64,6 +62,17 @@ DeviceContextPtr VorschauSeiten::beginSurface(int n, QSizeF sizeCm, double zoom,
     m_picture.setBoundingRect(QRect(QPoint(0, 0), size));
     m_painter.begin(&m_picture);
     return std::make_shared<DeviceContext>(&m_painter);
+}
+
+double VorschauSeiten::screenUnitsPerCm() const {
+    // The screen's pixels per cm (567 twips a cm, 1440 twips an inch).
+    const int dpi = m_workspace->logicalDpiX() > 0 ? m_workspace->logicalDpiX() : 96;
+    return dpi / 2.54;
+}
+
+DeviceContextPtr VorschauSeiten::measuringSurface(double& unitsPerCm) {
+    unitsPerCm = screenUnitsPerCm();
+    return std::make_shared<DeviceContext>(static_cast<const QPaintDevice&>(m_measuring));
 }
 
 void VorschauSeiten::completeSurface(int n) {

@@ -43,11 +43,15 @@ protected:
     QSizeF pageSizeCm() const override { return m_pageSize(); }
     DeviceContextPtr beginSurface(int n, QSizeF sizeCm, double zoom, double& unitsPerCm) override;
     void completeSurface(int n) override;
+    DeviceContextPtr measuringSurface(double& unitsPerCm) override;
 
 private:
+    double screenUnitsPerCm() const;
+
     QWidget* m_workspace;
     std::function<double()> m_zoom;
     std::function<QSizeF()> m_pageSize;
     QPicture m_picture;
     QPainter m_painter;
+    QPicture m_measuring; // measures as a page's recording does
 };

@@ -15,12 +15,19 @@ void clsBander::DrawBand(const PictrelPtr& Band) {
         CurrentY = 0;
     }
     CurrentY += h;
-    Band->Draw(DrawDest);
-    PageEmpty = false;
-    // The next band's own coordinates land h cm lower.
     const TransformatorPtr transformator = drawDestOf(DrawDest).Transformator();
     if (!transformator)
         rt::raiseError(rt::err::ObjectNotSet);
+    if (Recording) {
+        const clsPoint3D& origin = *transformator->PreScalingOffset();
+        if (Pages.empty())
+            Pages.emplace_back();
+        Pages.back().push_back(PlacedBand{Band, origin.X(), origin.Y()});
+    } else {
+        Band->Draw(DrawDest);
+    }
+    PageEmpty = false;
+    // The next band's own coordinates land h cm lower.
     transformator->PreScalingOffset()->Offset(0, -h, 0);
 }
 
@@ -32,6 +39,8 @@ void clsBander::NewPage() {
     if (PageNumber == std::numeric_limits<qint32>::max())
         rt::raiseError(rt::err::Overflow);
     ++PageNumber;
+    if (Recording)
+        Pages.emplace_back();
     PageEmpty = true;
     if (PageStarted)
         PageStarted();

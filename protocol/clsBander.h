@@ -4,6 +4,7 @@
 #include "Element.h"
 
 #include <functional>
+#include <vector>
 
 // Stacks bands (small drawings) from top to bottom onto the current page and
 // starts a new page when the next band does not fit. It owns no surface: the
@@ -16,7 +17,18 @@ public:
     double MarginBottom = 0; // cm
     qint32 PageNumber = 0;   // pages started so far: the number of the current page
     bool PageEmpty = false;
-    double CurrentY = 0; // cm used on the current page
+    double CurrentY = 0;  // cm used on the current page
+    double PageWidth = 0; // cm
+
+    // Recording: bands are placed but not drawn; each page keeps its bands
+    // with the origin they were placed at, to be drawn once the number of
+    // pages is known.
+    struct PlacedBand {
+        PictrelPtr band;
+        double x = 0, y = 0; // the destination's pre-scaling offset
+    };
+    bool Recording = false;
+    std::vector<std::vector<PlacedBand>> Pages;
 
     // Places a band on the current page, starting a new page first when it
     // does not fit (a band too tall for an empty page is drawn there anyway).

@@ -1,15 +1,16 @@
 #include "frmProtocollExtraData.h"
 
-#include "Protokoll.h"
 #include "Symbole.h"
 
 #include "EditGrid.h"
 #include "FlexGrid.h"
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QDate>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QScreen>
@@ -18,14 +19,13 @@
 #include <algorithm>
 
 namespace {
-const QString Prefix = QStringLiteral("Protokoll Verdichtung ");
 constexpr int Margin = 5;
 } // namespace
 
 frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) {
     // F1: the help on this window.
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-            [] { ShowHelpTopic(QStringLiteral("protokoll.html")); });
+            [] { ShowHelpTopic(QStringLiteral("protokolldaten.html")); });
     setObjectName(QStringLiteral("frmProtocollExtraData"));
     setWindowTitle(QStringLiteral("Daten Kalibrierprotokoll"));
     setWindowIcon(Symbole::programm());
@@ -36,11 +36,22 @@ frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) 
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdCancel = new QPushButton(QStringLiteral("&Abbruch"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdHeute = new QPushButton(QStringLiteral("&Heute"), this);
+    cmdHeute->setObjectName(QStringLiteral("cmdHeute"));
+    cmdHeute->setToolTip(QStringLiteral("Trägt das heutige Datum in den gewählten Datumseintrag "
+                                        "ein (TT.MM.JJJJ)"));
+    cmdHeute->setEnabled(false);
     // Enter commits a cell in the list; OK is a click or Alt+O.
     cmdOk->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
+    cmdHeute->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmProtocollExtraData::ok);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdHeute, &QPushButton::clicked, this, &frmProtocollExtraData::heute);
+    // Today's date is offered for date entries only, and stored only when
+    // the user takes it.
+    connect(Sorbel1, &Sorbel::SelectItem, this,
+            [this](const QString& key) { cmdHeute->setEnabled(m_daten.contains(key)); });
     // The control leaves a cleared value to its host: the copy follows it.
     connect(Sorbel1, &Sorbel::AfterItemClear, this, [this](const QString& key) {
         if (const SorbelDictionaryPtr copy = Sorbel1->Dictionary())
@@ -59,22 +70,34 @@ frmProtocollExtraData::frmProtocollExtraData(QWidget* parent) : QDialog(parent) 
     resize(620, 520);
 }
 
-void frmProtocollExtraData::AddEditEntry(SorbelDictionary& dictionary, const QString& key) {
+void frmProtocollExtraData::AddEditEntry(SorbelDictionary& dictionary, const QString& label,
+                                         const QString& key) {
     // A plain read: a key missing from the store is added with the empty value.
     const rt::Variant value = m_k->DataStore()->value(key);
     if (value.type() == rt::Variant::Type::Double || value.type() == rt::Variant::Type::Long)
-        m_zahlen.insert(key.mid(Prefix.size()));
-    dictionary.insert(key.mid(Prefix.size()), value);
+        m_zahlen.insert(label);
+    m_schlüssel.insert(label, key);
+    dictionary.insert(label, value);
 }
 
 void frmProtocollExtraData::setKalibrierung(Kalibrierung* k) {
     m_k = k;
+    m_schlüssel.clear();
     m_zahlen.clear();
+    m_daten.clear();
+    QStringList mehrzeilig;
     auto copy = std::make_shared<SorbelDictionary>();
     if (k)
-        for (const QString& key : Protokoll::SiteDataKeys(*k))
-            AddEditEntry(*copy, key);
+        for (const Protokolleintrag& e : ProtokollEinträge(*k)) {
+            AddEditEntry(*copy, e.eintrag, e.schlüssel);
+            if (e.angabe->mehrzeilig)
+                mehrzeilig.append(e.eintrag);
+            if (e.angabe->datum)
+                m_daten.insert(e.eintrag);
+        }
+    Sorbel1->setMultiLineItems(mehrzeilig);
     Sorbel1->setDictionary(copy);
+    cmdHeute->setEnabled(m_daten.contains(Sorbel1->SelectedItem()));
     // Wide enough that the longest label shows whole in the label column
     // (two thirds of the control), within the screen.
     int label = 0;
@@ -95,10 +118,28 @@ void frmProtocollExtraData::ok() {
         const Kalibrierung::Bearbeitung schritt(*m_k, QStringLiteral("Protokolldaten"));
         rt::SkipErrors skip;
         Sorbel1->Dictionary()->forEach([&](const QString& key, const rt::Variant& value) {
-            skip([&] { m_k->DataStoreLet(Prefix + key, value); });
+            skip([&] { m_k->DataStoreLet(m_schlüssel.value(key, ProtokollPräfix + key), value); });
         });
     }
     accept();
+}
+
+void frmProtocollExtraData::heute() {
+    const QString key = Sorbel1->SelectedItem();
+    const SorbelDictionaryPtr copy = Sorbel1->Dictionary();
+    if (!copy || !m_daten.contains(key) || !Sorbel1->EditGrid()->EndEdit(false))
+        return;
+    // The entry may have moved on with the committed edit: the one chosen.
+    const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    copy->insert(key, rt::Variant(date));
+    FlexGrid* grid = Sorbel1->FlexGrid_();
+    for (int row = 0; row < grid->Rows(); ++row)
+        if (grid->TextMatrix(row, 0) == key) {
+            grid->setTextMatrix(row, 1, date);
+            Sorbel1->setSelectedItem(key);
+        }
+    Sorbel1->EditGrid()->Refresh();
+    grid->setFocus(Qt::OtherFocusReason);
 }
 
 void frmProtocollExtraData::resizeEvent(QResizeEvent* event) {
@@ -108,5 +149,6 @@ void frmProtocollExtraData::resizeEvent(QResizeEvent* event) {
                        button.width(), button.height());
     cmdCancel->setGeometry(cmdOk->x() - Margin - button.width(), cmdOk->y(), button.width(),
                            button.height());
+    cmdHeute->setGeometry(Margin, cmdOk->y(), button.width(), button.height());
     Sorbel1->setGeometry(Margin, Margin, width() - 2 * Margin, cmdOk->y() - Margin - Margin);
 }

@@ -3,6 +3,7 @@
 #include "SorbelControl.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QSet>
 
 class Kalibrierung;
@@ -24,15 +25,22 @@ public:
     Sorbel* Sorbel1;
     QPushButton* cmdOk;
     QPushButton* cmdCancel;
+    // Enters today's date into the current date entry (of the copy).
+    QPushButton* cmdHeute;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void ok();
-    void AddEditEntry(SorbelDictionary& dictionary, const QString& key);
+    void heute();
+    void AddEditEntry(SorbelDictionary& dictionary, const QString& label, const QString& key);
 
     Kalibrierung* m_k = nullptr;
+    // The store key of each label in the list.
+    QHash<QString, QString> m_schlüssel;
     // The entries whose value is a number (the covariable of each field).
     QSet<QString> m_zahlen;
+    // The entries that hold a date.
+    QSet<QString> m_daten;
 };

@@ -3,6 +3,7 @@
 #include "DruckSeiten.h"
 #include "Protokoll.h"
 #include "ProtokollPdf.h"
+#include "Protokolldatenpruefung.h"
 #include "Symbole.h"
 #include "VorschauSeiten.h"
 
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -32,6 +34,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -266,10 +269,7 @@ double frmProtocollPreview::ZoomFactor(bool Printing) const {
 }
 
 QSizeF frmProtocollPreview::pageSizeCm() const {
-    // Without a printer the default sheet, until a print went to a file.
-    if (noPrinter() && m_printer.outputFileName().isEmpty())
-        return QSizeF(DefaultPageWidthCm, DefaultPageHeightCm);
-    return printerSheetCm(m_printer);
+    return blattCm(m_blatt);
 }
 
 void frmProtocollPreview::RebuildPreview() {
@@ -307,11 +307,13 @@ void frmProtocollPreview::RebuildPreview() {
     for (size_t k = 1; k < m_seiten->picPage.size(); ++k)
         m_seiten->picPage[k]->installEventFilter(this);
     LayoutPages();
+    const QSizeF sheet = pageSizeCm();
     StatusBar1->showMessage(
-        QStringLiteral("%1 %2 · Zoom %3")
+        QStringLiteral("%1 %2 · Papier %3 (%4 × %5 cm) · Zoom %6")
             .arg(PageCount())
             .arg(PageCount() == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
-                 cboZoom->currentText()));
+                 m_blatt.name(), rt::formatNumber(sheet.width(), QStringLiteral("0.0")),
+                 rt::formatNumber(sheet.height(), QStringLiteral("0.0")), cboZoom->currentText()));
 }
 
 void frmProtocollPreview::LayoutPages() {
@@ -439,10 +441,12 @@ void frmProtocollPreview::changeEvent(QEvent* event) {
 }
 
 void frmProtocollPreview::PrintProtocol() {
+    if (m_k && !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
+        return;
     rt::SkipErrors skip;
-    // The print dialog may put the printer's own sheet back: the layout chosen
-    // in the page setup is kept.
-    const QPageLayout layout = m_printer.pageLayout();
+    // The dialog opens with the sheet of the preview.
+    const QPageLayout layout(m_blatt, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    m_printer.setPageLayout(layout);
     QPrintDialog dialog(&m_printer, this);
     dialog.setObjectName(QStringLiteral("druckDialog"));
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -450,6 +454,11 @@ void frmProtocollPreview::PrintProtocol() {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted && m_k) {
+        // The sheet chosen in the print dialog is the one printed, and
+        // the preview follows it.
+        const QPageSize chosen = m_printer.pageLayout().pageSize();
+        const QPageLayout gewählt(chosen.isValid() ? chosen : m_blatt, QPageLayout::Portrait,
+                                  QMarginsF(0, 0, 0, 0));
         // Without a printer only a file can be printed: one message says so.
         if (m_printer.outputFileName().isEmpty() && (noPrinter() || !m_printer.isValid())) {
             m_printer.setPageLayout(layout);
@@ -458,10 +467,10 @@ void frmProtocollPreview::PrintProtocol() {
                                           "Drucker installiert. Mit „Als PDF speichern“ entsteht "
                                           "eine Datei, die Sie später drucken können."));
         }
+        m_blatt = gewählt.pageSize();
         skip([&] {
-            m_printer.setPageLayout(layout);
             // One printer page per protocol page, always upright.
-            m_printer.setPageOrientation(QPageLayout::Portrait);
+            m_printer.setPageLayout(gewählt);
             m_printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
             m_printer.setCreator(ProductName);
             DruckSeiten seiten(m_printer);
@@ -481,20 +490,61 @@ void frmProtocollPreview::PrintProtocol() {
 }
 
 void frmProtocollPreview::PrinterSetup() {
+    // Without a printer Qt's page setup works not at all: a dialog of our own
+    // sets the sheet of the preview and the PDF.
+    if (noPrinter() || m_printer.outputFormat() != QPrinter::NativeFormat) {
+        QDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("seiteEinrichten"));
+        dialog.setWindowTitle(QStringLiteral("Seite einrichten"));
+        auto* label = new QLabel(QStringLiteral("&Papier (hochkant):"), &dialog);
+        auto* papier = new QComboBox(&dialog);
+        papier->setObjectName(QStringLiteral("cboPapier"));
+        label->setBuddy(papier);
+        for (const QString& name : BlattNamen()) {
+            const QPageSize sheet = *blattNamens(name);
+            const QSizeF cm = blattCm(sheet);
+            papier->addItem(QStringLiteral("%1 (%2 × %3 cm)")
+                                .arg(name, rt::formatNumber(cm.width(), QStringLiteral("0.0")),
+                                     rt::formatNumber(cm.height(), QStringLiteral("0.0"))),
+                            name);
+            if (sheet.id() == m_blatt.id())
+                papier->setCurrentIndex(papier->count() - 1);
+        }
+        auto* buttons = new QDialogButtonBox(&dialog);
+        buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+        connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(label);
+        layout->addWidget(papier);
+        layout->addWidget(buttons);
+        if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted) {
+            m_blatt = *blattNamens(papier->currentData().toString());
+            RebuildPreview();
+        }
+        return;
+    }
+    m_printer.setPageLayout(
+        QPageLayout(m_blatt, QPageLayout::Portrait, m_printer.pageLayout().margins()));
     QPageSetupDialog dialog(&m_printer, this);
     dialog.setObjectName(QStringLiteral("seiteEinrichten"));
-    if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted)
+    if (MessageService::instance().execDialog(&dialog) == QDialog::Accepted) {
+        const QPageSize chosen = m_printer.pageLayout().pageSize();
+        if (chosen.isValid())
+            m_blatt = chosen;
         RebuildPreview();
+    }
 }
 
 void frmProtocollPreview::SaveAsPdf() {
-    if (!m_k)
+    if (!m_k || !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
         return;
     const QString path = MessageService::instance().saveFileName(
         this, QStringLiteral("Als PDF speichern"), QString(),
         QStringLiteral("PDF-Dateien (*.pdf);;alle Dateien (*)"), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
-    const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path, pageSizeCm());
+    const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path, m_blatt);
     StatusBar1->showMessage(QStringLiteral("%1 Seiten als PDF gespeichert").arg(pages));
 }

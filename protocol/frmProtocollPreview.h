@@ -62,6 +62,8 @@ public:
     QScrollBar* HScroll1;
     QStatusBar* StatusBar1;
     QPrinter& printer() { return m_printer; }
+    // The sheet the protocol is laid out on: preview, print and PDF.
+    QPageSize blatt() const { return m_blatt; }
     // Whether the warning that no printer is installed was shown in this
     // run (it is shown once); false shows it again with the next preview.
     static bool printerWarningShown() { return s_printerWarningShown; }
@@ -87,6 +89,7 @@ private:
 
     Kalibrierung* m_k = nullptr;
     QPrinter m_printer;
+    QPageSize m_blatt{QPageSize::A4};
     std::unique_ptr<VorschauSeiten> m_seiten;
     int m_builds = 0;
     bool m_otherWindowWasActive = false;

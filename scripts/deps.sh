@@ -10,7 +10,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools
   qt6-qpa-plugins qt6-wayland
-  libgtest-dev googletest libbenchmark-dev
+  libgtest-dev googletest libbenchmark-dev libboost-dev
   fonts-liberation
   locales
   xvfb xauth xdotool x11-utils

@@ -55,10 +55,11 @@ SeiteErgebnis::SeiteErgebnis(Kalibrierung& k, QWidget* parent)
     verdictRow->addWidget(imgPlausibilität, 0, Qt::AlignTop);
     verdictRow->addWidget(labPlausibilität, 1);
     v->addLayout(verdictRow);
-    // The requirement values translated to the indirect characteristic.
+    // The requirement values translated to the indirect characteristic; rich
+    // text, so that the note of a critical verdict stands out in bold.
     labAnforderungen = new QLabel(this);
     labAnforderungen->setObjectName(QStringLiteral("labAnforderungen"));
-    labAnforderungen->setTextFormat(Qt::PlainText);
+    labAnforderungen->setTextFormat(Qt::RichText);
     labAnforderungen->setWordWrap(true);
     labAnforderungen->hide();
     v->addWidget(labAnforderungen);
@@ -111,8 +112,20 @@ void SeiteErgebnis::füllen() {
     const bool ok = m_k.StatistikBestimmtheitsmaßIndirektDirektOk();
     m_bild = ok ? QStringLiteral("Info") : QStringLiteral("Examination");
     labPlausibilität->setText(PlausibilitätText(m_k));
-    const QStringList anforderungen = AnforderungTexte(m_k);
-    labAnforderungen->setText(anforderungen.join(u'\n'));
+    QStringList anforderungen;
+    for (const AnforderungWert& w : AnforderungWerte(m_k)) {
+        // Names come from the file: escaped. A dash stays with the note it begins.
+        auto html = [](const QString& text) {
+            return text.toHtmlEscaped().replace(QStringLiteral(" – "), QStringLiteral("&nbsp;– "));
+        };
+        QString line = html(w.zeile);
+        if (!w.hinweis.isEmpty())
+            line += QStringLiteral("<b>") + html(w.hinweis) + QStringLiteral("</b>");
+        // A hanging indent: a wrapped line's rest is told from the next line.
+        anforderungen.append(
+            QStringLiteral("<p style=\"margin:0 0 0 16px; text-indent:-16px\">%1</p>").arg(line));
+    }
+    labAnforderungen->setText(anforderungen.join(QString()));
     labAnforderungen->setVisible(!anforderungen.isEmpty());
     picKalibrierdiagramm->aktualisieren();
     const QIcon icon = ok ? Symbole::info() : Symbole::examination();

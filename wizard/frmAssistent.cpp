@@ -3,6 +3,7 @@
 #include "Einstellungen.h"
 #include "FieldChecks.h"
 #include "Hilfe.h"
+#include "Protokolldatenpruefung.h"
 #include "SeiteAusgabe.h"
 #include "SeiteErgebnis.h"
 #include "SeiteFelder.h"
@@ -718,11 +719,16 @@ void frmAssistent::zeigeFenster(int art) {
 }
 
 void frmAssistent::protokoll() {
-    zeigeFenster(Fensterfabrik::ProtocollPreview);
+    // The preview opens with the full protocol (type 0). A page's open
+    // input counts before the site data are looked at.
+    if (eingabeBeenden() && ProtokolldatenVollständigOderTrotzdem(this, m_k, 0))
+        zeigeFenster(Fensterfabrik::ProtocollPreview);
 }
 
 void frmAssistent::exportieren() {
-    zeigeFenster(Fensterfabrik::Export);
+    // The workbook holds all site data.
+    if (eingabeBeenden() && ProtokolldatenVollständigOderTrotzdem(this, m_k, 0))
+        zeigeFenster(Fensterfabrik::Export);
 }
 
 void frmAssistent::showCalcOptions() {

@@ -213,8 +213,10 @@ void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
     });
     skip([&] { chkRoundIntermediaryResults->setChecked(k->ZwischenergebnisseRunden()); });
     for (int i = 0; i < 3; ++i) {
+        // With its own digits, never rounded to the direct decimals.
         const std::optional<double> r = Anforderung(*k, i + 1);
-        txtAnforderung[i]->setText(r ? rt::doubleToText(*r) : QString());
+        m_anforderungGezeigt[i] = r ? rt::doubleToText(*r) : QString();
+        txtAnforderung[i]->setText(m_anforderungGezeigt[i]);
     }
     skip([&] {
         txtMinBestimmtheitsmaßIndirektDirekt->setText(
@@ -263,9 +265,11 @@ void frmCalcOptions::ok() {
         skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
         for (int i = 0; i < 3; ++i) {
             const QString text = txtAnforderung[i]->text().trimmed();
-            // Only a box that holds something, or a value that is removed,
-            // touches the calibration: older files stay as they are.
-            if (text.isEmpty() && !Anforderung(*m_k, i + 1))
+            // Only a changed box touches the calibration: older files stay as
+            // they are, and a value with more digits than its text shows
+            // keeps them.
+            if (text == m_anforderungGezeigt[i].trimmed() ||
+                (text.isEmpty() && !Anforderung(*m_k, i + 1)))
                 continue;
             skip([&] {
                 setAnforderung(*m_k, i + 1,

@@ -52,4 +52,7 @@ private:
     Kalibrierung* m_k = nullptr;
     // The decimals boxes with the names of their fields.
     QList<std::pair<QLineEdit*, QString>> m_felder;
+    // The requirement texts as filled in: an unchanged box keeps the stored
+    // value with all its digits.
+    QString m_anforderungGezeigt[3];
 };

@@ -2,7 +2,9 @@
 
 #include "Kommandozeile.h"
 
+#include "Ergebnisliste.h"
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "../common/GrosseKalibrierung.h"
 
@@ -225,7 +227,28 @@ TEST(KommandozeileTest, TheProtocolAsAPdf) {
          {"1 Protokoll zur Anlage des Kalibrierfeldes", "2 Messergebnisse im Kalibrierfeld",
           "Prüfpunkt 3", "103,0", "99,0 %", "DPr = 86,40 + 0,3 * EVD", "Vibrationswalze, 12 t"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_TRUE(QString(text).remove(u' ').contains(QStringLiteral("-4-")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Seite 4 von 4")));
+
+    // Other sheets, named in any case; anything else exits 1 and writes nothing.
+    for (const auto& [papier, size] :
+         {std::pair{"A5", "420 x 595 pts (A5)"}, std::pair{"a3", "842 x 1191 pts (A3)"},
+          std::pair{"Letter", "612 x 792 pts (letter)"}, std::pair{"LEGAL", "612 x 1008 pts"}}) {
+        const QString sheet = QDir(folder).filePath(QStringLiteral("Beispiel-%1.pdf").arg(papier));
+        const Result s = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"),
+                              sheet, QStringLiteral("--papier"), QString::fromLatin1(papier)});
+        EXPECT_EQ(s.status, 0) << papier << s.err.toStdString();
+        EXPECT_TRUE(pdfInfo(sheet).contains(QString::fromLatin1(size)))
+            << papier << pdfInfo(sheet).toStdString();
+    }
+    const QString b5 = QDir(folder).filePath(QStringLiteral("Beispiel-B5.pdf"));
+    for (const char* wrong : {"B5", "A4 quer", ""}) {
+        const Result s = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), b5,
+                              QStringLiteral("--papier"), QString::fromUtf8(wrong)});
+        EXPECT_EQ(s.status, 1) << wrong;
+        EXPECT_TRUE(s.err.contains(QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal")))
+            << s.err.toStdString();
+        EXPECT_FALSE(QFile::exists(b5));
+    }
 
     const QString results = QDir(folder).filePath(QStringLiteral("Beispiel-Typ1.pdf"));
     const Result one = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--typ"),
@@ -532,24 +555,6 @@ TEST(KommandozeileTest, AnInterruptedOutputLeavesNothingBehind) {
     }
 }
 
-// The evaluation prints the requirement values after the verdict.
-TEST(KommandozeileTest, TheEvaluationPrintsTheRequirementValues) {
-    QTemporaryDir dir;
-    const QString k = dir.filePath(QStringLiteral("anforderung.xml"));
-    QByteArray bytes = readFileBytes(Example);
-    bytes.replace("<rs:data>\r\n", "<rs:data>\r\n\t<z:row Variable='Anforderung Direktes "
-                                   "Prüfmerkmal 1' Wert='98'/>\r\n");
-    QFile file(k);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    const Result r = run({QStringLiteral("--auswertung"), k});
-    EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.trimmed().endsWith(
-        QStringLiteral("Anforderung DPr ≥ 98,0 % entspricht EVD ≥ 38,7 MN/m²")))
-        << r.out.right(300).toStdString();
-}
-
 namespace {
 const QString ImportDaten = QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/import/");
 
@@ -568,6 +573,60 @@ QStringList messwerte(const QString& path) {
     return values;
 }
 } // namespace
+
+// The evaluation prints the requirement lines after the verdict, the same
+// lines as the results page and the exports.
+TEST(KommandozeileTest, TheEvaluationPrintsTheRequirementValues) {
+    QTemporaryDir dir;
+    const QString k = dir.filePath(QStringLiteral("anforderung.xml"));
+    QByteArray bytes = readFileBytes(Example);
+    bytes.replace("<rs:data>\r\n", "<rs:data>\r\n\t<z:row Variable='Anforderung Direktes "
+                                   "Prüfmerkmal 1' Wert='98'/>\r\n");
+    QFile file(k);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    Result r = run({QStringLiteral("--auswertung"), k});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.trimmed().endsWith(QStringLiteral(
+        "Anforderung DPr ≥ 98 % entspricht EVD ≥ 38,7 MN/m² (zur sicheren Seite gerundet)")))
+        << r.out.right(300).toStdString();
+
+    // Three requirements, one with more digits than shown, one outside the
+    // measured values: the lines are those of AnforderungTexte.
+    Kalibrierung kalibrierung;
+    kalibrierung.LoadFile(Example);
+    setAnforderung(kalibrierung, 1, 97.45);
+    setAnforderung(kalibrierung, 2, 80);
+    setAnforderung(kalibrierung, 3, 101.125);
+    const QString drei = dir.filePath(QStringLiteral("drei.xml"));
+    kalibrierung.SaveFile(drei);
+    r = run({QStringLiteral("--auswertung"), drei});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    Kalibrierung geladen;
+    geladen.LoadFile(drei);
+    const QStringList lines = AnforderungTexte(geladen);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines, AnforderungTexte(kalibrierung));
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Anforderung DPr ≥ 97,45 % entspricht EVD ≥ ")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(" – außerhalb des Messbereichs ")));
+    const QStringList printed = r.out.split(u'\n');
+    ASSERT_GE(printed.size(), 5);
+    EXPECT_EQ(printed.mid(printed.size() - 5),
+              QStringList() << QString() << lines << QString()); // after an empty line
+
+    // The CSV export carries the lines below its results; they are no
+    // measured values when it is imported again.
+    const QString csv = dir.filePath(QStringLiteral("drei.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), drei, csv}).status, 0);
+    const QString text = QString::fromUtf8(readFileBytes(csv));
+    for (const QString& line : lines)
+        EXPECT_TRUE(text.contains(line + QStringLiteral(";;\r\n"))) << line.toStdString();
+    const QString zurück = dir.filePath(QStringLiteral("zurück.xml"));
+    r = run({QStringLiteral("--import"), csv, zurück, QStringLiteral("--vorlage"), drei});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(messwerte(zurück), messwerte(drei));
+}
 
 TEST(KommandozeileTest, TheOwnExportAndPlainTablesImportBackToTheSameValues) {
     QTemporaryDir dir;
@@ -781,4 +840,59 @@ TEST(KommandozeileTest, ImportColumnsSheetsAndAdding) {
     EXPECT_EQ(r.err.count(QStringLiteral("ist kein Zahlenwert")), 1000);
     EXPECT_TRUE(r.err.contains(QStringLiteral("… und 4.000 weitere Zeilen\n")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("5.000 Zeilen der Datei")));
+}
+
+// Unfilled site data are named on standard error; the protocol is written
+// all the same and the status stays 0.
+TEST(KommandozeileTest, TheProtocolNamesUnfilledSiteData) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    const Result r = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("geschrieben.\n")));
+    const QStringList lines = r.err.split(u'\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], QStringLiteral("Protokolldaten unvollständig:"));
+    EXPECT_EQ(lines[1], QStringLiteral("  Bauvorhaben"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  Prüfstelle (Name und Anschrift)")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  Unterlage Wassergehalt")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("  Kalibrierfeld Datum bei Prüfung")));
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Walzentyp"))); // the example names it
+    // Type 1 prints the header only.
+    const Result one = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--typ"),
+                            QStringLiteral("1"), QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_TRUE(one.err.contains(QStringLiteral("\n  Berichtsdatum\n")));
+    EXPECT_FALSE(one.err.contains(QStringLiteral("Unterlage")));
+
+    // Everything filled: nothing on standard error; one field's
+    // placeholder is named with its field.
+    Kalibrierung k;
+    k.LoadFile(Example);
+    for (const Protokolleintrag& e : ProtokollEinträge(k))
+        k.DataStoreLet(e.schlüssel, QStringLiteral("angegeben"));
+    const QString voll = dir.filePath(QStringLiteral("voll.xml"));
+    k.SaveFile(voll);
+    const Result full = run({QStringLiteral("--protokoll"), voll, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(full.status, 0);
+    EXPECT_TRUE(full.err.isEmpty()) << full.err.toStdString();
+    k.DataStoreLet(ProtokollSchlüssel(*ProtokollangabeJeFeld(), 2), QStringLiteral("?? Übergänge"));
+    const QString feld = dir.filePath(QStringLiteral("feld.xml"));
+    k.SaveFile(feld);
+    const Result field = run({QStringLiteral("--protokoll"), feld, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(field.status, 0);
+    EXPECT_EQ(field.err, QStringLiteral("Protokolldaten unvollständig:\n  Kalibrierfeld Kovariable "
+                                        "(Anzahl der Verdichtungsübergänge) - Prüffeld 2\n"));
+
+    // The program itself: the list on its standard error, status 0.
+    QProcess program;
+    program.start(QStringLiteral(ORVANTA_EXE),
+                  {QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString err = QString::fromUtf8(program.readAllStandardError());
+    EXPECT_TRUE(err.startsWith(QStringLiteral("Protokolldaten unvollständig:\n  Bauvorhaben\n")))
+        << err.toStdString();
+    EXPECT_FALSE(QString::fromUtf8(program.readAllStandardOutput()).contains(u'?'));
 }

@@ -24,6 +24,25 @@ public:
             onShow(text);
         return answers.isEmpty() ? answer : answers.takeFirst();
     }
+    // Messages with buttons of their own: recorded apart from the others
+    // and answered with the button whose text (without "&") is the next of
+    // choiceAnswers (else choiceAnswer); an answer that is no button closes
+    // the message.
+    int choose(QWidget*, const QString& text, const QString& title, Icon icon,
+               const QStringList& buttons, int defaultButton, int escapeButton) override {
+        choiceTexts.append(text);
+        choiceTitles.append(title);
+        choiceIcons.append(icon);
+        choiceButtons.append(buttons);
+        choiceDefaults.append(defaultButton);
+        if (onChoose)
+            onChoose(text);
+        const QString wanted = choiceAnswers.isEmpty() ? choiceAnswer : choiceAnswers.takeFirst();
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            if (QString(buttons[i]).remove(u'&') == wanted)
+                return int(i);
+        return escapeButton;
+    }
     // File dialogs answer with the next of fileAnswers ("" = cancelled) and
     // record what they were shown with.
     QString openFileName(QWidget*, const QString& caption, const QString& directory,
@@ -54,6 +73,11 @@ public:
         buttons.clear();
         fileDialogs.clear();
         dialogs.clear();
+        choiceTexts.clear();
+        choiceTitles.clear();
+        choiceIcons.clear();
+        choiceButtons.clear();
+        choiceDefaults.clear();
     }
     QStringList texts;
     QStringList titles;
@@ -62,6 +86,14 @@ public:
     Answer answer = AnswerOk;
     QList<Answer> answers;
     std::function<void(const QString&)> onShow;
+    QStringList choiceTexts;
+    QStringList choiceTitles;
+    QList<Icon> choiceIcons;
+    QList<QStringList> choiceButtons;
+    QList<int> choiceDefaults;
+    QString choiceAnswer;
+    QStringList choiceAnswers;
+    std::function<void(const QString&)> onChoose;
 
 private:
     MessageService* m_previous;

@@ -4,6 +4,7 @@
 
 #include "AdoRecordset.h"
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,6 +124,43 @@ TEST_F(KalibrierungDateiTest, SaveAndLoadRoundTripKeepsKeysTextsAndOrder) {
     Kalibrierung c;
     c.LoadFile(path(QStringLiteral("b.xml")));
     EXPECT_EQ(entries(c), entries(b));
+}
+
+// The report header survives saving and loading, a multi-line Prüfstelle
+// with its line breaks; an older file without it reads as empty.
+TEST_F(KalibrierungDateiTest, TheReportHeaderRoundTrips) {
+    Kalibrierung a;
+    fillWorkedExample(a);
+    a.DataStoreLet(BauvorhabenSchlüssel, QStringLiteral("B 12, Ortsumgehung"));
+    a.DataStoreLet(AuftraggeberSchlüssel, QStringLiteral("Land & Bund <AG>"));
+    a.DataStoreLet(PrüfstelleSchlüssel, QStringLiteral("Erdbaulabor Süd\nAm Damm 3\n80000 Ort"));
+    a.DataStoreLet(BearbeiterSchlüssel, QStringLiteral("M. Muster"));
+    a.DataStoreLet(BerichtsnummerSchlüssel, QStringLiteral("KB-2025/017"));
+    a.DataStoreLet(BerichtsdatumSchlüssel, QStringLiteral("14.03.2025"));
+    a.SaveFile(path(QStringLiteral("kopf.xml")));
+    Kalibrierung b;
+    b.LoadFile(path(QStringLiteral("kopf.xml")));
+    const QList<Berichtsangabe> vorher = Berichtskopf(a);
+    const QList<Berichtsangabe> nachher = Berichtskopf(b);
+    ASSERT_EQ(nachher.size(), 6);
+    for (qsizetype i = 0; i < vorher.size(); ++i) {
+        EXPECT_EQ(nachher[i].schlüssel, vorher[i].schlüssel);
+        EXPECT_EQ(nachher[i].wert, vorher[i].wert) << vorher[i].schlüssel.toStdString();
+    }
+    EXPECT_EQ(nachher[2].wert, QStringLiteral("Erdbaulabor Süd\nAm Damm 3\n80000 Ort"));
+    EXPECT_TRUE(UnfertigeProtokolldaten(b, 1).isEmpty());
+    // The old keys are all still there.
+    for (const QString& key : ProtokollSchlüssel(a))
+        if (a.DataStore()->exists(key))
+            EXPECT_TRUE(b.DataStore()->exists(key)) << key.toStdString();
+
+    Kalibrierung c;
+    c.SaveFile(path(QStringLiteral("alt.xml")));
+    Kalibrierung d;
+    d.LoadFile(path(QStringLiteral("alt.xml")));
+    for (const Berichtsangabe& angabe : Berichtskopf(d))
+        EXPECT_EQ(angabe.wert, QString());
+    EXPECT_EQ(UnfertigeProtokolldaten(d, 1).size(), 6);
 }
 
 TEST_F(KalibrierungDateiTest, LoadingKeepsDefaultsAndSkipsEmptyKeys) {

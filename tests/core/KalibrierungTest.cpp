@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include <QSignalSpy>
 
@@ -310,4 +311,143 @@ TEST(KalibrierungTest, AStepOfTheUserIsAnnouncedOnceAndCanBeUndone) {
     k.anwenden(*steps[0].second, false);
     EXPECT_EQ(k.Messwert(pmDirekt, 2, 3).toDouble(), 97.5);
     EXPECT_EQ(k.Messwert(pmIndirekt, 2, 3).toDouble(), 41.0);
+}
+
+// The report header: six entries with a prefix of their own, first in the
+// editor's order, absent after Reset, read without adding keys.
+TEST(ProtokolldatenTest, TheReportHeaderIsPartOfTheOneTable) {
+    Kalibrierung k;
+    EXPECT_EQ(k.DataStore()->count(), 41);
+    const QStringList keys = ProtokollSchlüssel(k);
+    ASSERT_GE(keys.size(), 6);
+    EXPECT_EQ(keys.mid(0, 6), (QStringList{QStringLiteral("Protokoll Bericht Bauvorhaben"),
+                                           QStringLiteral("Protokoll Bericht Auftraggeber"),
+                                           QStringLiteral("Protokoll Bericht Prüfstelle"),
+                                           QStringLiteral("Protokoll Bericht Bearbeiter"),
+                                           QStringLiteral("Protokoll Bericht Berichtsnummer"),
+                                           QStringLiteral("Protokoll Bericht Berichtsdatum")}));
+    // Every old key still follows, in its old order.
+    EXPECT_EQ(keys[6], QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN 4022"));
+    EXPECT_EQ(keys.last(), QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bemerkungen"));
+    EXPECT_EQ(keys.size(), 6 + 27 + 3);
+    for (const QString& key : keys.mid(0, 6))
+        EXPECT_FALSE(k.DataStore()->exists(key)) << key.toStdString();
+
+    // The editor's labels: readable ones for the header, the key after its
+    // prefix for the rest, per-field ones with their field.
+    const std::vector<Protokolleintrag> einträge = ProtokollEinträge(k);
+    ASSERT_EQ(einträge.size(), size_t(keys.size()));
+    EXPECT_EQ(einträge[2].eintrag, QStringLiteral("Prüfstelle (Name und Anschrift)"));
+    EXPECT_TRUE(einträge[2].angabe->mehrzeilig);
+    EXPECT_EQ(einträge[5].eintrag, QStringLiteral("Berichtsdatum"));
+    EXPECT_TRUE(einträge[5].angabe->datum);
+    EXPECT_EQ(einträge[6].eintrag, QStringLiteral("Unterlage Bodenart DIN 4022"));
+    EXPECT_EQ(einträge[6 + 20 + 1].eintrag,
+              QStringLiteral("Kalibrierfeld Kovariable (Anzahl der Verdichtungsübergänge) - "
+                             "Prüffeld 2"));
+    EXPECT_EQ(einträge[6 + 20 + 1].feld, 2);
+    int daten = 0;
+    for (const Protokolleintrag& e : einträge)
+        daten += e.angabe->datum ? 1 : 0;
+    EXPECT_EQ(daten, 3);
+    EXPECT_EQ(ProtokollBeschriftung(PrüfstelleSchlüssel), QStringLiteral("Bericht: Prüfstelle"));
+    EXPECT_EQ(ProtokollBeschriftung(QStringLiteral("Protokoll Verdichtung Unterlage Wassergehalt")),
+              QStringLiteral("Unterlage: Wassergehalt"));
+    EXPECT_EQ(ProtokollBeschriftung(QStringLiteral("Protokoll Verdichtung Bericht Bauvorhaben")),
+              QString());
+
+    // The header in print order, empty while absent, never adding a key.
+    QList<Berichtsangabe> kopf = Berichtskopf(k);
+    ASSERT_EQ(kopf.size(), 6);
+    QStringList labels;
+    for (const Berichtsangabe& a : kopf) {
+        labels.append(a.beschriftung);
+        EXPECT_EQ(a.wert, QString());
+    }
+    EXPECT_EQ(labels,
+              (QStringList{QStringLiteral("Bauvorhaben"), QStringLiteral("Auftraggeber"),
+                           QStringLiteral("Prüfstelle"), QStringLiteral("Bearbeiter"),
+                           QStringLiteral("Berichtsnummer"), QStringLiteral("Berichtsdatum")}));
+    EXPECT_EQ(kopf[4].schlüssel, BerichtsnummerSchlüssel);
+    EXPECT_EQ(k.DataStore()->count(), 41);
+    k.DataStoreLet(BerichtsnummerSchlüssel, QStringLiteral("KB-2025/017"));
+    k.DataStoreLet(PrüfstelleSchlüssel, QStringLiteral("Erdbaulabor Süd\nAm Damm 3\n80000 Ort"));
+    k.DataStore()->setValue(BauvorhabenSchlüssel, Variant());
+    kopf = Berichtskopf(k);
+    EXPECT_EQ(kopf[4].wert, QStringLiteral("KB-2025/017"));
+    EXPECT_EQ(kopf[2].wert, QStringLiteral("Erdbaulabor Süd\nAm Damm 3\n80000 Ort"));
+    EXPECT_EQ(kopf[0].wert, QString()); // null reads empty
+    EXPECT_EQ(kopf[2].schlüssel, PrüfstelleSchlüssel);
+    EXPECT_EQ(k.DataStore()->count(), 44);
+}
+
+// Placeholders ("??", "XXX") in the entries the chosen protocol prints and
+// empty header entries are listed under their editor labels.
+TEST(ProtokolldatenTest, UnfilledEntriesAreListed) {
+    Kalibrierung k;
+    const QStringList header = {QStringLiteral("Bauvorhaben"),
+                                QStringLiteral("Auftraggeber"),
+                                QStringLiteral("Prüfstelle (Name und Anschrift)"),
+                                QStringLiteral("Bearbeiter"),
+                                QStringLiteral("Berichtsnummer"),
+                                QStringLiteral("Berichtsdatum")};
+    const QStringList seeded = {QStringLiteral("Unterlage Wassergehalt"),
+                                QStringLiteral("Unterlage Trockendichte"),
+                                QStringLiteral("Unterlage Proctordichte"),
+                                QStringLiteral("Unterlage Verdichtungsgrad"),
+                                QStringLiteral("Kalibrierfeld Geometrie"),
+                                QStringLiteral("Kalibrierfeld Schütthöhe"),
+                                QStringLiteral("Kalibrierfeld Proctordichte"),
+                                QStringLiteral("Kalibrierfeld Grenzwassergehalt"),
+                                QStringLiteral("Kalibrierfeld optimaler Wassergehalt"),
+                                QStringLiteral("Kalibrierfeld Fahrgeschwindigkeit Walze"),
+                                QStringLiteral("Kalibrierfeld Verdichtungsamplitude Walze"),
+                                QStringLiteral("Kalibrierfeld Verdichtungsfrequenz Walze"),
+                                QStringLiteral("Kalibrierfeld Datum bei Verdichtung"),
+                                QStringLiteral("Kalibrierfeld Temperatur bei Verdichtung"),
+                                QStringLiteral("Kalibrierfeld Datum bei Prüfung"),
+                                QStringLiteral("Kalibrierfeld Temperatur bei Prüfung")};
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 0), header + seeded);
+    EXPECT_EQ(UnfertigeProtokolldaten(k), header + seeded);
+    // Type 1 prints the header only.
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 1), header);
+    EXPECT_EQ(k.DataStore()->count(), 41); // nothing was added
+
+    // Filled: gone from the list; blanks are no value; "XXX" and "??"
+    // count anywhere; an empty entry that is not required is no gap.
+    for (const Protokolleintrag& e : ProtokollEinträge(k))
+        if (e.angabe->block == BlockBericht)
+            k.DataStoreLet(e.schlüssel, QStringLiteral("gefüllt"));
+    k.DataStoreLet(BearbeiterSchlüssel, QStringLiteral("  \n "));
+    for (const QString& label : seeded)
+        k.DataStoreLet(ProtokollPräfix + label, QStringLiteral("1"));
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Unterlage Bemerkungen"),
+                   QStringLiteral("Probe XXX fehlt"));
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der "
+                                  "Verdichtungsübergänge) - Prüffeld 2"),
+                   QStringLiteral("4 ?? Übergänge"));
+    EXPECT_EQ(text(k, QStringLiteral("Protokoll Verdichtung Unterlage Bodenart DIN 4022")),
+              QString());
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 0),
+              (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Unterlage Bemerkungen"),
+                           QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+                                          "Verdichtungsübergänge) - Prüffeld 2")}));
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 1), QStringList{QStringLiteral("Bearbeiter")});
+    k.DataStoreLet(BearbeiterSchlüssel, QStringLiteral("M. Muster"));
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Unterlage Bemerkungen"),
+                   QStringLiteral("xxx ? keine"));
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 0),
+              QStringList{QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+                                         "Verdichtungsübergänge) - Prüffeld 2")});
+    EXPECT_TRUE(UnfertigeProtokolldaten(k, 1).isEmpty());
+    // A field the calibration does not have is not printed.
+    k.DataStoreLet(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Kovariable (Anzahl der "
+                                  "Verdichtungsübergänge) - Prüffeld 2"),
+                   QStringLiteral("4"));
+    const QString vierter = QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+                                           "Verdichtungsübergänge) - Prüffeld 4");
+    k.DataStoreLet(ProtokollPräfix + vierter, QStringLiteral("??"));
+    EXPECT_TRUE(UnfertigeProtokolldaten(k, 0).isEmpty());
+    k.setPrüffelderAnzahl(4);
+    EXPECT_EQ(UnfertigeProtokolldaten(k, 0), QStringList{vierter});
 }

@@ -52,9 +52,14 @@ TEST(BanderTest, BandsThatDoNotFitStartANewPage) {
     EXPECT_EQ(d.PageNumber, 1);
     d.DrawBand(u.protokoll.SpacerBand(1));
     EXPECT_EQ(d.PageNumber, 2);
-    // Every page has its footer, "- n -", before any band.
-    EXPECT_EQ(u.pages.textsOn(1), QStringList{QStringLiteral("- 1 -")});
-    EXPECT_EQ(u.pages.textsOn(2), QStringList{QStringLiteral("- 2 -")});
+    // Every page has its footer before any band; a bander alone knows no
+    // number of pages, and no report number is set.
+    EXPECT_EQ(u.pages.textsOn(1), QStringList{QStringLiteral("Seite 1")});
+    EXPECT_EQ(u.pages.textsOn(2), QStringList{QStringLiteral("Seite 2")});
+    u.pages.PageTotal = 12;
+    u.pages.ReportNumber = QStringLiteral(" R-2026/17 ");
+    d.NewPage();
+    EXPECT_EQ(u.pages.textsOn(3), QStringList{QStringLiteral("R-2026/17 · Seite 3 von 12")});
 }
 
 TEST(BanderTest, TheFooterStandsBelowTheBandsAndTextNeverWipesALine) {
@@ -71,7 +76,7 @@ TEST(BanderTest, TheFooterStandsBelowTheBandsAndTextNeverWipesALine) {
                                       s.protokoll.ProtocolFont(false, 0, true)));
     b.DrawBand(band);
     s.pages.Bander_CompletePage(b);
-    const BildSeiten::Text* footer = s.pages.find(QStringLiteral("- 1 -"));
+    const BildSeiten::Text* footer = s.pages.find(QStringLiteral("Seite 1"));
     const BildSeiten::Text* bottom = s.pages.find(QStringLiteral("unten"));
     ASSERT_TRUE(footer && bottom);
     EXPECT_NEAR(footer->cm.top(), 29.7 - 2.0, 0.02);

@@ -7,13 +7,16 @@
 #include "ElementDiagramm2DPoint.h"
 #include "ElementTable.h"
 
+#include "Ergebnisliste.h"
 #include "Kalibrierung.h"
+#include "Protokolldaten.h"
 
 #include "../common/GrosseKalibrierung.h"
 #include "../core/Beispiel.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -42,6 +45,59 @@ QStringList headings(const BildSeiten& pages) {
     return out;
 }
 
+// The words of a PDF with their boxes in points, and each page's text, as
+// poppler's pdftotext reads them.
+struct PdfText {
+    struct Word {
+        int page;
+        QString text;
+        QRectF box;
+    };
+    QSizeF size; // of the first page
+    std::vector<Word> words;
+    QStringList pages;
+};
+
+PdfText pdfText(const QString& pdf) {
+    PdfText out;
+    QProcess boxes;
+    boxes.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    boxes.waitForFinished(120000);
+    const QString html = QString::fromUtf8(boxes.readAllStandardOutput());
+    static const QRegularExpression page(
+        QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">"));
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)</word>|<page "));
+    if (const auto m = page.match(html); m.hasMatch())
+        out.size = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    int n = 0;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(5).isNull() && m.captured(0).startsWith(QStringLiteral("<page"))) {
+            ++n;
+            continue;
+        }
+        const QPointF from(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF to(m.captured(3).toDouble(), m.captured(4).toDouble());
+        QString text = m.captured(5);
+        text.replace(QStringLiteral("&amp;"), QStringLiteral("&"))
+            .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+        out.words.push_back({n, text, QRectF(from, to)});
+    }
+    QProcess plain;
+    plain.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    plain.waitForFinished(120000);
+    out.pages = QString::fromUtf8(plain.readAllStandardOutput()).split(u'\f');
+    if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty())
+        out.pages.removeLast();
+    for (QString& p : out.pages)
+        p.replace(u'\n', u' ');
+    return out;
+}
+
 } // namespace
 
 TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
@@ -51,11 +107,26 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
     Gebaut full(0);
     const int pages = full.build(k);
     EXPECT_EQ(pages, int(full.pages.pages.size()));
-    EXPECT_EQ(full.pages.texts.front().text, QStringLiteral("- 1 -"));
-    EXPECT_EQ(
-        full.pages.texts[1].text,
+    EXPECT_EQ(full.pages.texts.front().text, QStringLiteral("Seite 1 von %1").arg(pages));
+    // Page 1 opens with the report header, then the title and the result.
+    const QStringList first = full.pages.textsOn(1);
+    const qsizetype header = first.indexOf(QStringLiteral("Bauvorhaben"));
+    const qsizetype title = first.indexOf(
         QStringLiteral("Kalibrierung eines direkten und eines indirekten Prüfmerkmals \r\nnach "
                        "Velmor Teil E 4 (Ausgabe 2003)"));
+    const qsizetype summary = first.indexOf(QStringLiteral("Ergebnis der Kalibrierung"));
+    ASSERT_TRUE(header > 0 && title > header && summary > title) << header << title << summary;
+    EXPECT_EQ(first.mid(header, 7),
+              (QStringList{QStringLiteral("Bauvorhaben"), QStringLiteral("Auftraggeber"),
+                           QStringLiteral("Prüfstelle"), QStringLiteral("Bearbeiter"),
+                           QStringLiteral("Berichtsnummer"), QStringLiteral("Berichtsdatum"),
+                           first[title]}));
+    // The signatures close the protocol.
+    const QStringList last = full.pages.textsOn(pages);
+    EXPECT_EQ(last.mid(last.size() - 6),
+              (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Ort, Datum"),
+                           QStringLiteral("Unterschrift"), QStringLiteral("Prüfstelle"),
+                           QStringLiteral("Ort, Datum"), QStringLiteral("Unterschrift")}));
     const QStringList sections = headings(full.pages);
     EXPECT_EQ(sections.mid(0, 5),
               (QStringList{QStringLiteral("1 Protokoll zur Anlage des Kalibrierfeldes"),
@@ -65,7 +136,8 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
     // Every page completed once, in order, and numbered.
     for (int n = 1; n <= pages; ++n) {
         EXPECT_TRUE(full.pages.events.contains(QStringLiteral("complete %1").arg(n)));
-        EXPECT_EQ(full.pages.textsOn(n).first(), QStringLiteral("- %1 -").arg(n));
+        EXPECT_EQ(full.pages.textsOn(n).first(),
+                  QStringLiteral("Seite %1 von %2").arg(n).arg(pages));
     }
     EXPECT_EQ(full.pages.events.last(), QStringLiteral("complete %1").arg(pages));
     full.pages.save(QStringLiteral("protokoll-typ0"));
@@ -84,7 +156,7 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
         EXPECT_TRUE(results.pages.find(QString::fromUtf8(caption))) << caption;
     // Nothing lies below the bottom margin but the footer.
     for (const auto& t : full.pages.texts) {
-        if (!t.text.startsWith(QStringLiteral("- "))) {
+        if (!BildSeiten::isFooter(t.text)) {
             EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.01) << t.text.toStdString();
         }
     }
@@ -379,8 +451,7 @@ TEST(ProtokollTest, HeadingsStayWithWhatFollowsAndBreaksKeepTwoRows) {
             // The texts in drawing order, without the page footers.
             std::vector<const BildSeiten::Text*> body;
             for (const auto& t : g.pages.texts)
-                if (!(t.text.startsWith(QStringLiteral("- ")) &&
-                      t.text.endsWith(QStringLiteral(" -"))))
+                if (!BildSeiten::isFooter(t.text))
                     body.push_back(&t);
             for (size_t i = 0; i + 1 < body.size(); ++i) {
                 const QString& text = body[i]->text;
@@ -464,8 +535,8 @@ TEST(ProtokollTest, LongRemarksContinueOnTheNextPage) {
     EXPECT_GE(pages, 4);
     bool first = false, last = false;
     for (const auto& t : g.pages.texts) {
-        if (t.text.startsWith(QStringLiteral("- ")))
-            continue; // the footer
+        if (BildSeiten::isFooter(t.text))
+            continue;
         first = first || t.text.contains(QStringLiteral("Wort1 "));
         last = last || t.text.contains(QStringLiteral("Wort2500"));
         EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.05) << t.text.left(30).toStdString();
@@ -582,6 +653,45 @@ TEST(ProtokollTest, EqualValuesLeaveTheirCalibrationLinesOut) {
     EXPECT_TRUE(g.pages.find(QStringLiteral("(Fehler)")));
 }
 
+// Every slope goes through the covariable: one covariable value for all
+// fields leaves every block out for its variance, a characteristic that does
+// not change with the covariable for its covariance, never for the error of
+// a failed line's text read back.
+TEST(ProtokollTest, ACovariableThatNeverChangesIsNamedAsTheReason) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    for (int f = 1; f <= 3; ++f)
+        k.setPrüffeldWert(f, 4.0);
+    Gebaut g(1);
+    g.build(k);
+    for (const char* block : {"DPr und EVD", "DPr und Z", "EVD und Z"})
+        EXPECT_TRUE(g.pages.find(QStringLiteral("Kalibriergerade zwischen %1: nicht berechenbar: "
+                                                "Varianz 0 (Z)")
+                                     .arg(QString::fromUtf8(block))))
+            << block;
+    for (const BildSeiten::Text& t : g.pages.texts)
+        EXPECT_FALSE(t.text.contains(QStringLiteral("Typen unverträglich")))
+            << t.text.toStdString();
+
+    // The direct values the same in every field: no covariance with Z.
+    fillWorkedExample(k);
+    for (int f = 1; f <= 3; ++f)
+        for (int p = 1; p <= 3; ++p)
+            k.setMesswert(pmDirekt, f, p, 95.0 + 4 * (p - 1));
+    Gebaut h(1);
+    h.build(k);
+    for (const char* block : {"DPr und EVD", "DPr und Z"})
+        EXPECT_TRUE(h.pages.find(QStringLiteral("Kalibriergerade zwischen %1: nicht berechenbar: "
+                                                "Kovarianz 0 (DPr, Z)")
+                                     .arg(QString::fromUtf8(block))))
+            << block;
+    EXPECT_FALSE(h.pages.find(QStringLiteral("Kalibriergerade zwischen EVD und Z: nicht")));
+    for (const BildSeiten::Text& t : h.pages.texts)
+        EXPECT_FALSE(t.text.contains(QStringLiteral("Typen unverträglich")))
+            << t.text.toStdString();
+}
+
 // Long tables continue on the next pages: every row once, header rows
 // repeated, the field cell shown again, nothing below the bottom margin.
 TEST(ProtokollTest, LongTablesContinueOnTheNextPages) {
@@ -602,7 +712,7 @@ TEST(ProtokollTest, LongTablesContinueOnTheNextPages) {
     int points = 0, headers = 0, field2 = 0;
     QSet<int> pagesWithHeaders;
     for (const auto& t : g.pages.texts) {
-        if (t.text.startsWith(QStringLiteral("- "))) {
+        if (BildSeiten::isFooter(t.text)) {
             EXPECT_NEAR(t.cm.top(), 29.7 - 2.0, 0.02);
         } else {
             EXPECT_LE(t.cm.bottom(), 29.7 - 2.0 + 0.01) << t.text.toStdString();
@@ -656,9 +766,12 @@ TEST(ProtokollTest, PageSetupErrorsAndDebugInformation) {
     const int count = q.BuildProtocol(true);
     setDebugMode(false);
     EXPECT_EQ(messages.titles.count(QStringLiteral("Debug-Modus")), count + 3);
-    EXPECT_TRUE(messages.texts.first().startsWith(
-        QStringLiteral("Seitenfuß von Seite 1 bei 8,5 cm / 25,7 cm")))
-        << messages.texts.first().toStdString();
+    // The pages' footers come when the pages are drawn, after the layout.
+    const QStringList footers = messages.texts.filter(QStringLiteral("Seitenfuß von Seite "));
+    ASSERT_EQ(footers.size(), count);
+    EXPECT_TRUE(footers.first().startsWith(QStringLiteral(
+        "Seitenfuß von Seite 1 bei 8,5 cm / 25,7 cm, Breite des Textes „Seite 1 von")))
+        << footers.first().toStdString();
     EXPECT_TRUE(messages.texts.filter(QStringLiteral("Achsbeschriftung „EVD [MN/m²]“")).size() ==
                 1);
 }
@@ -680,8 +793,76 @@ TEST(ProtokollTest, ALargeCalibrationAsAPdf) {
     const QString folder = qEnvironmentVariable("ORVANTA_ARTIFACTS", dir.path());
     QDir().mkpath(folder);
     const QString pdf = QDir(folder).filePath(QStringLiteral("Gross-100x100.pdf"));
+    k.DataStoreLet(BerichtsnummerSchlüssel, rt::Variant(QStringLiteral("R-2026/99")));
     const int pages = ProtokollAlsPdf(k, 0, pdf);
     EXPECT_GT(pages, 200);
     EXPECT_LT(pages, 400);
     EXPECT_GT(QFileInfo(pdf).size(), 100000);
+    // Every page names the report and its place among all pages; the
+    // header opens the first page, the signatures close the last.
+    const PdfText text = pdfText(pdf);
+    ASSERT_EQ(int(text.pages.size()), pages);
+    for (int n = 1; n <= pages; ++n)
+        EXPECT_TRUE(text.pages[size_t(n - 1)].contains(
+            QStringLiteral("R-2026/99 · Seite %1 von %2").arg(n).arg(pages)))
+            << n;
+    EXPECT_TRUE(text.pages.front().contains(QStringLiteral("Bauvorhaben")));
+    EXPECT_TRUE(text.pages.front().contains(QStringLiteral("Ergebnis der Kalibrierung")));
+    EXPECT_TRUE(text.pages.back().contains(QStringLiteral("Unterschrift")));
+    EXPECT_FALSE(text.pages[size_t(pages - 2)].contains(QStringLiteral("Unterschrift")));
+}
+
+// Every sheet: each word within the margins, each measured value printed,
+// the sheet's own size in points.
+TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    // Long numbers and a requirement, on a narrow sheet the hardest to fit.
+    k.setMesswert(pmIndirekt, 1, 1, 2.22206503431924e15);
+    setAnforderung(k, 1, 97.45);
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QSizeF points;
+    } sheets[] = {{"A4", {595, 842}},
+                  {"A5", {420, 595}},
+                  {"A3", {842, 1191}},
+                  {"Letter", {612, 792}},
+                  {"Legal", {612, 1008}}};
+    for (const auto& s : sheets) {
+        SCOPED_TRACE(s.name);
+        const std::optional<QPageSize> blatt = blattNamens(QString::fromLatin1(s.name));
+        ASSERT_TRUE(blatt);
+        const QString pdf = dir.filePath(QString::fromLatin1(s.name) + QStringLiteral(".pdf"));
+        ProtokollAlsPdf(k, 0, pdf, *blatt);
+        const PdfText text = pdfText(pdf);
+        ASSERT_FALSE(text.words.empty());
+        EXPECT_NEAR(text.size.width(), s.points.width(), 1.0);
+        EXPECT_NEAR(text.size.height(), s.points.height(), 1.0);
+        constexpr double cm = 72 / 2.54;
+        for (const PdfText::Word& w : text.words) {
+            EXPECT_GE(w.box.left(), 1.0 * cm) << w.text.toStdString();
+            EXPECT_LE(w.box.right(), text.size.width() - 2.0 * cm + 0.5) << w.text.toStdString();
+            EXPECT_GE(w.box.top(), 1.0 * cm) << w.text.toStdString();
+            EXPECT_LE(w.box.bottom(), text.size.height() - 1.0 * cm) << w.text.toStdString();
+        }
+        // Each measured value, as often as it was measured.
+        std::map<QString, int> wanted, found;
+        for (rt::Long f = 1; f <= k.PrüffelderAnzahl(); ++f)
+            for (rt::Long p = 1; p <= k.PrüffeldPrüfpunkte(f); ++p)
+                for (PrüfmerkmalEnum m : {pmDirekt, pmIndirekt})
+                    ++wanted[k.MesswertString(m, f, p)];
+        for (size_t i = 0; i < text.words.size(); ++i) {
+            const QString& w = text.words[i].text;
+            // A number in exponent form may break before its exponent.
+            const QString joined = i + 1 < text.words.size() ? w + text.words[i + 1].text : w;
+            if (wanted.count(w))
+                ++found[w];
+            else if (wanted.count(joined) && joined.contains(u'E'))
+                ++found[joined];
+        }
+        for (const auto& [value, count] : wanted)
+            EXPECT_GE(found[value], count) << value.toStdString();
+    }
 }

@@ -1,6 +1,7 @@
 #include "ProtokollTestSupport.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 // A device context that records the texts it draws.
@@ -51,6 +52,16 @@ DeviceContextPtr BildSeiten::beginSurface(int n, QSizeF sizeCm, double zoom, dou
     return std::make_shared<RecordingContext>(m_painter.get(), *this, n, scale);
 }
 
+DeviceContextPtr BildSeiten::measuringSurface(double& unitsPerCm) {
+    unitsPerCm = m_dpi / 2.54;
+    if (m_measuring.isNull()) {
+        m_measuring = QImage(1, 1, QImage::Format_RGB32);
+        m_measuring.setDotsPerMeterX(int(m_dpi / 0.0254 + 0.5));
+        m_measuring.setDotsPerMeterY(int(m_dpi / 0.0254 + 0.5));
+    }
+    return std::make_shared<DeviceContext>(static_cast<const QPaintDevice&>(m_measuring));
+}
+
 void BildSeiten::completeSurface(int n) {
     events.append(QStringLiteral("complete %1").arg(n));
     if (m_painter && m_painter->isActive())
@@ -70,6 +81,11 @@ const BildSeiten::Text* BildSeiten::find(const QString& text, bool prefix) const
         if (prefix ? t.text.startsWith(text) : t.text == text)
             return &t;
     return nullptr;
+}
+
+bool BildSeiten::isFooter(const QString& text) {
+    static const QRegularExpression footer(QStringLiteral("^(.+ · )?Seite \\d+( von \\d+)?$"));
+    return footer.match(text).hasMatch();
 }
 
 void BildSeiten::save(const QString& name) const {

@@ -35,6 +35,8 @@ public:
     QStringList textsOn(int page) const;
     // The first text equal to text (or, with prefix, beginning with it); nullptr if none.
     const Text* find(const QString& text, bool prefix = false) const;
+    // Whether a text is a page footer ("R-17 · Seite 3 von 12").
+    static bool isFooter(const QString& text);
     // Saves the pages as PNG into ORVANTA_ARTIFACTS, when set.
     void save(const QString& name) const;
 
@@ -42,6 +44,7 @@ protected:
     QSizeF pageSizeCm() const override { return m_sheet; }
     DeviceContextPtr beginSurface(int n, QSizeF sizeCm, double zoom, double& unitsPerCm) override;
     void completeSurface(int n) override;
+    DeviceContextPtr measuringSurface(double& unitsPerCm) override;
 
 private:
     QSizeF m_sheet;
@@ -49,4 +52,5 @@ private:
     bool m_printing;
     int m_dpi;
     std::unique_ptr<QPainter> m_painter;
+    QImage m_measuring;
 };

@@ -1,8 +1,11 @@
 #include "SorbelTestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QMessageBox>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -211,4 +214,132 @@ TEST_F(SorbelTest, PastingOverwritesValuesAndAKeyCellSelectsItsRow) {
     EXPECT_EQ(control->SelectedItem(), QStringLiteral("A"));
     EXPECT_EQ(grid->Col(), 1);
     EXPECT_EQ(selected.last(), QStringLiteral("A"));
+}
+
+// A multi-line value: Shift+Return and Ctrl+Return break the line in the
+// open editor, Return commits; the row grows with its lines; a pasted
+// address stays in its value. Other values keep one line.
+TEST_F(SorbelTest, AMultiLineValueTakesLineBreaksAndPastedLines) {
+    control->setMultiLineItems({QStringLiteral("C")});
+    EXPECT_EQ(control->MultiLineItems(), QStringList{QStringLiteral("C")});
+    control->setDictionary(dict);
+    FlexGrid* grid = control->FlexGrid_();
+    QLineEdit* box = control->TextBox();
+    const int oneLine = grid->RowHeight(2);
+    grid->setFocus();
+    grid->setCurrentCell(2, 1);
+    QTest::keyClicks(grid, QStringLiteral("P"));
+    QTest::keyClicks(box, QStringLiteral("rufstelle Nord"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(box, QStringLiteral("Weg 1"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("12345 Stadt"));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("Prufstelle Nord\u21B5Weg 1\u21B5"
+                                          "12345 Stadt"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(value("C"), QStringLiteral("Prufstelle Nord\nWeg 1\n12345 Stadt"));
+    EXPECT_EQ(grid->TextMatrix(2, 1), value("C"));
+    EXPECT_EQ(log.last(2).first(),
+              QStringLiteral("AfterItemEdit C Prufstelle Nord\nWeg 1\n12345 Stadt"));
+    EXPECT_EQ(grid->RowHeight(2), oneLine + 2 * grid->fontMetrics().lineSpacing());
+    EXPECT_EQ(grid->RowHeight(0), oneLine);
+
+    // Editing again shows the breaks as marks; a break is taken out again.
+    grid->setCurrentCell(2, 1);
+    QTest::keyClick(grid, Qt::Key_F2);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("Prufstelle Nord\u21B5Weg 1\u21B5"
+                                          "12345 Stadt"));
+    box->setCursorPosition(box->text().indexOf(QStringLiteral("\u21B5"
+                                                              "12345")) +
+                           1);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Space);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(value("C"), QStringLiteral("Prufstelle Nord\nWeg 1 12345 Stadt"));
+    EXPECT_EQ(grid->RowHeight(2), oneLine + grid->fontMetrics().lineSpacing());
+
+    // A value of one line: Shift+Return commits as Return does.
+    grid->setCurrentCell(0, 1);
+    QTest::keyClicks(grid, QStringLiteral("a"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(value("A"), QStringLiteral("a"));
+
+    // An address pasted into the open editor keeps its lines in C.
+    QApplication::clipboard()->setText(QStringLiteral("Amt\r\nPlatz 2\tHaus B\r\n"));
+    grid->setCurrentCell(2, 1);
+    QTest::keyClick(grid, Qt::Key_F2);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("Amt\u21B5Platz 2 Haus B"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(value("C"), QStringLiteral("Amt\nPlatz 2 Haus B"));
+    EXPECT_EQ(value("A"), QStringLiteral("a"));
+    EXPECT_EQ(value("B"), QStringLiteral("2,5"));
+
+    // Pasted on the row itself, it opens the editor with the lines and
+    // leaves the rows below alone.
+    control->setMultiLineItems({QStringLiteral("A")});
+    QApplication::clipboard()->setText(QStringLiteral("eins\nzwei\n"));
+    grid->setCurrentCell(0, 1);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("eins\u21B5zwei"));
+    EXPECT_EQ(value("B"), QStringLiteral("2,5"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(value("A"), QStringLiteral("eins\nzwei"));
+    EXPECT_EQ(value("B"), QStringLiteral("2,5"));
+    // A grew with its lines; C, no longer multi-line, has an ordinary row.
+    EXPECT_EQ(grid->RowHeight(0), oneLine + grid->fontMetrics().lineSpacing());
+    EXPECT_EQ(grid->RowHeight(2), oneLine);
+}
+
+// A message with buttons of its own, in a real message box: a click gives
+// the button's index, Escape the escape button's.
+TEST(MessageServiceTest, ChooseShowsItsOwnButtons) {
+    auto answer = [](std::function<void(QMessageBox*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            act(box);
+        });
+        timer->start();
+    };
+    const QStringList buttons = {QStringLiteral("Protokolldaten &bearbeiten"),
+                                 QStringLiteral("&Trotzdem erzeugen"), QStringLiteral("Abbrechen")};
+    QString shown;
+    QStringList captions;
+    answer([&](QMessageBox* box) {
+        shown = box->text() + u'|' + box->windowTitle();
+        for (QAbstractButton* b : box->buttons())
+            captions.append(b->text());
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == buttons[1])
+                b->click();
+    });
+    EXPECT_EQ(chooseMessage(nullptr, QStringLiteral("Text"), MessageService::Warning, buttons, 0, 2,
+                            QStringLiteral("Titel")),
+              1);
+    EXPECT_EQ(shown, QStringLiteral("Text|Titel"));
+    captions.sort();
+    QStringList expected = buttons;
+    expected.sort();
+    EXPECT_EQ(captions, expected);
+    answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(
+        chooseMessage(nullptr, QStringLiteral("Text"), MessageService::Warning, buttons, 0, 2), 2);
+    // Return takes the default button.
+    answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_EQ(
+        chooseMessage(nullptr, QStringLiteral("Text"), MessageService::Warning, buttons, 0, 2), 0);
 }

@@ -3,6 +3,7 @@
 #include "Ergebnisliste.h"
 #include "Export.h"
 #include "FlexGrid.h"
+#include "Hilfe.h"
 #include "KalibrierDiagramm.h"
 #include "SeiteAusgabe.h"
 #include "SeiteErgebnis.h"
@@ -13,6 +14,7 @@
 #include "frmProtocollExtraData.h"
 #include "frmProtocollPreview.h"
 
+#include "Conversion.h"
 #include "Fensterfabrik.h"
 #include "ProtokollPdf.h"
 #include "Protokolldaten.h"
@@ -21,6 +23,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -37,6 +40,10 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
 
@@ -60,7 +67,8 @@ QString pdfText(const QString& pdf) {
 }
 
 // The size of a PDF's first page in whole millimetres.
-QSize pdfPageSizeMm(const QString& pdf) {
+// The sheet in whole points, as pdfinfo reads it.
+QSize pdfPageSizePt(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
     p.waitForFinished(30000);
@@ -69,8 +77,8 @@ QSize pdfPageSizeMm(const QString& pdf) {
             .match(QString::fromUtf8(p.readAllStandardOutput()));
     if (!m.hasMatch())
         return QSize();
-    return QSize(int(std::lround(m.captured(1).toDouble() * 25.4 / 72)),
-                 int(std::lround(m.captured(2).toDouble() * 25.4 / 72)));
+    return QSize(int(std::lround(m.captured(1).toDouble())),
+                 int(std::lround(m.captured(2).toDouble())));
 }
 
 // The numbers of a worksheet's cells; a cell that does not read as a
@@ -104,6 +112,8 @@ protected:
         WizardTest::SetUp();
         fillWorkedExample(k);
         describeWorkedExample(k);
+        // The example's site data hold placeholders: outputs go on.
+        messages.choiceAnswer = QStringLiteral("Trotzdem erzeugen");
     }
     // A preview of k, shown and active.
     frmProtocollPreview& show() {
@@ -145,7 +155,7 @@ TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
     auto& pic = p.seiten().picPage;
     const double perCm = p.picWorkspace->logicalDpiX() / 2.54;
     EXPECT_NEAR(pic[1]->width(), 21.0 * perCm, 1);
-    EXPECT_NEAR(pic[1]->height(), 29.2 * perCm, 1);
+    EXPECT_NEAR(pic[1]->height(), 29.7 * perCm, 1);
     // 100 %: one page a row, centred, the vertical bar in use.
     const int width = p.picWorkspace->width();
     EXPECT_EQ(pic[1]->x(), (width - (pic[1]->width() + 20)) / 2 + 10);
@@ -253,6 +263,10 @@ TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
     p.RebuildPreview();
 
     // The type: results only, fewer pages; the surplus page is hidden, not destroyed.
+    // (Long remarks in the site data make the difference a page at least.)
+    k.DataStore()->setValue(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Bemerkungen"),
+                            rt::Variant(QStringLiteral("Bemerkung ").repeated(400)));
+    p.RebuildPreview();
     const int full = p.PageCount();
     const size_t widgets = p.seiten().picPage.size();
     p.cboTyp->setCurrentIndex(1);
@@ -321,6 +335,9 @@ TEST_F(VorschauTest, PrintingAndPdfGiveThePreviewsPages) {
     EXPECT_TRUE(messages.fileDialogs.last().startsWith(
         QStringLiteral("save|Als PDF speichern||PDF-Dateien (*.pdf)")));
     EXPECT_EQ(pdfPages(pdf), pages);
+    // A4 is A4 everywhere: the window's PDF as the printed one.
+    EXPECT_EQ(pdfPageSizePt(pdf), QSize(595, 842));
+    EXPECT_EQ(pdfPageSizePt(printed), QSize(595, 842));
     // A cancelled print dialog or page setup prints and builds nothing.
     const int builds = p.builds();
     messages.onDialog = [](QDialog*) { return int(QDialog::Rejected); };
@@ -342,12 +359,18 @@ TEST_F(VorschauTest, TheSiteDataEditorWorksOnACopy) {
     const SorbelDictionaryPtr copy = editor.Sorbel1->Dictionary();
     ASSERT_TRUE(copy);
     const QStringList keys = copy->keys();
-    ASSERT_EQ(keys.size(), 27 + 3);
-    EXPECT_EQ(keys[0], QStringLiteral("Unterlage Bodenart DIN 4022"));
-    EXPECT_EQ(keys[8], QStringLiteral("Unterlage Bemerkungen"));
-    EXPECT_EQ(keys[20], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+    ASSERT_EQ(keys.size(), 6 + 27 + 3);
+    // The report header first, under readable labels.
+    EXPECT_EQ(keys.mid(0, 6),
+              (QStringList{QStringLiteral("Bauvorhaben"), QStringLiteral("Auftraggeber"),
+                           QStringLiteral("Prüfstelle (Name und Anschrift)"),
+                           QStringLiteral("Bearbeiter"), QStringLiteral("Berichtsnummer"),
+                           QStringLiteral("Berichtsdatum")}));
+    EXPECT_EQ(keys[6], QStringLiteral("Unterlage Bodenart DIN 4022"));
+    EXPECT_EQ(keys[14], QStringLiteral("Unterlage Bemerkungen"));
+    EXPECT_EQ(keys[26], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
                                        "Verdichtungsübergänge) - Prüffeld 1"));
-    EXPECT_EQ(keys[22], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
+    EXPECT_EQ(keys[28], QStringLiteral("Kalibrierfeld Kovariable (Anzahl der "
                                        "Verdichtungsübergänge) - Prüffeld 3"));
     EXPECT_EQ(keys.last(), QStringLiteral("Kalibrierfeld Bemerkungen"));
     // Missing keys now exist empty; nothing is dirty.
@@ -373,13 +396,13 @@ TEST_F(VorschauTest, TheSiteDataEditorWorksOnACopy) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
     FlexGrid* grid = editor.Sorbel1->FlexGrid_();
     grid->setFocus();
-    grid->setCurrentCell(3, 1);
+    grid->setCurrentCell(9, 1);
     QTest::keyClicks(grid, QStringLiteral("1"));
     QTest::keyClicks(editor.Sorbel1->TextBox(), QStringLiteral("2,5 %"));
     QTest::keyClick(editor.Sorbel1->TextBox(), Qt::Key_Return);
     EXPECT_EQ(copy->find(QStringLiteral("Unterlage Wassergehalt"))->toText(),
               QStringLiteral("12,5 %"));
-    grid->setCurrentCell(4, 1);
+    grid->setCurrentCell(10, 1);
     QTest::keyClick(grid, Qt::Key_Delete);
     EXPECT_EQ(copy->find(QStringLiteral("Unterlage Trockendichte"))->toText(), QString());
     saveScreenshot(&editor, QStringLiteral("protokolldaten"));
@@ -586,6 +609,33 @@ TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
     ASSERT_TRUE(diagram);
     diagram->grab();
     EXPECT_TRUE(diagram->hatDiagramm());
+    // A requirement is drawn: dashed from the direct axis to the line
+    // indirect = f(direct) and down to the indirect axis.
+    diagram->resize(700, 460);
+    diagram->aktualisieren();
+    const QImage ohne = diagram->grab().toImage();
+    setAnforderung(k, 1, 97.45);
+    diagram->aktualisieren();
+    const QImage bild = diagram->grab().toImage();
+    ASSERT_EQ(bild.size(), ohne.size());
+    if (const QString folder = qEnvironmentVariable("ORVANTA_ARTIFACTS"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        bild.save(QDir(folder).filePath(QStringLiteral("seite4-anforderung.png")));
+    }
+    // The vertical dash: in one column, many short runs of new ink.
+    int dashes = 0;
+    for (int x = 0; x < bild.width(); ++x) {
+        int runs = 0;
+        bool ink = false;
+        for (int y = 0; y < bild.height(); ++y) {
+            const bool added = qGray(bild.pixel(x, y)) < 128 && qGray(ohne.pixel(x, y)) >= 128;
+            runs += added && !ink;
+            ink = added;
+        }
+        dashes = std::max(dashes, runs);
+    }
+    EXPECT_GE(dashes, 8) << "no dashed line";
+    setAnforderung(k, 1, std::nullopt);
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmIndirekt, f, p, 40.0);
@@ -657,33 +707,53 @@ TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("kann nicht gedruckt werden")));
 }
 
-// The sheet chosen in the page setup is the sheet printed and the sheet of
-// "Als PDF speichern", though the print dialog may have put its own back.
-TEST_F(VorschauTest, ThePageSetupSheetIsPrinted) {
+// The page setup sets the sheet of the preview and the PDF, without a
+// printer too; the sheet chosen in the print dialog is the one printed, and
+// the preview follows it.
+TEST_F(VorschauTest, TheSheetChosenIsTheSheetPrinted) {
     frmProtocollPreview& p = show();
+    const int a4Pages = p.PageCount();
+    const double dotsPerCm = p.seiten().picPage[1]->logicalDpiX() / 2.54;
+    EXPECT_NEAR(p.seiten().picPage[1]->width(), 21.0 * dotsPerCm, 2) << "A4 at 100 %";
     QTemporaryDir dir;
-    const QString printed = dir.filePath(QStringLiteral("a5.pdf"));
+    const QString printed = dir.filePath(QStringLiteral("letter.pdf"));
+    QPageSize printSheet(QPageSize::Letter);
     messages.onDialog = [&](QDialog* dialog) {
-        if (auto* setup = qobject_cast<QPageSetupDialog*>(dialog)) {
-            setup->printer()->setOutputFormat(QPrinter::PdfFormat);
-            setup->printer()->setOutputFileName(printed);
-            setup->printer()->setPageSize(QPageSize(QPageSize::A5));
+        if (dialog->objectName() == u"seiteEinrichten") {
+            // Without a printer: the sheets the protocol is made for.
+            auto* papier = dialog->findChild<QComboBox*>(QStringLiteral("cboPapier"));
+            if (!papier)
+                return int(QDialog::Rejected);
+            EXPECT_EQ(papier->currentText(), QStringLiteral("A4 (21,0 × 29,7 cm)"));
+            EXPECT_EQ(papier->count(), 5);
+            papier->setCurrentIndex(papier->findData(QStringLiteral("A5")));
         } else if (auto* print = qobject_cast<QPrintDialog*>(dialog)) {
-            print->printer()->setPageSize(QPageSize(QPageSize::A4)); // the dialog's default
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(printed);
+            print->printer()->setPageSize(printSheet);
         }
         return int(QDialog::Accepted);
     };
     p.printersetup->trigger();
-    const int pages = p.PageCount();
-    p.print->trigger();
-    EXPECT_EQ(pdfPages(printed), pages);
-    EXPECT_EQ(pdfPageSizeMm(printed), QSize(148, 210));
+    EXPECT_EQ(p.blatt().id(), QPageSize::A5);
+    EXPECT_NEAR(p.seiten().picPage[1]->width(), 14.8 * dotsPerCm, 2);
+    const int a5Pages = p.PageCount();
+    EXPECT_GT(a5Pages, a4Pages);
+    EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("Papier A5")))
+        << p.StatusBar1->currentMessage().toStdString();
     const QString pdf = dir.filePath(QStringLiteral("als-pdf.pdf"));
     messages.fileAnswers = {pdf};
     p.pdf->trigger();
-    EXPECT_EQ(pdfPages(pdf), pages);
-    EXPECT_EQ(pdfPageSizeMm(pdf), QSize(148, 210));
+    EXPECT_EQ(pdfPages(pdf), a5Pages);
+    EXPECT_EQ(pdfPageSizePt(pdf), QSize(420, 595));
     EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("als PDF gespeichert")));
+
+    // Letter in the print dialog: Letter printed, and the preview shows it.
+    p.print->trigger();
+    EXPECT_EQ(pdfPageSizePt(printed), QSize(612, 792));
+    EXPECT_EQ(p.blatt().id(), QPageSize::Letter);
+    EXPECT_EQ(pdfPages(printed), p.PageCount());
+    EXPECT_NEAR(p.seiten().picPage[1]->width(), 21.59 * dotsPerCm, 2);
 }
 
 // One table of site data drives Reset, the protocol, the site-data editor,
@@ -770,9 +840,10 @@ TEST_F(VorschauTest, ExportedTextsAreNoFormulasAndHaveNoControls) {
     EXPECT_TRUE(strings.contains(QStringLiteral("Modul mit Steuer")));
 }
 
-// Requirement values: set in the options, translated to the indirect
-// characteristic through the calibration line, rounded to the safe side,
-// shown on page 4, in the protocol, the workbook and the evaluation.
+// Requirement values: set in the options with their own digits, translated
+// to the indirect characteristic through the calibration line, rounded to
+// the safe side; the same lines on page 4, in the protocol, the workbook
+// and the CSV file.
 TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     k.IndirektesPrüfmerkmal().setNachkommastellen(1);
     k.DirektesPrüfmerkmal().setNachkommastellen(1);
@@ -792,8 +863,10 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     ASSERT_TRUE(Anforderung(k, 1));
     EXPECT_EQ(*Anforderung(k, 1), 98.0);
     EXPECT_FALSE(Anforderung(k, 2));
-    // EVD = -288 + 3,3333… · 98 = 38,67 → 38,7 (up: the line rises).
-    const QString line = QStringLiteral("Anforderung DPr ≥ 98,0 % entspricht EVD ≥ 38,7 MN/m²");
+    // EVD = -288 + 3,3333… · 98 = 38,67 → 38,7 (up: the line rises); the
+    // requirement as entered.
+    const QString line = QStringLiteral(
+        "Anforderung DPr ≥ 98 % entspricht EVD ≥ 38,7 MN/m² (zur sicheren Seite gerundet)");
     EXPECT_EQ(AnforderungTexte(k), QStringList{line});
 
     // Page 4.
@@ -801,10 +874,12 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     auto* label = child<QLabel>(w, "labAnforderungen");
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->isVisible());
-    EXPECT_EQ(label->text(), line);
+    QTextDocument shown;
+    shown.setHtml(label->text());
+    EXPECT_EQ(shown.toPlainText(), line);
     saveScreenshot(w, QStringLiteral("seite4-anforderungen"));
 
-    // The protocol and the workbook.
+    // The protocol, the workbook and the CSV file.
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
     ProtokollAlsPdf(k, 1, pdf);
@@ -816,16 +891,375 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     ExportXlsx(k, xlsx);
     EXPECT_TRUE(inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml")).contains(line));
 
-    // A critical verdict says the value must not be used; a failing line
-    // gives "(Fehler)".
+    // A critical verdict adds its note, bold on page 4; the lines of every
+    // output are those of AnforderungTexte.
     const double indirect[3][3] = {{40, 31, 52}, {33, 50, 41}, {44, 30, 39}};
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmIndirekt, f, p, indirect[f - 1][p - 1]);
-    EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("darf nicht genutzt werden")));
+    setAnforderung(k, 2, 97.45);
+    setAnforderung(k, 3, 80);
+    const QList<AnforderungWert> werte = AnforderungWerte(k);
+    ASSERT_EQ(werte.size(), 3);
+    const QString note =
+        QStringLiteral(" – darf nicht genutzt werden, das Bestimmtheitsmaß ist kritisch");
+    for (const AnforderungWert& wert : werte)
+        EXPECT_EQ(wert.hinweis, note);
+    EXPECT_EQ(werte[1].anforderungText, QStringLiteral("97,45"));
+    EXPECT_TRUE(werte[2].außerhalb);
+    const QStringList lines = AnforderungTexte(k);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("(zur sicheren Seite gerundet) – außerhalb des "
+                                                 "Messbereichs 95,0 … 103,0 %") +
+                                  note))
+        << lines[2].toStdString();
+
+    w->ctlAssistent1->GoToPage(0); // page 4 filled anew
+    shown.setHtml(label->text());
+    EXPECT_EQ(shown.toPlainText(), lines.join(u'\n'));
+    for (const QString& l : lines) {
+        // The line itself plain, its note bold.
+        const QString zeile = l.chopped(note.size());
+        const QTextCursor atLine = shown.find(zeile);
+        ASSERT_FALSE(atLine.isNull()) << zeile.toStdString();
+        EXPECT_LT(atLine.charFormat().fontWeight(), QFont::Bold);
+        const QTextCursor atNote = shown.find(note, atLine);
+        ASSERT_FALSE(atNote.isNull());
+        EXPECT_GE(atNote.charFormat().fontWeight(), QFont::Bold);
+    }
+    // Laid out anew: every line wraps below the verdict, none is cut off.
+    QApplication::processEvents();
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    saveScreenshot(w, QStringLiteral("seite4-anforderungen-kritisch"));
+
+    ExportXlsx(k, xlsx);
+    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
+    for (const QString& l : lines)
+        EXPECT_TRUE(strings.contains(l)) << l.toStdString();
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    ExportCsv(k, csv);
+    const QStringList rows =
+        QString::fromUtf8(readFileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
+    const qsizetype at = rows.indexOf(QStringLiteral("Anforderungswerte;;"));
+    ASSERT_GE(at, 0);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(rows.value(at + 1 + i), lines[i] + QStringLiteral(";;"));
+
+    // A line that cannot be computed gives "(Fehler)".
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmDirekt, f, p, 97.0); // no variance: no line
     EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("(Fehler)")))
         << AnforderungTexte(k).value(0).toStdString();
+}
+
+// The options show a requirement with all its digits, whatever the direct
+// decimals, and an unchanged box never rewrites it.
+TEST_F(VorschauTest, TheOptionsKeepTheDigitsOfARequirement) {
+    k.DirektesPrüfmerkmal().setNachkommastellen(0);
+    {
+        frmCalcOptions dialog;
+        dialog.setKalibrierung(&k);
+        dialog.txtAnforderung[0]->setText(QStringLiteral("97,45"));
+        dialog.txtAnforderung[1]->setText(QStringLiteral("98,123"));
+        dialog.cmdOk->click();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(*Anforderung(k, 1), 97.45);
+    EXPECT_EQ(*Anforderung(k, 2), 98.123);
+    // More digits than a number text shows, as a file may hold them.
+    const QString inDatei = QStringLiteral("97,123456789012345");
+    k.DataStoreLet(AnforderungSchlüssel(3), rt::Variant(inDatei));
+    const double stored = *Anforderung(k, 3);
+    EXPECT_NE(rt::textToDouble(rt::doubleToText(stored)), stored);
+    k.setIsDirty(false);
+    frmCalcOptions dialog;
+    dialog.setKalibrierung(&k);
+    EXPECT_EQ(dialog.txtAnforderung[0]->text(), QStringLiteral("97,45"));
+    EXPECT_EQ(dialog.txtAnforderung[1]->text(), QStringLiteral("98,123"));
+    EXPECT_EQ(dialog.txtAnforderung[2]->text(), rt::doubleToText(stored));
+    dialog.cmdOk->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(*Anforderung(k, 1), 97.45);
+    EXPECT_EQ(*Anforderung(k, 3), stored);
+    EXPECT_EQ(k.DataStore()->find(AnforderungSchlüssel(3))->toText(), inDatei);
+    EXPECT_FALSE(k.IsDirty());
+}
+
+namespace {
+// Runs action and names the modal windows that opened meanwhile; each is
+// handed to handle (which closes it), by default rejected at once.
+QStringList modalsDuring(const std::function<void()>& action,
+                         const std::function<void(QDialog*)>& handle = {}) {
+    QStringList opened;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!modal || !modal->isVisible() || modal->property("gesehen").toBool())
+            return;
+        modal->setProperty("gesehen", true);
+        opened.append(modal->objectName());
+        if (handle)
+            handle(modal);
+        else
+            modal->reject();
+    });
+    timer.start();
+    action();
+    return opened;
+}
+bool opensModal(const std::function<void()>& action) {
+    return !modalsDuring(action).isEmpty();
+}
+
+QString heute() {
+    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+}
+} // namespace
+
+// The report header in the editor: first, under readable labels; the
+// Prüfstelle takes several lines (Shift+Return); "Heute" enters today's date
+// into a date entry, only when chosen; F1 opens the editor's help.
+TEST_F(VorschauTest, TheEditorTakesTheReportHeader) {
+    k.setIsDirty(false);
+    frmProtocollExtraData editor;
+    editor.setKalibrierung(&k);
+    editor.resize(700, 520);
+    editor.show();
+    editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    FlexGrid* grid = editor.Sorbel1->FlexGrid_();
+    QLineEdit* box = editor.Sorbel1->TextBox();
+    const SorbelDictionaryPtr copy = editor.Sorbel1->Dictionary();
+    ASSERT_EQ(grid->TextMatrix(2, 0), QStringLiteral("Prüfstelle (Name und Anschrift)"));
+
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    type(grid, box, QStringLiteral("Ortsumgehung B 12"));
+    grid->setCurrentCell(2, 1);
+    QTest::keyClicks(grid, QStringLiteral("E"));
+    QTest::keyClicks(box, QStringLiteral("rdbaulabor Nord"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(box, QStringLiteral("Am Damm 3"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(box, QStringLiteral("80000 Ort"));
+    EXPECT_TRUE(box->isVisible());
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(copy->find(QStringLiteral("Prüfstelle (Name und Anschrift)"))->toText(),
+              QStringLiteral("Erdbaulabor Nord\nAm Damm 3\n80000 Ort"));
+    EXPECT_GT(grid->RowHeight(2), grid->RowHeight(1));
+    EXPECT_EQ(editor.Sorbel1->SelectedItem(), QStringLiteral("Bearbeiter"));
+
+    // "Heute" only for a date entry.
+    EXPECT_FALSE(editor.cmdHeute->isEnabled());
+    grid->setCurrentCell(5, 1);
+    EXPECT_TRUE(editor.cmdHeute->isEnabled());
+    EXPECT_EQ(copy->find(QStringLiteral("Berichtsdatum"))->toText(), QString());
+    const QString vorher = heute();
+    QTest::mouseClick(editor.cmdHeute, Qt::LeftButton);
+    const QString eingetragen = copy->find(QStringLiteral("Berichtsdatum"))->toText();
+    EXPECT_TRUE(eingetragen == vorher || eingetragen == heute()) << eingetragen.toStdString();
+    EXPECT_TRUE(QDate::fromString(eingetragen, QStringLiteral("dd.MM.yyyy")).isValid());
+    EXPECT_EQ(grid->TextMatrix(5, 1), eingetragen);
+    EXPECT_EQ(editor.Sorbel1->SelectedItem(), QStringLiteral("Berichtsdatum"));
+    EXPECT_TRUE(grid->hasFocus());
+    // Nothing reaches the calibration before OK.
+    EXPECT_EQ(k.DataStore()->find(BerichtsdatumSchlüssel)->toText(), QString());
+    EXPECT_FALSE(k.IsDirty());
+    // Alt+H from the list, on a site-data date that holds its placeholder.
+    const int prüfung =
+        int(copy->keys().indexOf(QStringLiteral("Kalibrierfeld Datum bei Prüfung")));
+    ASSERT_GT(prüfung, 5);
+    grid->setCurrentCell(prüfung, 1);
+    EXPECT_EQ(grid->TextMatrix(prüfung, 1), QStringLiteral("??.??.????"));
+    QTest::keyClick(grid, Qt::Key_H, Qt::AltModifier); // an animated click
+    EXPECT_TRUE(QTest::qWaitFor([&] { return grid->TextMatrix(prüfung, 1) == eingetragen; }, 2000));
+    grid->setCurrentCell(prüfung + 1, 1);
+    EXPECT_FALSE(editor.cmdHeute->isEnabled());
+
+    // F1: the help on this window (the wizard routes help topics there).
+    setHelpTopicHandler([](const QString& page) { ShowHelpPage(page); });
+    setApplicationHelpFile(QStringLiteral(ORVANTA_HELP_DIR "/VelmorTeilE4.html"));
+    QTest::keyClick(&editor, Qt::Key_F1);
+    ASSERT_TRUE(frmHilfe::offen());
+    EXPECT_EQ(QFileInfo(frmHilfe::offen()->browser->source().toLocalFile()).fileName(),
+              QStringLiteral("protokolldaten.html"));
+    EXPECT_TRUE(frmHilfe::offen()->browser->toPlainText().contains(
+        QStringLiteral("Umschalt+Eingabetaste")));
+    frmHilfe::offen()->close();
+    saveScreenshot(&editor, QStringLiteral("protokolldaten-bericht"));
+
+    // OK stores the header under its own keys.
+    editor.activateWindow();
+    editor.cmdOk->click();
+    EXPECT_EQ(k.DataStore()->find(BauvorhabenSchlüssel)->toText(),
+              QStringLiteral("Ortsumgehung B 12"));
+    EXPECT_EQ(k.DataStore()->find(PrüfstelleSchlüssel)->toText(),
+              QStringLiteral("Erdbaulabor Nord\nAm Damm 3\n80000 Ort"));
+    EXPECT_EQ(k.DataStore()->find(BerichtsdatumSchlüssel)->toText(), eingetragen);
+    EXPECT_EQ(k.DataStore()
+                  ->find(QStringLiteral("Protokoll Verdichtung Kalibrierfeld Datum bei Prüfung"))
+                  ->toText(),
+              eingetragen);
+    EXPECT_FALSE(k.DataStore()->exists(QStringLiteral("Protokoll Verdichtung Bauvorhaben")));
+    EXPECT_TRUE(k.IsDirty());
+
+    // Opening and committing an empty date without "Heute" leaves it empty.
+    Kalibrierung neu;
+    frmProtocollExtraData zweiter;
+    zweiter.setKalibrierung(&neu);
+    zweiter.show();
+    zweiter.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&zweiter));
+    FlexGrid* g = zweiter.Sorbel1->FlexGrid_();
+    g->setFocus();
+    g->setCurrentCell(5, 1);
+    QTest::keyClick(g, Qt::Key_F2);
+    EXPECT_EQ(zweiter.Sorbel1->TextBox()->text(), QString());
+    QTest::keyClick(zweiter.Sorbel1->TextBox(), Qt::Key_Return);
+    zweiter.cmdOk->click();
+    EXPECT_EQ(neu.DataStore()->find(BerichtsdatumSchlüssel)->toText(), QString());
+    EXPECT_FALSE(neu.IsDirty());
+}
+
+// Before the preview, the export, a print or a PDF: unfilled site data are
+// named, with "Protokolldaten bearbeiten", "Trotzdem erzeugen" and
+// "Abbrechen"; nothing is produced unless the user goes on, and going on is
+// not asked again while the calibration stays as it is.
+TEST_F(VorschauTest, UnfilledSiteDataAreNamedBeforeAnOutput) {
+    frmAssistent* w = open(k);
+    w->ctlAssistent1->Page = 5;
+    w->ctlAssistent1->GoToPage(0);
+    auto* page = w->seite5;
+
+    // Closing the message: no preview.
+    messages.choiceAnswer.clear();
+    EXPECT_FALSE(opensModal([&] { page->cmdOutProtocoll->click(); }));
+    ASSERT_EQ(messages.choiceTexts.size(), 1);
+    const QString text = messages.choiceTexts[0];
+    EXPECT_TRUE(text.contains(QStringLiteral("\n• Bauvorhaben\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\n• Prüfstelle (Name und Anschrift)\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\n• Unterlage Wassergehalt\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\n• Kalibrierfeld Temperatur bei Prüfung\n")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Walzentyp")));
+    EXPECT_EQ(messages.choiceButtons[0],
+              (QStringList{QStringLiteral("Protokolldaten &bearbeiten"),
+                           QStringLiteral("&Trotzdem erzeugen"), QStringLiteral("Abbrechen")}));
+    EXPECT_EQ(messages.choiceIcons[0], MessageService::Warning);
+    EXPECT_EQ(messages.choiceTitles[0], QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
+    EXPECT_EQ(messages.choiceDefaults[0], 0);
+    EXPECT_TRUE(messages.texts.isEmpty());
+    // The export asks the same.
+    EXPECT_FALSE(opensModal([&] { page->cmdOutExport->click(); }));
+    EXPECT_EQ(messages.choiceTexts.size(), 2);
+
+    // "Protokolldaten bearbeiten": the editor, then nothing else.
+    messages.choiceAnswer = QStringLiteral("Protokolldaten bearbeiten");
+    const QStringList modals = modalsDuring(
+        [&] { page->cmdOutProtocoll->click(); },
+        [](QDialog* modal) {
+            auto* editor = qobject_cast<frmProtocollExtraData*>(modal);
+            if (!editor) {
+                modal->reject();
+                return;
+            }
+            editor->Sorbel1->Dictionary()->insert(QStringLiteral("Bauvorhaben"),
+                                                  rt::Variant(QStringLiteral("Ortsumgehung")));
+            editor->cmdOk->click();
+        });
+    EXPECT_EQ(modals, QStringList{QStringLiteral("frmProtocollExtraData")});
+    EXPECT_EQ(k.DataStore()->find(BauvorhabenSchlüssel)->toText(), QStringLiteral("Ortsumgehung"));
+    ASSERT_EQ(messages.choiceTexts.size(), 3);
+    // Filled in, it is no longer named.
+    messages.choiceAnswer.clear();
+    EXPECT_FALSE(opensModal([&] { page->cmdOutProtocoll->click(); }));
+    ASSERT_EQ(messages.choiceTexts.size(), 4);
+    EXPECT_FALSE(messages.choiceTexts[3].contains(QStringLiteral("Bauvorhaben")));
+
+    // "Trotzdem erzeugen": the preview; its print asks no second time, nor
+    // does the export after it; a change asks again.
+    messages.choiceAnswer = QStringLiteral("Trotzdem erzeugen");
+    int pages = 0;
+    whenModal([&](QWidget* modal) {
+        auto* p = qobject_cast<frmProtocollPreview*>(modal);
+        ASSERT_TRUE(p);
+        pages = p->PageCount();
+        messages.onDialog = [](QDialog*) { return int(QDialog::Rejected); };
+        p->print->trigger();
+        p->reject();
+    });
+    page->cmdOutProtocoll->click();
+    EXPECT_GT(pages, 0);
+    EXPECT_EQ(messages.choiceTexts.size(), 5);
+    EXPECT_EQ(messages.dialogs, QStringList{QStringLiteral("druckDialog")});
+    EXPECT_TRUE(opensModal([&] { page->cmdOutExport->click(); }));
+    EXPECT_EQ(messages.choiceTexts.size(), 5);
+    k.DataStoreLet(AuftraggeberSchlüssel, QStringLiteral("Land"));
+    messages.choiceAnswer.clear();
+    EXPECT_FALSE(opensModal([&] { page->cmdOutExport->click(); }));
+    EXPECT_EQ(messages.choiceTexts.size(), 6);
+
+    // Many fields with placeholders: the list is cut, the rest counted.
+    k.setPrüffelderAnzahl(12);
+    for (rt::Long f = 1; f <= 12; ++f)
+        k.DataStoreLet(ProtokollSchlüssel(*ProtokollangabeJeFeld(), f), QStringLiteral("??"));
+    ASSERT_EQ(UnfertigeProtokolldaten(k, 0).size(), 4 + 16 + 12);
+    EXPECT_FALSE(opensModal([&] { page->cmdOutExport->click(); }));
+    ASSERT_EQ(messages.choiceTexts.size(), 7);
+    EXPECT_EQ(messages.choiceTexts[6].count(QStringLiteral("\n• ")), 30);
+    EXPECT_TRUE(messages.choiceTexts[6].contains(
+        QStringLiteral("\n• Kalibrierfeld Temperatur bei Verdichtung\n… und 2 weitere\n")))
+        << messages.choiceTexts[6].toStdString();
+
+    // Everything filled: no message, the output at once.
+    for (const Protokolleintrag& e : ProtokollEinträge(k))
+        k.DataStoreLet(e.schlüssel, QStringLiteral("1"));
+    EXPECT_TRUE(UnfertigeProtokolldaten(k, 0).isEmpty());
+    EXPECT_TRUE(opensModal([&] { page->cmdOutExport->click(); }));
+    EXPECT_EQ(messages.choiceTexts.size(), 7);
+}
+
+// In the preview: print and "Als PDF speichern" ask for the chosen type
+// (type 1: the header only); "Protokolldaten bearbeiten" opens the editor
+// through the preview's own command, which rebuilds, and prints nothing.
+TEST_F(VorschauTest, ThePreviewAsksBeforePrintAndPdf) {
+    frmProtocollPreview& p = show();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    messages.choiceAnswer.clear();
+    messages.fileAnswers = {pdf};
+    p.pdf->trigger();
+    ASSERT_EQ(messages.choiceTexts.size(), 1);
+    EXPECT_TRUE(messages.fileDialogs.isEmpty());
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(messages.choiceTexts[0].contains(QStringLiteral("Unterlage Wassergehalt")));
+
+    p.cboTyp->setCurrentIndex(1);
+    p.print->trigger();
+    ASSERT_EQ(messages.choiceTexts.size(), 2);
+    EXPECT_TRUE(messages.dialogs.isEmpty());
+    EXPECT_TRUE(messages.choiceTexts[1].contains(QStringLiteral("• Berichtsdatum")));
+    EXPECT_FALSE(messages.choiceTexts[1].contains(QStringLiteral("Unterlage")));
+
+    const int builds = p.builds();
+    messages.choiceAnswer = QStringLiteral("Protokolldaten bearbeiten");
+    whenModal([](QWidget* modal) {
+        auto* editor = qobject_cast<frmProtocollExtraData*>(modal);
+        ASSERT_TRUE(editor);
+        editor->Sorbel1->Dictionary()->insert(QStringLiteral("Berichtsnummer"),
+                                              rt::Variant(QStringLiteral("KB-17")));
+        editor->cmdOk->click();
+    });
+    p.print->trigger();
+    EXPECT_EQ(k.DataStore()->find(BerichtsnummerSchlüssel)->toText(), QStringLiteral("KB-17"));
+    EXPECT_EQ(p.builds(), builds + 1);
+    EXPECT_TRUE(messages.dialogs.isEmpty());
+
+    // Going on writes the PDF.
+    messages.choiceAnswer = QStringLiteral("Trotzdem erzeugen");
+    messages.fileAnswers = {pdf};
+    p.pdf->trigger();
+    EXPECT_EQ(messages.choiceTexts.size(), 4);
+    EXPECT_TRUE(QFile::exists(pdf));
 }
