@@ -66,6 +66,30 @@ PictrelPtr Protokoll::TextBand(int Level, const QString& Text, bool Printing) co
     return band;
 }
 
+void Protokoll::fitLabels(clsElementTable& Table) const {
+    // The labels' column as wide as its widest label, within a quarter and
+    // almost half of the width; a label still too wide gets smaller type.
+    double widest = 0;
+    if (m_bander.DrawDest) {
+        clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+        for (qint32 r = 1; r <= Table.Rows(); ++r) {
+            if (Table.CellColSpan(1, r) > 1 || !Table.CellFont(1, r))
+                continue;
+            dest.setFont(Table.CellFont(1, r));
+            widest = std::max(widest, dest.TextWidth(Table.TextMatrix(1, r), 0));
+        }
+    }
+    const double spacing =
+        Table.CellInnerSpacingLeft(1, 1) + Table.CellInnerSpacingRight(1, 1) + LabelGap;
+    const double label =
+        std::clamp(widest + spacing, std::min(Maß(4.5), Breite() * 0.45), Breite() * 0.45);
+    Table.setColWidth(1, label);
+    Table.setColWidth(2, Breite() - label);
+    for (qint32 r = 1; r <= Table.Rows(); ++r)
+        if (Table.CellColSpan(1, r) == 1)
+            FitCell(Table, 1, r);
+}
+
 double Protokoll::Breite() const {
     // As wide as the sheet less 2 cm on either side: 17 cm on A4, and
     // without a page (a diagram on the screen).
@@ -296,8 +320,6 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
     table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
     table->setCellInnerSpacingStd(0.1);
     table->setCols(2);
-    table->setColWidth(1, Maß(4.5));
-    table->setColWidth(2, Breite() - Maß(4.5));
     table->setRows(0);
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     // Every entry has its row, filled or not: an empty one is filled in by hand.
@@ -305,6 +327,7 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
         AppendRow(*table, a.beschriftung, a.wert);
         table->setCellFont(1, table->Rows(), bold);
     }
+    fitLabels(*table);
     band->Elements()->Add(table);
     return band;
 }
@@ -317,8 +340,6 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     table->setCellInnerSpacingStd(0.15);
     table->setCellAlignmentStd(AlignLeftTop);
     table->setCols(2);
-    table->setColWidth(1, Maß(4.5));
-    table->setColWidth(2, Breite() - Maß(4.5));
     table->setRows(0);
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     auto row = [&](const QString& label, const QString& text, bool strong = false) {
@@ -364,6 +385,7 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
         row(i == 0 ? QStringLiteral("Anforderungswerte") : QString(), werte[i].zeile);
     if (werte.size() > 1)
         table->setCellRowSpan(1, table->Rows() - qint32(werte.size()) + 1, qint32(werte.size()));
+    fitLabels(*table);
     band->Elements()->Add(table);
     return band;
 }

@@ -37,6 +37,8 @@ public:
     // A cell whose text is wider than the cell gets smaller type (numbers in
     // exponent form, long numbers on narrow sheets).
     void FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const;
+    // The label column of a two-column table as wide as its labels need.
+    void fitLabels(clsElementTable& Table) const;
 
     // The protocol's fonts: Times New Roman, scaled with the zoom.
     FontPtr ProtocolFont(bool IsHeading, int Level, bool Printing) const;

@@ -529,8 +529,8 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     for (qint32 c = 1; c <= 3; ++c)
         table->setCellFont(c, 1, bold);
-    for (qint32 c = 2; c <= 3; ++c)
-        for (qint32 r = 2; r <= 3; ++r)
+    for (qint32 c = 1; c <= 3; ++c)
+        for (qint32 r = 1; r <= 4; ++r)
             FitCell(*table, c, r);
     band->Elements()->Add(table);
 

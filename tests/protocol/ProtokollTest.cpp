@@ -847,6 +847,19 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
             EXPECT_GE(w.box.top(), 1.0 * cm) << w.text.toStdString();
             EXPECT_LE(w.box.bottom(), text.size.height() - 1.0 * cm) << w.text.toStdString();
         }
+        // No word runs into another (a label into its value, a number over
+        // its neighbour).
+        for (size_t i = 0; i < text.words.size(); ++i)
+            for (size_t j = i + 1; j < text.words.size(); ++j) {
+                const PdfText::Word& a = text.words[i];
+                const PdfText::Word& b = text.words[j];
+                if (a.page == b.page) {
+                    const QRectF both = a.box.adjusted(0.5, 0.5, -0.5, -0.5)
+                                            .intersected(b.box.adjusted(0.5, 0.5, -0.5, -0.5));
+                    EXPECT_TRUE(both.isEmpty()) << a.text.toStdString() << " / "
+                                                << b.text.toStdString() << " on page " << a.page;
+                }
+            }
         // Each measured value, as often as it was measured.
         std::map<QString, int> wanted, found;
         for (rt::Long f = 1; f <= k.PrüffelderAnzahl(); ++f)
