@@ -14,17 +14,6 @@
 #include "RuntimeError.h"
 #include <QRegularExpression>
 
-namespace {
-// A statistic's text, empty when it cannot be computed.
-QString statistikText(const std::function<QString()>& text) {
-    try {
-        return text();
-    } catch (const rt::RuntimeError&) {
-        return QString();
-    }
-}
-} // namespace
-
 Protokoll::Protokoll(const Kalibrierung& k, ProtokollSeiten& seiten, int typ)
     : m_k(k), m_seiten(seiten), m_typ(typ) {
     m_bander.OnNewPage = [this] { m_seiten.Bander_NewPage(m_bander); };
@@ -313,14 +302,20 @@ QString Protokoll::Berichtsnummer() const {
     return number;
 }
 
-PictrelPtr Protokoll::HeaderBand(bool Printing) const {
-    auto band = std::make_shared<clsPictrel>();
+ElementTablePtr Protokoll::BoxTable(double Spacing, bool Printing) const {
     auto table = std::make_shared<clsElementTable>();
     table->setCellFontStd(ProtocolFont(false, 0, Printing));
     table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
-    table->setCellInnerSpacingStd(0.1);
+    table->setCellInnerSpacingStd(Spacing);
+    table->setCellAlignmentStd(AlignLeftTop);
     table->setCols(2);
     table->setRows(0);
+    return table;
+}
+
+PictrelPtr Protokoll::HeaderBand(bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    const ElementTablePtr table = BoxTable(0.1, Printing);
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     // Every entry has its row, filled or not: an empty one is filled in by hand.
     for (const Berichtsangabe& a : Berichtskopf(m_k)) {
@@ -334,13 +329,7 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
 
 PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     auto band = std::make_shared<clsPictrel>();
-    auto table = std::make_shared<clsElementTable>();
-    table->setCellFontStd(ProtocolFont(false, 0, Printing));
-    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
-    table->setCellInnerSpacingStd(0.15);
-    table->setCellAlignmentStd(AlignLeftTop);
-    table->setCols(2);
-    table->setRows(0);
+    const ElementTablePtr table = BoxTable(0.15, Printing);
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     auto row = [&](const QString& label, const QString& text, bool strong = false) {
         AppendRow(*table, label, text);
@@ -353,9 +342,9 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     table->setCellFont(1, 1, ProtocolFont(true, 2, Printing));
 
     const QString r2 =
-        statistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); });
+        StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); });
     const QString minimum =
-        statistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
+        StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
     const bool ok = VerdictOk();
     row(QStringLiteral("Bewertung"),
         (ok ? QStringLiteral("gut") : QStringLiteral("kritisch")) +

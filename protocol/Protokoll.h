@@ -10,6 +10,8 @@
 
 #include "RuntimeError.h"
 
+#include <functional>
+
 class Kalibrierung;
 class ProtokollSeiten;
 struct Merkmalstabelle;
@@ -60,6 +62,8 @@ public:
     PictrelPtr HeaderBand(bool Printing) const;
     PictrelPtr SummaryBand(bool Printing) const;
     PictrelPtr SignatureBand(bool Printing) const;
+    // A two-column table with a frame round every cell, no rows yet.
+    ElementTablePtr BoxTable(double Spacing, bool Printing) const;
 
     // The statistical evaluation.
     PictrelPtr StatisticsTableBand(int Level, const QString& Caption, bool Printing) const;
@@ -108,6 +112,9 @@ public:
     };
     std::vector<Anforderungspunkt> Anforderungspunkte() const;
     static QString UnitText(const QString& Unit);
+    // A statistic's text as the results page shows it: empty when it cannot
+    // be computed, so that its row stays and the other rows of the table too.
+    static QString StatistikText(const std::function<QString()>& text);
     // The store keys of the free site data, in the order the editor lists
     // them: 20 keys, one per test field, 7 keys.
     static QStringList SiteDataKeys(const Kalibrierung& k);

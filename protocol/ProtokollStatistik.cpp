@@ -27,17 +27,15 @@ double signOf(double v) {
     return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
 
-// A statistic's text as the results page shows it: empty when it cannot be
-// computed, so that its row stays and the other rows of the table too.
-QString statistik(const std::function<QString()>& text) {
+} // namespace
+
+QString Protokoll::StatistikText(const std::function<QString()>& text) {
     try {
         return text();
     } catch (const rt::RuntimeError&) {
         return QString();
     }
 }
-
-} // namespace
 
 QString Protokoll::UnitText(const QString& Unit) {
     return Unit.trimmed() == u"-" ? QString() : Unit;
@@ -113,7 +111,7 @@ PictrelPtr Protokoll::merkmalsBand(int Level, const QString& Caption, bool Print
     const ElementTablePtr table = tableOf(band);
     for (const Zeile& z : Merkmale) {
         const Prüfmerkmal& pm = merkmal(m_k, z.merkmal);
-        const QString value = statistik([&] { return (m_k.*t.text)(z.merkmal); });
+        const QString value = StatistikText([&] { return (m_k.*t.text)(z.merkmal); });
         QString unit;
         if (z.merkmal != mZ || t.kovariableMitEinheit)
             unit = t.einheit == Einheit::Blank
@@ -146,11 +144,11 @@ PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Pr
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
     AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
-                   statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mDirekt); }));
+                   StatistikText([&] { return m_k.StatistikKovarianzString(mIndirekt, mDirekt); }));
     AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-                   statistik([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
+                   StatistikText([&] { return m_k.StatistikKovarianzString(mDirekt, mZ); }));
     AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-                   statistik([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
+                   StatistikText([&] { return m_k.StatistikKovarianzString(mIndirekt, mZ); }));
     fitValues(*table);
     return band;
 }
@@ -158,13 +156,14 @@ PictrelPtr Protokoll::CovariancesBand(int Level, const QString& Caption, bool Pr
 PictrelPtr Protokoll::DeterminationBand(int Level, const QString& Caption, bool Printing) const {
     PictrelPtr band = StatisticsTableBand(Level, Caption, Printing);
     const ElementTablePtr table = tableOf(band);
-    AppendValueRow(*table, QStringLiteral("direktes und indirektes Prüfmerkmal"), statistik([&] {
-        return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt);
-    }));
+    AppendValueRow(
+        *table, QStringLiteral("direktes und indirektes Prüfmerkmal"),
+        StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
     AppendValueRow(*table, QStringLiteral("direktes Prüfmerkmal und Kovariable"),
-                   statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
-    AppendValueRow(*table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
-                   statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
+                   StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mDirekt, mZ); }));
+    AppendValueRow(
+        *table, QStringLiteral("indirektes Prüfmerkmal und Kovariable"),
+        StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mZ); }));
     fitValues(*table);
     return band;
 }
@@ -186,10 +185,10 @@ PictrelPtr Protokoll::VerdictBand(int Level, const QString& Caption, bool Printi
     const ElementTablePtr table = tableOf(band);
     AppendValueRow(
         *table, QStringLiteral("Bestimmtheitsmaß direktes und indirektes Prüfmerkmal"),
-        statistik([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
+        StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); }));
     AppendValueRow(
         *table, QStringLiteral("minimal erforderliches Bestimmtheitsmaß"),
-        statistik([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); }));
+        StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); }));
     AppendValueRow(*table, QStringLiteral("Bewertung"),
                    VerdictOk() ? QStringLiteral("gut") : QStringLiteral("kritisch"));
     fitValues(*table);
