@@ -85,6 +85,8 @@ public:
     virtual ~DeviceContext();
 
     QPainter* painter() const { return m_painter; }
+    // The device text is measured on; nullptr: the screen.
+    const QPaintDevice* device() const { return m_device; }
     // Horizontal pixels per inch of the device.
     int logPixelsX() const;
 

@@ -4,6 +4,16 @@
 
 clsDrawDest::~clsDrawDest() = default;
 
+clsDrawDest::MeasureKey clsDrawDest::measureKey() const {
+    MeasureKey key;
+    key.identity = this;
+    if (const TransformatorPtr t = Transformator()) {
+        key.scaleX = t->Scaling()->X();
+        key.scaleY = t->Scaling()->Y();
+    }
+    return key;
+}
+
 double clsDrawDest::TextWidth(const QString&, double) {
     return 0;
 }

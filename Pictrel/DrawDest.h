@@ -47,6 +47,18 @@ public:
     virtual FontPtr Font() const { return {}; }
     virtual void setFont(FontPtr) {}
 
+    // What text measures depend on besides the text and the font: two
+    // destinations with equal keys measure alike (the same kind of device
+    // at the same resolution and scale). By default a destination is alike
+    // only itself.
+    struct MeasureKey {
+        const void* identity = nullptr;
+        int deviceType = 0, dpiX = 0, dpiY = 0;
+        double scaleX = 0, scaleY = 0;
+        bool operator==(const MeasureKey&) const = default;
+    };
+    virtual MeasureKey measureKey() const;
+
     // Text measures in drawing units.
     virtual double TextWidth(const QString& Text, double MaxTextWidth);
     virtual double TextWidthA(const QString& Text, double MaxTextWidth);

@@ -5,6 +5,8 @@
 #include "Conversion.h"
 #include "RuntimeError.h"
 
+#include <QPaintDevice>
+
 #include <cmath>
 
 namespace {
@@ -94,6 +96,19 @@ double clsDrawDestHDC::ty(double v) const {
 }
 double clsDrawDestHDC::ux(double v) const {
     return transformator().UntransformValue(v, Directionx, true);
+}
+
+clsDrawDest::MeasureKey clsDrawDestHDC::measureKey() const {
+    MeasureKey key = clsDrawDest::measureKey();
+    // Contexts on devices of one kind and resolution measure alike.
+    if (m_hdc && m_hdc->device()) {
+        const QPaintDevice& device = *m_hdc->device();
+        key.identity = nullptr;
+        key.deviceType = device.devType();
+        key.dpiX = device.logicalDpiX();
+        key.dpiY = device.logicalDpiY();
+    }
+    return key;
 }
 
 double clsDrawDestHDC::TextWidth(const QString& Text, double MaxTextWidth) {

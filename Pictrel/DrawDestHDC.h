@@ -26,6 +26,7 @@ public:
     FontPtr Font() const override { return m_font; }
     void setFont(FontPtr value) override;
 
+    MeasureKey measureKey() const override;
     double TextWidth(const QString& Text, double MaxTextWidth) override;
     double TextWidthA(const QString& Text, double MaxTextWidth) override;
     double TextWidthB(const QString& Text, double MaxTextWidth) override;

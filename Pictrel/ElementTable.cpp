@@ -168,18 +168,13 @@ double clsElementTable::ColLeft(qint32 Col) const {
 }
 
 clsElementTable::Layout clsElementTable::layoutOn(const DrawDestPtr& DrawDest) const {
-    // Heights measured on another destination, or at another scale, are
+    // Heights measured on a destination that measures otherwise are
     // measured anew.
-    const clsDrawDest* dest = DrawDest.get();
-    double sx = 0, sy = 0;
-    if (dest && dest->Transformator()) {
-        sx = dest->Transformator()->Scaling()->X();
-        sy = dest->Transformator()->Scaling()->Y();
-    }
-    if (dest != m_measuredOn || sx != m_measuredScale.first || sy != m_measuredScale.second) {
+    const clsDrawDest::MeasureKey key =
+        DrawDest ? DrawDest->measureKey() : clsDrawDest::MeasureKey();
+    if (!(key == m_measuredOn)) {
         m_rowHeights.clear();
-        m_measuredOn = dest;
-        m_measuredScale = {sx, sy};
+        m_measuredOn = key;
     }
     return Layout{DrawDest, m_rowHeights};
 }
@@ -297,8 +292,12 @@ std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qi
         const auto height = m_settings.constFind({Kind::RowHeight, 0, row});
         if (height != m_settings.constEnd())
             part->m_settings.insert({Kind::RowHeight, 0, target}, *height);
+        // A row whose cells keep their spans keeps the height measured
+        // here; a cut span or a span shown again may change it.
+        bool same = true;
         for (qint32 c = 1; c <= m_cols; ++c) {
             if (row == First && !CellVisible(c, row)) {
+                same = false;
                 // A span from above: its cell again, for the rows left of it.
                 for (auto it = m_spans.constBegin(); it != m_spans.constEnd(); ++it) {
                     const auto [sc, sr] = it.key();
@@ -308,8 +307,14 @@ std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qi
                 }
                 continue;
             }
-            copyCell(*part, c, row, target, std::min(row + CellRowSpan(c, row) - 1, end) - row + 1);
+            const qint32 span = CellRowSpan(c, row);
+            const qint32 kept = std::min(row + span - 1, end) - row + 1;
+            same = same && kept == span;
+            copyCell(*part, c, row, target, kept);
         }
+        const auto measured = m_rowHeights.constFind(row);
+        if (same && measured != m_rowHeights.constEnd())
+            part->m_rowHeights.insert(target, *measured);
     };
     for (qint32 r = 1; r <= HeaderRows; ++r)
         copyRow(r, HeaderRows);
@@ -317,6 +322,7 @@ std::shared_ptr<clsElementTable> clsElementTable::CopyRows(qint32 HeaderRows, qi
         copyRow(r, Last);
     part->m_rows = target;
     part->m_covered.clear();
+    part->m_measuredOn = m_measuredOn;
     return part;
 }
 

@@ -106,8 +106,7 @@ private:
     Layout layoutOn(const DrawDestPtr& DrawDest) const;
     void changed();
     mutable QHash<qint32, double> m_rowHeights;
-    mutable const clsDrawDest* m_measuredOn = nullptr;
-    mutable std::pair<double, double> m_measuredScale;
+    mutable clsDrawDest::MeasureKey m_measuredOn;
     double rowHeightReal(qint32 Row, Layout& layout) const;
     double cellHeight(qint32 Col, qint32 Row, Layout& layout) const;
     double rowTop(qint32 Row, Layout& layout) const;
