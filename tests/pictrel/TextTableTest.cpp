@@ -166,6 +166,51 @@ TEST(ElementTableTest, DrawsFrameBordersAndAnchoredTexts) {
 
 // A long table goes onto several pages in parts: each part repeats the header
 // rows, and a cell spanning into the part from above is shown again.
+// Row heights are kept between calls, and measured anew after any change
+// and on a destination that measures otherwise; a part keeps a row's
+// height only while the row's spans stay.
+TEST(ElementTableTest, RowHeightsAreMeasuredAnewAfterAChange) {
+    FixedDest narrow(1, 4), tall(1, 8);
+    clsElementTable table;
+    table.setCols(2);
+    table.setRows(3);
+    table.setColWidth(1, 5);
+    table.setColWidth(2, 5);
+    table.setCellInnerSpacingStd(1);
+    table.setTextMatrix(1, 1, QStringLiteral("aa bb cc"));
+    EXPECT_EQ(table.RowHeightReal(1, narrow.dest), 14);
+    EXPECT_EQ(table.RowHeightReal(1, tall.dest), 26);
+    EXPECT_EQ(table.RowHeightReal(1, narrow.dest), 14);
+    // Wider columns: one line.
+    table.setColWidth(1, 10);
+    EXPECT_EQ(table.RowHeightReal(1, narrow.dest), 1 + 4 + 1);
+    // Inner width 6: "aa bb" / "cc".
+    table.setCellInnerSpacingStd(2);
+    EXPECT_EQ(table.Height(narrow.dest), 2 + 8 + 2);
+    table.setTextMatrix(2, 2, QStringLiteral("x\ny"));
+    EXPECT_EQ(table.Height(narrow.dest), 12 + 12);
+
+    // A cell spanning rows 1 to 3 with three lines adds nothing to them; cut
+    // to one row in a part, its lines make that row taller.
+    clsElementTable spans;
+    spans.setCols(2);
+    spans.setRows(3);
+    spans.setColWidth(1, 5);
+    spans.setColWidth(2, 5);
+    spans.setTextMatrix(1, 1, QStringLiteral("a\nb\nc"));
+    spans.setCellRowSpan(1, 1, 3);
+    for (int r = 1; r <= 3; ++r)
+        spans.setTextMatrix(2, r, QString::number(r));
+    EXPECT_EQ(spans.Height(narrow.dest), 12);
+    const auto cut = spans.CopyRows(0, 1, 1);
+    EXPECT_EQ(cut->RowHeightReal(1, narrow.dest), 12);
+    const auto whole = spans.CopyRows(0, 1, 3);
+    EXPECT_EQ(whole->Height(narrow.dest), 12);
+    const auto below = spans.CopyRows(0, 2, 3);
+    EXPECT_EQ(below->TextMatrix(1, 1), QStringLiteral("a\nb\nc"));
+    EXPECT_EQ(below->RowHeightReal(1, narrow.dest), 4);
+}
+
 TEST(ElementTableTest, CopyRowsMakesThePartOfAPage) {
     clsElementGenerator gen;
     clsElementTable table;
