@@ -229,30 +229,6 @@ public:
         m_w = std::move(w);
         kürzen();
     }
-    // Divides by 2^bits, rounding down; true when something was dropped.
-    bool rechts(int bits) {
-        if (bits <= 0)
-            return false;
-        const size_t wörter = size_t(bits / 32);
-        const int rest = bits % 32;
-        bool verloren = false;
-        for (size_t i = 0; i < std::min(wörter, m_w.size()); ++i)
-            verloren |= m_w[i] != 0;
-        if (wörter >= m_w.size()) {
-            m_w.clear();
-            return verloren;
-        }
-        m_w.erase(m_w.begin(), m_w.begin() + std::ptrdiff_t(wörter));
-        if (rest) {
-            verloren |= (m_w[0] & ((1u << rest) - 1)) != 0;
-            for (size_t i = 0; i < m_w.size(); ++i) {
-                const std::uint32_t oben = i + 1 < m_w.size() ? m_w[i + 1] : 0;
-                m_w[i] = (m_w[i] >> rest) | std::uint32_t(std::uint64_t(oben) << (32 - rest));
-            }
-        }
-        kürzen();
-        return verloren;
-    }
     // Divides by f, rounding down; true when a remainder was dropped.
     bool durch(std::uint32_t f) {
         std::uint64_t rest = 0;
@@ -314,18 +290,38 @@ private:
     std::vector<std::uint32_t> m_w; // lowest word first
 };
 
-// A signed whole number times a power of two.
-struct Dyadisch {
+// ±ziffern · 10^exponent: a number as its text shows it.
+struct Dezimal {
     bool negativ = false;
-    Ganzzahl betrag;
+    std::uint64_t ziffern = 0;
     int exponent = 0;
 };
 
-// x = ±m · 2^e exactly, m below 2^53.
-Dyadisch zerlegt(double x) {
-    int e = 0;
-    const double f = std::frexp(std::fabs(x), &e);
-    return {x < 0, Ganzzahl(std::uint64_t(std::ldexp(f, 53))), e - 53};
+// The decimal of the 15 significant digits doubleToText writes.
+Dezimal alsText(double x) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 15).ptr;
+    Dezimal z;
+    bool nachKomma = false;
+    for (const char* c = text; c < end; ++c) {
+        if (*c == '-') {
+            z.negativ = true;
+        } else if (*c == '.') {
+            nachKomma = true;
+        } else if (*c == 'e') {
+            int hoch = 0;
+            std::from_chars(c + (c[1] == '+' ? 2 : 1), end, hoch);
+            z.exponent += hoch;
+            break;
+        } else {
+            z.ziffern = z.ziffern * 10 + std::uint64_t(*c - '0');
+            if (nachKomma)
+                --z.exponent;
+        }
+    }
+    if (z.ziffern == 0)
+        z.negativ = false;
+    return z;
 }
 
 Ganzzahl produkt(const Ganzzahl& x, std::uint64_t n) {
@@ -362,52 +358,25 @@ double SicherGerundet(double a, double b, double r, rt::Long Stellen, bool Aufw�
     // As the number patterns do: no negative count, at most 100.
     const int d = std::clamp<int>(Stellen, 0, 100);
 
-    // The requirement as its text shows it: ±n · 10^e, the digits doubleToText writes.
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, r, std::chars_format::general, 15).ptr;
-    bool rNegativ = false, nachKomma = false;
-    std::uint64_t n = 0;
-    int e = 0;
-    for (const char* c = text; c < end; ++c) {
-        if (*c == '-') {
-            rNegativ = true;
-        } else if (*c == '.') {
-            nachKomma = true;
-        } else if (*c == 'e') {
-            int hoch = 0;
-            std::from_chars(c + (c[1] == '+' ? 2 : 1), end, hoch);
-            e += hoch;
-            break;
-        } else {
-            n = n * 10 + std::uint64_t(*c - '0');
-            if (nachKomma)
-                --e;
-        }
-    }
+    // Each number as its text shows it, with the digits doubleToText
+    // writes: the line's a and b are known to no more digits than that (a
+    // line computed from rounded intermediate results is the decimal shown).
+    const Dezimal A = alsText(a), B = alsText(b), R = alsText(r);
 
-    // v · 10^d = a · 10^d + b · n · 10^(e + d) = m · 2^g / 10^t, all whole numbers.
-    const int s = e + d;
-    const int t = std::max(0, -s);
-    Dyadisch x = zerlegt(a);
-    x.betrag.malZehnHoch(d + t);
-    Dyadisch y = zerlegt(b);
-    y.negativ = y.negativ != rNegativ;
-    y.betrag = produkt(y.betrag, n);
-    y.betrag.malZehnHoch(s + t);
-    const int g = std::min(x.exponent, y.exponent);
-    x.betrag.links(x.exponent - g);
-    y.betrag.links(y.exponent - g);
-    bool negativ = x.negativ;
-    Ganzzahl m = x.betrag;
-    addiere(negativ, m, y.negativ, y.betrag);
+    // v · 10^d = a · 10^(d) + b · r · 10^(d) = m / 10^t, all whole numbers.
+    const int sA = A.exponent + d;
+    const int sB = B.exponent + R.exponent + d;
+    const int t = std::max({0, -sA, -sB});
+    Ganzzahl x(A.ziffern);
+    x.malZehnHoch(sA + t);
+    Ganzzahl y = produkt(Ganzzahl(B.ziffern), R.ziffern);
+    y.malZehnHoch(sB + t);
+    bool negativ = A.negativ;
+    Ganzzahl m = x;
+    addiere(negativ, m, B.negativ != R.negativ, y);
 
-    // q = floor(|m| · 2^g / 10^t), and whether that dropped a remainder.
-    bool verloren = false;
-    if (g > 0)
-        m.links(g);
-    else
-        verloren |= m.rechts(-g);
-    verloren |= m.durchZehnHoch(t);
+    // q = floor(|m| / 10^t), and whether that dropped a remainder.
+    const bool verloren = m.durchZehnHoch(t);
     // Up: a positive value needs the next whole number, a negative one is cut
     // towards zero; down the other way round.
     if (verloren && negativ != Aufwärts)

@@ -135,20 +135,27 @@ cpp_rational zehnHoch(int d) {
     return cpp_rational(boost::multiprecision::pow(cpp_int(10), d));
 }
 
+// The decimal a double's text shows: its 15 significant digits.
+cpp_rational alsText(double x) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 15).ptr;
+    return dezimal(std::string(text, end));
+}
+
 // Whether a value is a decimal of d places.
 bool istDezimal(const cpp_rational& v, int d) {
     return denominator(cpp_rational(v * zehnHoch(d))) == 1;
 }
 
-// Checks SicherGerundet(a, b, r, d, up) against the exact a + b·R, R being
-// the requirement's text; returns whether the exact value is a decimal of d
-// places.
+// Checks SicherGerundet(a, b, r, d, up) against the exact a + b·R, each
+// number being the decimal its text shows; returns whether the exact value
+// is a decimal of d places.
 bool prüfeSicherGerundet(double a, double b, const std::string& anforderung, int d, bool up) {
     double r = 0;
     std::from_chars(anforderung.data(), anforderung.data() + anforderung.size(), r);
     // The requirement is shown with these digits, and counts with them.
     EXPECT_EQ(rt::doubleToText(r).replace(u',', u'.').toLower().toStdString(), anforderung);
-    const cpp_rational v = exakt(a) + exakt(b) * dezimal(anforderung);
+    const cpp_rational v = alsText(a) + alsText(b) * dezimal(anforderung);
     const double wert = SicherGerundet(a, b, r, d, up);
     const QString text = FormatNumberText(wert, d);
     const std::string wo = "a=" + std::to_string(a) + " b=" + std::to_string(b) +
@@ -181,9 +188,9 @@ bool prüfeSicherGerundet(double a, double b, const std::string& anforderung, in
 } // namespace
 
 // The requirement's text with more digits than the direct decimals, the
-// calibration line's doubles, 0 to 4 indirect decimals: the result is the
-// decimal next to the exact a + b·R on the safe side; an exact hit stays,
-// and a value a double's step above (below) it steps on.
+// calibration line as its numbers show, 0 to 4 indirect decimals: the result
+// is the decimal next to the exact a + b·R on the safe side; an exact hit
+// stays, and a line one unit of its 15th digit above (below) it steps on.
 TEST(ErgebnislisteTest, SafeRoundingIsExactAtEveryDecimal) {
     std::mt19937_64 zufall(20240611);
     auto zahl = [&](int von, int bis) {
@@ -218,8 +225,11 @@ TEST(ErgebnislisteTest, SafeRoundingIsExactAtEveryDecimal) {
                 const double at = std::ldexp(double(zahl(-4000, 4000)), -zahl(0, d));
                 for (bool up : {true, false}) {
                     treffer += prüfeSicherGerundet(at, bt, r, d, up);
-                    // One double above and below: no longer a hit.
-                    for (double neben : {std::nextafter(at, 1e9), std::nextafter(at, -1e9)})
+                    // One unit of the 15th digit above and below: no longer a hit.
+                    const double einheit =
+                        at == 0 ? 1e-14
+                                : std::pow(10.0, std::floor(std::log10(std::fabs(at))) - 14);
+                    for (double neben : {at + einheit, at - einheit})
                         schrittweise += !prüfeSicherGerundet(neben, bt, r, d, up);
                 }
             }
@@ -247,6 +257,28 @@ TEST(ErgebnislisteTest, SafeRoundingIsExactAtEveryDecimal) {
     EXPECT_EQ(SicherGerundet(-288, 3.25, 97.45, 2, false), 28.71);
     EXPECT_EQ(errorNumberOf([] { SicherGerundet(1e308, 1e308, 10, 0, true); }), 6);
     EXPECT_EQ(errorNumberOf([] { SicherGerundet(std::nan(""), 1, 10, 0, true); }), 6);
+}
+
+// With rounded intermediate results the line is the decimals it shows:
+// EVD = -284,70 + 3,3 · DPr gives exactly 45,3 at 100, and 45,3 is printed,
+// not the step above that the double of 0,3 would ask for.
+TEST(ErgebnislisteTest, ARoundedLineCountsAsTheDecimalsItShows) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    k.setZwischenergebnisseRunden(true);
+    k.setNachkommastellenAnstieg(1);
+    k.IndirektesPrüfmerkmal().setNachkommastellen(1);
+    EXPECT_EQ(k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt), QStringLiteral("3,3"));
+    EXPECT_EQ(k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+              QStringLiteral("-284,70"));
+    for (const auto& [r, wert] : {std::pair{100.0, "45,3"}, std::pair{99.0, "42,0"},
+                                  std::pair{96.0, "32,1"}, std::pair{102.0, "51,9"}}) {
+        setAnforderung(k, 1, r);
+        const QList<AnforderungWert> werte = AnforderungWerte(k);
+        ASSERT_EQ(werte.size(), 1);
+        EXPECT_EQ(werte[0].wertText, QString::fromUtf8(wert)) << r;
+    }
 }
 
 // Requirements with more digits than the direct decimals keep them, and the
@@ -288,12 +320,12 @@ TEST(ErgebnislisteTest, RequirementLinesShowTheirOwnDigitsAndTheSafeValue) {
         zeilen.append(w.zeile);
     }
     // EVD = -288 + 3,333… · DPr: 36,83… at 97,45 goes up to 36,9. At 97,5
-    // the double of the slope 15 / 4,5 lies a little above 10/3, so the line
-    // passes a little above 37: 37,1, not 37,0.
+    // the line meets 37: the slope counts as the 3,33333333333333 its text
+    // shows, though its double lies a little above 10/3.
     EXPECT_EQ(a, -288.0);
     EXPECT_GT(exakt(b), cpp_rational(10, 3));
     EXPECT_EQ(werte[1].wertText, QStringLiteral("36,9"));
-    EXPECT_EQ(werte[0].wertText, QStringLiteral("37,1"));
+    EXPECT_EQ(werte[0].wertText, QStringLiteral("37,0"));
     EXPECT_EQ(AnforderungTexte(k), zeilen);
 
     // One decimal: 97,55 stays 97,55 and counts as such.
