@@ -3,6 +3,7 @@
 #include "Kalibrierung.h"
 
 #include "RuntimeError.h"
+#include "UserLocale.h"
 
 #include <algorithm>
 #include <charconv>
@@ -429,6 +430,20 @@ std::optional<std::pair<double, double>> Messbereich(const Kalibrierung& k) {
 
 } // namespace
 
+namespace {
+// An end of the measured range with the characteristic's decimals, or with
+// its own where it has more: a requirement just inside never reads as
+// outside.
+QString BereichsText(double v, rt::Long stellen) {
+    const QString eigen = rt::doubleToText(v);
+    if (eigen.contains(u'E'))
+        return eigen;
+    const qsizetype komma = eigen.indexOf(rt::userLocale().decimal);
+    const rt::Long eigene = komma < 0 ? 0 : rt::Long(eigen.size() - komma - 1);
+    return FormatNumberText(v, std::max(stellen, eigene));
+}
+} // namespace
+
 QList<AnforderungWert> AnforderungWerte(const Kalibrierung& k) {
     QList<AnforderungWert> werte;
     std::optional<double> anforderungen[AnforderungenAnzahl];
@@ -487,8 +502,8 @@ QList<AnforderungWert> AnforderungWerte(const Kalibrierung& k) {
         if (bereich && (*r < bereich->first || *r > bereich->second)) {
             w.außerhalb = true;
             line += u" – außerhalb des Messbereichs "_s +
-                    FormatNumberText(bereich->first, stellenDirekt) + u" … "_s +
-                    FormatNumberText(bereich->second, stellenDirekt) + einheitDirekt;
+                    BereichsText(bereich->first, stellenDirekt) + u" … "_s +
+                    BereichsText(bereich->second, stellenDirekt) + einheitDirekt;
         }
         w.zeile = line;
         if (!ok)

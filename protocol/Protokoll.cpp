@@ -91,6 +91,53 @@ double Protokoll::Maß(double a4) const {
     return a4 * Breite() / A4Width;
 }
 
+namespace {
+const QRegularExpression Wortgrenzen(QStringLiteral("[ \\r\\n]+"));
+} // namespace
+
+double Protokoll::widestWord(const QString& Text, const FontPtr& Font) const {
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    dest.setFont(Font);
+    double width = 0;
+    for (const QString& word : Text.split(Wortgrenzen, Qt::SkipEmptyParts))
+        width = std::max(width, dest.TextWidth(word, 0));
+    return width;
+}
+
+QString Protokoll::BreakLongWords(const QString& Text, const FontPtr& Font, double Width) const {
+    if (!m_bander.DrawDest || Width <= 0)
+        return Text;
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    dest.setFont(Font);
+    // Lines and words as they stand; a word wider than the width is cut
+    // where the width ends, as often as it needs.
+    QString out;
+    QString word;
+    auto flush = [&] {
+        while (!word.isEmpty() && dest.TextWidth(word, 0) > Width) {
+            qsizetype fit = 1;
+            while (fit < word.size() && dest.TextWidth(word.left(fit + 1), 0) <= Width)
+                ++fit;
+            if (fit < word.size() && word[fit - 1].isHighSurrogate())
+                --fit;
+            out += word.left(std::max<qsizetype>(fit, 1)) + QStringLiteral("\r\n");
+            word = word.mid(std::max<qsizetype>(fit, 1));
+        }
+        out += word;
+        word.clear();
+    };
+    for (const QChar c : Text) {
+        if (c == u' ' || c == u'\r' || c == u'\n') {
+            flush();
+            out += c;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
+
 void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
     const QString text = Table.TextMatrix(Col, Row);
     if (text.isEmpty() || !m_bander.DrawDest)
@@ -98,29 +145,35 @@ void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
     const FontPtr font = Table.CellFont(Col, Row);
     if (!font)
         return;
-    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
-    const double room = Table.CellWidth(Col, Row) - Table.CellInnerSpacingLeft(Col, Row) -
-                        Table.CellInnerSpacingRight(Col, Row);
+    auto room = [&] {
+        return Table.CellWidth(Col, Row) - Table.CellInnerSpacingLeft(Col, Row) -
+               Table.CellInnerSpacingRight(Col, Row);
+    };
     // The widest word decides: the others wrap.
-    dest.setFont(font);
-    double width = 0;
-    for (const QString& word :
-         text.split(QRegularExpression(QStringLiteral("[ \\r\\n]+")), Qt::SkipEmptyParts))
-        width = std::max(width, dest.TextWidth(word, 0));
-    if (!(width > room) || room <= 0)
+    double width = widestWord(text, font);
+    if (!(width > room()) || room() <= 0)
         return;
-    // Smaller type, down to two thirds of the size; a number in exponent
-    // form that is still too wide breaks before its exponent.
+    // First the room a number keeps on its right, then smaller type, down to
+    // two thirds of the size; what is still too wide breaks: a number in
+    // exponent form before its exponent, a long word where the cell ends.
+    if (Table.CellInnerSpacingRight(Col, Row) > Table.CellInnerSpacingLeft(Col, Row)) {
+        Table.setCellInnerSpacingRight(Col, Row, Table.CellInnerSpacingLeft(Col, Row));
+        if (!(width > room()))
+            return;
+    }
     auto smaller = std::make_shared<clsFont>(*font);
     smaller->setSize(
-        std::max(font->Size() * 2 / 3, std::floor(font->Size() * room / width * 2) / 2));
+        std::max(font->Size() * 2 / 3, std::floor(font->Size() * room() / width * 2) / 2));
     Table.setCellFont(Col, Row, smaller);
-    dest.setFont(smaller);
+    width = widestWord(text, smaller);
+    if (!(width > room()))
+        return;
     const qsizetype exponent = text.lastIndexOf(u'E');
-    if (dest.TextWidth(text, 0) > room && exponent > 0 && !text.contains(u' ') &&
-        !text.contains(u'\n'))
-        Table.setTextMatrix(Col, Row,
-                            text.left(exponent) + QStringLiteral("\r\n") + text.mid(exponent));
+    const QString mantissa = text.left(exponent);
+    if (exponent > 0 && !text.contains(Wortgrenzen) && !(widestWord(mantissa, smaller) > room()))
+        Table.setTextMatrix(Col, Row, mantissa + QStringLiteral("\r\n") + text.mid(exponent));
+    else
+        Table.setTextMatrix(Col, Row, BreakLongWords(text, smaller, room()));
 }
 
 PictrelPtr Protokoll::SpacerBand(double Height) const {
@@ -168,24 +221,31 @@ void Protokoll::AppendDataRow(clsElementTable& Table, const QString& Label,
         AppendRow(Table, Label, value);
         return;
     }
+    // Words longer than the column are cut first, so that nothing runs over
+    // the margin.
+    value = BreakLongWords(value, Table.CellFontStd(),
+                           width - Table.CellInnerSpacingStd() - Table.CellInnerSpacingStd());
     dest->setFont(Table.CellFontStd());
     QString label = Label;
+    // Words end after a blank or a line break, which they keep.
+    static const QRegularExpression nachWort(QStringLiteral("(?<=[ \\n])"));
     while (dest->TextHeight(value, width) > limit) {
         // The most words that still fit, at least one.
-        const QStringList words = value.split(u' ');
+        const QStringList words = value.split(nachWort);
         qsizetype low = 1, high = words.size();
         while (low < high) {
             const qsizetype mid = (low + high + 1) / 2;
-            if (dest->TextHeight(words.mid(0, mid).join(u' '), width) <= limit)
+            if (dest->TextHeight(words.mid(0, mid).join(QString()), width) <= limit)
                 low = mid;
             else
                 high = mid - 1;
         }
         if (low >= words.size())
             break;
-        AppendRow(Table, label, words.mid(0, low).join(u' '));
+        // The blank or break at the cut goes.
+        AppendRow(Table, label, words.mid(0, low).join(QString()).chopped(1));
         label.clear();
-        value = words.mid(low).join(u' ');
+        value = words.mid(low).join(QString());
     }
     AppendRow(Table, label, value);
 }
@@ -317,12 +377,22 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
     auto band = std::make_shared<clsPictrel>();
     const ElementTablePtr table = BoxTable(0.1, Printing);
     const FontPtr bold = ProtocolFont(false, 1, Printing);
-    // Every entry has its row, filled or not: an empty one is filled in by hand.
-    for (const Berichtsangabe& a : Berichtskopf(m_k)) {
-        AppendRow(*table, a.beschriftung, a.wert);
+    // Every entry has its row, filled or not: an empty one is filled in by
+    // hand. The labels set the widths; a value longer than half a page goes
+    // into several rows, as the site data do.
+    const QList<Berichtsangabe> kopf = Berichtskopf(m_k);
+    for (const Berichtsangabe& a : kopf) {
+        AppendRow(*table, a.beschriftung, QString());
         table->setCellFont(1, table->Rows(), bold);
     }
     fitLabels(*table);
+    table->setRows(0);
+    for (const Berichtsangabe& a : kopf)
+        AppendDataRow(*table, a.beschriftung, a.schlüssel);
+    for (qint32 r = 1; r <= table->Rows(); ++r) {
+        table->setCellFont(1, r, bold);
+        FitCell(*table, 1, r);
+    }
     band->Elements()->Add(table);
     return band;
 }
@@ -341,11 +411,22 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     table->setCellColSpan(1, 1, 2);
     table->setCellFont(1, 1, ProtocolFont(true, 2, Printing));
 
-    const QString r2 =
+    QString r2 =
         StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); });
     const QString minimum =
         StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
     const bool ok = VerdictOk();
+    // Where the rounded R² reads as the minimum, as many digits as show the
+    // difference.
+    try {
+        const double r = m_k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
+        const double min = m_k.MinBestimmtheitsmaßIndirektDirekt();
+        for (rt::Long d = m_k.NachkommastellenBestimmtheitsmaße();
+             d < 15 && r != min && FormatNumberText(r, d) == FormatNumberText(min, d); ++d)
+            r2 = FormatNumberText(r, d + 1);
+    } catch (const rt::RuntimeError&) {
+        // the text as the results page shows it
+    }
     row(QStringLiteral("Bewertung"),
         (ok ? QStringLiteral("gut") : QStringLiteral("kritisch")) +
             QStringLiteral(" (Bestimmtheitsmaß R² = %1, erforderlich mindestens %2)")
@@ -354,22 +435,36 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
         !ok);
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
-    QString gerade;
-    try {
-        gerade = Gleichung(indirekt.Formelzeichen(),
-                           m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
-                           m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
-                           direkt.Formelzeichen());
-    } catch (const rt::RuntimeError&) {
-        gerade = QStringLiteral("nicht berechenbar");
+    // Computable exactly when its block below is.
+    const QString problem =
+        LineProblem(mIndirekt, indirekt.Formelzeichen(), mDirekt, direkt.Formelzeichen());
+    QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
+    if (problem.isEmpty()) {
+        try {
+            gerade =
+                Gleichung(indirekt.Formelzeichen(),
+                          m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+                          m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
+                          direkt.Formelzeichen());
+        } catch (const rt::RuntimeError& e) {
+            gerade =
+                QStringLiteral("nicht berechenbar: %1 (%2)").arg(e.description()).arg(e.number());
+        }
     }
-    row(QStringLiteral("Kalibriergerade"), gerade);
+    row(QStringLiteral("Kalibriergerade"), gerade, !problem.isEmpty());
     if (!ok)
         row(QString(),
             QStringLiteral("Die Kalibriergerade darf nicht für die Umrechnung zwischen den "
                            "Prüfmerkmalen genutzt werden!"),
             true);
-    const QList<AnforderungWert> werte = AnforderungWerte(m_k);
+    QList<AnforderungWert> werte = AnforderungWerte(m_k);
+    if (!problem.isEmpty() && !werte.isEmpty()) {
+        row(QStringLiteral("Anforderungswerte"),
+            QStringLiteral("Ohne Kalibriergerade lassen sich die Anforderungen nicht auf das "
+                           "indirekte Prüfmerkmal umrechnen."),
+            true);
+        werte.clear();
+    }
     for (qsizetype i = 0; i < werte.size(); ++i)
         row(i == 0 ? QStringLiteral("Anforderungswerte") : QString(), werte[i].zeile);
     if (werte.size() > 1)

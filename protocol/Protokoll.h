@@ -41,6 +41,9 @@ public:
     void FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const;
     // The label column of a two-column table as wide as its labels need.
     void fitLabels(clsElementTable& Table) const;
+    // A text whose words wider than Width are cut into pieces that fit.
+    QString BreakLongWords(const QString& Text, const FontPtr& Font, double Width) const;
+    double widestWord(const QString& Text, const FontPtr& Font) const;
 
     // The protocol's fonts: Times New Roman, scaled with the zoom.
     FontPtr ProtocolFont(bool IsHeading, int Level, bool Printing) const;
@@ -79,6 +82,10 @@ public:
     bool VerdictOk() const;
     // A text wrapped at the width of the statistics tables, at (0, 0).
     ElementTablePtr WrappedText(const QString& Text, const FontPtr& Font) const;
+    // Why the calibration line between A and B cannot be computed, in a few
+    // words; empty when it can.
+    QString LineProblem(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
+                        const QString& SymbolB) const;
     // Why a calibration-line block could not be computed, in a few words.
     QString NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
                           const QString& SymbolB, const rt::RuntimeError& error) const;
@@ -145,7 +152,7 @@ private:
     // standard deviations), as one of the tables of ProtokollStatistik.cpp says.
     PictrelPtr merkmalsBand(int Level, const QString& Caption, bool Printing,
                             const Merkmalstabelle& art) const;
-    // The numbers of a statistics table fitted into their column.
+    // The labels and numbers of a statistics table fitted into their columns.
     void fitValues(clsElementTable& table) const;
     // The statistics table band's table, filled by its users.
     static ElementTablePtr tableOf(const PictrelPtr& band);

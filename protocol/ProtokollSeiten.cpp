@@ -69,13 +69,17 @@ void ProtokollSeiten::Bander_NewPage(clsBander& bander) {
         QString text = PageTotal > 0 ? QStringLiteral("Seite %1 von %2").arg(n).arg(PageTotal)
                                      : QStringLiteral("Seite %1").arg(n);
         // A report number of a line's length at most, so the footer stays on the sheet.
-        QString number = ReportNumber.simplified();
-        if (number.size() > 60)
-            number = number.left(59) + u'…';
-        if (!number.isEmpty())
-            text = number + QStringLiteral(" · ") + text;
-        // In the body's font, as the rest of the page.
+        // In the body's font, as the rest of the page; a report number too
+        // long for the width between the margins is shortened.
         page.setFont(clsElementGenerator().NewFont(QStringLiteral("Times New Roman"), 10 * z));
+        QString number = ReportNumber.simplified();
+        const double room = size.width() - 2 * 2.0;
+        if (!number.isEmpty()) {
+            const QString pages = QStringLiteral(" · ") + text;
+            while (number.size() > 1 && page.TextWidth(number + pages, 0) > room)
+                number = number.left(number.size() - 2) + u'…';
+            text = number + pages;
+        }
         page.DrawText(footer, text, AlignCenterTop, 0);
         if (DebugMode())
             showMessage(nullptr,

@@ -125,7 +125,8 @@ PictrelPtr Protokoll::merkmalsBand(int Level, const QString& Caption, bool Print
 
 void Protokoll::fitValues(clsElementTable& table) const {
     for (qint32 r = 1; r <= table.Rows(); ++r)
-        FitCell(table, 2, r);
+        for (qint32 c = 1; c <= 2; ++c)
+            FitCell(table, c, r);
 }
 
 PictrelPtr Protokoll::MeansBand(int Level, const QString& Caption, bool Printing) const {
@@ -211,6 +212,14 @@ bool Protokoll::VerdictOk() const {
 
 QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
                                  const QString& SymbolB, const rt::RuntimeError& error) const {
+    const QString problem = LineProblem(MerkmalA, SymbolA, MerkmalB, SymbolB);
+    return problem.isEmpty()
+               ? QStringLiteral("%1 (%2)").arg(error.description()).arg(error.number())
+               : problem;
+}
+
+QString Protokoll::LineProblem(MerkmalEnum MerkmalA, const QString& SymbolA, MerkmalEnum MerkmalB,
+                               const QString& SymbolB) const {
     // The usual reasons, named: one value for all points (one test field for
     // the covariable), or values that are missing. Every slope is made of
     // covariances with the covariable, so it counts for each block.
@@ -238,8 +247,7 @@ QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, M
         } catch (const rt::RuntimeError&) {
         }
     }
-    // Else the error of the line itself: the one caught may come from a
-    // text of the failed line read back as a number.
+    // Else the error of the line itself.
     try {
         for (const auto& [x, y] : {std::pair{MerkmalB, MerkmalA}, std::pair{MerkmalA, MerkmalB}}) {
             m_k.StatistikKalibriergeradeAnstieg(x, y);
@@ -248,7 +256,7 @@ QString Protokoll::NotComputable(MerkmalEnum MerkmalA, const QString& SymbolA, M
     } catch (const rt::RuntimeError& e) {
         return QStringLiteral("%1 (%2)").arg(e.description()).arg(e.number());
     }
-    return QStringLiteral("%1 (%2)").arg(error.description()).arg(error.number());
+    return QString();
 }
 
 Protokoll::AxisRangeRecord Protokoll::AxisRange(MerkmalEnum Merkmal, bool IncludeExtra,
@@ -273,11 +281,10 @@ std::vector<Protokoll::Anforderungspunkt> Protokoll::Anforderungspunkte() const 
     }
     const QString direkt = m_k.DirektesPrüfmerkmal().Formelzeichen();
     const QString indirekt = m_k.IndirektesPrüfmerkmal().Formelzeichen();
+    // Every requirement the line translates, also outside the measured range:
+    // the axes reach it.
     for (const AnforderungWert& w : AnforderungWerte(m_k)) {
-        // One far outside the measured range would squeeze the points into
-        // a corner: the text names it, the diagram leaves it out.
-        const double range = high - low;
-        if (!w.wert || w.anforderung < low - range || w.anforderung > high + range)
+        if (!w.wert)
             continue;
         Anforderungspunkt p;
         p.direkt = w.anforderung;
@@ -387,7 +394,9 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
             numbers =
                 std::max(numbers, dest.TextWidth(rt::formatNumber(v, d->AxisYNumberFormat()), 0));
         dest.setFont(d->FontAxisYCaption());
-        left = std::max(left, numbers + 0.25 + dest.TextWidth(d->AxisYCaption(), 0));
+        // The caption stands 1,5 cm left of the plot, or clear of the numbers.
+        left = std::max(left,
+                        std::max(1.5, numbers + 0.25) + 0.1 + dest.TextWidth(d->AxisYCaption(), 0));
         left = std::min(left, std::max(2.6, Breite() - 4.0));
     }
     d->EdgeTopLeft()->MoveTo(left, 0, 0);
@@ -432,7 +441,7 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     const FontPtr klein =
         m_gen.NewFont(QStringLiteral("Times New Roman"), 9 * (Printing ? 1.0 : m_seiten.zoom()));
     const double plotLeft = d->EdgeTopLeft()->X();
-    std::vector<ElementPtr> labels;
+    std::vector<std::shared_ptr<clsElementText>> labels;
     for (size_t i = 0; i < anforderungen.size(); ++i, ++row) {
         const Anforderungspunkt& p = anforderungen[i];
         if (i == 0) {
@@ -450,13 +459,22 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
         const double yCm =
             d->EdgeTopLeft()->Y() + (p.direkt - d->AxisYMin()) / (d->AxisYMax() - d->AxisYMin()) *
                                         (d->EdgeBottomRight()->Y() - d->EdgeTopLeft()->Y());
-        auto text =
-            m_gen.NewText(plotLeft + 0.1, yCm - 0.03, 0, p.beschriftung, AlignLeftBottom, klein);
-        labels.push_back(text);
+        labels.push_back(
+            m_gen.NewText(plotLeft + 0.1, yCm - 0.03, 0, p.beschriftung, AlignLeftBottom, klein));
+    }
+    // Labels of requirements close together stand one above the other.
+    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {
+        return a->Coordinates()->Y() > b->Coordinates()->Y();
+    });
+    const double zeile = 9 * 2.54 / 72 * 1.25; // a line of 9 pt, in cm
+    for (size_t i = 1; i < labels.size(); ++i) {
+        const double über = labels[i - 1]->Coordinates()->Y() - zeile;
+        if (labels[i]->Coordinates()->Y() > über)
+            labels[i]->Coordinates()->setY(über);
     }
     nested->Pictrel()->Elements()->Add(d);
     // Over the plot area, which the diagram fills.
-    for (const ElementPtr& label : labels)
+    for (const auto& label : labels)
         nested->Pictrel()->Elements()->Add(label);
     // Room below the plot area for the numbers and the caption of the x axis.
     nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,

@@ -818,10 +818,27 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
     Kalibrierung k;
     fillWorkedExample(k);
     describeWorkedExample(k);
-    // Long numbers and a requirement, on a narrow sheet the hardest to fit.
+    // Long numbers, requirements close together and one far outside, words
+    // longer than a line, and a header entry taller than a page: on a narrow
+    // sheet the hardest to fit.
     k.setMesswert(pmIndirekt, 1, 1, 2.22206503431924e15);
     setAnforderung(k, 1, 97.45);
-    QTemporaryDir dir;
+    setAnforderung(k, 2, 97.5);
+    setAnforderung(k, 3, 80);
+    k.DataStoreLet(BerichtsnummerSchlüssel,
+                   rt::Variant(QStringLiteral("R-2026/17-") + QStringLiteral("A").repeated(190)));
+    k.DataStoreLet(BauvorhabenSchlüssel,
+                   rt::Variant(QStringLiteral("https://bau.example.org/") +
+                               QStringLiteral("ortsumgehung-neustadt-los-2-").repeated(6)));
+    QStringList zeilen;
+    for (int i = 1; i <= 80; ++i)
+        zeilen.append(QStringLiteral("Zeile%1").arg(i));
+    k.DataStoreLet(PrüfstelleSchlüssel, rt::Variant(zeilen.join(u'\n')));
+    k.IndirektesPrüfmerkmal().setName(
+        QStringLiteral("Verformungsmodulmessgerätekalibrierungsbezeichnung"));
+    QTemporaryDir temporary;
+    const QDir dir(qEnvironmentVariable("ORVANTA_ARTIFACTS", temporary.path()));
+    dir.mkpath(QStringLiteral("."));
     const struct {
         const char* name;
         QSizeF points;
@@ -834,7 +851,8 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
         SCOPED_TRACE(s.name);
         const std::optional<QPageSize> blatt = blattNamens(QString::fromLatin1(s.name));
         ASSERT_TRUE(blatt);
-        const QString pdf = dir.filePath(QString::fromLatin1(s.name) + QStringLiteral(".pdf"));
+        const QString pdf = dir.filePath(QStringLiteral("Blatt-") + QString::fromLatin1(s.name) +
+                                         QStringLiteral(".pdf"));
         ProtokollAlsPdf(k, 0, pdf, *blatt);
         const PdfText text = pdfText(pdf);
         ASSERT_FALSE(text.words.empty());
@@ -845,6 +863,11 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
             EXPECT_GE(w.box.left(), 1.0 * cm) << w.text.toStdString();
             EXPECT_LE(w.box.right(), text.size.width() - 2.0 * cm + 0.5) << w.text.toStdString();
             EXPECT_GE(w.box.top(), 1.0 * cm) << w.text.toStdString();
+            // Above the footer, which stands 2 cm above the sheet's edge.
+            const double foot = text.size.height() - 2.0 * cm;
+            if (w.box.top() < foot - 0.5) {
+                EXPECT_LE(w.box.bottom(), foot + 1.0) << w.text.toStdString();
+            }
             EXPECT_LE(w.box.bottom(), text.size.height() - 1.0 * cm) << w.text.toStdString();
         }
         // No word runs into another (a label into its value, a number over
@@ -860,6 +883,16 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
                                                 << b.text.toStdString() << " on page " << a.page;
                 }
             }
+        // Every line of the tall entry, the requirement labels in the
+        // diagram, the footer on every page.
+        const QString all = text.pages.join(u' ');
+        for (const QString& zeile : zeilen)
+            EXPECT_TRUE(all.contains(zeile + u' ')) << zeile.toStdString();
+        EXPECT_EQ(all.count(QStringLiteral("→ EVD")), 3);
+        for (qsizetype n = 0; n < text.pages.size(); ++n)
+            EXPECT_TRUE(text.pages[n].contains(
+                QStringLiteral("· Seite %1 von %2").arg(n + 1).arg(text.pages.size())))
+                << n + 1;
         // Each measured value, as often as it was measured.
         std::map<QString, int> wanted, found;
         for (rt::Long f = 1; f <= k.PrüffelderAnzahl(); ++f)
