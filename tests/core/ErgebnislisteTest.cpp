@@ -399,6 +399,19 @@ TEST(ErgebnislisteTest, RequirementLinesNameTheRangeTheDirectionAndTheVerdict) {
         QStringLiteral("Anforderung DPr ≥ 80 entspricht EVD ≤ ")));
     EXPECT_TRUE(AnforderungWerte(k)[0].zeile.endsWith(
         QStringLiteral(" – außerhalb des Messbereichs 95,0 … 103,0")));
+    // A measured value with more digits than the characteristic shows keeps
+    // them in the range: 95,06 is the end, not 95,1, so 95,08 lies inside.
+    const double vorher = k.Messwert(pmDirekt, 1, 1).toDouble();
+    const std::optional<double> erste = Anforderung(k, 1), zweite = Anforderung(k, 2);
+    k.setMesswert(pmDirekt, 1, 1, 95.06);
+    setAnforderung(k, 1, 95.08);
+    setAnforderung(k, 2, 95.05);
+    EXPECT_FALSE(AnforderungWerte(k)[0].außerhalb);
+    EXPECT_TRUE(AnforderungWerte(k)[1].zeile.endsWith(
+        QStringLiteral(" – außerhalb des Messbereichs 95,06 … 103,0")));
+    k.setMesswert(pmDirekt, 1, 1, vorher);
+    setAnforderung(k, 1, erste);
+    setAnforderung(k, 2, zweite);
 
     // A line that cannot be computed (one covariable value for all fields):
     // "(Fehler)" and no value, still the range and the note.

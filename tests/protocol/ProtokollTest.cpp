@@ -100,6 +100,31 @@ PdfText pdfText(const QString& pdf) {
 
 } // namespace
 
+// A verdict at the minimum: the summary shows R² with the digits that make
+// "kritisch" visible, and "gut" at the minimum itself.
+TEST(ProtokollTest, TheSummaryShowsWhyAVerdictAtTheMinimumIsCritical) {
+    Kalibrierung k;
+    fillWorkedExample(k);
+    describeWorkedExample(k);
+    const double r = k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
+    for (const double über : {1e-4, 1e-9}) {
+        k.setMinBestimmtheitsmaßIndirektDirekt(r + über);
+        Gebaut g(1);
+        g.build(k);
+        const BildSeiten::Text* t =
+            g.pages.find(QStringLiteral("kritisch (Bestimmtheitsmaß R² = "), true);
+        ASSERT_TRUE(t) << über;
+        const QString shown = t->text.section(QStringLiteral("R² = "), 1).section(u',', 0, 1);
+        EXPECT_LT(rt::textToDouble(shown), k.MinBestimmtheitsmaßIndirektDirekt())
+            << t->text.toStdString();
+        EXPECT_NE(shown, rt::doubleToText(k.MinBestimmtheitsmaßIndirektDirekt()));
+    }
+    k.setMinBestimmtheitsmaßIndirektDirekt(r);
+    Gebaut g(1);
+    g.build(k);
+    EXPECT_TRUE(g.pages.find(QStringLiteral("gut (Bestimmtheitsmaß R² = "), true));
+}
+
 TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
     Kalibrierung k;
     fillWorkedExample(k);
@@ -673,6 +698,15 @@ TEST(ProtokollTest, ACovariableThatNeverChangesIsNamedAsTheReason) {
     for (const BildSeiten::Text& t : g.pages.texts)
         EXPECT_FALSE(t.text.contains(QStringLiteral("Typen unverträglich")))
             << t.text.toStdString();
+    // The summary says what its block says, and converts no requirement.
+    setAnforderung(k, 1, 97.5);
+    Gebaut summary(1);
+    summary.build(k);
+    EXPECT_TRUE(summary.pages.find(QStringLiteral("nicht berechenbar: Varianz 0 (Z)")));
+    EXPECT_TRUE(summary.pages.find(QStringLiteral("Ohne Kalibriergerade lassen sich die "
+                                                  "Anforderungen nicht auf das indirekte "
+                                                  "Prüfmerkmal umrechnen.")));
+    setAnforderung(k, 1, std::nullopt);
 
     // The direct values the same in every field: no covariance with Z.
     fillWorkedExample(k);
