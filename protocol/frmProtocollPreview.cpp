@@ -308,11 +308,16 @@ void frmProtocollPreview::RebuildPreview() {
         m_seiten->picPage[k]->installEventFilter(this);
     LayoutPages();
     const QSizeF sheet = pageSizeCm();
+    // The sheet by the name the page setup lists, else as the system names it.
+    QString papier = m_blatt.name();
+    for (const QString& name : BlattNamen())
+        if (blattNamens(name)->id() == m_blatt.id())
+            papier = name;
     StatusBar1->showMessage(
         QStringLiteral("%1 %2 · Papier %3 (%4 × %5 cm) · Zoom %6")
             .arg(PageCount())
-            .arg(PageCount() == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
-                 m_blatt.name(), rt::formatNumber(sheet.width(), QStringLiteral("0.0")),
+            .arg(PageCount() == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"), papier,
+                 rt::formatNumber(sheet.width(), QStringLiteral("0.0")),
                  rt::formatNumber(sheet.height(), QStringLiteral("0.0")), cboZoom->currentText()));
 }
 

@@ -752,6 +752,9 @@ TEST_F(VorschauTest, TheSheetChosenIsTheSheetPrinted) {
     p.print->trigger();
     EXPECT_EQ(pdfPageSizePt(printed), QSize(612, 792));
     EXPECT_EQ(p.blatt().id(), QPageSize::Letter);
+    EXPECT_TRUE(
+        p.StatusBar1->currentMessage().contains(QStringLiteral("Papier Letter (21,6 × 27,9 cm)")))
+        << p.StatusBar1->currentMessage().toStdString();
     EXPECT_EQ(pdfPages(printed), p.PageCount());
     EXPECT_NEAR(p.seiten().picPage[1]->width(), 21.59 * dotsPerCm, 2);
 }
