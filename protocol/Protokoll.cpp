@@ -104,6 +104,35 @@ double Protokoll::widestWord(const QString& Text, const FontPtr& Font) const {
     return width;
 }
 
+double Protokoll::widestLine(const QString& Text, const FontPtr& Font) const {
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    dest.setFont(Font);
+    double width = 0;
+    for (const QString& line : Text.split(QRegularExpression(QStringLiteral("\\r\\n|\\n|\\r"))))
+        width = std::max(width, dest.TextWidth(line, 0));
+    return width;
+}
+
+QString Protokoll::Wrapped(const QString& Text, const FontPtr& Font, double Width) const {
+    if (!m_bander.DrawDest || Width <= 0 || !(widestLine(Text, Font) > Width))
+        return Text;
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    dest.setFont(Font);
+    QStringList lines;
+    QString line;
+    for (const QString& word : BreakLongWords(Text, Font, Width).split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && dest.TextWidth(longer, 0) > Width) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines.append(line);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 QString Protokoll::BreakLongWords(const QString& Text, const FontPtr& Font, double Width) const {
     if (!m_bander.DrawDest || Width <= 0)
         return Text;
@@ -136,6 +165,20 @@ QString Protokoll::BreakLongWords(const QString& Text, const FontPtr& Font, doub
     }
     flush();
     return out;
+}
+
+FontPtr Protokoll::FittingFont(const FontPtr& Font, const QString& Text, double Width) const {
+    if (!Font || !m_bander.DrawDest || Width <= 0)
+        return Font;
+    clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
+    dest.setFont(Font);
+    const double width = dest.TextWidth(Text, 0);
+    if (!(width > Width))
+        return Font;
+    auto smaller = std::make_shared<clsFont>(*Font);
+    smaller->setSize(
+        std::max(Font->Size() * 2 / 3, std::floor(Font->Size() * Width / width * 2) / 2));
+    return smaller;
 }
 
 void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
@@ -411,11 +454,19 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     table->setCellColSpan(1, 1, 2);
     table->setCellFont(1, 1, ProtocolFont(true, 2, Printing));
 
+    const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
+    const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
+    // Computable exactly when its block below is.
+    const QString problem =
+        LineProblem(mIndirekt, indirekt.Formelzeichen(), mDirekt, direkt.Formelzeichen());
     QString r2 =
         StatistikText([&] { return m_k.StatistikBestimmtheitsmaßString(mIndirekt, mDirekt); });
     const QString minimum =
         StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
     const bool ok = VerdictOk();
+    if (r2.isEmpty() || r2.contains(QStringLiteral("Fehler")))
+        r2 = QStringLiteral("nicht berechenbar") +
+             (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
     // Where the rounded R² reads as the minimum, as many digits as show the
     // difference.
     try {
@@ -433,11 +484,6 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
                 .arg(r2.isEmpty() ? QStringLiteral("–") : r2,
                      minimum.isEmpty() ? QStringLiteral("–") : minimum),
         !ok);
-    const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
-    const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
-    // Computable exactly when its block below is.
-    const QString problem =
-        LineProblem(mIndirekt, indirekt.Formelzeichen(), mDirekt, direkt.Formelzeichen());
     QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
     if (problem.isEmpty()) {
         try {
@@ -494,18 +540,25 @@ PictrelPtr Protokoll::SignatureBand(bool Printing) const {
     } parties[] = {{0, QStringLiteral("Bearbeiter"), bearbeiter},
                    {column + 1.0, QStringLiteral("Prüfstelle"), prüfstelle}};
     const PenPtr pen = m_gen.NewPen(0, 1, PS_SOLID);
+    // The lines to sign on stand below the longer of the two names.
+    double first = 2.6;
     for (const auto& p : parties) {
         auto role = m_gen.NewText(p.x, 0, 0, p.role, AlignLeftTop, bold);
         role->setMaxTextWidth(column);
         band->Elements()->Add(role);
         if (!p.name.isEmpty()) {
-            auto name =
-                m_gen.NewText(p.x, 0.6, 0, p.name, AlignLeftTop, ProtocolFont(false, 0, Printing));
+            auto name = m_gen.NewText(
+                p.x, 0.6, 0, BreakLongWords(p.name, ProtocolFont(false, 0, Printing), column),
+                AlignLeftTop, ProtocolFont(false, 0, Printing));
             name->setMaxTextWidth(column);
             band->Elements()->Add(name);
+            if (m_bander.DrawDest)
+                first = std::max(first, 0.6 + heightOf(name) + 1.2);
         }
-        for (const auto& [y, label] : {std::pair{2.6, QStringLiteral("Ort, Datum")},
-                                       std::pair{4.4, QStringLiteral("Unterschrift")}}) {
+    }
+    for (const auto& p : parties) {
+        for (const auto& [y, label] : {std::pair{first, QStringLiteral("Ort, Datum")},
+                                       std::pair{first + 1.8, QStringLiteral("Unterschrift")}}) {
             band->Elements()->Add(m_gen.NewLine(p.x, y, 0, p.x + column, y, 0, pen));
             band->Elements()->Add(m_gen.NewText(p.x, y + 0.1, 0, label, AlignLeftTop, small));
         }

@@ -44,6 +44,12 @@ public:
     // A text whose words wider than Width are cut into pieces that fit.
     QString BreakLongWords(const QString& Text, const FontPtr& Font, double Width) const;
     double widestWord(const QString& Text, const FontPtr& Font) const;
+    double widestLine(const QString& Text, const FontPtr& Font) const;
+    // A text broken into lines at most Width wide, at blanks where it can.
+    QString Wrapped(const QString& Text, const FontPtr& Font, double Width) const;
+    // The font, or a smaller copy of it (down to two thirds) in which Text is
+    // at most Width wide; the font itself without a page to measure on.
+    FontPtr FittingFont(const FontPtr& Font, const QString& Text, double Width) const;
 
     // The protocol's fonts: Times New Roman, scaled with the zoom.
     FontPtr ProtocolFont(bool IsHeading, int Level, bool Printing) const;
@@ -116,6 +122,8 @@ public:
         double direkt = 0, indirekt = 0;
         std::pair<double, double> linieVon, linieBis; // (indirect, direct)
         QString beschriftung;
+        bool imDiagramm = true;
+        double steigung = 0; // of the line indirect = f(direct)
     };
     std::vector<Anforderungspunkt> Anforderungspunkte() const;
     static QString UnitText(const QString& Unit);

@@ -281,14 +281,18 @@ std::vector<Protokoll::Anforderungspunkt> Protokoll::Anforderungspunkte() const 
     }
     const QString direkt = m_k.DirektesPrüfmerkmal().Formelzeichen();
     const QString indirekt = m_k.IndirektesPrüfmerkmal().Formelzeichen();
-    // Every requirement the line translates, also outside the measured range:
-    // the axes reach it.
+    // Requirements outside the measured range are drawn, the axes reaching
+    // them, unless they are so far out that the points would shrink into a
+    // corner: more than the range itself.
     for (const AnforderungWert& w : AnforderungWerte(m_k)) {
         if (!w.wert)
             continue;
         Anforderungspunkt p;
+        const double range = high - low;
+        p.imDiagramm = w.anforderung >= low - range && w.anforderung <= high + range;
         p.direkt = w.anforderung;
         p.indirekt = a + b * w.anforderung;
+        p.steigung = b;
         p.linieVon = {a + b * low, low};
         p.linieBis = {a + b * high, high};
         p.beschriftung = direkt + QStringLiteral(" ≥ ") + w.anforderungText +
@@ -350,9 +354,11 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     // The requirements on the direct characteristic, where the diagram has
     // the indirect one across and the direct one up: each point on the line
     // indirect = f(direct) that translates it.
-    std::vector<Anforderungspunkt> anforderungen;
-    if (MerkmalA == mIndirekt && MerkmalB == mDirekt)
-        anforderungen = Anforderungspunkte();
+    std::vector<Anforderungspunkt> anforderungen, ausgelassen;
+    if (MerkmalA == mIndirekt && MerkmalB == mDirekt) {
+        for (const Anforderungspunkt& p : Anforderungspunkte())
+            (p.imDiagramm ? anforderungen : ausgelassen).push_back(p);
+    }
     std::vector<double> extraX, extraY;
     for (const Anforderungspunkt& p : anforderungen) {
         extraX.insert(extraX.end(), {p.indirekt, p.linieVon.first, p.linieBis.first});
@@ -373,6 +379,13 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     const double e1 = rt::textToDouble(b1) * d->AxisXMin() + rt::textToDouble(a1);
     const double e2 = rt::textToDouble(b1) * d->AxisXMax() + rt::textToDouble(a1);
     extraY.insert(extraY.end(), {e1, e2});
+    // And the ends of the line as drawn, from the full numbers: a slope shown
+    // as 0,0000 may still climb over a wide axis.
+    {
+        const double a = m_k.StatistikKalibriergeradeAchsenabschnitt(MerkmalB, MerkmalA);
+        const double b = m_k.StatistikKalibriergeradeAnstieg(MerkmalB, MerkmalA);
+        extraY.insert(extraY.end(), {b * x.Min + a, b * x.Max + a});
+    }
     const AxisRangeRecord y = AxisRange(MerkmalB, extraY);
     d->setAxisYCaption(SymbolB + QStringLiteral(" [") + UnitB + u']');
     d->AxisYCaptionOffset()->MoveTo(-1.5, 0, 0);
@@ -393,14 +406,26 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
         for (const double v : {y.Min, y.Max, (y.Min + y.Max) / 2})
             numbers =
                 std::max(numbers, dest.TextWidth(rt::formatNumber(v, d->AxisYNumberFormat()), 0));
-        dest.setFont(d->FontAxisYCaption());
-        // The caption stands 1,5 cm left of the plot, or clear of the numbers.
-        left = std::max(left,
-                        std::max(1.5, numbers + 0.25) + 0.1 + dest.TextWidth(d->AxisYCaption(), 0));
-        left = std::min(left, std::max(2.6, Breite() - 4.0));
+        // The caption stands 1,5 cm left of the plot, or clear of the numbers;
+        // a caption too long for the room left of a 4 cm plot gets smaller type.
+        const double clear = std::max(1.5, numbers + 0.25) + 0.1;
+        const double room = std::max(0.5, Breite() - 4.6 - clear);
+        d->setFontAxisYCaption(FittingFont(d->FontAxisYCaption(), d->AxisYCaption(), room));
+        d->setAxisYCaption(Wrapped(d->AxisYCaption(), d->FontAxisYCaption(), room));
+        left = std::max(left, clear + widestLine(d->AxisYCaption(), d->FontAxisYCaption()));
+        left = std::min(left, std::max(2.6, Breite() - 4.6));
     }
     d->EdgeTopLeft()->MoveTo(left, 0, 0);
     d->EdgeBottomRight()->MoveTo(left + std::min(10.0, Breite() - left - 0.6), 7.0, 0);
+    // The x caption, centred under the plot, within the margins: a long one
+    // under the middle of the line, in smaller type where it must.
+    const double centre = (d->EdgeTopLeft()->X() + d->EdgeBottomRight()->X()) / 2;
+    const FontPtr xCaption = FittingFont(d->FontAxisXCaption(), d->AxisXCaption(),
+                                         2 * std::min(centre, Breite() - centre) - 0.2);
+    if (xCaption != d->FontAxisXCaption()) {
+        d->AxisXCaptionOffset()->MoveTo(Breite() / 2 - centre, -1.0, 0);
+        d->setFontAxisXCaption(FittingFont(d->FontAxisXCaption(), d->AxisXCaption(), Breite()));
+    }
 
     const rt::Long felder = m_k.PrüffelderAnzahl();
     double lowA = 0, highA = 0;
@@ -441,12 +466,27 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     const FontPtr klein =
         m_gen.NewFont(QStringLiteral("Times New Roman"), 9 * (Printing ? 1.0 : m_seiten.zoom()));
     const double plotLeft = d->EdgeTopLeft()->X();
+    const double plotWidth = d->EdgeBottomRight()->X() - plotLeft;
     std::vector<std::shared_ptr<clsElementText>> labels;
     for (size_t i = 0; i < anforderungen.size(); ++i, ++row) {
         const Anforderungspunkt& p = anforderungen[i];
         if (i == 0) {
-            d->AddPoint(row, m_gen.NewPoint(p.linieVon.first, p.linieVon.second, 0));
-            d->AddPoint(row, m_gen.NewPoint(p.linieBis.first, p.linieBis.second, 0));
+            // The line indirect = f(direct), cut to the plot area.
+            const double yLow = std::min(d->AxisYMin(), d->AxisYMax());
+            const double yHigh = std::max(d->AxisYMin(), d->AxisYMax());
+            const double a = p.linieVon.first - p.linieVon.second * p.steigung;
+            double from = std::max(yLow, p.linieVon.second),
+                   to = std::min(yHigh, p.linieBis.second);
+            if (p.steigung != 0) {
+                const double y1 = (d->AxisXMin() - a) / p.steigung;
+                const double y2 = (d->AxisXMax() - a) / p.steigung;
+                from = std::max(from, std::min(y1, y2));
+                to = std::min(to, std::max(y1, y2));
+            }
+            if (from < to) {
+                d->AddPoint(row, m_gen.NewPoint(a + p.steigung * from, from, 0));
+                d->AddPoint(row, m_gen.NewPoint(a + p.steigung * to, to, 0));
+            }
             d->setRowLinePen(row, m_gen.NewPen(0x808080, 1, PS_SOLID));
             d->setRowPointSymbol(row, psNone);
             ++row;
@@ -459,16 +499,23 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
         const double yCm =
             d->EdgeTopLeft()->Y() + (p.direkt - d->AxisYMin()) / (d->AxisYMax() - d->AxisYMin()) *
                                         (d->EdgeBottomRight()->Y() - d->EdgeTopLeft()->Y());
-        labels.push_back(
-            m_gen.NewText(plotLeft + 0.1, yCm - 0.03, 0, p.beschriftung, AlignLeftBottom, klein));
+        // Within the plot's width, in smaller type and wrapped where it must.
+        const FontPtr font = FittingFont(klein, p.beschriftung, plotWidth - 0.2);
+        auto label = m_gen.NewText(plotLeft + 0.1, yCm - 0.03, 0,
+                                   BreakLongWords(p.beschriftung, font, plotWidth - 0.2),
+                                   AlignLeftBottom, font);
+        label->setMaxTextWidth(plotWidth - 0.2);
+        labels.push_back(label);
     }
     // Labels of requirements close together stand one above the other.
     std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {
         return a->Coordinates()->Y() > b->Coordinates()->Y();
     });
-    const double zeile = 9 * 2.54 / 72 * 1.25; // a line of 9 pt, in cm
     for (size_t i = 1; i < labels.size(); ++i) {
-        const double über = labels[i - 1]->Coordinates()->Y() - zeile;
+        const auto& unter = labels[i - 1];
+        const double höhe =
+            m_bander.DrawDest ? heightOf(unter) : unter->Font()->Size() * 2.54 / 72 * 1.25;
+        const double über = unter->Coordinates()->Y() - höhe;
         if (labels[i]->Coordinates()->Y() > über)
             labels[i]->Coordinates()->setY(über);
     }
@@ -477,9 +524,23 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
     for (const auto& label : labels)
         nested->Pictrel()->Elements()->Add(label);
     // Room below the plot area for the numbers and the caption of the x axis.
-    nested->Pictrel()->Elements()->Add(m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0,
-                                                     d->EdgeBottomRight()->Y() + 1.2, 0,
-                                                     m_gen.NewPen(0, 1, PS_NULL)));
+    double unten = d->EdgeBottomRight()->Y() + 1.2;
+    // Requirements the axes would have to stretch to are named below.
+    QStringList draußen;
+    for (const Anforderungspunkt& p : ausgelassen)
+        draußen.append(p.beschriftung);
+    if (!draußen.isEmpty()) {
+        auto note = m_gen.NewText(0, unten + 0.1, 0,
+                                  QStringLiteral("Nicht im Diagramm, weit außerhalb des "
+                                                 "Messbereichs: ") +
+                                      draußen.join(QStringLiteral("; ")),
+                                  AlignLeftTop, klein);
+        note->setMaxTextWidth(Breite());
+        nested->Pictrel()->Elements()->Add(note);
+        unten += 0.1 + (m_bander.DrawDest ? heightOf(note) : 0.8);
+    }
+    nested->Pictrel()->Elements()->Add(
+        m_gen.NewLine(0, d->EdgeBottomRight()->Y(), 0, 0, unten, 0, m_gen.NewPen(0, 1, PS_NULL)));
     return nested;
 }
 

@@ -149,8 +149,8 @@ TEST(ProtokollTest, SectionsOfBothProtocolTypes) {
     // The signatures close the protocol.
     const QStringList last = full.pages.textsOn(pages);
     EXPECT_EQ(last.mid(last.size() - 6),
-              (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Ort, Datum"),
-                           QStringLiteral("Unterschrift"), QStringLiteral("Prüfstelle"),
+              (QStringList{QStringLiteral("Bearbeiter"), QStringLiteral("Prüfstelle"),
+                           QStringLiteral("Ort, Datum"), QStringLiteral("Unterschrift"),
                            QStringLiteral("Ort, Datum"), QStringLiteral("Unterschrift")}));
     const QStringList sections = headings(full.pages);
     EXPECT_EQ(sections.mid(0, 5),
@@ -870,6 +870,12 @@ TEST(ProtokollTest, EverySheetKeepsItsMarginsAndItsValues) {
     k.DataStoreLet(PrüfstelleSchlüssel, rt::Variant(zeilen.join(u'\n')));
     k.IndirektesPrüfmerkmal().setName(
         QStringLiteral("Verformungsmodulmessgerätekalibrierungsbezeichnung"));
+    k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m² (Meganewton je Quadratmeter)"));
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr_Proctorverdichtungsgrad"));
+    k.DataStoreLet(BearbeiterSchlüssel,
+                   rt::Variant(QStringLiteral("Dipl.-Ing. (FH) Maximilian Mustermann-Schulze und "
+                                              "B. Eng. Anna-Lena Beispielfrau-Meier, Abteilung "
+                                              "Erdbau, Labor für Bodenmechanik")));
     QTemporaryDir temporary;
     const QDir dir(qEnvironmentVariable("ORVANTA_ARTIFACTS", temporary.path()));
     dir.mkpath(QStringLiteral("."));
