@@ -346,12 +346,15 @@ bool isNumericText(QStringView text) {
 namespace {
 
 // Whether the grouping separators of the digits that start the number stand
-// between groups of three: 1 to 3 digits, then groups of exactly three.
+// between groups of three: 1 to 3 digits, then groups of exactly three. The
+// first group never starts with 0: "0.650" is a decimal typed with the wrong
+// separator, never 650.
 bool groupsOfThree(QStringView text, QChar group) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && !isDigit(text[i]))
         ++i;
+    const bool leadingZero = i < n && text[i] == u'0';
     int digits = 0;
     bool grouped = false;
     for (; i < n; ++i) {
@@ -359,7 +362,8 @@ bool groupsOfThree(QStringView text, QChar group) {
         if (isDigit(c)) {
             ++digits;
         } else if (c == group) {
-            if (digits == 0 || digits > 3 || (grouped && digits != 3))
+            if (digits == 0 || digits > 3 || (grouped && digits != 3) ||
+                (!grouped && leadingZero))
                 return false;
             grouped = true;
             digits = 0;

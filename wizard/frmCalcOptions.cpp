@@ -44,6 +44,21 @@ const QString StellenMeldung =
 const QString MinimumMeldung =
     QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.");
 const QString MinimumFeld = QStringLiteral("minimales Bestimmtheitsmaß");
+
+// A coefficient of determination lies between 0 and 1: a minimum above 1
+// would call every line critical.
+bool minimumGültig(QLineEdit* box) {
+    if (!eingabeGültig(box, MinimumMeldung, MinimumFeld))
+        return false;
+    const double value = *rt::parseTypedNumber(box->text());
+    if (value >= 0 && value <= 1)
+        return true;
+    showMessage(box->window(),
+                MinimumMeldung + QStringLiteral("\n„%1“ liegt nicht zwischen 0 und 1.")
+                                     .arg(box->text().trimmed()),
+                MessageService::Information);
+    return false;
+}
 } // namespace
 
 frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
@@ -128,7 +143,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
             [this] { stepMinimum(-0.01); });
     QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
     checks->addCheck(minimum,
-                     [minimum] { return eingabeGültig(minimum, MinimumMeldung, MinimumFeld); });
+                     [minimum] { return minimumGültig(minimum); });
     auto* minimumLabel = new QLabel(
         QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
@@ -237,7 +252,7 @@ void frmCalcOptions::ok() {
             box->selectAll();
             return;
         }
-    if (!eingabeGültig(txtMinBestimmtheitsmaßIndirektDirekt, MinimumMeldung, MinimumFeld)) {
+    if (!minimumGültig(txtMinBestimmtheitsmaßIndirektDirekt)) {
         txtMinBestimmtheitsmaßIndirektDirekt->setFocus(Qt::OtherFocusReason);
         return;
     }

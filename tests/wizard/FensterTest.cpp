@@ -105,8 +105,21 @@ TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
     EXPECT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts.value(0).contains(QStringLiteral("„0.7“ im Feld „minimales "
                                                                 "Bestimmtheitsmaß“")));
+    // A leading 0 before the point is a decimal typed with the wrong
+    // separator, never 650; and no coefficient of determination exceeds 1.
+    for (const char* text : {"0.650", "01.000", "1,7", "-0,1"}) {
+        messages.clear();
+        dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QString::fromUtf8(text));
+        dialog.cmdOk->click();
+        ASSERT_EQ(messages.texts.size(), 1) << text;
+        EXPECT_TRUE(messages.texts[0].startsWith(
+            QStringLiteral("Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.")))
+            << messages.texts[0].toStdString();
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(text))) << text;
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+    }
     messages.clear();
-    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("1,7"));
+    dialog.txtMinBestimmtheitsmaßIndirektDirekt->setText(QStringLiteral("0,7"));
     dialog.cmdOk->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(k.DataStore()->keys().mid(k.DataStore()->count() - 8), settings);
@@ -117,7 +130,7 @@ TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
     EXPECT_EQ(k.NachkommastellenAnstieg(), 2);
     EXPECT_EQ(k.NachkommastellenAchsenabschnitt(), 2);
     EXPECT_TRUE(k.ZwischenergebnisseRunden());
-    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 1.7);
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.7);
     EXPECT_TRUE(k.IsDirty());
     EXPECT_TRUE(messages.texts.isEmpty());
 }
