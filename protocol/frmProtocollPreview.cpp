@@ -407,9 +407,42 @@ bool frmProtocollPreview::eventFilter(QObject* watched, QEvent* event) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         const int steps = wheel->angleDelta().y() / 120;
         if (steps != 0 && (wheel->modifiers() & Qt::ControlModifier)) {
-            const int index = std::clamp(cboZoom->currentIndex() - steps, 0, cboZoom->count() - 1);
-            if (index != cboZoom->currentIndex() || cboZoom->currentText() != m_zoomBuilt)
-                cboZoom->setCurrentIndex(index);
+            // The steps count from the zoom shown, also a typed one: the
+            // next list entry above (below) it, then on through the list,
+            // which runs from the largest zoom down.
+            double shown = 1.0;
+            try {
+                shown = ZoomFactor(false);
+            } catch (const rt::RuntimeError&) {
+                shown = 1.0;
+            }
+            auto value = [this](int i) {
+                const QString text = cboZoom->itemText(i);
+                return rt::textToDouble(text.left(text.indexOf(u'%'))) / 100.0;
+            };
+            int index = -1;
+            if (steps > 0) {
+                for (int i = cboZoom->count() - 1; i >= 0 && index < 0; --i)
+                    if (value(i) > shown + 1e-9)
+                        index = i - (steps - 1);
+            } else {
+                for (int i = 0; i < cboZoom->count() && index < 0; ++i)
+                    if (value(i) < shown - 1e-9)
+                        index = i + (-steps - 1);
+            }
+            if (index >= 0) {
+                index = std::clamp(index, 0, cboZoom->count() - 1);
+                if (index != cboZoom->currentIndex()) {
+                    cboZoom->setCurrentIndex(index);
+                } else if (cboZoom->currentText() != cboZoom->itemText(index)) {
+                    // The entry is current but a typed zoom is shown.
+                    const QSignalBlocker block(cboZoom);
+                    cboZoom->setEditText(cboZoom->itemText(index));
+                    RebuildPreview();
+                } else if (cboZoom->currentText() != m_zoomBuilt) {
+                    RebuildPreview();
+                }
+            }
         } else if (steps != 0 && VScroll1->isEnabled()) {
             VScroll1->setValue(std::clamp(VScroll1->value() - steps * 3 * VScroll1->singleStep(),
                                           VScroll1->minimum(), VScroll1->maximum()));

@@ -693,6 +693,18 @@ TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
     QApplication::sendEvent(p.picWorkspace, &zoomOut);
     EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("150%"));
     EXPECT_EQ(p.builds(), 4);
+    // The steps count from a typed zoom: 120 up gives 150, 10 down stays,
+    // 60 down gives 50.
+    QWheelEvent zoomIn(at, page->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                       Qt::ControlModifier, Qt::NoScrollPhase, false);
+    for (const auto& [typed, event, expected] :
+         {std::tuple{"120", &zoomIn, "150%"}, std::tuple{"60", &zoomOut, "50%"},
+          std::tuple{"10", &zoomOut, "10"}, std::tuple{"300", &zoomIn, "300"}}) {
+        p.cboZoom->setEditText(QString::fromUtf8(typed));
+        p.RebuildPreview();
+        QApplication::sendEvent(p.picWorkspace, event);
+        EXPECT_EQ(p.cboZoom->currentText(), QString::fromUtf8(expected)) << typed;
+    }
 
     // A second preview: no second warning.
     messages.clear();
