@@ -39,10 +39,12 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // The longest path a recent-files entry may hold (PATH_MAX), and the width
@@ -190,8 +192,12 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     }
     // Where the user left the window last time.
     const QByteArray geometry = Einstellungen::WindowGeometry();
-    if (!geometry.isEmpty())
+    if (!geometry.isEmpty()) {
         restoreGeometry(geometry);
+        // A size kept from a larger screen would put the buttons off this one.
+        fitIntoScreen();
+        m_fitWhenShown = true;
+    }
     // The file dialogs start in the folder last used.
     MessageService::setFolderMemory(Einstellungen::LastFolder(), &Einstellungen::setLastFolder);
     connect(&m_k, &Kalibrierung::IsDirtyChanged, this,
@@ -593,6 +599,33 @@ void frmAssistent::dropEvent(QDropEvent* event) {
 }
 
 frmAssistent::~frmAssistent() = default;
+
+void frmAssistent::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (std::exchange(m_fitWhenShown, false))
+        fitIntoScreen();
+}
+
+void frmAssistent::fitIntoScreen() {
+    QRect room;
+    if (availableScreen)
+        room = availableScreen();
+    else if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        room = s->availableGeometry();
+    if (!room.isValid())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize inner = size().boundedTo(room.size() - frame).expandedTo(minimumSize());
+    if (inner != size())
+        resize(inner);
+    const QRect outer = frameGeometry();
+    const int x = std::clamp(outer.left(), room.left(),
+                             std::max(room.left(), room.right() - outer.width() + 1));
+    const int y = std::clamp(outer.top(), room.top(),
+                             std::max(room.top(), room.bottom() - outer.height() + 1));
+    if (x != outer.left() || y != outer.top())
+        move(pos() + QPoint(x - outer.left(), y - outer.top()));
+}
 
 QSize frmAssistent::defaultSize(const QSize& available) const {
     // Page 4 shows its list down to the coefficients of determination: the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QHash>
 #include <QMainWindow>
 #include <QSet>
@@ -93,11 +95,17 @@ public:
 
     // The window's size at start-up on a screen of this available size.
     QSize defaultSize(const QSize& available) const;
+    // The screen's room for windows; tests put a smaller screen here.
+    static inline std::function<QRect()> availableScreen;
+    // Fits the window into that room: no larger, moved inside.
+    void fitIntoScreen();
 
     static constexpr int LowerBound = 0;
     static constexpr int UpperBound = 5;
 
 protected:
+    // Once shown, the frame is known: the window is fitted again with it.
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -144,4 +152,5 @@ private:
     // when they are left, so that a page never writes what it was not given.
     QSet<int> m_filled;
     QUndoStack* m_undo;
+    bool m_fitWhenShown = false;
 };

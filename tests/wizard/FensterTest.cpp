@@ -386,8 +386,11 @@ TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
     EXPECT_TRUE(help.isNull());
     delete wizard.data(); // the window deletes itself on close
 
+    // (On a screen with room for it: the test screen is smaller.)
+    frmAssistent::availableScreen = [] { return QRect(0, 0, 1600, 1200); };
     Kalibrierung second;
     frmAssistent* again = open(second);
+    frmAssistent::availableScreen = nullptr;
     EXPECT_EQ(again->size(), QSize(900, 650));
 }
 
@@ -450,4 +453,37 @@ TEST_F(WizardTest, QtsDialogsAreGerman) {
     EXPECT_TRUE(texts.contains(QStringLiteral("Abbrechen"))) << texts.join(u'|').toStdString();
     saveScreenshot(&print, QStringLiteral("druckdialog"));
     print.close();
+}
+
+// A window size kept from a larger screen comes back fitted into the screen
+// it opens on: "weiter >" stays on it.
+TEST_F(WizardTest, ARestoredWindowFitsIntoASmallerScreen) {
+    Kalibrierung big;
+    frmAssistent* w = open(big);
+    w->setGeometry(300, 200, 1100, 950);
+    Einstellungen::setWindowGeometry(w->saveGeometry());
+    const QRect small(0, 0, 1366, 768);
+    frmAssistent::availableScreen = [small] { return small; };
+    struct Zurück {
+        ~Zurück() {
+            frmAssistent::availableScreen = nullptr;
+            Einstellungen::setWindowGeometry(QByteArray());
+        }
+    } zurück;
+    Kalibrierung k;
+    frmAssistent* again = open(k);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(small.contains(again->frameGeometry()))
+        << again->frameGeometry().x() << "," << again->frameGeometry().y() << " "
+        << again->frameGeometry().width() << "x" << again->frameGeometry().height();
+    auto* next = again->findChild<QPushButton*>(QStringLiteral("cmdNext"));
+    ASSERT_TRUE(next);
+    const QRect onScreen(next->mapToGlobal(QPoint(0, 0)), next->size());
+    EXPECT_TRUE(small.contains(onScreen));
+    // On a screen large enough the size is kept.
+    frmAssistent::availableScreen = [] { return QRect(0, 0, 1600, 1200); };
+    Einstellungen::setWindowGeometry(w->saveGeometry());
+    Kalibrierung third;
+    frmAssistent* wide = open(third);
+    EXPECT_EQ(wide->size(), w->size());
 }
