@@ -53,10 +53,11 @@ bool minimumGültig(QLineEdit* box) {
     const double value = *rt::parseTypedNumber(box->text());
     if (value >= 0 && value <= 1)
         return true;
-    showMessage(box->window(),
-                MinimumMeldung + QStringLiteral("\n„%1“ liegt nicht zwischen 0 und 1.")
-                                     .arg(box->text().trimmed()),
-                MessageService::Information);
+    showMessage(
+        box->window(),
+        MinimumMeldung +
+            QStringLiteral("\n„%1“ liegt nicht zwischen 0 und 1.").arg(box->text().trimmed()),
+        MessageService::Information);
     return false;
 }
 } // namespace
@@ -142,8 +143,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     connect(udMinBestimmtheitsmaßIndirektDirekt, &UpDown::DownClick, this,
             [this] { stepMinimum(-0.01); });
     QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
-    checks->addCheck(minimum,
-                     [minimum] { return minimumGültig(minimum); });
+    checks->addCheck(minimum, [minimum] { return minimumGültig(minimum); });
     auto* minimumLabel = new QLabel(
         QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
