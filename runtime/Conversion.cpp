@@ -362,8 +362,7 @@ bool groupsOfThree(QStringView text, QChar group) {
         if (isDigit(c)) {
             ++digits;
         } else if (c == group) {
-            if (digits == 0 || digits > 3 || (grouped && digits != 3) ||
-                (!grouped && leadingZero))
+            if (digits == 0 || digits > 3 || (grouped && digits != 3) || (!grouped && leadingZero))
                 return false;
             grouped = true;
             digits = 0;

@@ -239,8 +239,8 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
     }
     // What the file rules read as 958, 4175, 417 or 1000 is refused when typed.
     for (const char16_t* text :
-         {u"95.8", u"41.75", u"4.1.7", u"1..000", u"1.0000", u"1.", u"12.34.567", u"0.7",
-          u"0.650", u"0.001", u"01.000", u"-0.500", u"00.100"}) {
+         {u"95.8", u"41.75", u"4.1.7", u"1..000", u"1.0000", u"1.", u"12.34.567", u"0.7", u"0.650",
+          u"0.001", u"01.000", u"-0.500", u"00.100"}) {
         QString reason;
         EXPECT_FALSE(parseTypedNumber(QString::fromUtf16(text), &reason).has_value())
             << QString::fromUtf16(text).toStdString();
