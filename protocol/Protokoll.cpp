@@ -167,6 +167,17 @@ QString Protokoll::BreakLongWords(const QString& Text, const FontPtr& Font, doub
     return out;
 }
 
+namespace {
+// A copy of the font small enough for a text Needed wide to take Room, in
+// half points, never below two thirds of its size.
+FontPtr smallerFont(const FontPtr& Font, double Needed, double Room) {
+    auto smaller = std::make_shared<clsFont>(*Font);
+    smaller->setSize(
+        std::max(Font->Size() * 2 / 3, std::floor(Font->Size() * Room / Needed * 2) / 2));
+    return smaller;
+}
+} // namespace
+
 FontPtr Protokoll::FittingFont(const FontPtr& Font, const QString& Text, double Width) const {
     if (!Font || !m_bander.DrawDest || Width <= 0)
         return Font;
@@ -175,10 +186,7 @@ FontPtr Protokoll::FittingFont(const FontPtr& Font, const QString& Text, double 
     const double width = dest.TextWidth(Text, 0);
     if (!(width > Width))
         return Font;
-    auto smaller = std::make_shared<clsFont>(*Font);
-    smaller->setSize(
-        std::max(Font->Size() * 2 / 3, std::floor(Font->Size() * Width / width * 2) / 2));
-    return smaller;
+    return smallerFont(Font, width, Width);
 }
 
 void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
@@ -204,9 +212,7 @@ void Protokoll::FitCell(clsElementTable& Table, qint32 Col, qint32 Row) const {
         if (!(width > room()))
             return;
     }
-    auto smaller = std::make_shared<clsFont>(*font);
-    smaller->setSize(
-        std::max(font->Size() * 2 / 3, std::floor(font->Size() * room() / width * 2) / 2));
+    const FontPtr smaller = smallerFont(font, width, room());
     Table.setCellFont(Col, Row, smaller);
     width = widestWord(text, smaller);
     if (!(width > room()))
