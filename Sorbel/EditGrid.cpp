@@ -93,6 +93,7 @@ void clsEditGrid::setInputObject(QWidget* value) {
     } else if (auto* comboBox = qobject_cast<QComboBox*>(value)) {
         m_comboBox = comboBox;
         comboBox->installEventFilter(this);
+        connect(comboBox, &QComboBox::activated, this, [this] { m_userChanged = true; });
         if (comboBox->lineEdit()) {
             comboBox->lineEdit()->installEventFilter(this);
             keepOneLine(comboBox->lineEdit());
@@ -116,7 +117,8 @@ void clsEditGrid::adoptInputObject() {
 // inside it become blanks.
 void clsEditGrid::keepOneLine(QLineEdit* edit) {
     disconnect(edit, &QLineEdit::textEdited, this, nullptr);
-    connect(edit, &QLineEdit::textEdited, this, [edit](const QString& text) {
+    connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
+        m_userChanged = true;
         if (!text.contains(u'\r') && !text.contains(u'\n'))
             return;
         const int cursor = edit->cursorPosition();
@@ -253,13 +255,39 @@ void clsEditGrid::positionInputObject() {
 bool clsEditGrid::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && !m_forwarding && m_state == EditState::Editing)
         return editorKey(watched, static_cast<QKeyEvent*>(event));
+    // A modifier pressed alone is the editor's: it never wakes the menu bar,
+    // which would take the focus and end the edit half typed.
+    if (event->type() == QEvent::ShortcutOverride && m_state == EditState::Editing) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
+    // A closed editor hands a focus given back to it (the menu bar returns
+    // it to the widget that had it) to the grid: no key may type into it.
+    if (event->type() == QEvent::FocusIn && m_state == EditState::None && m_grid &&
+        watched == InputObject() && !InputObject()->isVisible()) {
+        m_grid->setFocus(static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
     if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // A popup of the combo box or another window does not end the edit.
-        // A text the host refuses stays in the open editor: the command that
-        // needs it (a save, a page change) shows the refusal.
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-            endEdit(false, Quiet);
+        // A popup of the combo box, the menu bar (its menus commit through
+        // the host) or another window does not end the edit. A text the
+        // host refuses stays in the open editor: the command that needs it
+        // (a save, a page change) shows the refusal. The current cell stays.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::MenuBarFocusReason)
+            endEdit(false, Quiet | NoAdvance);
     }
     return QObject::eventFilter(watched, event);
 }
@@ -416,8 +444,9 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
             clipboardByKey(KeyCode);
             return;
         }
-        // Alt with a key that is no access key starts nothing either.
-        if (!m_keyHandled && !(Shift & vk::AltMask))
+        // A key with Ctrl or Alt is a command; one that no enabled command
+        // took (Ctrl+Z with nothing to undo) starts no edit either.
+        if (!m_keyHandled && !(Shift & (vk::AltMask | vk::CtrlMask)))
             openEditor();
         else
             m_keyHandled = true;
@@ -449,6 +478,8 @@ void clsEditGrid::openEditor() {
     input->raise();
     input->setFocus(Qt::OtherFocusReason);
     setInputText(prompt);
+    m_userChanged = false;
+    m_openedText = inputText();
     if (m_textBox)
         m_textBox->selectAll();
     else if (m_comboBox && m_comboBox->lineEdit())
@@ -465,10 +496,12 @@ void clsEditGrid::onKeyPress(int& KeyAscii) {
         return;
     if (KeyAscii == vk::VK_BACK) {
         setInputText(QString());
+        m_userChanged = true;
         return;
     }
     if (KeyAscii < 32)
         return; // control characters of Ctrl combinations are no text
+    m_userChanged = true;
     const QString typed{QChar(char16_t(KeyAscii))};
     if (m_textBox) {
         m_textBox->setText(typed);
@@ -482,8 +515,8 @@ void clsEditGrid::onKeyPress(int& KeyAscii) {
     }
 }
 
-bool clsEditGrid::EndEdit(bool Cancel) {
-    return endEdit(Cancel, 0);
+bool clsEditGrid::EndEdit(bool Cancel, bool Silently) {
+    return endEdit(Cancel, NoAdvance | (Silently ? Quiet : 0));
 }
 
 QString clsEditGrid::refusal(int row, int col, const QString& text) {
@@ -508,7 +541,8 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
     // typed text is left over to be written when the cell is left.
     rt::SkipErrors skip;
     QString text;
-    if (!cancel) {
+    const bool edited = changed();
+    if (!cancel && edited) {
         text = inputText();
         if (!FormatString.isEmpty())
             skip([&] { text = rt::format(rt::Variant(text), FormatString); });
@@ -526,7 +560,7 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
         if (!refused.isEmpty()) {
             m_state = EditState::Editing;
             if (!(flags & Quiet)) {
-                showMessage(m_grid, refused, MessageService::Information);
+                showMessage(m_grid, refused, MessageService::Warning);
                 if (input->isVisible())
                     input->setFocus(Qt::OtherFocusReason);
             }
@@ -534,16 +568,26 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
         }
     }
     // The grid takes the focus before the input object goes, so that the
-    // focus never passes through the next control of the window.
-    if (input->hasFocus() || input->isAncestorOf(QApplication::focusWidget()))
-        g.setFocus(Qt::OtherFocusReason);
-    if (cancel) {
+    // focus never passes through the next control of the window; a focus
+    // the user gave elsewhere (a click, the menu bar) stays there.
+    auto focusGrid = [&] {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || focus == input || input->isAncestorOf(focus) || focus == &g)
+            g.setFocus(Qt::OtherFocusReason);
+    };
+    focusGrid();
+    // Text the user did not change is no edit: nothing is written, and a
+    // value shown rounded keeps its stored digits.
+    if (cancel || !edited) {
         skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
         skip([&] { syncInputText(); });
-        g.setFocus(Qt::OtherFocusReason);
+        focusGrid();
         input->hide();
+        if (cancel)
+            emit CancelCellEdit(g.Row(), g.Col());
+        else if (!(flags & NoAdvance))
+            skip([&] { advance(); });
         m_state = EditState::None;
-        emit CancelCellEdit(g.Row(), g.Col());
         emit ProcessReady();
         return true;
     }
@@ -551,7 +595,7 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
     commit(text);
     skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
     skip([&] { syncInputText(); });
-    g.setFocus(Qt::OtherFocusReason);
+    focusGrid();
     emit CellsEdited(EditedByTyping);
     if (!(flags & NoAdvance))
         skip([&] { advance(); });
@@ -887,7 +931,7 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
             for (int k = 0; k < fields.size() && col + k < g.Cols(); ++k) {
                 const QString refused = refusal(r, col + k, fields[k]);
                 if (!refused.isEmpty()) {
-                    showMessage(m_grid, refused, MessageService::Information);
+                    showMessage(m_grid, refused, MessageService::Warning);
                     return;
                 }
             }
@@ -974,6 +1018,14 @@ void clsEditGrid::SelClear() {
     if (!m_grid)
         return;
     FlexGrid& g = *m_grid;
+    // A cell that cannot be empty refuses, as typing it empty would: then
+    // no cell is cleared.
+    for (int r = lower(g.Row(), g.RowSel()); r <= upper(g.Row(), g.RowSel()); ++r)
+        for (int c = lower(g.Col(), g.ColSel()); c <= upper(g.Col(), g.ColSel()); ++c)
+            if (const QString refused = refusal(r, c, QString()); !refused.isEmpty()) {
+                showMessage(m_grid, refused, MessageService::Warning);
+                return;
+            }
     for (int r = lower(g.Row(), g.RowSel()); r <= upper(g.Row(), g.RowSel()); ++r)
         for (int c = lower(g.Col(), g.ColSel()); c <= upper(g.Col(), g.ColSel()); ++c) {
             g.setTextMatrix(r, c, QString());

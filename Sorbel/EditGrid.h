@@ -78,11 +78,11 @@ public:
 
     // Opens the editor on the current cell, as Enter in the grid does.
     void BeginEdit();
-    // Closes an open edit, committing it or, with Cancel, abandoning it.
-    // Returns whether no edit is open afterwards: a commit that the host
-    // refused (ValidateCellEdit) shows the refusal and keeps the edit open
-    // with its text, for correction.
-    bool EndEdit(bool Cancel);
+    // Closes an open edit, committing it or, with Cancel, abandoning it; the
+    // current cell stays. Returns whether no edit is open afterwards: a
+    // commit that the host refused (ValidateCellEdit) keeps the edit open
+    // with its text, for correction, and shows the refusal unless Silently.
+    bool EndEdit(bool Cancel, bool Silently = false);
     QVariant ItemDataMatrix(int Row, int Col) const;
     void setItemDataMatrix(int Row, int Col, const QVariant& value);
     void FocusColorsSet(bool IsActive);
@@ -156,9 +156,12 @@ private:
     bool m_active = true;
     EditState m_state = EditState::None;
     int m_editRow = 0, m_editCol = 0, m_editRowSel = 0, m_editColSel = 0;
-    bool m_backToEdit = false; // a refused edit returns to its cell
-    bool m_returning = false;  // ... and is on its way there
-    bool m_forwarding = false; // a key is being handed to the editor itself
+    bool m_backToEdit = false;  // a refused edit returns to its cell
+    bool m_returning = false;   // ... and is on its way there
+    bool m_forwarding = false;  // a key is being handed to the editor itself
+    bool m_userChanged = false; // the user typed into the open editor
+    QString m_openedText;       // ... which opened with this text
+    bool changed() const { return m_userChanged || inputText() != m_openedText; }
     bool m_keyHandled = false;
     bool m_suppressClick = false;
     QString m_syncedText; // the cell text the input object was last given

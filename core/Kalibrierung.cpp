@@ -248,6 +248,13 @@ void Kalibrierung::setMesswert(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe, Lo
     DataStoreLet(MesswertKey(Prüfmerkmal, Messreihe, Prüfpunkt), value.toDouble());
 }
 
+void Kalibrierung::MesswertEntfernen(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe, Long Prüfpunkt) {
+    if (m_store->remove(MesswertKey(Prüfmerkmal, Messreihe, Prüfpunkt))) {
+        ++m_änderungen;
+        setIsDirty(true);
+    }
+}
+
 QString Kalibrierung::MesswertString(PrüfmerkmalEnum Prüfmerkmal, Long Messreihe,
                                      Long Prüfpunkt) const {
     try {

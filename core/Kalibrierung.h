@@ -89,6 +89,8 @@ public:
                      const rt::Variant& value);
     QString MesswertString(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe,
                            rt::Long Prüfpunkt) const;
+    // Empties a measured value: the calibration no longer holds it.
+    void MesswertEntfernen(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
 
     double PrüffeldWert(rt::Long Prüffeld) const;
     void setPrüffeldWert(rt::Long Prüffeld, double value);

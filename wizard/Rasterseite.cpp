@@ -48,14 +48,17 @@ Rasterseite::Rasterseite(Kalibrierung& k, int index, const QString& caption, int
     m_editGrid->FocusColorsSet(false);
 
     // A typed or pasted number is read once, when it is committed: an empty
-    // text empties the cell, anything else must be a number the page takes.
+    // text empties the cell where the page allows it, anything else must be
+    // a number the page takes. The cells of one command are checked
+    // together: a check sees the numbers checked before it, and a refusal
+    // drops them all, as nothing of the command is written.
     connect(m_editGrid, &clsEditGrid::ValidateCellEdit, this,
             [this](int row, int col, const QString& text, QString& refusal) {
-                if (text.trimmed().isEmpty())
-                    return;
                 double value = 0;
-                refusal = prüfen(row, col, text, value);
-                if (refusal.isEmpty())
+                refusal = text.trimmed().isEmpty() ? leer(row, col) : prüfen(row, col, text, value);
+                if (!refusal.isEmpty())
+                    m_geprüft.clear();
+                else if (!text.trimmed().isEmpty())
                     m_geprüft.insert(cellKey(row, col), {text, value});
             });
     connect(m_editGrid, &clsEditGrid::AfterCellEdit, this,
@@ -112,11 +115,16 @@ void Rasterseite::zelleBearbeitet(int row, int col, QString& text) {
     double value = checked.second;
     if (checked.first != text && !prüfen(row, col, text, value).isEmpty())
         return; // not a number the page takes: the cell keeps the text, nothing is entered
-    // The cell shows the number at its decimals, and that is what is stored.
+    // The number is stored as typed; the cell shows it at its decimals.
     text = anzeigen(row, col, value);
-    rt::SkipErrors skip;
-    skip([&] { value = rt::textToDouble(text); });
     m_bearbeitet.insert(key, value);
+}
+
+std::optional<double> Rasterseite::geprüft(int row, int col) const {
+    const auto it = m_geprüft.constFind(cellKey(row, col));
+    if (it == m_geprüft.cend())
+        return std::nullopt;
+    return it->second;
 }
 
 void Rasterseite::zeigen(int row, int col, const QString& text) {
@@ -145,6 +153,11 @@ void Rasterseite::vergessen() {
 
 bool Rasterseite::eingabeBeenden() {
     return m_schreibt || m_editGrid->EndEdit(false);
+}
+
+void Rasterseite::eingabeStillBeenden() {
+    if (!m_schreibt)
+        m_editGrid->EndEdit(false, true);
 }
 
 int Rasterseite::randbreite() const {

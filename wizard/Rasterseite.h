@@ -27,6 +27,7 @@ public:
 
     // Commits an edit still open; false when its text was refused.
     bool eingabeBeenden() override;
+    void eingabeStillBeenden() override;
     void auffrischen() override;
 
 protected:
@@ -37,14 +38,20 @@ protected:
     bool geändert(int row, int col) const;
     // Whether the user edited the cell (typed, pasted, cleared).
     bool bearbeitet(int row, int col) const;
-    // The number the user entered into an edited cell, at the precision the
-    // cell shows; nothing for a cleared cell.
+    // The number the user entered into an edited cell, as typed (the cell
+    // shows it rounded to its decimals); nothing for a cleared cell.
     std::optional<double> eingabe(int row, int col) const;
     // Forgets the page's texts and the user's edits (before a fill).
     void vergessen();
     // Checks a number typed or pasted into a data cell: "" when the cell
     // takes it (value set), else the message that refuses it.
     virtual QString prüfen(int row, int col, const QString& text, double& value) const = 0;
+    // The message that refuses to empty a cell (typed, pasted or cleared),
+    // or "" where a cell may be empty.
+    virtual QString leer(int row, int col) const { return QString(); }
+    // A number checked for a cell by the command running now, not yet
+    // written to it.
+    std::optional<double> geprüft(int row, int col) const;
     // The text a cell shows for an accepted number.
     virtual QString anzeigen(int row, int col, double value) const = 0;
     // The name of the undo step that writes one cell, for example

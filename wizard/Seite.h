@@ -26,6 +26,9 @@ public:
     // when it was refused (with a message) and stays for correction. Every
     // command that reads or writes the calibration runs this first.
     virtual bool eingabeBeenden() { return true; }
+    // The same without a message, as a menu opens: a refused text stays
+    // open, and the command chosen from the menu shows why.
+    virtual void eingabeStillBeenden() {}
 
     QLabel* labPageCaption = nullptr;
 

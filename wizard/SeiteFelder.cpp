@@ -87,11 +87,20 @@ QString SeiteFelder::prüfen(int row, int col, const QString& text, double& valu
     }
     value = *number;
     if (col == 1) {
-        // The calibration's limit, for the field and for all fields together
-        // with the counts the other rows show.
+        // A count is stored as shown, or refused: at least 3, and within the
+        // calibration's limit for the field and for all fields together with
+        // the counts the other rows will hold.
+        if (value < 3)
+            return leer(row, col);
         return punkteGrenze(row, value);
     }
     return QString();
+}
+
+QString SeiteFelder::leer(int, int col) const {
+    return col == 1 ? QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht "
+                                     "leer oder kleiner als 3 sein.")
+                    : QStringLiteral("Der Name einer Messreihe darf nicht leer sein.");
 }
 
 QString SeiteFelder::punkteGrenze(int row, double value) const {
@@ -134,6 +143,8 @@ QString SeiteFelder::anzeigen(int, int col, double value) const {
 }
 
 double SeiteFelder::punkte(int row) const {
+    if (const std::optional<double> checked = geprüft(row, 1))
+        return *checked;
     if (bearbeitet(row, 1))
         return eingabe(row, 1).value_or(0);
     double points = 0;
@@ -156,8 +167,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
         const rt::Long f = r - g.FixedRows() + 1;
         const QString value = g.TextMatrix(r, 2);
         if (value.isEmpty() && forward) {
-            showMessage(window(), QStringLiteral("Der Name einer Messreihe darf nicht leer sein."),
-                        MessageService::Warning);
+            showMessage(window(), leer(r, 2), MessageService::Warning);
             cancel = true;
             return;
         }
@@ -173,10 +183,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
         skip([&] { FeldangabeNachführen(m_k, f, before); });
         const double points = punkte(r);
         if (points < 3 && forward) {
-            showMessage(window(),
-                        QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht "
-                                       "leer oder kleiner als 3 sein."),
-                        MessageService::Warning);
+            showMessage(window(), leer(r, 1), MessageService::Warning);
             cancel = true;
             return;
         }

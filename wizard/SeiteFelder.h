@@ -17,6 +17,7 @@ public:
 protected:
     void spaltenbreiten(int width) override;
     QString prüfen(int row, int col, const QString& text, double& value) const override;
+    QString leer(int row, int col) const override;
     QString anzeigen(int row, int col, double value) const override;
     QString schrittText(int row, int col) const override;
 

@@ -195,7 +195,8 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
         showMessage(window(), message, MessageService::Information);
         return false;
     });
-    checks.addCheck(txtMessreihen, m_checks.back());
+    m_anzahlPrüfen = m_checks.back();
+    checks.addCheck(txtMessreihen, m_anzahlPrüfen);
     for (const Gruppe& g : m_gruppen) {
         QLineEdit* stellen = g.stellen;
         const QString feld =
@@ -369,6 +370,18 @@ void SeiteMerkmale::messreihenKey(int key) {
 }
 
 bool SeiteMerkmale::eingabeBeenden() {
+    // A number of fields the calibration cannot take is refused before a
+    // command stores the page, not shown while the file keeps another.
+    if (!zahlenLesbar())
+        return false;
+    if (!m_anzahlPrüfen()) {
+        txtMessreihen->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
+bool SeiteMerkmale::zahlenLesbar() {
     // Whatever the direction, a number that cannot be stored is not dropped:
     // the command that would store the page hears why.
     for (QLineEdit* box : {txtMessreihen, txtDirektesPrüfmerkmalStellen,
@@ -391,7 +404,9 @@ bool SeiteMerkmale::eingabeBeenden() {
 }
 
 void SeiteMerkmale::übernehmen(int direction, bool& cancel) {
-    if (direction != 1 && !eingabeBeenden()) {
+    // Going back checks only that the numbers read one way; the page is
+    // filled from the calibration again when it is entered.
+    if (direction == -1 ? !zahlenLesbar() : direction != 1 && !eingabeBeenden()) {
         cancel = true;
         return;
     }

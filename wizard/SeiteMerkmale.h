@@ -22,8 +22,11 @@ public:
     void füllen() override;
     void übernehmen(int direction, bool& cancel) override;
     // Refuses (with a message) a count or number of decimals that cannot be
-    // stored, in any direction.
+    // stored, before a command stores the page.
     bool eingabeBeenden() override;
+    // Whether every number typed on the page reads one way (with a message
+    // and the focus on the first that does not).
+    bool zahlenLesbar();
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;
@@ -86,6 +89,8 @@ private:
     // The ten field checks in their order, each showing its own message,
     // then the checks of the decimals boxes.
     std::vector<std::function<bool()>> m_checks;
+    // The check of the number of fields, among m_checks.
+    std::function<bool()> m_anzahlPrüfen;
     // Grows with every fill: a pending write of an earlier fill is dropped.
     quint64 m_füllung = 0;
     bool m_schreibenAnstehend = false;

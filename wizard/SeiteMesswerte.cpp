@@ -152,15 +152,15 @@ void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
             const PrüfmerkmalEnum merkmal = spalte.second;
             const QString text = g.TextMatrix(r, col);
             skip([&] {
-                // An edited cell stores the number entered (an emptied one
-                // cannot be stored); a cell given another text stores that;
-                // an untouched one keeps its value at full precision, and is
+                // An edited cell stores the number entered, an emptied one
+                // no value; a cell given another text stores that; an
+                // untouched one keeps its value at full precision, and is
                 // only checked as storing it would.
                 if (bearbeitet(r, col)) {
-                    const std::optional<double> value = eingabe(r, col);
-                    if (!value)
-                        rt::raiseError(rt::err::TypeMismatch);
-                    m_k.setMesswert(merkmal, f, p, *value);
+                    if (const std::optional<double> value = eingabe(r, col))
+                        m_k.setMesswert(merkmal, f, p, *value);
+                    else
+                        m_k.MesswertEntfernen(merkmal, f, p);
                 } else if (geändert(r, col)) {
                     m_k.setMesswert(merkmal, f, p, text);
                 } else if (forward && !rt::isNumericText(text)) {

@@ -153,6 +153,13 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     mh_Info->setObjectName(QStringLiteral("mh_Info"));
     connect(mh_Helpthemes, &QAction::triggered, this, [] { ShowHelp(0); });
     connect(mh_Info, &QAction::triggered, this, [this] { m_k.ShowInfo(true, this); });
+    // A menu opened while a cell is edited (Alt+B, a click) takes the typed
+    // text into its cell first, which stays current.
+    for (QMenu* menu : {menuDatei, menuBearbeiten, menuHilfe})
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            if (Seite* s = seite(ctlAssistent1->Page))
+                s->eingabeStillBeenden();
+        });
     // F1 opens the help of the page shown; the program's other windows ask
     // for their topics through the same help window.
     setHelpTopicHandler([](const QString& page) { ShowHelpPage(page); });

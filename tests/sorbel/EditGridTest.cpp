@@ -701,7 +701,7 @@ TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {
     QTest::keyClicks(w.input, QStringLiteral("5.8"));
     QTest::keyClick(w.input, Qt::Key_Return);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„95.8“ in 1,1 nein")});
-    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(w.editGrid->isEditing());
     EXPECT_TRUE(w.input->isVisible());
     EXPECT_TRUE(w.input->hasFocus());

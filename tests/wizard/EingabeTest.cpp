@@ -5,6 +5,7 @@
 
 #include "EditGrid.h"
 #include "FlexGrid.h"
+#include "basKalibrierungVelmorTeilE4.h"
 #include "ctlAssistent.h"
 #include "frmProtocollExtraData.h"
 
@@ -13,6 +14,7 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -459,4 +461,235 @@ TEST_F(EingabeTest, PageOneRefusesNumbersThatCannotBeStored) {
     w->speichern();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
     EXPECT_TRUE(QFile::exists(file));
+}
+
+// A lone modifier belongs to the edit; a menu opened while editing takes the
+// typed text into its cell, which stays current.
+TEST_F(EingabeTest, LoneModifiersAndMenusNeverMoveAnEdit) {
+    frmAssistent* w = onPage(3);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    const double direct12 = k.Messwert(pmDirekt, 1, 2).toDouble();
+    click(g, 1, 3);
+    QTest::keyClicks(g, QStringLiteral("4"));
+    QTest::keyClicks(input, QStringLiteral("2"));
+    for (const Qt::Key modifier : {Qt::Key_Alt, Qt::Key_Control, Qt::Key_Meta}) {
+        pressModifier(QApplication::focusWidget(), modifier);
+        releaseModifier(QApplication::focusWidget(), modifier, {});
+    }
+    EXPECT_EQ(QApplication::focusWidget(), input);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(",5"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ctrl(g, Qt::Key_S);
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmIndirekt, 1, 1).toDouble(), 42.5);
+    EXPECT_EQ(saved.Messwert(pmDirekt, 1, 2).toDouble(), direct12);
+
+    // Alt+B while editing: the value is in its cell, the cell stays current,
+    // the menu is open; Escape closes it and the grid has the keys again.
+    g->setCurrentCell(2, 3);
+    QTest::keyClicks(g, QStringLiteral("3"));
+    QTest::keyClicks(input, QStringLiteral("9"));
+    pressModifier(input, Qt::Key_Alt);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
+    releaseModifier(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    EXPECT_EQ(QApplication::activePopupWidget(), static_cast<QWidget*>(w->menuBearbeiten));
+    EXPECT_EQ(g->TextMatrix(2, 3), QStringLiteral("39,00"));
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 2).toDouble(), 39.0);
+    EXPECT_EQ(g->Row(), 2);
+    EXPECT_EQ(g->Col(), 3);
+    EXPECT_FALSE(input->isVisible());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g->hasFocus(); }, 2000));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3"));
+    EXPECT_TRUE(input->isVisible());
+    EXPECT_EQ(input->text(), QStringLiteral("3"));
+    QTest::keyClick(input, Qt::Key_Escape);
+
+    // Page 2 the same: "1", a lone Alt, "2" is twelve points in field 1.
+    QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 2);
+    FlexGrid* fields = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* count = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    const rt::Long field2 = k.PrüffeldPrüfpunkte(2);
+    click(fields, 1, 1);
+    QTest::keyClicks(fields, QStringLiteral("1"));
+    pressModifier(count, Qt::Key_Alt);
+    releaseModifier(QApplication::focusWidget(), Qt::Key_Alt, {});
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(1), 12);
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(2), field2);
+    EXPECT_EQ(fields->TextMatrix(2, 1), QString::number(field2));
+}
+
+// Opening an editor and leaving its text as it is writes nothing: a value
+// shown rounded keeps its digits, and the calibration stays unchanged.
+TEST_F(EingabeTest, CommandsWithNothingToDoChangeNothing) {
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.setMesswert(pmDirekt, 1, 1, 98.456789012345);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    frmAssistent* w = onPage(3);
+    w->setFileName(file);
+    ctrl(child<FlexGrid>(w, "fgMesswerte"), Qt::Key_S);
+    ASSERT_FALSE(k.IsDirty());
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("98,5"));
+    click(g, 1, 2);
+    for (const Qt::Key key : {Qt::Key_Z, Qt::Key_Y, Qt::Key_A, Qt::Key_Q}) {
+        ctrl(g, key);
+        EXPECT_FALSE(input->isVisible()) << int(key);
+    }
+    pressModifier(g, Qt::Key_Alt);
+    QTest::keyClick(g, Qt::Key_Q, Qt::AltModifier);
+    releaseModifier(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_FALSE(input->isVisible());
+    click(g, 2, 3);
+    EXPECT_FALSE(input->isVisible());
+    // Return opens the editor on 98,5; Return again closes it and moves on.
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    QTest::keyClick(g, Qt::Key_Return);
+    ASSERT_TRUE(input->isVisible());
+    EXPECT_EQ(input->text(), QStringLiteral("98,5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_FALSE(input->isVisible());
+    EXPECT_EQ(g->Row(), 1);
+    EXPECT_EQ(g->Col(), 3);
+    // A click into the cell, a click elsewhere: nothing either.
+    click(g, 1, 2);
+    click(g, 1, 2);
+    ASSERT_TRUE(input->isVisible());
+    click(g, 3, 3);
+    EXPECT_FALSE(input->isVisible());
+    ctrl(g, Qt::Key_S);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmDirekt, 1, 1).toDouble(), 98.456789012345);
+}
+
+// Typed values are kept as typed and shown at the cell's decimals; a cleared
+// cell is stored empty, as one step; a command's commit keeps the cell.
+TEST_F(EingabeTest, TypedAndClearedValuesAreStoredAsTheUserLeftThem) {
+    k.DirektesPrüfmerkmal().setNachkommastellen(1);
+    k.setIsDirty(false);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    frmAssistent* w = onPage(3);
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto* input = child<QLineEdit>(w, "txtFGData");
+    click(g, 2, 2);
+    QTest::keyClicks(g, QStringLiteral("9"));
+    QTest::keyClicks(input, QStringLiteral("4,25"));
+    ctrl(input, Qt::Key_S);
+    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("94,3"));
+    EXPECT_EQ(g->Row(), 2);
+    EXPECT_EQ(g->Col(), 2);
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.Messwert(pmDirekt, 1, 2).toDouble(), 94.25);
+
+    // Entf empties the cell, and the file holds no value there.
+    const double before = k.Messwert(pmDirekt, 1, 3).toDouble();
+    g->setCurrentCell(3, 2);
+    QTest::keyClick(g, Qt::Key_Delete);
+    EXPECT_EQ(g->TextMatrix(3, 2), QString());
+    EXPECT_TRUE(k.IsDirty());
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Messwert Prüffeld 1, Prüfpunkt 3"));
+    ctrl(g, Qt::Key_S);
+    EXPECT_FALSE(k.IsDirty());
+    Kalibrierung cleared;
+    cleared.LoadFile(file);
+    EXPECT_TRUE(cleared.Messwert(pmDirekt, 1, 3).isNull());
+    EXPECT_EQ(cleared.Messwert(pmIndirekt, 1, 3).toDouble(),
+              k.Messwert(pmIndirekt, 1, 3).toDouble());
+    // Emptied by typing: the same.
+    g->setCurrentCell(3, 3);
+    QTest::keyClick(g, Qt::Key_Backspace);
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_TRUE(k.Messwert(pmIndirekt, 1, 3).isNull());
+    // Going on reports the empty cell; undo brings both values back.
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(w->ctlAssistent1->Page, 3);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("Prüfpunkt 3")));
+    ctrl(g, Qt::Key_Z);
+    ctrl(g, Qt::Key_Z);
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), before);
+    EXPECT_EQ(g->TextMatrix(3, 2), FormatNumberText(before, 1));
+}
+
+// A count is stored as page 2 shows it, or refused when entered: alone, as
+// part of a paste, emptied.
+TEST_F(EingabeTest, CountsAreCheckedWhenEntered) {
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    frmAssistent* w = onPage(2);
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* input = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    const QString shown1 = g->TextMatrix(1, 1), shown2 = g->TextMatrix(2, 1);
+    QApplication::clipboard()->setText(QStringLiteral("60000\r\n60000\r\n"));
+    click(g, 1, 1);
+    ctrl(g, Qt::Key_V);
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Die Anzahl der Prüfpunkte aller "
+                                                         "Messreihen darf zusammen nicht größer "
+                                                         "als 100.000 sein.")});
+    EXPECT_EQ(g->TextMatrix(1, 1), shown1);
+    EXPECT_EQ(g->TextMatrix(2, 1), shown2);
+    // The refused paste leaves nothing behind for the next entry.
+    messages.clear();
+    type(g, input, QStringLiteral("50000"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    EXPECT_EQ(k.PrüffeldPrüfpunkte(1), 50000);
+    const QString few = QStringLiteral(
+        "Die Anzahl der Prüfpunkte einer Messreihe darf nicht leer oder kleiner als 3 sein.");
+    g->setCurrentCell(2, 1);
+    QTest::keyClicks(g, QStringLiteral("1"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(messages.texts, QStringList{few});
+    EXPECT_TRUE(input->isVisible());
+    QTest::keyClick(input, Qt::Key_Escape);
+    messages.clear();
+    QTest::keyClick(g, Qt::Key_Delete);
+    EXPECT_EQ(messages.texts, QStringList{few});
+    EXPECT_EQ(g->TextMatrix(2, 1), shown2);
+    messages.clear();
+    g->setCurrentCell(2, 2);
+    QTest::keyClick(g, Qt::Key_Delete);
+    EXPECT_EQ(messages.texts,
+              QStringList{QStringLiteral("Der Name einer Messreihe darf nicht leer sein.")});
+    EXPECT_FALSE(g->TextMatrix(2, 2).isEmpty());
+    ctrl(g, Qt::Key_S);
+    Kalibrierung saved;
+    saved.LoadFile(file);
+    EXPECT_EQ(saved.PrüffeldPrüfpunkte(1), 50000);
+    EXPECT_EQ(QString::number(saved.PrüffeldPrüfpunkte(2)), shown2);
+
+    // The number of fields on page 1: 2 is refused before a save.
+    QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
+    ASSERT_EQ(w->ctlAssistent1->Page, 1);
+    auto* felder = child<QLineEdit>(w, "txtMessreihen");
+    felder->setFocus();
+    felder->selectAll();
+    QTest::keyClicks(felder, QStringLiteral("2"));
+    messages.clear();
+    ctrl(felder, Qt::Key_S);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(
+        QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an")));
+    EXPECT_TRUE(felder->hasFocus());
+    Kalibrierung kept;
+    kept.LoadFile(file);
+    EXPECT_EQ(kept.PrüffeldPrüfpunkte(1), 50000);
+    EXPECT_EQ(kept.PrüffelderAnzahl(), k.PrüffelderAnzahl());
 }

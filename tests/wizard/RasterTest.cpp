@@ -66,32 +66,39 @@ TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {
     EXPECT_EQ(g->TextMatrix(3, 2), QStringLiteral("2,5"));
     saveScreenshot(w, QStringLiteral("seite2"));
 
-    // Forward with 2 points: the message, and the page stays.
+    // 2 points: refused as typed, with the warning; the editor keeps them
+    // for correction, and going forward hears the refusal again.
+    const QStringList few{QStringLiteral("Die Anzahl der Prüfpunkte einer Messreihe darf nicht "
+                                         "leer oder kleiner als 3 sein.")};
     g->setCurrentCell(2, 1);
     type(g, input, QStringLiteral("2"));
-    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
-    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Die Anzahl der Prüfpunkte einer "
-                                                         "Messreihe darf nicht leer oder kleiner "
-                                                         "als 3 sein.")});
+    EXPECT_EQ(messages.texts, few);
     EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
+    EXPECT_TRUE(input->isVisible());
+    messages.clear();
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(messages.texts, few);
     EXPECT_EQ(w->ctlAssistent1->Page, 2);
-    // Rows before the failing one are written already.
-    EXPECT_EQ(k.PrüffeldWert(1), 3.0);
+    QTest::keyClick(input, Qt::Key_Escape);
+    // The values typed are stored as typed (shown with 0 decimals).
+    EXPECT_EQ(k.PrüffeldWert(1), 2.5);
     EXPECT_EQ(k.PrüffeldWert(2), 1000.0);
     // The protocol's entry of a field is seeded once, without marking anything.
-    EXPECT_EQ(k.DataStore()->find(KovariableSeed + u'1')->toDouble(), 3.0);
+    EXPECT_EQ(k.DataStore()->find(KovariableSeed + u'1')->toDouble(), 2.5);
 
-    // Backward: no message; a count below 3 is refused by the calibration, silently.
+    // Backward: no message; a count below 3 given by code is refused by the
+    // calibration, silently.
     messages.clear();
     g->setCurrentCell(1, 2);
     input->clear();
     g->setTextMatrix(1, 2, QString());
+    g->setTextMatrix(2, 1, QStringLiteral("2"));
     QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
     EXPECT_EQ(k.PrüffeldPrüfpunkte(2), 4);
     EXPECT_EQ(k.PrüffeldWert(3), 2.5);
-    EXPECT_EQ(k.PrüffeldWert(1), 3.0); // the emptied cell keeps the value
+    EXPECT_EQ(k.PrüffeldWert(1), 2.5); // the emptied cell keeps the value
 
     // A later change of the value: the entry still holding the seeded value
     // follows it.
@@ -207,7 +214,8 @@ TEST_F(RasterTest, PageThreeHasOneRowPerPointAndTypingGoesFromPairToPair) {
                                   "Bei dem Auswerten des Messwertes für die Messreihe 1 und "
                                   "Prüfpunkt 3 frat ein Fehler auf:\nTypen unverträglich (13)")});
     EXPECT_EQ(w->ctlAssistent1->Page, 3);
-    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 2).toDouble(), 33.0); // rows before it are stored
+    // Rows before it are stored, as typed: the cell shows 33.
+    EXPECT_EQ(k.Messwert(pmIndirekt, 1, 2).toDouble(), 32.5);
     // Backward: no message, what converts is stored.
     messages.clear();
     QTest::mouseClick(w->ctlAssistent1->cmdPrevious, Qt::LeftButton);
