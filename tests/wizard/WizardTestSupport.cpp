@@ -59,6 +59,9 @@ void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
 void WizardTest::SetUp() {
     registerProgrammFenster();
     Einstellungen::setDontShowPage0(false);
+    // The file dialogs start without a folder used last.
+    Einstellungen::setLastFolder(QString());
+    MessageService::setFolderMemory(QString(), nullptr);
 }
 
 void WizardTest::TearDown() {
