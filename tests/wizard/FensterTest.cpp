@@ -473,7 +473,9 @@ TEST_F(WizardTest, HelpFromAModalDialogIsAboveItAndOnTheScreen) {
             const std::unique_ptr<QDialog, void (*)(QDialog*)> closes(
                 dialog, [](QDialog* d) { d->reject(); });
             EXPECT_EQ(modal, dialog);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+            // The active window itself (a window counts as active while its
+            // owner is, before it has the focus).
+            EXPECT_TRUE(QTest::qWaitFor([&] { return modal->isActiveWindow(); }));
             QTest::keyClick(modal, Qt::Key_F1);
             help = frmHilfe::offen();
             ASSERT_TRUE(help);
@@ -511,6 +513,7 @@ TEST_F(WizardTest, HelpFromAModalDialogIsAboveItAndOnTheScreen) {
     whenModal([&](QWidget*) {
         whenModal([&](QWidget* modal) {
             EXPECT_EQ(modal, &editor);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isActiveWindow(); }));
             QTest::keyClick(&editor, Qt::Key_F1);
             EXPECT_EQ(help->parentWidget(), &editor);
             editor.reject();

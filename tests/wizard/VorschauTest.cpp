@@ -633,14 +633,14 @@ TEST_F(VorschauTest, TheRealSaveDialogAsksAboutTheFileWritten) {
             }
         });
         // Typed where the user types: the name field has the focus.
-        EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d->isActiveWindow(); }));
         name->setFocus();
         name->setText(QStringLiteral("mappe"));
         QTest::keyClick(name, Qt::Key_Return);
         stayedOpen = d->isVisible();
         // Back in the dialog, as after the question on a desktop.
         d->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d->isActiveWindow(); }));
         name->setFocus();
         name->setText(QStringLiteral("mappe.txt"));
         QTest::keyClick(name, Qt::Key_Return);
