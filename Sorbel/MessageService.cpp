@@ -91,21 +91,57 @@ namespace {
 QString lastFolder;
 std::function<void(const QString&)> folderChosen;
 
-QString runFileDialog(QWidget* parent, const QString& caption, const QString& given,
-                      const QString& filter, bool save, const QString& defaultSuffix) {
-    // A bare file name or nothing: in the folder used last.
-    QString path = given;
-    if (!lastFolder.isEmpty() && (path.isEmpty() || QFileInfo(path).isRelative()) &&
-        QFileInfo(lastFolder).isDir())
-        path = path.isEmpty() ? lastFolder : QDir(lastFolder).filePath(path);
-    QFileDialog dialog(parent, caption, path, filter);
+QString usableLastFolder() {
+    return !lastFolder.isEmpty() && QFileInfo(lastFolder).isDir() ? lastFolder : QString();
+}
+
+struct Start {
+    QString folder;
+    QString name;
+};
+
+// Where a dialog opens and the name it proposes: a folder is opened, never
+// proposed as a file name (Enter would write "folder.pdf" beside it).
+Start startOf(const QString& given) {
+    if (given.isEmpty())
+        return {usableLastFolder(), QString()};
+    QFileInfo info(given);
+    if (info.isRelative()) {
+        const QString folder = usableLastFolder();
+        if (folder.isEmpty())
+            return {QString(), info.fileName()};
+        info = QFileInfo(QDir(folder).filePath(given));
+    }
+    if (info.isDir())
+        return {info.absoluteFilePath(), QString()};
+    const QString folder = info.absolutePath();
+    return {QFileInfo(folder).isDir() ? folder : usableLastFolder(), info.fileName()};
+}
+
+// The folder of the file chosen (a folder chosen stands for itself).
+void remember(const QString& chosen) {
+    if (chosen.isEmpty())
+        return;
+    const QFileInfo info(chosen);
+    lastFolder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    if (folderChosen)
+        folderChosen(lastFolder);
+}
+
+QString runFileDialog(QWidget* parent, const QString& caption, const QString& folder,
+                      const QString& name, const QString& filter, bool save,
+                      const QString& defaultSuffix) {
+    QFileDialog dialog(parent, caption, folder, filter);
+    // Qt's own dialog on every desktop: it adds the suffix before it asks
+    // about replacing a file, and it speaks German.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails, false);
     if (save) {
         dialog.setDefaultSuffix(defaultSuffix);
-        if (!path.isEmpty())
-            dialog.selectFile(path);
+        if (!name.isEmpty())
+            dialog.selectFile(name);
     }
     // German buttons, whatever the system's language.
     dialog.setLabelText(QFileDialog::Accept,
@@ -117,29 +153,45 @@ QString runFileDialog(QWidget* parent, const QString& caption, const QString& gi
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    const QString chosen = dialog.selectedFiles().constFirst();
-    lastFolder = QFileInfo(chosen).absolutePath();
-    if (folderChosen)
-        folderChosen(lastFolder);
-    return chosen;
+    return dialog.selectedFiles().constFirst();
 }
 } // namespace
 
 void MessageService::setFolderMemory(const QString& start,
                                      std::function<void(const QString&)> chosen) {
-    lastFolder = start;
+    const QFileInfo info(start);
+    lastFolder = info.isFile() ? info.absolutePath() : start;
     folderChosen = std::move(chosen);
 }
 
 QString MessageService::openFileName(QWidget* parent, const QString& caption,
                                      const QString& directory, const QString& filter) {
-    return runFileDialog(parent, caption, directory, filter, false, QString());
+    const Start start = startOf(directory);
+    // An open dialog shows the folder; a file given is only where it opens.
+    const QString chosen = openFileDialog(parent, caption, start.folder, filter);
+    remember(chosen);
+    return chosen;
 }
 
 QString MessageService::saveFileName(QWidget* parent, const QString& caption,
                                      const QString& fileName, const QString& filter,
                                      const QString& defaultSuffix) {
-    return runFileDialog(parent, caption, fileName, filter, true, defaultSuffix);
+    const Start start = startOf(fileName);
+    const QString chosen =
+        saveFileDialog(parent, caption, start.folder, start.name, filter, defaultSuffix);
+    remember(chosen);
+    return chosen;
+}
+
+QString MessageService::openFileDialog(QWidget* parent, const QString& caption,
+                                       const QString& folder, const QString& filter) {
+    return runFileDialog(parent, caption, folder, QString(), filter, false, QString());
+}
+
+QString MessageService::saveFileDialog(QWidget* parent, const QString& caption,
+                                       const QString& folder, const QString& name,
+                                       const QString& filter, const QString& defaultSuffix) {
+    return runFileDialog(parent, caption, folder, name, filter, true, defaultSuffix);
 }
 
 int MessageService::execDialog(QDialog* dialog) {

@@ -16,6 +16,13 @@
 #include <pthread.h>
 #include <unistd.h>
 
+QString ausgabeNeben(const QString& file, const QString& suffix) {
+    if (file.isEmpty())
+        return QString();
+    const QFileInfo info(file);
+    return info.absoluteDir().filePath(info.completeBaseName() + u'.' + suffix);
+}
+
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
     rt::raiseError(rt::err::PathFileAccessError,
                    QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")

@@ -7,6 +7,11 @@
 // interrupted (SIGINT, SIGTERM, SIGHUP) and ends as the signal would.
 void entferneZieldateiBeiAbbruch();
 
+// The name proposed for an output of a calibration saved as file: beside it,
+// with its base name and suffix ("/a/k.xml", "pdf" gives "/a/k.pdf"); "" for
+// a calibration without a file.
+QString ausgabeNeben(const QString& file, const QString& suffix);
+
 // Raises error 75: "Die Datei „path“ kann nicht geschrieben werden: reason".
 [[noreturn]] void cannotWrite(const QString& path, const QString& reason);
 

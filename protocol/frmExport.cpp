@@ -2,6 +2,7 @@
 
 #include "Export.h"
 #include "Symbole.h"
+#include "Zieldatei.h"
 
 #include "MessageService.h"
 
@@ -55,19 +56,18 @@ void frmExport::ok() {
     if (row < 0 || !m_k)
         return;
     const bool csv = row == 1;
-    QString path = MessageService::instance().saveFileName(
+    // The entry chosen decides the format. The dialog adds its suffix to a
+    // name without one before it asks about replacing a file: the file
+    // written is the one the dialog named, nothing is added afterwards.
+    const QString suffix = csv ? QStringLiteral("csv") : QStringLiteral("xlsx");
+    const QString path = MessageService::instance().saveFileName(
         this, csv ? QStringLiteral("Export als CSV-Datei") : QStringLiteral("Export nach MS Excel"),
-        QString(),
+        ausgabeNeben(m_dateiname, suffix),
         csv ? QStringLiteral("CSV-Dateien (*.csv);;alle Dateien (*)")
             : QStringLiteral("Excel-Arbeitsmappen (*.xlsx);;alle Dateien (*)"),
-        csv ? QStringLiteral("csv") : QStringLiteral("xlsx"));
+        suffix);
     if (path.isEmpty())
         return;
-    // The entry chosen decides the format; its suffix is added to a name
-    // that has another.
-    const QString suffix = csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
-    if (!path.endsWith(suffix, Qt::CaseInsensitive))
-        path += suffix;
     try {
         if (csv)
             ExportCsv(*m_k, path);

@@ -17,6 +17,9 @@ public:
 
     Kalibrierung* kalibrierung() const { return m_k; }
     void setKalibrierung(Kalibrierung* k) { m_k = k; }
+    // The calibration's file ("" = none): the export is proposed beside it.
+    QString dateiname() const { return m_dateiname; }
+    void setDateiname(const QString& path) { m_dateiname = path; }
 
     QLabel* Label1;
     QListWidget* List1;
@@ -27,4 +30,5 @@ private:
     void ok();
 
     Kalibrierung* m_k = nullptr;
+    QString m_dateiname;
 };

@@ -6,6 +6,7 @@
 #include "Protokolldatenpruefung.h"
 #include "Symbole.h"
 #include "VorschauSeiten.h"
+#include "Zieldatei.h"
 
 #include "Kalibrierung.h"
 #include "MessageService.h"
@@ -579,7 +580,7 @@ void frmProtocollPreview::SaveAsPdf() {
     if (!m_k || !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
         return;
     const QString path = MessageService::instance().saveFileName(
-        this, QStringLiteral("Als PDF speichern"), QString(),
+        this, QStringLiteral("Als PDF speichern"), ausgabeNeben(m_dateiname, QStringLiteral("pdf")),
         QStringLiteral("PDF-Dateien (*.pdf);;alle Dateien (*)"), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;

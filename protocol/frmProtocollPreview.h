@@ -29,6 +29,9 @@ public:
     Kalibrierung* kalibrierung() const { return m_k; }
     // Stores the calibration and rebuilds the preview.
     void setKalibrierung(Kalibrierung* k);
+    // The calibration's file ("" = none): the PDF is proposed beside it.
+    QString dateiname() const { return m_dateiname; }
+    void setDateiname(const QString& path) { m_dateiname = path; }
 
     void RebuildPreview();
     void PrintProtocol();
@@ -88,6 +91,7 @@ private:
     QSizeF pageSizeCm() const;
 
     Kalibrierung* m_k = nullptr;
+    QString m_dateiname;
     QPrinter m_printer;
     QPageSize m_blatt{QPageSize::A4};
     std::unique_ptr<VorschauSeiten> m_seiten;

@@ -2,6 +2,7 @@
 
 #include "basKalibrierungVelmorTeilE4.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -52,12 +53,19 @@ void setWindowGeometry(const QByteArray& geometry) {
     settings()->setValue(QStringLiteral("Main/WindowGeometry"), geometry);
 }
 
+namespace {
+QString folderOf(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() ? info.absolutePath() : path;
+}
+} // namespace
+
 QString LastFolder() {
-    return settings()->value(QStringLiteral("Main/LastFolder")).toString();
+    return folderOf(settings()->value(QStringLiteral("Main/LastFolder")).toString());
 }
 
 void setLastFolder(const QString& folder) {
-    settings()->setValue(QStringLiteral("Main/LastFolder"), folder);
+    settings()->setValue(QStringLiteral("Main/LastFolder"), folderOf(folder));
 }
 
 } // namespace Einstellungen

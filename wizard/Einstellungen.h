@@ -15,7 +15,8 @@ void setRecentFiles(const QStringList& files);
 // The wizard window's size and position (Qt's geometry block; empty: none).
 QByteArray WindowGeometry();
 void setWindowGeometry(const QByteArray& geometry);
-// The folder the file dialogs used last.
+// The folder the file dialogs used last; a file given (or stored by an
+// earlier version) stands for its folder.
 QString LastFolder();
 void setLastFolder(const QString& folder);
 } // namespace Einstellungen

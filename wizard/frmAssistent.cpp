@@ -12,6 +12,7 @@
 #include "SeiteMesswerte.h"
 #include "Symbole.h"
 #include "ctlAssistent.h"
+#include "frmExport.h"
 #include "frmMesswertImport.h"
 #include "frmProtocollPreview.h"
 
@@ -746,7 +747,11 @@ void frmAssistent::zeigeFenster(int art) {
             if (!preview)
                 rt::raiseError(rt::err::ObjectNotSet);
             preview->setKalibrierung(&m_k);
+            preview->setDateiname(m_fileName);
         }
+        // The PDF and the export are proposed beside the calibration's file.
+        if (auto* exportForm = qobject_cast<frmExport*>(form))
+            exportForm->setDateiname(m_fileName);
         fabrik->show(form, true, this);
     } catch (const rt::RuntimeError& e) {
         showMessage(this,

@@ -44,16 +44,18 @@ public:
         return escapeButton;
     }
     // File dialogs answer with the next of fileAnswers ("" = cancelled) and
-    // record what they were shown with.
-    QString openFileName(QWidget*, const QString& caption, const QString& directory,
-                         const QString& filter) override {
-        fileDialogs.append(QStringLiteral("open|") + caption + u'|' + directory + u'|' + filter);
+    // record the folder they open in and the name they propose:
+    // "open|caption|folder|filter", "save|caption|folder|name|filter|suffix".
+    QString openFileDialog(QWidget*, const QString& caption, const QString& folder,
+                           const QString& filter) override {
+        fileDialogs.append(QStringLiteral("open|") + caption + u'|' + folder + u'|' + filter);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    QString saveFileName(QWidget*, const QString& caption, const QString& fileName,
-                         const QString& filter, const QString& suffix) override {
-        fileDialogs.append(QStringLiteral("save|") + caption + u'|' + fileName + u'|' + filter +
-                           u'|' + suffix);
+    QString saveFileDialog(QWidget*, const QString& caption, const QString& folder,
+                           const QString& name, const QString& filter,
+                           const QString& suffix) override {
+        fileDialogs.append(QStringLiteral("save|") + caption + u'|' + folder + u'|' + name + u'|' +
+                           filter + u'|' + suffix);
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
     // Other dialogs: handled by onDialog (which returns the result), else rejected.

@@ -19,6 +19,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -87,10 +89,13 @@ TEST_F(DateiTest, SavedOnPageThreeReopensOnPageThree) {
     messages.fileAnswers = {file};
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(messages.fileDialogs.size(), 1);
+    // No folder used yet: no folder, no name given.
     EXPECT_EQ(messages.fileDialogs[0],
-              QStringLiteral("save|Kalibrierung speichern unter||XML-Dateien (*.xml);;alle "
+              QStringLiteral("save|Kalibrierung speichern unter|||XML-Dateien (*.xml);;alle "
                              "Dateien (*)|xml"));
     EXPECT_EQ(w->FileName(), file);
+    // The folder of the file is kept as a folder, never as the file.
+    EXPECT_EQ(Einstellungen::LastFolder(), dir.path());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("feld.xml[*] - Kalibrierung nach Velmor Teil E 4"));
     EXPECT_FALSE(k.IsDirty());
     EXPECT_TRUE(QFile::exists(file));
@@ -105,15 +110,52 @@ TEST_F(DateiTest, SavedOnPageThreeReopensOnPageThree) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(second));
     messages.fileAnswers = {file};
     QTest::keyClick(second, Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(messages.fileDialogs.last(),
-              QStringLiteral("open|Kalibrierung öffnen||XML-Dateien (*.xml);;alle Dateien (*)"));
+    EXPECT_EQ(messages.fileDialogs.last(), QStringLiteral("open|Kalibrierung öffnen|") +
+                                               dir.path() +
+                                               QStringLiteral("|XML-Dateien (*.xml);;alle "
+                                                              "Dateien (*)"));
     EXPECT_EQ(second->ctlAssistent1->Page, 3);
     EXPECT_EQ(second->FileName(), file);
     EXPECT_FALSE(again.IsDirty());
     EXPECT_EQ(again.Messwert(pmIndirekt, 3, 3).toText(), QStringLiteral("54"));
     EXPECT_EQ(child<FlexGrid>(second, "fgMesswerte")->TextMatrix(9, 3), QStringLiteral("54,00"));
     saveScreenshot(second, QStringLiteral("geoeffnet"));
+
+    // "speichern unter" proposes the file itself; for a new calibration it
+    // opens in the folder used last and proposes no name (never the
+    // folder's name one level up).
+    const QString xml = QStringLiteral("|XML-Dateien (*.xml);;alle Dateien (*)|xml");
+    messages.fileAnswers = {QString()};
+    second->speichernUnter();
+    EXPECT_EQ(messages.fileDialogs.last(), QStringLiteral("save|Kalibrierung speichern unter|") +
+                                               dir.path() + QStringLiteral("|feld.xml") + xml);
+    ASSERT_TRUE(second->neu());
+    for (int i = 0; i < 2; ++i) {
+        messages.fileAnswers = {i == 0 ? path(QStringLiteral("neu.xml")) : QString()};
+        second->speichernUnter();
+        EXPECT_EQ(messages.fileDialogs.last(),
+                  QStringLiteral("save|Kalibrierung speichern unter|") + dir.path() + u'|' + xml);
+        EXPECT_EQ(Einstellungen::LastFolder(), dir.path());
+        second->neu();
+    }
     delete second;
+    // A file stored as the folder used last (by an earlier version, or given
+    // by mistake) stands for its folder, in the settings and in the dialogs.
+    QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/Kalibrierung nach Velmor Teil E 4.conf"),
+                       QSettings::IniFormat);
+    Einstellungen::setLastFolder(file);
+    settings.sync();
+    EXPECT_EQ(settings.value(QStringLiteral("Main/LastFolder")).toString(), dir.path());
+    settings.setValue(QStringLiteral("Main/LastFolder"), file);
+    settings.sync();
+    EXPECT_EQ(Einstellungen::LastFolder(), dir.path());
+    MessageService::setFolderMemory(file, nullptr);
+    ASSERT_TRUE(w->neu());
+    messages.fileAnswers = {QString()};
+    w->speichernUnter();
+    EXPECT_EQ(messages.fileDialogs.last(),
+              QStringLiteral("save|Kalibrierung speichern unter|") + dir.path() + u'|' + xml);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
 }
 

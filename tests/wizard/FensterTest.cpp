@@ -5,9 +5,15 @@
 #include "UpDown.h"
 #include "ctlAssistent.h"
 #include "frmCalcOptions.h"
+#include "frmExport.h"
 #include "frmInfo.h"
+#include "frmMesswertImport.h"
+#include "frmProtocollExtraData.h"
+#include "frmProtocollPreview.h"
 
 #include "RuntimeError.h"
+
+#include "../core/Beispiel.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -30,7 +36,14 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
     k.setMinBestimmtheitsmaßIndirektDirekt(0.65);
@@ -392,6 +405,132 @@ TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
     frmAssistent* again = open(second);
     frmAssistent::availableScreen = nullptr;
     EXPECT_EQ(again->size(), QSize(900, 650));
+}
+
+// F1 in a modal dialog: the help comes up as the dialog's own window, above
+// it, active, taking input and inside the screen, even where the dialog sits
+// in the screen's corner; when the dialog closes, the help stays open. The
+// first dialog makes the window, the others take it over from the one before.
+TEST_F(WizardTest, HelpFromAModalDialogIsAboveItAndOnTheScreen) {
+    fillWorkedExample(k);
+    frmAssistent* w = open(k);
+    activate(w);
+    const QString contents = QStringLiteral(ORVANTA_HELP_DIR "/VelmorTeilE4.html");
+    setApplicationHelpFile(contents);
+    const auto tabelle = MesswertImport::Tabelle::ausDatei(
+        QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/import/r1-feldnamen.csv"));
+    const std::vector<std::pair<QString, std::function<QDialog*()>>> dialogs = {
+        {QStringLiteral("optionen.html"),
+         [&] {
+             auto* d = new frmCalcOptions;
+             d->setKalibrierung(&k);
+             return d;
+         }},
+        {QStringLiteral("protokolldaten.html"),
+         [&] {
+             auto* d = new frmProtocollExtraData;
+             d->setKalibrierung(&k);
+             return d;
+         }},
+        {QStringLiteral("schritt5.html"),
+         [&] {
+             auto* d = new frmExport;
+             d->setKalibrierung(&k);
+             return d;
+         }},
+        {QStringLiteral("import.html"),
+         [&] { return new frmMesswertImport(tabelle, k, QStringLiteral("r1-feldnamen.csv")); }},
+        {QStringLiteral("protokoll.html"),
+         [&] {
+             auto* d = new frmProtocollPreview;
+             d->setKalibrierung(&k);
+             return d;
+         }},
+    };
+    QPointer<frmHilfe> help;
+    // A click through the window system reaches it (a window a modal dialog
+    // blocks drops it): "Inhalt" shows the contents.
+    const auto takesClicks = [&] {
+        auto* bar = help ? help->findChild<QToolBar*>() : nullptr;
+        QWidget* inhalt = bar ? bar->widgetForAction(bar->actions().value(0)) : nullptr;
+        if (!inhalt)
+            return false;
+        help->browser->setSource(
+            QUrl::fromLocalFile(QStringLiteral(ORVANTA_HELP_DIR "/protokolldaten.html")));
+        QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
+                          inhalt->mapTo(help, inhalt->rect().center()));
+        return help->browser->source().toLocalFile() == contents;
+    };
+    for (const auto& [page, make] : dialogs) {
+        SCOPED_TRACE(page.toStdString());
+        QDialog* dialog = make();
+        // Owned by the wizard as the program shows it, in the bottom right corner.
+        dialog->setParent(w, dialog->windowFlags() | Qt::Window);
+        const QRect screen = w->screen()->availableGeometry();
+        dialog->move(screen.right() - dialog->width() / 2, screen.bottom() - dialog->height() / 2);
+        whenModal([&](QWidget* modal) {
+            // The dialog closes however the checks end.
+            const std::unique_ptr<QDialog, void (*)(QDialog*)> closes(
+                dialog, [](QDialog* d) { d->reject(); });
+            EXPECT_EQ(modal, dialog);
+            // The active window itself (a window counts as active while its
+            // owner is, before it has the focus).
+            EXPECT_TRUE(QTest::qWaitFor([&] { return modal->isActiveWindow(); }));
+            QTest::keyClick(modal, Qt::Key_F1);
+            help = frmHilfe::offen();
+            ASSERT_TRUE(help);
+            EXPECT_EQ(help->parentWidget(), dialog);
+            ASSERT_TRUE(help->windowHandle());
+            EXPECT_EQ(help->windowHandle()->transientParent(), dialog->windowHandle());
+            EXPECT_TRUE(help->isVisible());
+            // Active itself, not only through the dialog it belongs to.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return help->isActiveWindow(); }));
+            EXPECT_EQ(QGuiApplication::focusWindow(), help->windowHandle());
+            EXPECT_TRUE(screen.contains(help->frameGeometry()))
+                << help->frameGeometry().x() << "," << help->frameGeometry().y() << " "
+                << help->frameGeometry().width() << "x" << help->frameGeometry().height();
+            EXPECT_EQ(QFileInfo(help->browser->source().toLocalFile()).fileName(), page);
+            saveScreenshot(help, QStringLiteral("hilfe-ueber-") + dialog->objectName());
+            saveScreen(QStringLiteral("hilfe-ueber-") + dialog->objectName() +
+                       QStringLiteral("-bildschirm"));
+            EXPECT_TRUE(takesClicks());
+        });
+        dialog->exec();
+        ASSERT_TRUE(help);
+        EXPECT_EQ(help->parentWidget(), nullptr);
+        EXPECT_TRUE(help->isVisible());
+        delete dialog;
+        EXPECT_TRUE(help);
+    }
+
+    // From the site data opened in the preview: when the editor closes, the
+    // help goes over to the preview, still modal, and still takes input.
+    frmProtocollPreview preview(w);
+    preview.setKalibrierung(&k);
+    frmProtocollExtraData editor(&preview);
+    editor.setKalibrierung(&k);
+    bool checked = false;
+    whenModal([&](QWidget*) {
+        whenModal([&](QWidget* modal) {
+            EXPECT_EQ(modal, &editor);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isActiveWindow(); }));
+            QTest::keyClick(&editor, Qt::Key_F1);
+            EXPECT_EQ(help->parentWidget(), &editor);
+            editor.reject();
+        });
+        editor.exec();
+        EXPECT_EQ(help->parentWidget(), &preview);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_TRUE(takesClicks());
+        checked = true;
+        preview.reject();
+    });
+    preview.exec();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(help->parentWidget(), nullptr);
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frmHilfe::offen());
 }
 
 // OK runs the check of the field with the focus: "0,7x" + Enter never closes

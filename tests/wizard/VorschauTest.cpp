@@ -26,6 +26,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -332,8 +333,9 @@ TEST_F(VorschauTest, PrintingAndPdfGiveThePreviewsPages) {
     const QString pdf = dir.filePath(QStringLiteral("als-pdf.pdf"));
     messages.fileAnswers = {pdf};
     p.pdf->trigger();
-    EXPECT_TRUE(messages.fileDialogs.last().startsWith(
-        QStringLiteral("save|Als PDF speichern||PDF-Dateien (*.pdf)")));
+    // A calibration without a file: no name is proposed.
+    EXPECT_EQ(messages.fileDialogs.last(),
+              QStringLiteral("save|Als PDF speichern|||PDF-Dateien (*.pdf);;alle Dateien (*)|pdf"));
     EXPECT_EQ(pdfPages(pdf), pages);
     // A4 is A4 everywhere: the window's PDF as the printed one.
     EXPECT_EQ(pdfPageSizePt(pdf), QSize(595, 842));
@@ -535,9 +537,11 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     EXPECT_EQ(errorNumberOf([&] { ExportCsv(k, dir.path()); }), rt::err::PathFileAccessError);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 
-    // The form: the two entries; OK asks for a name and writes the file.
+    // The form: the two entries; OK asks for a name beside the calibration's
+    // file and writes the file.
     frmExport form;
     form.setKalibrierung(&k);
+    form.setDateiname(dir.filePath(QStringLiteral("kalibrierung.v2.xml")));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Export in dritte Programme"));
     ASSERT_EQ(form.List1->count(), 2);
     EXPECT_EQ(form.List1->item(0)->text(),
@@ -546,16 +550,33 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     form.List1->setCurrentRow(1);
     messages.fileAnswers = {dir.filePath(QStringLiteral("formular.csv"))};
     form.cmdOk->click();
+    EXPECT_EQ(messages.fileDialogs.last(),
+              QStringLiteral("save|Export als CSV-Datei|") + dir.path() +
+                  QStringLiteral("|kalibrierung.v2.csv|CSV-Dateien (*.csv);;alle Dateien (*)|csv"));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("formular.csv"))));
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    // The entry decides the format: a name with another suffix gets the entry's.
+    // The entry's suffix goes into the dialog, which adds it to a bare name
+    // before it asks about replacing a file; nothing is added afterwards, so
+    // a file with the name and the suffix is never replaced unasked.
     frmExport excel;
     excel.setKalibrierung(&k);
     excel.List1->setCurrentRow(0);
-    messages.fileAnswers = {dir.filePath(QStringLiteral("werte.csv"))};
-    excel.cmdOk->click();
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("werte.csv.xlsx"))));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("werte.csv"))));
+    for (const char* name : {"mappe.txt.xlsx", "werte.csv.xlsx"})
+        writeFileBytes(dir.filePath(QString::fromUtf8(name)), "vorher");
+    for (const char* name : {"mappe.txt", "werte.csv"}) {
+        const QString chosen = dir.filePath(QString::fromUtf8(name));
+        messages.fileAnswers = {chosen};
+        messages.clear();
+        excel.cmdOk->click();
+        ASSERT_EQ(messages.fileDialogs.size(), 1);
+        EXPECT_TRUE(messages.fileDialogs[0].endsWith(
+            QStringLiteral("|Excel-Arbeitsmappen (*.xlsx);;alle Dateien (*)|xlsx")));
+        EXPECT_TRUE(inWorkbook(chosen, QStringLiteral("xl/workbook.xml")).contains(u"Messwerte"));
+        EXPECT_EQ(readFileBytes(chosen + QStringLiteral(".xlsx")), QByteArray("vorher"));
+        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Die Messwerte und Ergebnisse wurden "
+                                                             "nach „%1“ exportiert.")
+                                                  .arg(chosen)});
+    }
 
     // The minimum in the workbook with its own decimals; headers wrap.
     k.setMinBestimmtheitsmaßIndirektDirekt(0.655);
@@ -567,29 +588,127 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     EXPECT_TRUE(styles.contains(QStringLiteral("wrapText=\"1\"")));
 }
 
+// Qt's own save dialog behind the service: it opens beside the calibration
+// with the name and the entry's suffix proposed, adds the suffix to a bare
+// name before it asks (in German) about replacing that file, and returns a
+// name with another suffix as typed.
+TEST_F(VorschauTest, TheRealSaveDialogAsksAboutTheFileWritten) {
+    struct EchteDateidialoge : RecordingMessages {
+        QString saveFileDialog(QWidget* parent, const QString& caption, const QString& folder,
+                               const QString& name, const QString& filter,
+                               const QString& suffix) override {
+            return MessageService::saveFileDialog(parent, caption, folder, name, filter, suffix);
+        }
+    } echte;
+    QTemporaryDir dir;
+    for (const char* name : {"mappe.xlsx", "mappe.txt.xlsx"})
+        writeFileBytes(dir.filePath(QString::fromUtf8(name)), "vorher");
+    frmExport form;
+    form.setKalibrierung(&k);
+    form.setDateiname(dir.filePath(QStringLiteral("k.xml")));
+    form.List1->setCurrentRow(0);
+    QString folder, proposed, suffix, question;
+    bool stayedOpen = false;
+    whenModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!d || !name) {
+            ADD_FAILURE() << "kein Dateidialog";
+            modal->close();
+            return;
+        }
+        folder = d->directory().absolutePath();
+        proposed = name->text();
+        suffix = d->defaultSuffix();
+        saveScreenshot(d, QStringLiteral("speichern-export"));
+        // "mappe": mappe.xlsx exists, so the dialog asks; Nein goes back to it.
+        whenModal([&](QWidget* box) {
+            auto* m = qobject_cast<QMessageBox*>(box);
+            question = m ? m->text() : QString();
+            if (m && m->button(QMessageBox::No)) {
+                saveScreenshot(m, QStringLiteral("speichern-ersetzen"));
+                m->button(QMessageBox::No)->click();
+            } else {
+                box->close();
+            }
+        });
+        // Typed where the user types: the name field has the focus.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d->isActiveWindow(); }));
+        name->setFocus();
+        name->setText(QStringLiteral("mappe"));
+        QTest::keyClick(name, Qt::Key_Return);
+        stayedOpen = d->isVisible();
+        // Back in the dialog, as after the question on a desktop.
+        d->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d->isActiveWindow(); }));
+        name->setFocus();
+        name->setText(QStringLiteral("mappe.txt"));
+        QTest::keyClick(name, Qt::Key_Return);
+        if (d->isVisible())
+            d->reject();
+    });
+    form.cmdOk->click();
+    EXPECT_EQ(folder, dir.path());
+    EXPECT_EQ(proposed, QStringLiteral("k.xlsx"));
+    EXPECT_EQ(suffix, QStringLiteral("xlsx"));
+    EXPECT_EQ(
+        question,
+        QStringLiteral("Die Datei mappe.xlsx existiert bereits.\nSoll sie überschrieben werden?"));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(readFileBytes(dir.filePath(QStringLiteral("mappe.xlsx"))), QByteArray("vorher"));
+    EXPECT_EQ(readFileBytes(dir.filePath(QStringLiteral("mappe.txt.xlsx"))), QByteArray("vorher"));
+    const QString written = dir.filePath(QStringLiteral("mappe.txt"));
+    EXPECT_TRUE(inWorkbook(written, QStringLiteral("xl/workbook.xml")).contains(u"Messwerte"));
+    EXPECT_EQ(echte.texts, QStringList{QStringLiteral("Die Messwerte und Ergebnisse wurden nach "
+                                                      "„%1“ exportiert.")
+                                           .arg(written)});
+}
+
 TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
     frmAssistent* w = open(k);
+    // Saved in a folder of its own: PDF and export are proposed beside it.
+    QTemporaryDir dir;
+    messages.fileAnswers = {dir.filePath(QStringLiteral("k.xml"))};
+    w->speichernUnter();
+    messages.clear();
     w->ctlAssistent1->Page = 5;
     w->ctlAssistent1->GoToPage(0);
     auto* page = w->seite5;
     EXPECT_TRUE(page->cmdOutProtocoll->isEnabled());
     EXPECT_TRUE(page->cmdOutExport->isEnabled());
     int pages = 0;
-    whenModal([&pages](QWidget* modal) {
+    whenModal([&](QWidget* modal) {
         auto* p = qobject_cast<frmProtocollPreview*>(modal);
         ASSERT_TRUE(p);
         pages = p->PageCount();
+        messages.fileAnswers = {QString()};
+        p->pdf->trigger();
         p->reject();
     });
     page->cmdOutProtocoll->click();
     EXPECT_EQ(pages, 4);
     bool exported = false;
-    whenModal([&exported](QWidget* modal) {
-        exported = qobject_cast<frmExport*>(modal) != nullptr;
+    whenModal([&](QWidget* modal) {
+        auto* form = qobject_cast<frmExport*>(modal);
+        exported = form != nullptr;
+        for (int row = 0; form && row < 2; ++row) {
+            form->List1->setCurrentRow(row);
+            messages.fileAnswers = {QString()};
+            form->cmdOk->click();
+        }
         static_cast<QDialog*>(modal)->reject();
     });
     page->cmdOutExport->click();
     EXPECT_TRUE(exported);
+    const QString folder = u'|' + dir.path() + u'|';
+    EXPECT_EQ(messages.fileDialogs,
+              (QStringList{QStringLiteral("save|Als PDF speichern") + folder +
+                               QStringLiteral("k.pdf|PDF-Dateien (*.pdf);;alle Dateien (*)|pdf"),
+                           QStringLiteral("save|Export nach MS Excel") + folder +
+                               QStringLiteral("k.xlsx|Excel-Arbeitsmappen (*.xlsx);;alle "
+                                              "Dateien (*)|xlsx"),
+                           QStringLiteral("save|Export als CSV-Datei") + folder +
+                               QStringLiteral("k.csv|CSV-Dateien (*.csv);;alle Dateien (*)|csv")}));
     // A failure shows the critical message and stays on page 5.
     messages.clear();
     Fensterfabrik* previous = Fensterfabrik::setInstance(nullptr);

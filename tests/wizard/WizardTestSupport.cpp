@@ -6,6 +6,8 @@
 #include <QLineEdit>
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 
 void saveScreenshot(QWidget* widget, const QString& name) {
     const QString folder = qEnvironmentVariable("ORVANTA_SCREENSHOTS");
@@ -16,6 +18,15 @@ void saveScreenshot(QWidget* widget, const QString& name) {
     if (widget->devicePixelRatioF() != 1.0)
         suffix = QStringLiteral("@%1x").arg(widget->devicePixelRatioF());
     widget->grab().save(QDir(folder).filePath(name + suffix + QStringLiteral(".png")));
+}
+
+void saveScreen(const QString& name) {
+    const QString folder = qEnvironmentVariable("ORVANTA_SCREENSHOTS");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (folder.isEmpty() || !screen)
+        return;
+    QDir().mkpath(folder);
+    screen->grabWindow(0).save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 
 void whenModal(std::function<void(QWidget*)> f) {
@@ -59,6 +70,9 @@ void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
 void WizardTest::SetUp() {
     registerProgrammFenster();
     Einstellungen::setDontShowPage0(false);
+    // The file dialogs start without a folder used last.
+    Einstellungen::setLastFolder(QString());
+    MessageService::setFolderMemory(QString(), nullptr);
 }
 
 void WizardTest::TearDown() {

@@ -25,6 +25,8 @@ T* child(const QObject* parent, const char* name) {
 // Saves a picture of a widget as ORVANTA_SCREENSHOTS/name.png, when that
 // folder is given.
 void saveScreenshot(QWidget* widget, const QString& name);
+// The same of the whole primary screen, every window where it is.
+void saveScreen(const QString& name);
 
 // Runs f on the next modal dialog, once it is shown (f should close it).
 void whenModal(std::function<void(QWidget*)> f);
