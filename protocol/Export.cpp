@@ -17,6 +17,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <locale.h>
 
@@ -99,6 +100,71 @@ private:
     locale_t m_previous = nullptr;
 };
 
+// The library assembles every part of a workbook in a temporary file of
+// its own (in /tmp, else in the current folder) and does not notice when
+// writing one fails: a full disk gave a damaged workbook reported as
+// written. Its parts are kept in memory instead, and a failed write is noted.
+thread_local int teilFehler = 0;
+
+int teilFd(void* cookie) {
+    return int(reinterpret_cast<intptr_t>(cookie));
+}
+
+ssize_t teilLesen(void* cookie, char* buffer, size_t size) {
+    ssize_t n = 0;
+    do
+        n = ::read(teilFd(cookie), buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t teilSchreiben(void* cookie, const char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(teilFd(cookie), buffer + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (teilFehler == 0)
+                teilFehler = n < 0 ? errno : EIO;
+            return 0;
+        }
+        done += size_t(n);
+    }
+    return ssize_t(size);
+}
+
+int teilSuchen(void* cookie, off64_t* offset, int whence) {
+    const off64_t at = ::lseek64(teilFd(cookie), *offset, whence);
+    if (at < 0)
+        return -1;
+    *offset = at;
+    return 0;
+}
+
+int teilSchließen(void* cookie) {
+    return ::close(teilFd(cookie));
+}
+
+} // namespace
+
+extern "C" FILE* lxw_tmpfile(char*) {
+    const int fd = ::memfd_create("arbeitsmappe-teil", MFD_CLOEXEC);
+    if (fd < 0) {
+        teilFehler = errno;
+        return nullptr;
+    }
+    const cookie_io_functions_t io{teilLesen, teilSchreiben, teilSuchen, teilSchließen};
+    FILE* file = ::fopencookie(reinterpret_cast<void*>(intptr_t(fd)), "w+", io);
+    if (!file) {
+        teilFehler = errno;
+        ::close(fd);
+    }
+    return file;
+}
+
+namespace {
+
 // The library prints its own English messages on standard error: while it
 // runs they go nowhere; the user reads the program's German one.
 class OhneBibliothekstexte {
@@ -159,6 +225,7 @@ public:
             rt::cannotWrite(target,
                             QStringLiteral("die Arbeitsmappe kann nicht angelegt werden (%1)")
                                 .arg(rt::systemErrorText(errno)));
+        teilFehler = 0;
         const QByteArray name = "/proc/self/fd/" + QByteArray::number(m_speicher);
         m_workbook = workbook_new(name.constData());
         if (!m_workbook) {
@@ -177,10 +244,12 @@ public:
     QByteArray close() {
         errno = 0;
         const lxw_error error = workbook_close(m_workbook);
-        const int systemError = errno;
+        const int systemError = teilFehler != 0 ? teilFehler : errno;
         m_workbook = nullptr;
         if (error != LXW_NO_ERROR)
             rt::cannotWrite(m_target, bibliotheksfehler(error, systemError));
+        if (teilFehler != 0)
+            rt::cannotWrite(m_target, bibliotheksfehler(LXW_ERROR_ZIP_FILE_ADD, teilFehler));
         struct stat s {};
         if (::fstat(m_speicher, &s) != 0)
             rt::cannotWrite(m_target, rt::systemErrorText(errno));

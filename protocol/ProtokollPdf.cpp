@@ -61,7 +61,11 @@ int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& pa
         DruckSeiten seiten(writer);
         Protokoll protokoll(kalibrierung, seiten, typ);
         pages = protokoll.BuildProtocol(true);
-        if (!seiten.finish())
+        const bool fertig = seiten.finish();
+        // A failed write is the reason, where there was one.
+        if (ziel.datei().error() != QFileDevice::NoError)
+            rt::cannotWrite(path, ziel.datei().errorString());
+        if (!fertig)
             rt::cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist fehlgeschlagen"));
     }
     QFile& written = ziel.datei();

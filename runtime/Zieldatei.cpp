@@ -428,7 +428,8 @@ void Zieldatei::commit() {
         "beschreibbar (nichts wurde geschrieben)");
     for (int attempt = 0;; ++attempt) {
         if (attempt >= 10)
-            systemFehler(EAGAIN);
+            fehler(err::PathFileAccessError,
+                   QStringLiteral("sie wurde während des Schreibens immer wieder verändert"));
         struct stat alt {};
         if (::fstatat(m_ordner, m_name.constData(), &alt, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
