@@ -174,12 +174,21 @@ void Zieldatei::setzeNurBenannt(bool nur) {
 }
 
 Zieldatei::Zieldatei(const QString& path, Art art) : m_path(path), m_art(art) {
-    auflösen();
-    prüfen();
-    anlegen();
+    try {
+        auflösen();
+        prüfen();
+        anlegen();
+    } catch (...) {
+        aufräumen();
+        throw;
+    }
 }
 
 Zieldatei::~Zieldatei() {
+    aufräumen();
+}
+
+void Zieldatei::aufräumen() {
     m_datei.close();
     if (!m_zwischen.isEmpty()) {
         const SignaleAufhalten aufgehalten;
@@ -191,6 +200,8 @@ Zieldatei::~Zieldatei() {
         ::close(m_fd);
     if (m_ordner >= 0)
         ::close(m_ordner);
+    m_fd = m_ordner = -1;
+    m_zwischen.clear();
 }
 
 void Zieldatei::fehler(int number, const QString& reason) const {

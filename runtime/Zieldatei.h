@@ -70,6 +70,7 @@ private:
     QByteArray freierName(int& fd, int flags, mode_t mode);
     bool istUnsere(const QByteArray& name) const;
     void entferneAlteReste() const;
+    void aufräumen();
 
     QString m_path;
     Art m_art;
