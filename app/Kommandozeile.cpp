@@ -9,7 +9,6 @@
 #include "Zieldatei.h"
 
 #include "Conversion.h"
-#include "Dateirechte.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -64,7 +63,7 @@ int auswertung(const QString& path, QTextStream& out, QTextStream& err) {
 template <class F>
 int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) {
     // Interrupted, the job leaves no temporary file behind.
-    entferneZieldateiBeiAbbruch();
+    rt::entferneZieldateiBeiAbbruch();
     Kalibrierung kalibrierung;
     if (!laden(kalibrierung, path, err))
         return 2;
@@ -156,6 +155,7 @@ struct ImportAufruf {
 // 4 for rows that cannot be read (nothing is written then).
 int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     using namespace MesswertImport;
+    rt::entferneZieldateiBeiAbbruch();
     Kalibrierung k;
     if (!a.vorlage.isEmpty()) {
         if (!laden(k, a.vorlage, err))
@@ -250,9 +250,8 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     try {
         übernehmen(k, ergebnis, a.anhängen);
         k.setIsDirty(false);
-        if (rt::isReadOnlyFile(QFileInfo(a.ziel).absoluteFilePath()))
-            cannotWrite(a.ziel, QStringLiteral("sie ist schreibgeschützt"));
-        k.ReplaceFile(a.ziel);
+        // An output: a read-only file is refused, not replaced.
+        k.ReplaceFile(a.ziel, false);
     } catch (const rt::RuntimeError& e) {
         err << e.description() << u'\n';
         err.flush();

@@ -147,9 +147,11 @@ public:
     // ---- calibration file ------------------------------------------------
     // Writes the whole store as an XML recordset; the target must not exist.
     void SaveFile(const QString& FilePath) const;
-    // The same, replacing an existing target (also a read-only one) in one
-    // step once the new file is complete; on failure the old file is kept.
-    void ReplaceFile(const QString& FilePath) const;
+    // The same, replacing an existing target in one step once the new file
+    // is complete, with the old one's mode, owner, ACL and attributes; on
+    // failure the old file is kept. A read-only file of the caller's is
+    // replaced too unless ReadOnlyToo is false (an output of the command line).
+    void ReplaceFile(const QString& FilePath, bool ReadOnlyToo = true) const;
     // Replaces the calibration by a file's content. The file is read and
     // checked completely first; on any failure the calibration is unchanged.
     void LoadFile(const QString& FilePath);

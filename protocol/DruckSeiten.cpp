@@ -2,15 +2,22 @@
 
 #include "RuntimeError.h"
 
+#include <QPdfWriter>
 #include <QPrinter>
 
-DruckSeiten::DruckSeiten(QPrinter& printer) : m_printer(printer) {}
+DruckSeiten::DruckSeiten(QPrinter& printer) : m_device(printer), m_printer(&printer) {}
+
+DruckSeiten::DruckSeiten(QPdfWriter& writer) : m_device(writer), m_writer(&writer) {}
+
+int DruckSeiten::resolution() const {
+    return m_printer ? m_printer->resolution() : m_writer->resolution();
+}
 
 DruckSeiten::~DruckSeiten() {
     finish();
 }
 
-QSizeF printerSheetCm(const QPrinter& printer) {
+QSizeF printerSheetCm(const QPagedPaintDevice& printer) {
     const QSizeF size = printer.pageLayout().fullRect(QPageLayout::Millimeter).size() / 10.0;
     const double w = size.width();
     const double h = size.height();
@@ -20,24 +27,25 @@ QSizeF printerSheetCm(const QPrinter& printer) {
 }
 
 QSizeF DruckSeiten::pageSizeCm() const {
-    return printerSheetCm(m_printer);
+    return printerSheetCm(m_device);
 }
 
 DeviceContextPtr DruckSeiten::beginSurface(int, QSizeF, double, double& unitsPerCm) {
     if (!m_painter.isActive()) {
-        m_printer.setFullPage(true);
-        if (!m_painter.begin(&m_printer)) {
+        if (m_printer)
+            m_printer->setFullPage(true);
+        if (!m_painter.begin(&m_device)) {
             m_failed = true;
             rt::raiseError(rt::err::PathFileAccessError);
         }
         m_dc = std::make_shared<DeviceContext>(&m_painter);
     } else if (m_pagePending) {
         // A new sheet only when a next page comes: no empty last sheet.
-        if (!m_printer.newPage())
+        if (!m_device.newPage())
             m_failed = true;
     }
     m_pagePending = false;
-    unitsPerCm = m_printer.resolution() / 2.54;
+    unitsPerCm = resolution() / 2.54;
     // A fresh context for every page, as the printer gives one per page.
     m_dc = std::make_shared<DeviceContext>(&m_painter);
     m_dc->setPixel(0, 0, 0xFFFFFF);
@@ -45,8 +53,8 @@ DeviceContextPtr DruckSeiten::beginSurface(int, QSizeF, double, double& unitsPer
 }
 
 DeviceContextPtr DruckSeiten::measuringSurface(double& unitsPerCm) {
-    unitsPerCm = m_printer.resolution() / 2.54;
-    return std::make_shared<DeviceContext>(static_cast<const QPaintDevice&>(m_printer));
+    unitsPerCm = resolution() / 2.54;
+    return std::make_shared<DeviceContext>(static_cast<const QPaintDevice&>(m_device));
 }
 
 void DruckSeiten::completeSurface(int) {
@@ -59,5 +67,5 @@ void DruckSeiten::completeSurface(int) {
 bool DruckSeiten::finish() {
     if (m_painter.isActive())
         m_painter.end();
-    return !m_failed && m_printer.printerState() != QPrinter::Error;
+    return !m_failed && (!m_printer || m_printer->printerState() != QPrinter::Error);
 }

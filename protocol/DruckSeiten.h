@@ -6,16 +6,19 @@
 
 #include <memory>
 
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 // The printer's sheet in cm, always upright whatever its orientation.
-QSizeF printerSheetCm(const QPrinter& printer);
+QSizeF printerSheetCm(const QPagedPaintDevice& printer);
 
-// The print branch: every protocol page is one page of a printer (a real one
-// or a PDF file), at zoom 1.0, always upright.
+// The print branch: every protocol page is one page of a printer or of a PDF
+// file, at zoom 1.0, always upright.
 class DruckSeiten : public ProtokollSeiten {
 public:
     explicit DruckSeiten(QPrinter& printer);
+    explicit DruckSeiten(QPdfWriter& writer);
     ~DruckSeiten() override;
 
     bool printing() const override { return true; }
@@ -29,7 +32,11 @@ protected:
     DeviceContextPtr measuringSurface(double& unitsPerCm) override;
 
 private:
-    QPrinter& m_printer;
+    int resolution() const;
+
+    QPagedPaintDevice& m_device;
+    QPrinter* m_printer = nullptr;
+    QPdfWriter* m_writer = nullptr;
     QPainter m_painter;
     DeviceContextPtr m_dc;
     bool m_pagePending = false; // a page was completed; the next one needs a new sheet

@@ -17,7 +17,14 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <locale.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -93,23 +100,171 @@ private:
     locale_t m_previous = nullptr;
 };
 
+// The library assembles every part of a workbook in a temporary file of
+// its own (in /tmp, else in the current folder) and does not notice when
+// writing one fails: a full disk gave a damaged workbook reported as
+// written. Its parts are kept in memory instead, and a failed write is noted.
+thread_local int teilFehler = 0;
+
+int teilFd(void* cookie) {
+    return int(reinterpret_cast<intptr_t>(cookie));
+}
+
+ssize_t teilLesen(void* cookie, char* buffer, size_t size) {
+    ssize_t n = 0;
+    do
+        n = ::read(teilFd(cookie), buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t teilSchreiben(void* cookie, const char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(teilFd(cookie), buffer + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (teilFehler == 0)
+                teilFehler = n < 0 ? errno : EIO;
+            return 0;
+        }
+        done += size_t(n);
+    }
+    return ssize_t(size);
+}
+
+int teilSuchen(void* cookie, off64_t* offset, int whence) {
+    const off64_t at = ::lseek64(teilFd(cookie), *offset, whence);
+    if (at < 0)
+        return -1;
+    *offset = at;
+    return 0;
+}
+
+int teilSchließen(void* cookie) {
+    return ::close(teilFd(cookie));
+}
+
+} // namespace
+
+extern "C" FILE* lxw_tmpfile(char*) {
+    const int fd = ::memfd_create("arbeitsmappe-teil", MFD_CLOEXEC);
+    if (fd < 0) {
+        teilFehler = errno;
+        return nullptr;
+    }
+    const cookie_io_functions_t io{teilLesen, teilSchreiben, teilSuchen, teilSchließen};
+    FILE* file = ::fopencookie(reinterpret_cast<void*>(intptr_t(fd)), "w+", io);
+    if (!file) {
+        teilFehler = errno;
+        ::close(fd);
+    }
+    return file;
+}
+
+namespace {
+
+// The library prints its own English messages on standard error: while it
+// runs they go nowhere; the user reads the program's German one.
+class OhneBibliothekstexte {
+public:
+    OhneBibliothekstexte() {
+        std::fflush(stderr);
+        const int leer = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_vorher = leer >= 0 ? ::fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
+        if (m_vorher >= 0)
+            ::dup2(leer, 2);
+        if (leer >= 0)
+            ::close(leer);
+    }
+    ~OhneBibliothekstexte() {
+        if (m_vorher >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_vorher, 2);
+            ::close(m_vorher);
+        }
+    }
+    OhneBibliothekstexte(const OhneBibliothekstexte&) = delete;
+    OhneBibliothekstexte& operator=(const OhneBibliothekstexte&) = delete;
+
+private:
+    int m_vorher = -1;
+};
+
+// Why the library failed, in German: the system's reason where there is one.
+QString bibliotheksfehler(lxw_error error, int systemError) {
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("nicht genügend Arbeitsspeicher für die Arbeitsmappe");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        if (systemError != 0)
+            return QStringLiteral("die Arbeitsmappe kann nicht zusammengestellt werden (%1)")
+                .arg(rt::systemErrorText(systemError));
+        return QStringLiteral("die Arbeitsmappe kann nicht zusammengestellt werden");
+    default:
+        return QStringLiteral("die Arbeitsmappe kann nicht zusammengestellt werden (interner "
+                              "Fehler %1)")
+            .arg(int(error));
+    }
+}
+
+// The workbook is assembled in memory (the library wants a file name: the
+// name of a memory file of this process, which no one else can reach) and
+// then written through the target's descriptor.
 class Arbeitsmappe {
 public:
-    explicit Arbeitsmappe(const QString& path, const QString& target) : m_target(target) {
-        m_workbook = workbook_new(QFile::encodeName(path).constData());
-        if (!m_workbook)
-            cannotWrite(target, QStringLiteral("die Arbeitsmappe kann nicht angelegt werden"));
+    explicit Arbeitsmappe(const QString& target) : m_target(target) {
+        m_speicher = ::memfd_create("arbeitsmappe", MFD_CLOEXEC);
+        if (m_speicher < 0)
+            rt::cannotWrite(target,
+                            QStringLiteral("die Arbeitsmappe kann nicht angelegt werden (%1)")
+                                .arg(rt::systemErrorText(errno)));
+        teilFehler = 0;
+        const QByteArray name = "/proc/self/fd/" + QByteArray::number(m_speicher);
+        m_workbook = workbook_new(name.constData());
+        if (!m_workbook) {
+            ::close(m_speicher);
+            rt::cannotWrite(target, QStringLiteral("die Arbeitsmappe kann nicht angelegt werden"));
+        }
     }
     ~Arbeitsmappe() {
         if (m_workbook)
             workbook_close(m_workbook);
+        if (m_speicher >= 0)
+            ::close(m_speicher);
     }
     lxw_workbook* get() const { return m_workbook; }
-    void close() {
+    // Completes the workbook; its bytes.
+    QByteArray close() {
+        errno = 0;
         const lxw_error error = workbook_close(m_workbook);
+        const int systemError = teilFehler != 0 ? teilFehler : errno;
         m_workbook = nullptr;
         if (error != LXW_NO_ERROR)
-            cannotWrite(m_target, QString::fromUtf8(lxw_strerror(error)));
+            rt::cannotWrite(m_target, bibliotheksfehler(error, systemError));
+        if (teilFehler != 0)
+            rt::cannotWrite(m_target, bibliotheksfehler(LXW_ERROR_ZIP_FILE_ADD, teilFehler));
+        struct stat s {};
+        if (::fstat(m_speicher, &s) != 0)
+            rt::cannotWrite(m_target, rt::systemErrorText(errno));
+        QByteArray bytes(qsizetype(s.st_size), '\0');
+        qsizetype read = 0;
+        while (read < bytes.size()) {
+            const ssize_t n =
+                ::pread(m_speicher, bytes.data() + read, size_t(bytes.size() - read), off_t(read));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                rt::cannotWrite(m_target, rt::systemErrorText(n < 0 ? errno : EIO));
+            read += n;
+        }
+        return bytes;
     }
     lxw_format* format(const QByteArray& numberFormat, bool bold = false) {
         lxw_format* f = workbook_add_format(m_workbook);
@@ -121,8 +276,10 @@ public:
     }
 
 private:
-    CZahlen m_zahlen; // first member: outlives the workbook's close
-    lxw_workbook* m_workbook;
+    CZahlen m_zahlen; // first members: outlive the workbook's close
+    OhneBibliothekstexte m_still;
+    int m_speicher = -1;
+    lxw_workbook* m_workbook = nullptr;
     QString m_target;
 };
 
@@ -316,15 +473,17 @@ void blattProtokolldaten(Arbeitsmappe& mappe, const Kalibrierung& k) {
 } // namespace
 
 void ExportXlsx(const Kalibrierung& k, const QString& path) {
-    Zieldatei ziel(path);
+    rt::Zieldatei ziel(path, rt::Zieldatei::Art::Ausgabe);
     const std::vector<Messpunkt> punkte = messpunkte(k);
+    QByteArray bytes;
     {
-        Arbeitsmappe mappe(ziel.temporaryPath(), path);
+        Arbeitsmappe mappe(path);
         blattMesswerte(mappe, k, punkte);
         blattStatistik(mappe, k);
         blattProtokolldaten(mappe, k);
-        mappe.close();
+        bytes = mappe.close();
     }
+    ziel.schreiben(bytes);
     ziel.commit();
 }
 
@@ -349,7 +508,7 @@ QString csvZahl(const std::optional<double>& value) {
 } // namespace
 
 void ExportCsv(const Kalibrierung& k, const QString& path) {
-    Zieldatei ziel(path);
+    rt::Zieldatei ziel(path, rt::Zieldatei::Art::Ausgabe);
     QString out;
     QStringList header = kopf(k);
     for (QString& h : header)
@@ -384,13 +543,7 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
         for (const QString& line : anforderungen)
             out += csvFeld(line) + QStringLiteral(";;\r\n");
     }
-    QFile file(ziel.temporaryPath());
-    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + out.toUtf8();
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
-        cannotWrite(path, rt::fileErrorText(file.errorString()));
-    file.close();
+    ziel.schreiben(QByteArray("\xEF\xBB\xBF") + out.toUtf8());
     ziel.commit();
 }
 

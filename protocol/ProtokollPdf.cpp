@@ -9,12 +9,15 @@
 #include "RuntimeError.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 QSizeF blattCm(const QPageSize& blatt) {
     const QSizeF mm = blatt.size(QPageSize::Millimeter);
@@ -44,34 +47,42 @@ std::optional<QPageSize> blattNamens(const QString& name) {
 
 int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& path,
                     const QPageSize& blatt) {
-    Zieldatei ziel(path);
+    rt::Zieldatei ziel(path, rt::Zieldatei::Art::Ausgabe);
 
     int pages = 0;
     {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(ziel.temporaryPath());
-        printer.setResolution(600);
-        printer.setPageLayout(QPageLayout(blatt.isValid() ? blatt : QPageSize(QPageSize::A4),
-                                          QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        printer.setDocName(QStringLiteral("Berechnungsprotokoll"));
-        printer.setCreator(ProductName);
-        DruckSeiten seiten(printer);
+        // The PDF goes straight into the new file's descriptor.
+        QPdfWriter writer(&ziel.datei());
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(blatt.isValid() ? blatt : QPageSize(QPageSize::A4),
+                                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        writer.setTitle(QStringLiteral("Berechnungsprotokoll"));
+        writer.setCreator(ProductName);
+        DruckSeiten seiten(writer);
         Protokoll protokoll(kalibrierung, seiten, typ);
         pages = protokoll.BuildProtocol(true);
-        if (!seiten.finish())
-            cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist fehlgeschlagen"));
+        const bool fertig = seiten.finish();
+        // A failed write is the reason, where there was one.
+        if (ziel.datei().error() != QFileDevice::NoError)
+            rt::cannotWrite(path, ziel.datei().errorString());
+        if (!fertig)
+            rt::cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist fehlgeschlagen"));
     }
-    if (QFileInfo(ziel.temporaryPath()).size() == 0)
-        cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist leer"));
-    // The PDF writer does not report failed writes (a full disk): a PDF is
-    // complete only with its end-of-file mark at the end.
-    QFile written(ziel.temporaryPath());
-    if (!written.open(QIODevice::ReadOnly) || written.size() < 6 ||
-        !written.seek(written.size() - std::min<qint64>(written.size(), 64)) ||
-        !written.read(64).contains("%%EOF"))
-        cannotWrite(path, QStringLiteral("die PDF-Datei ist unvollständig (ist der Datenträger "
-                                         "voll?)"));
+    QFile& written = ziel.datei();
+    errno = 0;
+    if (!written.flush() || written.error() != QFileDevice::NoError)
+        rt::cannotWrite(path, rt::fileErrorText(written.errorString()));
+    // The PDF writer does not report every failed write: a PDF is complete
+    // only with its end-of-file mark at the end.
+    struct stat s {};
+    if (::fstat(ziel.handle(), &s) != 0 || s.st_size == 0)
+        rt::cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist leer"));
+    QByteArray ende(int(std::min<off_t>(s.st_size, 64)), '\0');
+    if (::pread(ziel.handle(), ende.data(), size_t(ende.size()), s.st_size - ende.size()) !=
+            ende.size() ||
+        !ende.contains("%%EOF"))
+        rt::cannotWrite(path, QStringLiteral("die PDF-Datei ist unvollständig (ist der Datenträger "
+                                             "voll?)"));
     ziel.commit();
     return pages;
 }

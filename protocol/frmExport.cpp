@@ -62,7 +62,7 @@ void frmExport::ok() {
     const QString suffix = csv ? QStringLiteral("csv") : QStringLiteral("xlsx");
     const QString path = MessageService::instance().saveFileName(
         this, csv ? QStringLiteral("Export als CSV-Datei") : QStringLiteral("Export nach MS Excel"),
-        ausgabeNeben(m_dateiname, suffix),
+        rt::ausgabeNeben(m_dateiname, suffix),
         csv ? QStringLiteral("CSV-Dateien (*.csv);;alle Dateien (*)")
             : QStringLiteral("Excel-Arbeitsmappen (*.xlsx);;alle Dateien (*)"),
         suffix);

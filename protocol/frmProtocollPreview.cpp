@@ -580,7 +580,8 @@ void frmProtocollPreview::SaveAsPdf() {
     if (!m_k || !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
         return;
     const QString path = MessageService::instance().saveFileName(
-        this, QStringLiteral("Als PDF speichern"), ausgabeNeben(m_dateiname, QStringLiteral("pdf")),
+        this, QStringLiteral("Als PDF speichern"),
+        rt::ausgabeNeben(m_dateiname, QStringLiteral("pdf")),
         QStringLiteral("PDF-Dateien (*.pdf);;alle Dateien (*)"), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;

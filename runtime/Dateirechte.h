@@ -1,27 +1,45 @@
 #pragma once
 
-#include <QFileDevice>
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace rt {
 
-// The permissions a new file gets from the user's umask (0666 & ~umask), for
-// files written through a private temporary file first.
-QFileDevice::Permissions defaultFilePermissions();
+// What a replaced file hands on to the file that replaces it: its mode,
+// owner and group, its access control list and the user's extended
+// attributes. Attributes of the system's own (security labels, file
+// capabilities) are never copied: they would give the new content rights the
+// old one was granted for itself.
+struct Dateikennung {
+    struct stat status {};
+    std::optional<QByteArray> acl; // "system.posix_acl_access", as the kernel stores it
+    std::vector<std::pair<QByteArray, QByteArray>> attribute; // "user.*"
+};
 
-// Gives the file open as fd the mode of the file at target, and its owner
-// and group where the process may: a replaced file keeps its identity (a
-// private file stays private). Nothing when there is no such file.
-void keepIdentity(int fd, const QString& target);
+// Reads the identity of an open file (fd may be an O_PATH descriptor);
+// 0, or the system's error number.
+int leseKennung(int fd, Dateikennung& kennung);
 
-// The number of names (hard links) of a file; 0 when there is none.
-int linkCount(const QString& path);
+// Gives the new file open as fd the identity of the replaced one. Where the
+// process may not keep the owner, the new file is the caller's (who may write
+// the old one); where it may not keep the group, the group's permissions are
+// dropped, so that no group gains access. Set-id bits are never copied.
+// 0, or the system's error number.
+int übertrageKennung(int fd, const Dateikennung& kennung);
 
-// The start of the hidden name of a file written beside a target before it
-// replaces it: "." + the target's name (shortened where it must be) + ".",
-// so that six more characters still make a name of at most 255 bytes.
-QString temporaryPrefix(const QString& fileName);
+// The hidden name of a file written beside a target before it replaces it:
+// "." + the target's name (shortened where it must be) + ".orvanta-" + six
+// letters or digits, at most 255 bytes. Only the program makes such names, so
+// that only its own leftovers are ever removed.
+QByteArray zwischenName(const QString& fileName, const QByteArray& sechs);
 
-// Whether an existing file has no write permission for anybody.
-bool isReadOnlyFile(const QString& path);
+// Whether a name is one that zwischenName gives for fileName.
+bool istZwischenName(const QString& fileName, const QByteArray& name);
 
 } // namespace rt

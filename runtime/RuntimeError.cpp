@@ -88,6 +88,16 @@ QString systemErrorText(int errnum) {
         return QStringLiteral("Datei existiert bereits");
     case EIO:
         return QStringLiteral("Ein-/Ausgabefehler");
+    case EFBIG:
+        return QStringLiteral("Datei zu groß");
+    case ENAMETOOLONG:
+        return QStringLiteral("Dateiname zu lang");
+    case ELOOP:
+        return QStringLiteral("Zu viele Verweise hintereinander");
+    case ENOMEM:
+        return QStringLiteral("Nicht genügend Arbeitsspeicher");
+    case EXDEV:
+        return QStringLiteral("Verschiedene Dateisysteme");
     default:
         return QString::fromLocal8Bit(std::strerror(errnum));
     }

@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool x11-utils
   poppler-utils
   libxlsxwriter-dev libminizip-dev unzip
+  acl attr
   qt6-translations-l10n libc-l10n
   clang-format git
   "$@"

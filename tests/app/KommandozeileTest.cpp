@@ -9,7 +9,9 @@
 #include "../common/GrosseKalibrierung.h"
 
 #include "RuntimeError.h"
+#include "Zieldatei.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +22,10 @@
 #include <csignal>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -476,7 +482,8 @@ TEST(KommandozeileTest, ADamagedInputExitsTwoNamingIt) {
     EXPECT_FALSE(QFile::exists(csv));
 }
 
-// An output keeps its mode; a read-only output is refused as a save is.
+// An output keeps its mode, ACL and attributes; a read-only output is
+// refused as a save is, and so is another user's file the user may not write.
 TEST(KommandozeileTest, OutputsKeepTheirModeAndReadOnlyOnesStay) {
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("w.csv"));
@@ -486,12 +493,71 @@ TEST(KommandozeileTest, OutputsKeepTheirModeAndReadOnlyOnesStay) {
     struct stat s {};
     ASSERT_EQ(::stat(QFile::encodeName(csv).constData(), &s), 0);
     EXPECT_EQ(s.st_mode & 07777, 0640u);
+    // Every output alike: a private file with a named ACL entry and an
+    // attribute keeps both, and its group gains nothing.
+    const QString xlsx = dir.filePath(QStringLiteral("w.xlsx"));
+    const QString pdf = dir.filePath(QStringLiteral("w.pdf"));
+    const QString xml = dir.filePath(QStringLiteral("w.xml"));
+    const QString table = dir.filePath(QStringLiteral("werte.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, table}).status, 0);
+    const QList<QStringList> outputs{
+        {QStringLiteral("--export"), Example, csv},
+        {QStringLiteral("--export"), Example, xlsx},
+        {QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf},
+        {QStringLiteral("--import"), table, xml, QStringLiteral("--vorlage"), Example}};
+    for (const QStringList& args : outputs) {
+        const QString out = args.size() == 3 ? args[2] : args[1] == table ? xml : pdf;
+        SCOPED_TRACE(out.toStdString());
+        if (!QFile::exists(out)) {
+            ASSERT_EQ(run(args).status, 0);
+        }
+        ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0600), 0);
+        if (!werkzeug(QStringLiteral("setfacl"),
+                      {QStringLiteral("-m"), QStringLiteral("u:nobody:rw"), out}) ||
+            !werkzeug(QStringLiteral("setfattr"),
+                      {QStringLiteral("-n"), QStringLiteral("user.quelle"), QStringLiteral("-v"),
+                       QStringLiteral("Labor"), out}))
+            GTEST_SKIP() << "setfacl/setfattr fehlen oder das Dateisystem kennt keine ACL.";
+        const QString before = dateikennung(out);
+        ASSERT_TRUE(before.contains(QStringLiteral("system.posix_acl_access=")));
+        writeFileBytes(out, "alt"); // changed, so that the output is seen to be written
+        const Result again = run(args);
+        EXPECT_EQ(again.status, 0) << again.err.toStdString();
+        EXPECT_NE(readFileBytes(out), QByteArray("alt"));
+        EXPECT_EQ(dateikennung(out), before);
+    }
+
     ASSERT_EQ(::chmod(QFile::encodeName(csv).constData(), 0444), 0);
     const QByteArray before = readFileBytes(csv);
     const Result r = run({QStringLiteral("--export"), Example, csv});
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(r.err.contains(QStringLiteral("schreibgeschützt"))) << r.err.toStdString();
     EXPECT_EQ(readFileBytes(csv), before);
+
+    // Root's file in nobody's folder: nobody may rename over it, but he may
+    // not write it, so he does not replace it (it would become his).
+    if (::geteuid() != 0)
+        return;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString own = dir.filePath(QStringLiteral("nobody"));
+    ASSERT_TRUE(QDir().mkdir(own));
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), NobodyId, NobodyId), 0);
+    const QString foreign = own + QStringLiteral("/root.csv");
+    writeFileBytes(foreign, "von root");
+    ASSERT_EQ(::chmod(QFile::encodeName(foreign).constData(), 0644), 0);
+    const QString foreignBefore = dateikennung(foreign);
+    const KindErgebnis child = imKindprozess([&] {
+        if (::setresgid(NobodyId, NobodyId, NobodyId) != 0 ||
+            ::setresuid(NobodyId, NobodyId, NobodyId) != 0)
+            return QByteArray("setuid");
+        const Result n = run({QStringLiteral("--export"), Example, foreign});
+        return QByteArray::number(n.status) + '|' + n.err.toUtf8();
+    });
+    ASSERT_TRUE(child.ended);
+    EXPECT_TRUE(child.output.startsWith("3|")) << child.output.toStdString();
+    EXPECT_TRUE(child.output.contains("keine Schreibberechtigung")) << child.output.toStdString();
+    EXPECT_EQ(readFileBytes(foreign), QByteArray("von root"));
+    EXPECT_EQ(dateikennung(foreign), foreignBefore);
 }
 
 // Names of up to 255 bytes can be written: the temporary name beside them
@@ -517,7 +583,11 @@ TEST(KommandozeileTest, LongNamesCanBeWritten) {
     EXPECT_EQ(again.DirektesPrüfmerkmal().Name(), QStringLiteral("neu"));
 }
 
-// A protocol interrupted by SIGTERM or SIGINT leaves no temporary file.
+// A protocol interrupted by SIGTERM, SIGINT or SIGHUP leaves nothing behind.
+// Killed (SIGKILL), a file without name leaves nothing either; a hidden name
+// (where the file system has no such files) is left, and the next output of
+// that name removes it once it is old, but never the user's own files of
+// similar names.
 TEST(KommandozeileTest, AnInterruptedOutputLeavesNothingBehind) {
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("gross.xml"));
@@ -526,33 +596,71 @@ TEST(KommandozeileTest, AnInterruptedOutputLeavesNothingBehind) {
         fillLarge(k);
         k.SaveFile(input);
     }
-    for (int signal : {SIGTERM, SIGINT}) {
-        const QString pdf = dir.filePath(QStringLiteral("p%1.pdf").arg(signal));
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            run({QStringLiteral("--protokoll"), input, QStringLiteral("--pdf"), pdf});
-            ::_exit(0);
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    auto hidden = [&] {
+        return QDir(dir.path()).entryList({QStringLiteral(".p.pdf*")}, QDir::Files | QDir::Hidden);
+    };
+    for (const bool named : {false, true}) {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
+            SCOPED_TRACE(std::string(named ? "benannt, " : "unbenannt, ") + strsignal(signal));
+            int fds[2];
+            ASSERT_EQ(::pipe(fds), 0);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(fds[0]);
+                // Once the new file is there, the job waits to be interrupted.
+                rt::Zieldatei::setzeNurBenannt(named);
+                rt::Zieldatei::setzeEingriff([&](rt::Zieldatei::Schritt schritt) {
+                    if (schritt != rt::Zieldatei::Schritt::Angelegt)
+                        return;
+                    if (::write(fds[1], "x", 1) != 1)
+                        ::_exit(5);
+                    for (;;)
+                        ::pause();
+                });
+                run({QStringLiteral("--protokoll"), input, QStringLiteral("--pdf"), pdf});
+                ::_exit(0);
+            }
+            ::close(fds[1]);
+            char started = 0;
+            const bool ready = ::read(fds[0], &started, 1) == 1;
+            ::close(fds[0]);
+            ::kill(child, signal);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(ready);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_FALSE(QFile::exists(pdf));
+            const QStringList left = hidden();
+            if (named && signal == SIGKILL) {
+                ASSERT_EQ(left.size(), 1);
+                EXPECT_TRUE(left[0].startsWith(QStringLiteral(".p.pdf.orvanta-")))
+                    << left[0].toStdString();
+            } else {
+                EXPECT_EQ(left, QStringList());
+            }
         }
-        // Once the temporary file is there, the job is interrupted.
-        bool started = false;
-        for (int k = 0; k < 500 && !started; ++k) {
-            started = !QDir(dir.path())
-                           .entryList({QStringLiteral(".p*")}, QDir::Files | QDir::Hidden)
-                           .isEmpty();
-            if (!started)
-                ::usleep(10'000);
-        }
-        ::kill(child, signal);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(started);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_TRUE(QDir(dir.path())
-                        .entryList({QStringLiteral(".p*")}, QDir::Files | QDir::Hidden)
-                        .isEmpty());
-        EXPECT_FALSE(QFile::exists(pdf));
     }
+    // The killed job's file goes with the next output once it is old; the
+    // user's files stay.
+    const QStringList userFiles{QStringLiteral(".p.pdf.201207"), QStringLiteral(".p.pdf.backup"),
+                                QStringLiteral(".p.pdf.Kopie1"), QStringLiteral(".p.pdf.sicher")};
+    for (const QString& name : userFiles)
+        writeFileBytes(dir.filePath(name), "eigene Datei");
+    for (const QString& name : hidden()) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                         QFileDevice::FileModificationTime);
+    }
+    const Result r = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList left = hidden();
+    QStringList expected = userFiles;
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
 }
 
 namespace {
@@ -895,4 +1003,306 @@ TEST(KommandozeileTest, TheProtocolNamesUnfilledSiteData) {
     EXPECT_TRUE(err.startsWith(QStringLiteral("Protokolldaten unvollständig:\n  Bauvorhaben\n")))
         << err.toStdString();
     EXPECT_FALSE(QString::fromUtf8(program.readAllStandardOutput()).contains(u'?'));
+}
+
+// Another user who shares the folder (0777, not sticky) swaps the hidden file
+// of an output for a link to a private file of the user's: no output ever
+// writes through it; the output fails and the private file stays as it was.
+// With a file without name (O_TMPFILE) and with a hidden name.
+TEST(KommandozeileTest, ASwappedHiddenFileNeverReachesAnotherFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root, um als ein anderer Benutzer zu handeln.";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString shared = dir.filePath(QStringLiteral("geteilt"));
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ::chmod(QFile::encodeName(shared).constData(), 0777);
+    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+    writeFileBytes(victim, "nur für root\n");
+    ::chmod(QFile::encodeName(victim).constData(), 0600);
+    const QString victimBefore = dateikennung(victim);
+    const QString table = dir.filePath(QStringLiteral("werte.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, table}).status, 0);
+
+    const QList<QStringList> outputs{
+        {QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"),
+         shared + QStringLiteral("/out.pdf")},
+        {QStringLiteral("--export"), Example, shared + QStringLiteral("/out.csv")},
+        {QStringLiteral("--export"), Example, shared + QStringLiteral("/out.xlsx")},
+        {QStringLiteral("--import"), table, shared + QStringLiteral("/out.xml")}};
+    for (const QStringList& args : outputs) {
+        const QString out = args.last();
+        for (const bool named : {false, true}) {
+            SCOPED_TRACE(out.toStdString() + (named ? " benannt" : " unbenannt"));
+            QFile::remove(out);
+            writeFileBytes(out, "alte Ausgabe");
+            int swapped = 0;
+            rt::Zieldatei::setzeNurBenannt(named);
+            rt::Zieldatei::setzeEingriff([&](rt::Zieldatei::Schritt) {
+                swapped += tauscheZwischendateienAlsNobody(shared, victim);
+            });
+            const Result r = run(args);
+            rt::Zieldatei::setzeEingriff(nullptr);
+            rt::Zieldatei::setzeNurBenannt(false);
+            EXPECT_GE(swapped, 1);
+            EXPECT_EQ(r.status, 3) << r.out.toStdString();
+            EXPECT_TRUE(r.err.contains(QStringLiteral("von einem anderen Benutzer ersetzt")))
+                << r.err.toStdString();
+            EXPECT_EQ(readFileBytes(victim), QByteArray("nur für root\n"));
+            EXPECT_EQ(dateikennung(victim), victimBefore);
+            EXPECT_EQ(readFileBytes(out), QByteArray("alte Ausgabe"));
+            for (const QString& name :
+                 QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                if (name.startsWith(u'.'))
+                    QFile::remove(shared + u'/' + name);
+        }
+        // Unhindered, the same output is written.
+        EXPECT_EQ(run(args).status, 0);
+        EXPECT_NE(readFileBytes(out), QByteArray("alte Ausgabe"));
+    }
+}
+
+// An output that is a link is written through to the file it names, for
+// every output, and that file is checked as the output itself. Another
+// user's link in a folder everybody may write to is not followed.
+TEST(KommandozeileTest, OutputsAreWrittenThroughLinks) {
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString table = dir.filePath(QStringLiteral("werte.csv"));
+    ASSERT_EQ(run({QStringLiteral("--export"), Example, table}).status, 0);
+    const QString real = dir.filePath(QStringLiteral("ziele"));
+    ASSERT_TRUE(QDir().mkdir(real));
+    for (const char* suffix : {"pdf", "csv", "xlsx", "xml"}) {
+        SCOPED_TRACE(suffix);
+        const QString target = real + QStringLiteral("/real.") + QLatin1String(suffix);
+        const QString link = dir.filePath(QStringLiteral("link.") + QLatin1String(suffix));
+        writeFileBytes(target, "alt");
+        ASSERT_TRUE(QFile::link(QStringLiteral("ziele/real.") + QLatin1String(suffix), link));
+        const QStringList args =
+            QLatin1String(suffix) == u"pdf"
+                ? QStringList{QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), link}
+            : QLatin1String(suffix) == u"xml"
+                ? QStringList{QStringLiteral("--import"), table, link, QStringLiteral("--vorlage"),
+                              Example}
+                : QStringList{QStringLiteral("--export"), Example, link};
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_GT(readFileBytes(target).size(), 3);
+        EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
+                  QStringList());
+        EXPECT_EQ(QDir(real).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
+                  QStringList());
+    }
+    // A chain of links ending at the calibration itself: it is the input.
+    const QString k = dir.filePath(QStringLiteral("k.xml"));
+    ASSERT_TRUE(QFile::copy(Example, k));
+    ASSERT_TRUE(QFile::link(k, dir.filePath(QStringLiteral("eins.xml"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("eins.xml")),
+                            dir.filePath(QStringLiteral("zwei.csv"))));
+    EXPECT_EQ(run({QStringLiteral("--export"), k, dir.filePath(QStringLiteral("zwei.csv"))}).status,
+              1);
+    EXPECT_EQ(readFileBytes(k), readFileBytes(Example));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root, um einen Verweis eines anderen Benutzers anzulegen.";
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    ASSERT_TRUE(QDir().mkdir(victim));
+    const QString v2 = victim + QStringLiteral("/v2.txt");
+    writeFileBytes(v2, "bleibt");
+    for (const mode_t mode : {mode_t(01777), mode_t(0777)}) {
+        SCOPED_TRACE(mode);
+        const QString folder = dir.filePath(QStringLiteral("sticky%1").arg(mode, 0, 8));
+        ASSERT_TRUE(QDir().mkdir(folder));
+        ::chmod(QFile::encodeName(folder).constData(), mode);
+        for (const char* name : {"out.xml", "out.csv"}) {
+            const QString link = folder + u'/' + QLatin1String(name);
+            ASSERT_TRUE(QFile::link(v2, link));
+            ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), NobodyId, NobodyId), 0);
+        }
+        const Result imported =
+            run({QStringLiteral("--import"), table, folder + QStringLiteral("/out.xml")});
+        EXPECT_EQ(imported.status, 3);
+        EXPECT_TRUE(imported.err.contains(QStringLiteral("gehört einem anderen Benutzer")))
+            << imported.err.toStdString();
+        const Result exported =
+            run({QStringLiteral("--export"), Example, folder + QStringLiteral("/out.csv")});
+        EXPECT_EQ(exported.status, 3);
+        EXPECT_EQ(readFileBytes(v2), QByteArray("bleibt"));
+    }
+}
+
+// The program's own open files are no output: /dev/stdout, /dev/stderr,
+// /dev/fd/N and /proc/self/fd/N are refused by their link, before it is
+// followed, also when standard output is a file.
+TEST(KommandozeileTest, TheProgramsOpenFilesAreNoOutput) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("offen.pdf"));
+    writeFileBytes(file, "offen");
+    QFile open(file);
+    ASSERT_TRUE(open.open(QIODevice::ReadWrite));
+    const QString fd = QString::number(open.handle());
+    for (const QString& path :
+         {QStringLiteral("/proc/self/fd/") + fd, QStringLiteral("/dev/fd/") + fd,
+          QStringLiteral("/proc/%1/fd/").arg(::getpid()) + fd}) {
+        const Result r =
+            run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), path});
+        EXPECT_EQ(r.status, 3) << path.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("die das Programm geöffnet hat")))
+            << r.err.toStdString();
+    }
+    EXPECT_EQ(readFileBytes(file), QByteArray("offen"));
+
+    // The program itself, its standard output a file, in a mount namespace of
+    // its own with a /dev of its own: what it does there reaches no one else.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root für einen eigenen Namensraum der Einhängepunkte.";
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray exe = ORVANTA_EXE;
+    const QByteArray example = QFile::encodeName(Example);
+    const KindErgebnis child = imKindprozess([&] {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return QByteArray("!unshare: ") + std::strerror(errno);
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return QByteArray("!mount: ") + std::strerror(errno);
+        const QByteArray dev = folder + "/dev";
+        if (::mkdir(dev.constData(), 0755) != 0 ||
+            ::mount("tmpfs", dev.constData(), "tmpfs", 0, "size=64k") != 0)
+            return QByteArray("!tmpfs: ") + std::strerror(errno);
+        const QByteArray null = dev + "/null";
+        ::close(::open(null.constData(), O_CREAT | O_WRONLY, 0666));
+        if (::mount("/dev/null", null.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+            ::symlink("/proc/self/fd/0", (dev + "/stdin").constData()) != 0 ||
+            ::symlink("/proc/self/fd/1", (dev + "/stdout").constData()) != 0 ||
+            ::symlink("/proc/self/fd/2", (dev + "/stderr").constData()) != 0 ||
+            ::symlink("/proc/self/fd", (dev + "/fd").constData()) != 0 ||
+            ::mount(dev.constData(), "/dev", nullptr, MS_BIND, nullptr) != 0)
+            return QByteArray("!dev: ") + std::strerror(errno);
+        QByteArray report;
+        for (const char* out : {"/dev/stdout", "/dev/stderr"}) {
+            const pid_t program = ::fork();
+            if (program == 0) {
+                const int cap =
+                    ::open((folder + "/cap.pdf").constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+                const int err = ::open(
+                    (folder + "/err" + QByteArray(out).replace('/', '-') + ".txt").constData(),
+                    O_CREAT | O_TRUNC | O_WRONLY, 0644);
+                ::dup2(cap, 1);
+                ::dup2(std::strcmp(out, "/dev/stderr") == 0 ? cap : err, 2);
+                ::execl(exe.constData(), "Orvanta", "--protokoll", example.constData(), "--pdf",
+                        out, static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            int status = 0;
+            ::waitpid(program, &status, 0);
+            struct stat s {};
+            const bool link = ::lstat(out, &s) == 0 && S_ISLNK(s.st_mode);
+            report += QByteArray(out) + ' ' +
+                      QByteArray::number(WIFEXITED(status) ? WEXITSTATUS(status) : -1) +
+                      (link ? " Verweis" : " ersetzt") + '\n';
+        }
+        return report;
+    });
+    ASSERT_TRUE(child.ended);
+    if (child.output.startsWith('!'))
+        GTEST_SKIP() << child.output.toStdString();
+    EXPECT_EQ(child.output, "/dev/stdout 3 Verweis\n/dev/stderr 3 Verweis\n");
+    const QString err =
+        QString::fromUtf8(readFileBytes(dir.filePath(QStringLiteral("err-dev-stdout.txt"))));
+    EXPECT_TRUE(
+        err.contains(QStringLiteral("Die Datei „/dev/stdout“ kann nicht geschrieben werden: "
+                                    "sie verweist auf eine Datei, die das Programm geöffnet hat")))
+        << err.toStdString();
+    EXPECT_FALSE(readFileBytes(dir.filePath(QStringLiteral("cap.pdf"))).startsWith("%PDF"));
+}
+
+// Started with SIGHUP ignored (nohup), the program keeps it ignored while it
+// writes an output: hang-ups do not end it.
+TEST(KommandozeileTest, ASignalIgnoredAtTheStartStaysIgnored) {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("gross.xml"));
+    {
+        Kalibrierung k;
+        fillLarge(k);
+        k.SaveFile(input);
+    }
+    const QByteArray pdf = QFile::encodeName(dir.filePath(QStringLiteral("p.pdf")));
+    const QByteArray in = QFile::encodeName(input);
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGHUP, SIG_IGN);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl(ORVANTA_EXE, "Orvanta", "--protokoll", in.constData(), "--pdf", pdf.constData(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    EXPECT_EQ(::read(fds[0], &c, 1), 0); // closed by the exec
+    ::close(fds[0]);
+    // Hang-ups all through the job, until it ends.
+    int status = 0;
+    int hangUps = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        ::kill(child, SIGHUP);
+        ++hangUps;
+        ::usleep(5000);
+    }
+    EXPECT_GT(hangUps, 1);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(QFileInfo(QFile::decodeName(pdf)).size() > 0);
+}
+
+// A workbook the library cannot complete (here: a file size limit, as a full
+// disk) is reported in German; the library's own English texts never reach
+// the user, and nothing damaged is reported as written.
+TEST(KommandozeileTest, OnlyGermanMessagesWhenAnOutputCannotBeCompleted) {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("gross.xml"));
+    {
+        Kalibrierung k;
+        fillLarge(k);
+        k.SaveFile(input);
+    }
+    for (const char* name : {"w.xlsx", "w.csv", "w.pdf"}) {
+        SCOPED_TRACE(name);
+        const QByteArray out = QFile::encodeName(dir.filePath(QString::fromLatin1(name)));
+        const QByteArray errFile = QFile::encodeName(dir.filePath(QStringLiteral("err.txt")));
+        const QByteArray in = QFile::encodeName(input);
+        const bool pdf = QByteArray(name).endsWith("pdf");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int err = ::open(errFile.constData(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+            ::dup2(err, 2);
+            ::dup2(err, 1);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64 * 1024, 64 * 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            if (pdf)
+                ::execl(ORVANTA_EXE, "Orvanta", "--protokoll", in.constData(), "--pdf",
+                        out.constData(), static_cast<char*>(nullptr));
+            else
+                ::execl(ORVANTA_EXE, "Orvanta", "--export", in.constData(), out.constData(),
+                        static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+        const QString err = QString::fromUtf8(readFileBytes(QFile::decodeName(errFile)));
+        EXPECT_TRUE(err.contains(
+            QStringLiteral("„%1“ kann nicht geschrieben werden: ").arg(QFile::decodeName(out))))
+            << err.toStdString();
+        for (const char* english : {"[ERROR]", "[WARNING]", "rror", "Zip", "ZIP", "xlsx file"})
+            EXPECT_FALSE(err.contains(QLatin1String(english))) << err.toStdString();
+        EXPECT_FALSE(QFile::exists(QFile::decodeName(out)));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
+              QStringList());
 }

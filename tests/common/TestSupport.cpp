@@ -1,15 +1,21 @@
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
 
+#include <dirent.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 SystemLocaleScope::SystemLocaleScope(const char* name)
@@ -106,4 +112,61 @@ KleinesTmpfs::KleinesTmpfs(const QString& folder, const char* size)
 KleinesTmpfs::~KleinesTmpfs() {
     if (m_fehlt.empty())
         ::umount2(m_path.constData(), MNT_DETACH);
+}
+
+int tauscheZwischendateienAlsNobody(const QString& folder, const QString& victim) {
+    const QByteArray ordner = QFile::encodeName(folder);
+    const QByteArray ziel = QFile::encodeName(victim);
+    const KindErgebnis child = imKindprozess([&] {
+        if (::setresgid(NobodyId, NobodyId, NobodyId) != 0 ||
+            ::setresuid(NobodyId, NobodyId, NobodyId) != 0)
+            return QByteArray("-1");
+        int n = 0;
+        DIR* dir = ::opendir(ordner.constData());
+        if (!dir)
+            return QByteArray("-2");
+        while (const dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (!name.startsWith('.') || !name.contains(".orvanta-"))
+                continue;
+            const QByteArray path = ordner + '/' + name;
+            if (::unlink(path.constData()) == 0 &&
+                ::symlink(ziel.constData(), path.constData()) == 0)
+                ++n;
+        }
+        ::closedir(dir);
+        return QByteArray::number(n);
+    });
+    return child.ended ? child.output.toInt() : -3;
+}
+
+QString dateikennung(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat s {};
+    if (::lstat(name.constData(), &s) != 0)
+        return QString();
+    QString text = QStringLiteral("%1 %2:%3")
+                       .arg(s.st_mode & 07777, 4, 8, QLatin1Char('0'))
+                       .arg(s.st_uid)
+                       .arg(s.st_gid);
+    QByteArray names(65536, '\0');
+    const ssize_t n = ::llistxattr(name.constData(), names.data(), size_t(names.size()));
+    QList<QByteArray> list = n > 0 ? names.left(n).split('\0') : QList<QByteArray>();
+    std::sort(list.begin(), list.end());
+    for (const QByteArray& attr : list) {
+        if (attr.isEmpty() || attr.startsWith("security."))
+            continue;
+        QByteArray value(65536, '\0');
+        const ssize_t m =
+            ::lgetxattr(name.constData(), attr.constData(), value.data(), size_t(value.size()));
+        text += u' ' + QString::fromLatin1(attr) + u'=' +
+                QString::fromLatin1(value.left(std::max<ssize_t>(m, 0)).toHex());
+    }
+    return text;
+}
+
+bool werkzeug(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }

@@ -93,3 +93,18 @@ struct KindErgebnis {
 // running after timeoutMs is killed. For what must not touch the test's own
 // process: giving up root, limits, a load that might hang or crash.
 KindErgebnis imKindprozess(const std::function<QByteArray()>& f, int timeoutMs = 120'000);
+
+// The user "nobody" of the file-permission tests.
+inline constexpr unsigned NobodyId = 65534;
+
+// As "nobody", in a child process: every hidden file the program is writing
+// in folder (".NAME.orvanta-XXXXXX") is replaced by a link to victim, as an
+// attacker sharing the folder would. Returns how many were replaced.
+int tauscheZwischendateienAlsNobody(const QString& folder, const QString& victim);
+
+// Mode, owner, group, ACL and user attributes of a file as text, for
+// comparing a file before and after it is replaced; "" for no file.
+QString dateikennung(const QString& path);
+
+// Runs a command (an ACL or attribute tool); false when it is missing or fails.
+bool werkzeug(const QString& program, const QStringList& arguments);

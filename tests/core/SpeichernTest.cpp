@@ -11,6 +11,7 @@
 #include "Kalibrierung.h"
 
 #include "RuntimeError.h"
+#include "Zieldatei.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -233,22 +234,31 @@ TEST(SpeichernTest, ASaveKilledAtAnyMomentKeepsTheOldOrTheNewFile) {
     EXPECT_GE(old, 1);
     EXPECT_GE(complete, 1);
     // Leftovers of killed saves go with the next save once they are old; a
-    // young one (a save still running) and a file of another name stay.
+    // young one (a save still running) and the user's own files of similar
+    // names stay, however old.
     auto age = [&](const QString& name) {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
                          QFileDevice::FileModificationTime);
     };
-    writeFileBytes(dir.filePath(QStringLiteral(".ziel.xml.alt001")), newBytes);
-    writeFileBytes(dir.filePath(QStringLiteral(".ziel.xml.jung01")), newBytes);
-    writeFileBytes(dir.filePath(QStringLiteral(".ziel.xml.fremd")), "x");
+    writeFileBytes(dir.filePath(QStringLiteral(".ziel.xml.orvanta-alt001")), newBytes);
+    writeFileBytes(dir.filePath(QStringLiteral(".ziel.xml.orvanta-jung01")), newBytes);
+    const QStringList userFiles{
+        QStringLiteral(".ziel.xml.201207"),    QStringLiteral(".ziel.xml.Kopie1"),
+        QStringLiteral(".ziel.xml.backup"),    QStringLiteral(".ziel.xml.fremd"),
+        QStringLiteral(".ziel.xml.orvanta-1"), QStringLiteral(".ziel.xml.sicher")};
+    for (const QString& name : userFiles)
+        writeFileBytes(dir.filePath(name), "x");
     for (const QString& name : othersIn(dir.path(), known))
-        if (name != QStringLiteral(".ziel.xml.jung01"))
+        if (name != QStringLiteral(".ziel.xml.orvanta-jung01"))
             age(name);
     newK.ReplaceFile(target);
-    EXPECT_EQ(othersIn(dir.path(), known),
-              (QStringList{QStringLiteral(".ziel.xml.fremd"), QStringLiteral(".ziel.xml.jung01")}));
+    QStringList left = othersIn(dir.path(), known);
+    QStringList kept = userFiles + QStringList{QStringLiteral(".ziel.xml.orvanta-jung01")};
+    left.sort();
+    kept.sort();
+    EXPECT_EQ(left, kept);
     // Both files load with the values they were saved with.
     writeFileBytes(target, oldBytes);
     EXPECT_TRUE(sameStore(storeOfFile(target), savedStore(oldK)));
@@ -256,7 +266,8 @@ TEST(SpeichernTest, ASaveKilledAtAnyMomentKeepsTheOldOrTheNewFile) {
     EXPECT_TRUE(sameStore(storeOfFile(target), savedStore(newK)));
 }
 
-// A folder the user may not write to, and a read-only file in a folder he may.
+// A folder the user may not write to, a read-only file of his in a folder he
+// may, and another user's file in his own folder.
 TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
     QTemporaryDir dir;
     const QString locked = dir.filePath(QStringLiteral("gesperrt"));
@@ -273,6 +284,22 @@ TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
     ::chmod(QFile::encodeName(locked + QStringLiteral("/k.xml")).constData(), 0644);
     ::chmod(QFile::encodeName(open).constData(), 0777);
     ::chmod(QFile::encodeName(open + QStringLiteral("/nurlesen.xml")).constData(), 0444);
+    // Another user's file, which he may not write, in the user's own folder:
+    // the folder would let him rename over it.
+    const QString own = dir.filePath(QStringLiteral("eigen"));
+    ASSERT_TRUE(QDir().mkdir(own));
+    const QString foreign = own + QStringLiteral("/fremd.xml");
+    example.SaveFile(foreign);
+    ::chmod(QFile::encodeName(foreign).constData(), 0644);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(open + QStringLiteral("/nurlesen.xml")).constData(),
+                          NobodyId, NobodyId),
+                  0);
+        ASSERT_EQ(::chown(QFile::encodeName(own).constData(), NobodyId, NobodyId), 0);
+    }
+    const QString foreignBefore = dateikennung(foreign);
+    const QByteArray foreignBytes = readFileBytes(foreign);
 
     const QStringList results = asUser([&] {
         Kalibrierung k;
@@ -282,11 +309,12 @@ TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
             errorOf([&] { k.ReplaceFile(locked + QStringLiteral("/k.xml")); }),
             errorOf([&] { k.SaveFile(open + QStringLiteral("/nurlesen.xml")); }),
             errorOf([&] { k.ReplaceFile(open + QStringLiteral("/nurlesen.xml")); }),
+            errorOf([&] { k.ReplaceFile(foreign); }),
         };
     });
     if (results == QStringList{QStringLiteral("setuid")})
         GTEST_SKIP() << "Root kann hier nicht zu einem gewöhnlichen Benutzer werden.";
-    ASSERT_EQ(results.size(), 4) << results.join(u'\n').toStdString();
+    ASSERT_EQ(results.size(), 5) << results.join(u'\n').toStdString();
     const QString access = rt::errorDescription(rt::err::PathFileAccessError);
     for (int i : {0, 1}) {
         EXPECT_TRUE(results[i].startsWith(QStringLiteral("75|") + access))
@@ -296,6 +324,17 @@ TEST(SpeichernTest, NoWritePermissionAndReadOnlyTargets) {
     // A read-only file is never overwritten by "save"; "replace" replaces it.
     EXPECT_TRUE(results[2].startsWith(QStringLiteral("58|"))) << results[2].toStdString();
     EXPECT_EQ(results[3], QStringLiteral("0|"));
+    // Write permission is what the system grants, not the mode's bits: the
+    // other user's file stays his, unchanged.
+    if (root) {
+        EXPECT_TRUE(results[4].startsWith(QStringLiteral("75|") + access))
+            << results[4].toStdString();
+        EXPECT_TRUE(results[4].contains(QStringLiteral("keine Schreibberechtigung")))
+            << results[4].toStdString();
+        EXPECT_EQ(dateikennung(foreign), foreignBefore);
+        EXPECT_EQ(readFileBytes(foreign), foreignBytes);
+        EXPECT_EQ(othersIn(own, {QStringLiteral("fremd.xml")}), QStringList());
+    }
 
     EXPECT_EQ(readFileBytes(locked + QStringLiteral("/k.xml")), before);
     EXPECT_EQ(othersIn(locked, {QStringLiteral("k.xml")}), QStringList());
@@ -347,9 +386,9 @@ TEST(SpeichernTest, AFullFileSystemKeepsTheOldFile) {
     EXPECT_TRUE(sameStore(storeOfFile(target), savedStore(example)));
 }
 
-// A replaced calibration keeps its mode (a private file stays private) and,
-// where the process may, its owner and group; a file with several names is
-// not replaced under one of them.
+// A replaced calibration keeps its mode (a private file stays private), its
+// ACL and extended attributes and, where the process may, its owner and
+// group; a file with several names is not replaced under one of them.
 TEST(SpeichernTest, AReplacedFileKeepsItsIdentity) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("privat.xml"));
@@ -373,6 +412,36 @@ TEST(SpeichernTest, AReplacedFileKeepsItsIdentity) {
     again.LoadFile(path);
     EXPECT_EQ(again.Messwert(pmDirekt, 1, 1).toDouble(), 94.5);
 
+    // A named entry in the ACL and an attribute of the user's stay; the group
+    // gains nothing.
+    if (werkzeug(QStringLiteral("setfacl"),
+                 {QStringLiteral("-m"), QStringLiteral("u:nobody:rw"), path}) &&
+        werkzeug(QStringLiteral("setfattr"),
+                 {QStringLiteral("-n"), QStringLiteral("user.kommentar"), QStringLiteral("-v"),
+                  QStringLiteral("Feld 3"), path})) {
+        const QString before = dateikennung(path);
+        EXPECT_TRUE(before.contains(QStringLiteral("system.posix_acl_access=")));
+        EXPECT_TRUE(before.contains(QStringLiteral("user.kommentar=")));
+        k.setMesswert(pmDirekt, 1, 1, 95.5);
+        k.ReplaceFile(path);
+        EXPECT_EQ(dateikennung(path), before);
+        again.LoadFile(path);
+        EXPECT_EQ(again.Messwert(pmDirekt, 1, 1).toDouble(), 95.5);
+        // A folder's default ACL, which a new file would inherit, does not
+        // widen a replaced one.
+        ASSERT_TRUE(werkzeug(QStringLiteral("setfacl"), {QStringLiteral("-b"), path}));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+        ASSERT_TRUE(
+            werkzeug(QStringLiteral("setfacl"), {QStringLiteral("-d"), QStringLiteral("-m"),
+                                                 QStringLiteral("u:nobody:rwx"), dir.path()}));
+        const QString plain = dateikennung(path);
+        k.ReplaceFile(path);
+        EXPECT_EQ(dateikennung(path), plain);
+        ASSERT_TRUE(werkzeug(QStringLiteral("setfacl"), {QStringLiteral("-k"), dir.path()}));
+    } else {
+        std::printf("[ Hinweis  ] setfacl/setfattr fehlen oder das Dateisystem kennt keine ACL\n");
+    }
+
     // Two names of one file: refused, both keep the content.
     const QString second = dir.filePath(QStringLiteral("zweiter-name.xml"));
     ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()),
@@ -382,4 +451,129 @@ TEST(SpeichernTest, AReplacedFileKeepsItsIdentity) {
     EXPECT_EQ(errorNumberOf([&] { k.ReplaceFile(path); }), rt::err::PathFileAccessError);
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_EQ(readFileBytes(second), before);
+}
+
+// A file whose group the user may not give (he is no member of it) loses the
+// group's permissions when he replaces it, so that the group he has instead
+// gains nothing.
+TEST(SpeichernTest, AGroupThatCannotBeKeptGainsNothing) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root, um eine Datei einer fremden Gruppe anzulegen.";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    const QString path = dir.filePath(QStringLiteral("gruppe.xml"));
+    Kalibrierung k;
+    fillWorkedExample(k);
+    k.SaveFile(path);
+    // nobody's file in group root, which nobody is no member of.
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), NobodyId, 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0664), 0);
+    const KindErgebnis child = imKindprozess([&] {
+        if (::setresgid(NobodyId, NobodyId, NobodyId) != 0 ||
+            ::setresuid(NobodyId, NobodyId, NobodyId) != 0)
+            return QByteArray("setuid");
+        return errorOf([&] { k.ReplaceFile(path); }).toUtf8();
+    });
+    ASSERT_TRUE(child.ended);
+    EXPECT_EQ(child.output, "0|");
+    EXPECT_EQ(dateikennung(path), QStringLiteral("0604 %1:%1").arg(NobodyId));
+}
+
+// Another user who shares the folder swaps the hidden file of a save for a
+// link to a file of the saving user's: the link is never written through,
+// the file stays as it was, and the save fails. With a file without name
+// (O_TMPFILE) and with a hidden name, as where the file system has none.
+TEST(SpeichernTest, ASwappedHiddenFileNeverReachesAnotherFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root, um als ein anderer Benutzer zu handeln.";
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString shared = dir.filePath(QStringLiteral("geteilt"));
+    const QString privat = dir.filePath(QStringLiteral("privat"));
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_TRUE(QDir().mkdir(privat));
+    ::chmod(QFile::encodeName(shared).constData(), 0777);
+    const QString victim = privat + QStringLiteral("/opfer.txt");
+    writeFileBytes(victim, "geheim\n");
+    ::chmod(QFile::encodeName(victim).constData(), 0600);
+    const QString victimBefore = dateikennung(victim);
+
+    Kalibrierung old, k;
+    fillWorkedExample(old);
+    fillLarge(k);
+    const QString target = shared + QStringLiteral("/k.xml");
+    old.SaveFile(target);
+    const QByteArray oldBytes = readFileBytes(target);
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named ? "benannt" : "unbenannt");
+        int swapped = 0;
+        rt::Zieldatei::setzeNurBenannt(named);
+        rt::Zieldatei::setzeEingriff([&](rt::Zieldatei::Schritt) {
+            swapped += tauscheZwischendateienAlsNobody(shared, victim);
+        });
+        const QString result = errorOf([&] { k.ReplaceFile(target); });
+        rt::Zieldatei::setzeEingriff(nullptr);
+        rt::Zieldatei::setzeNurBenannt(false);
+        EXPECT_GE(swapped, 1);
+        EXPECT_TRUE(result.startsWith(QStringLiteral("75|"))) << result.toStdString();
+        EXPECT_TRUE(result.contains(QStringLiteral("von einem anderen Benutzer ersetzt")))
+            << result.toStdString();
+        EXPECT_EQ(dateikennung(victim), victimBefore);
+        EXPECT_EQ(readFileBytes(victim), QByteArray("geheim\n"));
+        EXPECT_EQ(readFileBytes(target), oldBytes);
+        for (const QString& name : othersIn(shared, {QStringLiteral("k.xml")}))
+            QFile::remove(shared + u'/' + name);
+    }
+    // Unhindered, the same save works.
+    k.ReplaceFile(target);
+    EXPECT_TRUE(sameStore(storeOfFile(target), savedStore(k)));
+}
+
+// A link in a folder everybody may write to is followed only when it is the
+// user's or the folder owner's: another user's link (planted in /tmp, say)
+// is refused, and the file it names stays.
+TEST(SpeichernTest, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+    QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString sticky = dir.filePath(QStringLiteral("sticky"));
+    const QString open = dir.filePath(QStringLiteral("offen"));
+    const QString victim = dir.filePath(QStringLiteral("opfer"));
+    for (const QString& folder : {sticky, open, victim})
+        ASSERT_TRUE(QDir().mkdir(folder));
+    ::chmod(QFile::encodeName(sticky).constData(), 01777);
+    ::chmod(QFile::encodeName(open).constData(), 0777);
+    const QString v2 = victim + QStringLiteral("/v2.txt");
+    writeFileBytes(v2, "bleibt\n");
+    Kalibrierung k;
+    fillWorkedExample(k);
+    // The user's own link is followed, as before.
+    const QString own = sticky + QStringLiteral("/eigen.xml");
+    const QString ownTarget = victim + QStringLiteral("/eigen.xml");
+    writeFileBytes(ownTarget, "alt");
+    ASSERT_TRUE(QFile::link(ownTarget, own));
+    k.ReplaceFile(own);
+    EXPECT_TRUE(QFileInfo(own).isSymLink());
+    EXPECT_TRUE(sameStore(storeOfFile(ownTarget), savedStore(k)));
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "Braucht root, um einen Verweis eines anderen Benutzers anzulegen.";
+    for (const QString& folder : {sticky, open}) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString link = folder + QStringLiteral("/out.xml");
+        ASSERT_TRUE(QFile::link(v2, link));
+        ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), NobodyId, NobodyId), 0);
+        const QString result = errorOf([&] { k.ReplaceFile(link); });
+        EXPECT_TRUE(result.startsWith(QStringLiteral("75|"))) << result.toStdString();
+        EXPECT_TRUE(result.contains(QStringLiteral("gehört einem anderen Benutzer")))
+            << result.toStdString();
+        EXPECT_EQ(readFileBytes(v2), QByteArray("bleibt\n"));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        // Also as a link to the folder on the way.
+        const QString folderLink = folder + QStringLiteral("/weiter");
+        ASSERT_TRUE(QFile::link(victim, folderLink));
+        ASSERT_EQ(::lchown(QFile::encodeName(folderLink).constData(), NobodyId, NobodyId), 0);
+        EXPECT_TRUE(errorOf([&] {
+                        k.ReplaceFile(folderLink + QStringLiteral("/v2.txt"));
+                    }).startsWith(QStringLiteral("75|")));
+        EXPECT_EQ(readFileBytes(v2), QByteArray("bleibt\n"));
+    }
 }
