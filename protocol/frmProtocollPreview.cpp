@@ -66,6 +66,12 @@ bool noPrinter() {
     return QPrinterInfo::availablePrinters().isEmpty();
 }
 
+// The percentage of a zoom text, with or without "%": "120" is 120.
+double zoomProzent(const QString& text) {
+    const qsizetype percent = text.indexOf(u'%');
+    return rt::textToDouble(percent >= 0 ? text.left(percent) : text);
+}
+
 } // namespace
 
 frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
@@ -191,6 +197,12 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     });
     // The zoom is taken when one is picked or when typing is finished.
     connect(cboZoom, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
+    // Picking the entry that is current while a typed zoom is shown changes
+    // no index: the text tells.
+    connect(cboZoom, &QComboBox::activated, this, [this] {
+        if (cboZoom->currentText() != m_zoomBuilt)
+            RebuildPreview();
+    });
     connect(cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
         // Leaving the box also finishes the editing: only a new text rebuilds.
         if (cboZoom->currentText() != m_zoomBuilt)
@@ -262,10 +274,7 @@ int frmProtocollPreview::PageCount() const {
 double frmProtocollPreview::ZoomFactor(bool Printing) const {
     if (Printing)
         return 1.0;
-    // A percentage, with or without "%": "120" is 120 %.
-    const QString text = cboZoom->currentText();
-    const qsizetype percent = text.indexOf(u'%');
-    return rt::textToDouble(percent >= 0 ? text.left(percent) : text) / 100.0;
+    return zoomProzent(cboZoom->currentText()) / 100.0;
 }
 
 QSizeF frmProtocollPreview::pageSizeCm() const {
@@ -294,6 +303,17 @@ void frmProtocollPreview::RebuildPreview() {
             rt::raiseError(rt::err::InvalidPropertyValue,
                            QStringLiteral("Der Zoom „%1“ ist ungültig: erlaubt sind 10 % bis 400 %")
                                .arg(refused));
+        }
+        // A typed zoom reads as the list's entries do ("120" becomes
+        // "120%"); the box's signals stay quiet, so this builds nothing more.
+        const QString shown = rt::doubleToText(zoomProzent(cboZoom->currentText())) + u'%';
+        if (shown != cboZoom->currentText()) {
+            const QSignalBlocker block(cboZoom);
+            const int entry = cboZoom->findText(shown);
+            if (entry >= 0)
+                cboZoom->setCurrentIndex(entry);
+            else
+                cboZoom->setEditText(shown);
         }
         m_zoomBuilt = cboZoom->currentText();
         const Wartecursor wait;

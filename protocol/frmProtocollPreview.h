@@ -36,7 +36,8 @@ public:
     // Writes the protocol of the chosen type as a PDF file the user names.
     void SaveAsPdf();
     // 1.0 when printing; else from the zoom box: "75%" gives 0.75, a number
-    // without "%" is taken as the factor itself.
+    // without "%" is a percentage too ("120" gives 1.2). A build shows the
+    // zoom as the list's entries read ("120%").
     double ZoomFactor(bool Printing) const;
     void LayoutPages();
 

@@ -21,6 +21,7 @@
 
 #include "../core/Beispiel.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDate>
@@ -252,15 +253,47 @@ TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
                       .arg(QString::fromUtf8(typed)));
         EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
     }
-    // Typing "10" keeps 10 (no completion to 100 %), and builds at 10 %.
+    // A typed zoom builds once and then reads as the entries do, in the box
+    // and in the status bar (also when it is the entry already current);
+    // leaving the box builds nothing more. "10" is not completed to 100 %:
+    // it is the entry "10%".
+    for (const auto& [typed, shown, entry] :
+         {std::tuple{"10", "10%", 6}, std::tuple{"120", "120%", 6}, std::tuple{"12,5", "12,5%", 6},
+          std::tuple{"75 %", "75%", 3}, std::tuple{"100", "100%", 2},
+          std::tuple{"100,0", "100%", 2}}) {
+        const int builds = p.builds();
+        p.cboZoom->lineEdit()->setFocus();
+        p.cboZoom->lineEdit()->selectAll();
+        QTest::keyClicks(p.cboZoom->lineEdit(), QString::fromUtf8(typed));
+        QTest::keyClick(p.cboZoom->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(p.builds(), builds + 1) << typed;
+        EXPECT_EQ(p.cboZoom->currentText(), QString::fromUtf8(shown)) << typed;
+        EXPECT_EQ(p.cboZoom->currentIndex(), entry) << typed;
+        EXPECT_TRUE(p.StatusBar1->currentMessage().endsWith(QStringLiteral("Zoom ") +
+                                                            QString::fromUtf8(shown)))
+            << p.StatusBar1->currentMessage().toStdString();
+        QTest::mouseClick(p.picWorkspace, Qt::LeftButton);
+        EXPECT_TRUE(p.picWorkspace->hasFocus());
+        EXPECT_EQ(p.builds(), builds + 1) << typed;
+        if (QString::fromUtf8(typed) == u"120")
+            saveScreenshot(&p, QStringLiteral("vorschau-zoom-getippt"));
+    }
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.0);
+    // The entry that is current, picked again while a typed zoom is shown,
+    // builds once.
     p.cboZoom->lineEdit()->setFocus();
     p.cboZoom->lineEdit()->selectAll();
-    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("10"));
+    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("120"));
     QTest::keyClick(p.cboZoom->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("10"));
-    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.1);
-    p.cboZoom->setEditText(QStringLiteral("100%"));
-    p.RebuildPreview();
+    ASSERT_EQ(p.cboZoom->currentText(), QStringLiteral("120%"));
+    const int typedBuilds = p.builds();
+    p.cboZoom->showPopup();
+    ASSERT_TRUE(p.cboZoom->view()->isVisible());
+    ASSERT_EQ(p.cboZoom->view()->currentIndex().row(), 2);
+    QTest::keyClick(p.cboZoom->view(), Qt::Key_Return);
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
+    EXPECT_EQ(p.builds(), typedBuilds + 1);
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.0);
 
     // The type: results only, fewer pages; the surplus page is hidden, not destroyed.
     // (Long remarks in the site data make the difference a page at least.)
@@ -699,7 +732,7 @@ TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
                        Qt::ControlModifier, Qt::NoScrollPhase, false);
     for (const auto& [typed, event, expected] :
          {std::tuple{"120", &zoomIn, "150%"}, std::tuple{"60", &zoomOut, "50%"},
-          std::tuple{"10", &zoomOut, "10"}, std::tuple{"300", &zoomIn, "300"}}) {
+          std::tuple{"10", &zoomOut, "10%"}, std::tuple{"300", &zoomIn, "300%"}}) {
         p.cboZoom->setEditText(QString::fromUtf8(typed));
         p.RebuildPreview();
         QApplication::sendEvent(p.picWorkspace, event);
