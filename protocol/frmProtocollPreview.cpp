@@ -227,16 +227,6 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                 m_otherWindowWasActive = true;
     });
     resize(900, 700);
-
-    // Once per program run: the PDF works without a printer.
-    if (noPrinter() && !s_printerWarningShown) {
-        s_printerWarningShown = true;
-        showMessage(this,
-                    QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
-                                   "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
-                                   "einen Drucker und starten Sie das Programm erneut."),
-                    MessageService::Warning);
-    }
 }
 
 frmProtocollPreview::~frmProtocollPreview() {
@@ -498,7 +488,21 @@ void frmProtocollPreview::changeEvent(QEvent* event) {
     }
 }
 
+void frmProtocollPreview::warnWithoutPrinter() {
+    // Preview and PDF work without a printer: only printing and the page
+    // setup miss it. Once per program run, over this window.
+    if (!noPrinter() || s_printerWarningShown)
+        return;
+    s_printerWarningShown = true;
+    showMessage(this,
+                QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
+                               "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
+                               "einen Drucker und starten Sie das Programm erneut."),
+                MessageService::Warning);
+}
+
 void frmProtocollPreview::PrintProtocol() {
+    warnWithoutPrinter();
     if (m_k && !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
         return;
     rt::SkipErrors skip;
@@ -548,6 +552,7 @@ void frmProtocollPreview::PrintProtocol() {
 }
 
 void frmProtocollPreview::PrinterSetup() {
+    warnWithoutPrinter();
     // Without a printer Qt's page setup works not at all: a dialog of our own
     // sets the sheet of the preview and the PDF.
     if (noPrinter() || m_printer.outputFormat() != QPrinter::NativeFormat) {

@@ -66,7 +66,8 @@ public:
     // The sheet the protocol is laid out on: preview, print and PDF.
     QPageSize blatt() const { return m_blatt; }
     // Whether the warning that no printer is installed was shown in this
-    // run (it is shown once); false shows it again with the next preview.
+    // run (it is shown once, when printing or setting up the page without a
+    // printer); false shows it again.
     static bool printerWarningShown() { return s_printerWarningShown; }
     static void setPrinterWarningShown(bool shown) { s_printerWarningShown = shown; }
 
@@ -86,6 +87,7 @@ private:
     template <class F>
     void aktion(F&& f);
     void navigate(int key);
+    void warnWithoutPrinter();
     QSizeF pageSizeCm() const;
 
     Kalibrierung* m_k = nullptr;

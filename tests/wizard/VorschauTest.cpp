@@ -132,11 +132,9 @@ protected:
 TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
     frmProtocollPreview::setPrinterWarningShown(false);
     frmProtocollPreview& p = show();
-    // No printer on this machine: the warning, and the default sheet.
-    EXPECT_TRUE(messages.texts.contains(QStringLiteral(
-        "Es ist kein Drucker installiert. Während der Ausführung kann es deshalb zu "
-        "Darstellungsfehlern kommen. Installieren Sie einen Drucker und starten Sie das Programm "
-        "erneut.")));
+    // No printer on this machine: the default sheet, and no warning for a
+    // preview (it comes with printing, see below).
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
     EXPECT_EQ(p.windowTitle(), QStringLiteral("Berechnungsprotokoll"));
     EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
     EXPECT_EQ(p.cboZoom->count(), 7);
@@ -681,13 +679,14 @@ TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
 // One build per action that changes what is shown: opening, a changed
 // zoom; none for a cancelled editor, an own dialog or a second activation.
 // The pages have the focus and the wheel; the warning about the printer
-// comes once per run; printing without a printer gives one message.
+// comes with the page setup or printing, once per run, centred over the
+// preview; printing without a printer gives one message.
 TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
     frmProtocollPreview::setPrinterWarningShown(false);
     frmProtocollPreview& p = show();
     EXPECT_EQ(p.builds(), 1);
     EXPECT_TRUE(p.picWorkspace->hasFocus());
-    EXPECT_EQ(messages.texts.filter(QStringLiteral("kein Drucker")).size(), 1);
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
 
     // The editor: Abbruch builds nothing, OK with a change builds once.
     whenModal([](QWidget* modal) {
@@ -739,10 +738,50 @@ TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
         EXPECT_EQ(p.cboZoom->currentText(), QString::fromUtf8(expected)) << typed;
     }
 
-    // A second preview: no second warning.
+    // The page setup without a printer: the warning first, as a real box
+    // over the preview and centred on it, then the page setup.
+    EXPECT_FALSE(frmProtocollPreview::printerWarningShown());
+    {
+        MessageService real;
+        MessageService* recording = MessageService::setInstance(&real);
+        QPointer<QWidget> boxParent;
+        QString boxText;
+        QPoint boxCentre;
+        QString dialogAfter;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            boxParent = box->parentWidget();
+            boxText = box->text();
+            boxCentre = box->frameGeometry().center();
+            whenModal([&](QWidget* dialog) {
+                dialogAfter = dialog->objectName();
+                dialog->close();
+            });
+            box->defaultButton()->click();
+        });
+        p.printersetup->trigger();
+        MessageService::setInstance(recording);
+        EXPECT_EQ(boxParent.data(), &p);
+        EXPECT_EQ(boxText, QStringLiteral("Es ist kein Drucker installiert. Während der "
+                                          "Ausführung kann es deshalb zu Darstellungsfehlern "
+                                          "kommen. Installieren Sie einen Drucker und starten "
+                                          "Sie das Programm erneut."));
+        EXPECT_LE((boxCentre - p.frameGeometry().center()).manhattanLength(), 4)
+            << boxCentre.x() << "," << boxCentre.y();
+        EXPECT_EQ(dialogAfter, QStringLiteral("seiteEinrichten"));
+    }
+    // Once per run: not again, not in a second preview.
     messages.clear();
+    p.printersetup->trigger();
     frmProtocollPreview second;
+    second.setKalibrierung(&k);
+    second.printersetup->trigger();
     EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
+    EXPECT_EQ(messages.dialogs, QStringList(2, QStringLiteral("seiteEinrichten")));
 
     // Printing without a printer (and no file): one message that says why.
     messages.clear();
