@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -609,5 +611,9 @@ void frmProtocollPreview::SaveAsPdf() {
     if (path.isEmpty())
         return;
     const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path, m_blatt);
-    StatusBar1->showMessage(QStringLiteral("%1 Seiten als PDF gespeichert").arg(pages));
+    StatusBar1->showMessage(
+        QStringLiteral("%1 %2 als PDF gespeichert in „%3“")
+            .arg(pages)
+            .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
+                 QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
 }

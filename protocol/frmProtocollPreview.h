@@ -33,7 +33,8 @@ public:
     void RebuildPreview();
     void PrintProtocol();
     void PrinterSetup();
-    // Writes the protocol of the chosen type as a PDF file the user names.
+    // Writes the protocol of the chosen type as a PDF file the user names;
+    // the status bar names the file written.
     void SaveAsPdf();
     // 1.0 when printing; else from the zoom box: "75%" gives 0.75, a number
     // without "%" is a percentage too ("120" gives 1.2). A build shows the

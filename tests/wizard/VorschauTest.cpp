@@ -830,7 +830,11 @@ TEST_F(VorschauTest, TheSheetChosenIsTheSheetPrinted) {
     p.pdf->trigger();
     EXPECT_EQ(pdfPages(pdf), a5Pages);
     EXPECT_EQ(pdfPageSizePt(pdf), QSize(420, 595));
-    EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("als PDF gespeichert")));
+    // The status bar names the file written.
+    EXPECT_EQ(p.StatusBar1->currentMessage(),
+              QStringLiteral("%1 Seiten als PDF gespeichert in „%2“")
+                  .arg(a5Pages)
+                  .arg(QDir::toNativeSeparators(pdf)));
 
     // Letter in the print dialog: Letter printed, and the preview shows it.
     p.print->trigger();
