@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -372,7 +373,20 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
         "von 0,65.\nSomit kann die ermittelte Kalibriergerade für die Umrechnung zwischen den "
         "Prüfmerkmalen genutzt werden.")));
     EXPECT_EQ(w->seite4->bildSchlüssel(), QStringLiteral("Info"));
-    EXPECT_FALSE(child<QLabel>(w, "imgPlausibilität")->pixmap().isNull());
+    auto* icon = child<QLabel>(w, "imgPlausibilität");
+    EXPECT_FALSE(icon->pixmap().isNull());
+    // The icon's tooltip says the verdict in German.
+    const QString passed = QStringLiteral("Plausibilitätsprüfung bestanden: Die Kalibriergerade "
+                                          "kann für die Umrechnung genutzt werden.");
+    EXPECT_EQ(icon->toolTip(), passed);
+    EXPECT_EQ(icon->accessibleName(), passed);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(4, 4), icon->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(icon, &hover);
+    EXPECT_EQ(QToolTip::text(), passed);
+    for (QWidget* tip : QApplication::topLevelWidgets())
+        if (tip->objectName() == u"qtooltip_label" && tip->isVisible())
+            saveScreenshot(tip, QStringLiteral("seite4-tooltip"));
+    QToolTip::hideText();
     // The list lies below the verdict and the columns share its width.
     const QWidget* page = verdict->parentWidget();
     EXPECT_GE(list->mapTo(page, QPoint(0, 0)).y(), verdict->geometry().bottom() + 1 + 10);
@@ -395,6 +409,10 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
         "Das Bestimmtheitsmaß zwischen dem direkten und indirekten Prüfmerkmal liegt nicht über "
         "dem minimal erforderlichen Wert von 0,99.\nDie ermittelte Kalibriergerade darf")));
     EXPECT_EQ(w->seite4->bildSchlüssel(), QStringLiteral("Examination"));
+    EXPECT_EQ(icon->toolTip(), QStringLiteral("Plausibilitätsprüfung nicht bestanden: Die "
+                                              "Kalibriergerade darf nicht für die Umrechnung "
+                                              "genutzt werden."));
+    saveScreenshot(w, QStringLiteral("seite4-kritisch"));
     EXPECT_EQ(w->ctlAssistent1->Page, 4);
 
     // Without values every row is still there.
