@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -185,6 +187,45 @@ TEST_F(WizardTest, LeavingAFieldChecksItAndKeepsTheFocus) {
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Bitte geben Sie eine gültige "
                                                          "Stellenanzahl an.")});
     EXPECT_TRUE(stellen->hasFocus());
+}
+
+// The menu bar is no other field: a menu opened with the mouse and closed
+// with Escape leaves the menu bar with the focus, and a second Escape gives
+// it back to the field, all without a check. Going on from the menu bar to
+// another field checks the field left.
+TEST_F(WizardTest, TheMenuBarTakesTheFocusWithoutAFieldCheck) {
+    frmAssistent* w = open(k);
+    activate(w);
+    w->ctlAssistent1->GoToPage(1);
+    QComboBox* name = combo(w, "cboDirektesPrüfmerkmal");
+    name->setFocus();
+    ASSERT_TRUE(name->hasFocus());
+    ASSERT_TRUE(name->currentText().isEmpty()); // a new calibration: the check would fail
+    QMenuBar* bar = w->menuBar();
+    auto openMenu = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(bar->actions().first()).center());
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    };
+    QMenu* menu = openMenu();
+    ASSERT_TRUE(menu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_FALSE(QApplication::activePopupWidget());
+    EXPECT_TRUE(bar->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    QTest::keyClick(bar, Qt::Key_Escape);
+    EXPECT_TRUE(name->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+
+    // From the menu bar on to another field: the field left is checked.
+    menu = openMenu();
+    ASSERT_TRUE(menu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    ASSERT_TRUE(bar->hasFocus());
+    QComboBox* symbol = combo(w, "cboDirektesPrüfmerkmalZeichen");
+    QTest::mouseClick(symbol->lineEdit(), Qt::LeftButton);
+    EXPECT_EQ(messages.texts, QStringList{TenMessages[0]});
+    EXPECT_TRUE(name->hasFocus());
 }
 
 TEST_F(WizardTest, AGroupCompletesFromAPresetWhenOneTextIsGiven) {
