@@ -526,7 +526,7 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
         if (!refused.isEmpty()) {
             m_state = EditState::Editing;
             if (!(flags & Quiet)) {
-                showMessage(m_grid, refused, MessageService::Information);
+                showMessage(m_grid, refused, MessageService::Warning);
                 if (input->isVisible())
                     input->setFocus(Qt::OtherFocusReason);
             }
@@ -887,7 +887,7 @@ void clsEditGrid::ClipboardPaste(bool InsertLines) {
             for (int k = 0; k < fields.size() && col + k < g.Cols(); ++k) {
                 const QString refused = refusal(r, col + k, fields[k]);
                 if (!refused.isEmpty()) {
-                    showMessage(m_grid, refused, MessageService::Information);
+                    showMessage(m_grid, refused, MessageService::Warning);
                     return;
                 }
             }

@@ -35,7 +35,7 @@ bool eingabeGültig(QLineEdit* box, const QString& message, const QString& feld)
     if (rt::isNumericText(text))
         full +=
             u'\n' + rt::typedNumberMessage(text, QStringLiteral("im Feld „%1“").arg(feld), reason);
-    showMessage(box->window(), full, MessageService::Information);
+    showMessage(box->window(), full, MessageService::Warning);
     return false;
 }
 
@@ -57,7 +57,7 @@ bool minimumGültig(QLineEdit* box) {
         box->window(),
         MinimumMeldung +
             QStringLiteral("\n„%1“ liegt nicht zwischen 0 und 1.").arg(box->text().trimmed()),
-        MessageService::Information);
+        MessageService::Warning);
     return false;
 }
 } // namespace

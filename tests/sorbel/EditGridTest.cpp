@@ -701,7 +701,7 @@ TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {
     QTest::keyClicks(w.input, QStringLiteral("5.8"));
     QTest::keyClick(w.input, Qt::Key_Return);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„95.8“ in 1,1 nein")});
-    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(w.editGrid->isEditing());
     EXPECT_TRUE(w.input->isVisible());
     EXPECT_TRUE(w.input->hasFocus());
@@ -737,6 +737,7 @@ TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {
     g.setCurrentCell(2, 1);
     QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„4.5“ in 3,2 nein")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("2:1"));
     EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("3:2"));
 }

@@ -101,7 +101,7 @@ TEST_F(WizardTest, GoingForwardRunsTheTenChecksInOrderAndStays) {
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_EQ(messages.texts, TenMessages);
     for (int i = 0; i < messages.icons.size(); ++i) {
-        EXPECT_EQ(messages.icons[i], MessageService::Information);
+        EXPECT_EQ(messages.icons[i], MessageService::Warning);
         EXPECT_EQ(messages.titles[i], QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
     }
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
@@ -186,6 +186,7 @@ TEST_F(WizardTest, LeavingAFieldChecksItAndKeepsTheFocus) {
     QTest::keyClick(stellen, Qt::Key_Tab);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Bitte geben Sie eine gültige "
                                                          "Stellenanzahl an.")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(stellen->hasFocus());
 }
 

@@ -263,6 +263,7 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
         "das Tausendertrennzeichen „.“ steht nur zwischen Gruppen von genau drei Ziffern vor "
         "dem Dezimaltrennzeichen „,“.\nBitte korrigieren Sie die Eingabe.");
     EXPECT_EQ(messages.texts, QStringList{refusal});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(input->isVisible());
     EXPECT_TRUE(input->hasFocus());
     EXPECT_EQ(input->text(), QStringLiteral("95.8"));

@@ -154,7 +154,7 @@ TEST_F(WizardTest, OptionsFieldsAreCheckedWhenTheyAreLeft) {
     dialog.txtMittelwerteStellen->setFocus();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
                                   "Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.")});
-    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(dialog.txtMinBestimmtheitsmaßIndirektDirekt->hasFocus());
     // OK and Abbruch take the focus unchecked.
     messages.clear();
