@@ -113,7 +113,7 @@ QString SeiteMesswerte::prüfen(int row, int col, const QString& text, double& v
     const int index = row - fgMesswerte->FixedRows();
     const auto [f, p] = m_punkte.value(index, {0, 0});
     return rt::typedNumberMessage(text,
-                                  QStringLiteral("für Messreihe %1, Prüfpunkt %2 (%3)")
+                                  QStringLiteral("für Prüffeld %1, Prüfpunkt %2 (%3)")
                                       .arg(f)
                                       .arg(p)
                                       .arg(col == 2 ? QStringLiteral("Direktes Prüfmerkmal")
@@ -170,7 +170,7 @@ void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
         }
         if (skip.failed() && forward) {
             showMessage(window(),
-                        QStringLiteral("Bei dem Auswerten des Messwertes für die Messreihe %1 und "
+                        QStringLiteral("Bei dem Auswerten des Messwertes für das Prüffeld %1 und "
                                        "Prüfpunkt %2 frat ein Fehler auf:\n%3 (%4)")
                             .arg(f)
                             .arg(p)

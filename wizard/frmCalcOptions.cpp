@@ -120,7 +120,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
         decimals(QStringLiteral("Anstieg Gerade:"), QStringLiteral("txtAnstiegStellen"),
                  QStringLiteral("udAnstiegStellen"), udAnstiegStellen);
     txtNullwertStellen =
-        decimals(QStringLiteral("Nullwert Gerade:"), QStringLiteral("txtNullwertStellen"),
+        decimals(QStringLiteral("Achsenabschnitt Gerade:"), QStringLiteral("txtNullwertStellen"),
                  QStringLiteral("udNullwertStellen"), udNullwertStellen);
     grid->setColumnStretch(0, 1);
 
@@ -145,7 +145,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
     checks->addCheck(minimum, [minimum] { return minimumGültig(minimum); });
     auto* minimumLabel = new QLabel(
-        QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
+        QStringLiteral("minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
 
     cmdOk = new QPushButton(QStringLiteral("&Ok"), this);

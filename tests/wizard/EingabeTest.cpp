@@ -259,7 +259,7 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
     QTest::keyClicks(input, QStringLiteral("5.8"));
     QTest::keyClick(input, Qt::Key_Return);
     const QString refusal = QStringLiteral(
-        "„95.8“ für Messreihe 1, Prüfpunkt 2 (Direktes Prüfmerkmal) ist keine eindeutige Zahl: "
+        "„95.8“ für Prüffeld 1, Prüfpunkt 2 (Direktes Prüfmerkmal) ist keine eindeutige Zahl: "
         "das Tausendertrennzeichen „.“ steht nur zwischen Gruppen von genau drei Ziffern vor "
         "dem Dezimaltrennzeichen „,“.\nBitte korrigieren Sie die Eingabe.");
     EXPECT_EQ(messages.texts, QStringList{refusal});
@@ -293,8 +293,7 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
     g->setCurrentCell(1, 2);
     ctrl(g, Qt::Key_V);
     ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(
-        messages.texts[0].startsWith(QStringLiteral("„95.5“ für Messreihe 1, Prüfpunkt 1")));
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("„95.5“ für Prüffeld 1, Prüfpunkt 1")));
     EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("95,00"));
     EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("95,80"));
 }

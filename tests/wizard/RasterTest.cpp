@@ -204,7 +204,7 @@ TEST_F(RasterTest, PageThreeHasOneRowPerPointAndTypingGoesFromPairToPair) {
     // An empty cell blocks going forward, naming its field and point.
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
-                                  "Bei dem Auswerten des Messwertes für die Messreihe 1 und "
+                                  "Bei dem Auswerten des Messwertes für das Prüffeld 1 und "
                                   "Prüfpunkt 3 frat ein Fehler auf:\nTypen unverträglich (13)")});
     EXPECT_EQ(w->ctlAssistent1->Page, 3);
     EXPECT_EQ(k.Messwert(pmIndirekt, 1, 2).toDouble(), 33.0); // rows before it are stored

@@ -570,6 +570,7 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     frmExport form;
     form.setKalibrierung(&k);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Export in dritte Programme"));
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("Wählen Sie eine Aktion aus:"));
     ASSERT_EQ(form.List1->count(), 2);
     EXPECT_EQ(form.List1->item(0)->text(),
               QStringLiteral("Export der Messwerte und Ergebnisse nach MS Excel"));
