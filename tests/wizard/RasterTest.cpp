@@ -176,10 +176,14 @@ TEST_F(RasterTest, PageThreeHasOneRowPerPointAndTypingGoesFromPairToPair) {
     auto* input = child<QLineEdit>(w, "txtFGData");
     ASSERT_EQ(g->Rows(), 1 + 10);
     EXPECT_EQ(g->FixedCols(), 2);
-    EXPECT_EQ(g->TextMatrix(0, 2), QStringLiteral("Direktes Prüfmerkmal\nVerdichtungsgrad DPr"));
+    // The headers name the units the values are typed in, with the symbol
+    // on a line of their own.
+    EXPECT_EQ(g->TextMatrix(0, 2),
+              QStringLiteral("Direktes Prüfmerkmal\nVerdichtungsgrad\nDPr [%]"));
     EXPECT_EQ(g->TextMatrix(0, 3),
-              QStringLiteral("Indirektes Prüfmerkmal\nDynamischer Verformungsmodul EVD"));
-    EXPECT_GE(g->RowHeight(0), 2 * QFontMetrics(w->font()).height());
+              QStringLiteral("Indirektes Prüfmerkmal\nDynamischer Verformungsmodul\nEVD [MN/m²]"));
+    EXPECT_GE(g->RowHeight(0), 3 * QFontMetrics(w->font()).height());
+    saveScreenshot(g, QStringLiteral("seite3-kopf"));
     // The fifth data row is field 2, point 2.
     EXPECT_EQ(g->TextMatrix(5, 0), QStringLiteral("2 (Anzahl der Übergänge Z = 4,5)"));
     EXPECT_EQ(g->TextMatrix(5, 1), QStringLiteral("Prüfpunkt 2"));
