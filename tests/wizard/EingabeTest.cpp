@@ -92,8 +92,9 @@ TEST_F(EingabeTest, AltWAndClosingWithAnOpenEditKeepTheTypedValue) {
     QTest::keyClicks(input, QStringLiteral("9"));
     messages.answer = MessageService::AnswerCancel;
     w->close();
-    EXPECT_EQ(messages.texts,
-              QStringList{QStringLiteral("Sollen die Änderungen gespeichert werden?")});
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
+                                  "Die neue Kalibrierung wurde noch nicht gespeichert.\nSollen "
+                                  "die Änderungen gespeichert werden?")});
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 99.0);
 }

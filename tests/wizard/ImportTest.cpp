@@ -28,7 +28,9 @@
 
 namespace {
 const QString Daten = QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/import/");
-const QString Question = QStringLiteral("Sollen die Änderungen gespeichert werden?");
+const QString Question =
+    QStringLiteral("Die neue Kalibrierung wurde noch nicht gespeichert.\nSollen die Änderungen "
+                   "gespeichert werden?");
 } // namespace
 
 class ImportTest : public WizardTest {
