@@ -5,6 +5,7 @@
 
 #include "WizardTestSupport.h"
 
+#include "Ergebnisliste.h"
 #include "Export.h"
 #include "FlexGrid.h"
 #include "Hilfe.h"
@@ -50,6 +51,8 @@ TEST_F(ImportTest, TheOwnExportImportsBackAsOneStepThatCanBeUndone) {
     fillWorkedExample(beispiel);
     describeWorkedExample(beispiel);
     beispiel.setMesswert(pmDirekt, 2, 2, 99.5);
+    // Requirement lines with their numbers below the results are no values.
+    setAnforderung(beispiel, 1, 97.45);
     const QString csv = dir.filePath(QStringLiteral("Beispiel.csv"));
     ExportiereKalibrierung(beispiel, csv);
 

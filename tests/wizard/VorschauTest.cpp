@@ -5,6 +5,7 @@
 #include "FlexGrid.h"
 #include "Hilfe.h"
 #include "KalibrierDiagramm.h"
+#include "MappeLesen.h"
 #include "SeiteAusgabe.h"
 #include "SeiteErgebnis.h"
 #include "VorschauSeiten.h"
@@ -103,6 +104,44 @@ QString inWorkbook(const QString& xlsx, const QString& member) {
     p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), xlsx, member});
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The cells of a workbook's sheet as the import reads them, row by row (the
+// first is the sheet's row 1); a number is MesswertImport::Mappe::Zahlmarke
+// and the number with a point.
+QList<QStringList> zellen(const QString& xlsx, const QString& sheet) {
+    const MesswertImport::Mappe::Inhalt inhalt =
+        MesswertImport::Mappe::lesen(readFileBytes(xlsx), sheet, xlsx);
+    QList<QStringList> rows;
+    for (const QByteArray& line : inhalt.text.split('\n'))
+        rows.append(QString::fromUtf8(line).split(QChar(MesswertImport::Mappe::Zellentrenner)));
+    return rows;
+}
+
+// The number format of a cell ("B12") of the second sheet.
+QString zahlenformatIn(const QString& xlsx, const QString& cell) {
+    const QString sheet = inWorkbook(xlsx, QStringLiteral("xl/worksheets/sheet2.xml"));
+    const QRegularExpressionMatch c =
+        QRegularExpression(QStringLiteral("<c r=\"%1\" s=\"(\\d+)\"").arg(cell)).match(sheet);
+    if (!c.hasMatch())
+        return QString();
+    const QString styles = inWorkbook(xlsx, QStringLiteral("xl/styles.xml"));
+    const QString xfs = styles.mid(styles.indexOf(QStringLiteral("<cellXfs")));
+    QStringList ids;
+    for (const QRegularExpressionMatch& m :
+         QRegularExpression(QStringLiteral("<xf numFmtId=\"(\\d+)\"")).globalMatch(xfs))
+        ids.append(m.captured(1));
+    const QString id = ids.value(c.captured(1).toInt());
+    // Two formats are built into every spreadsheet program.
+    if (id == u"3")
+        return QStringLiteral("#,##0");
+    if (id == u"4")
+        return QStringLiteral("#,##0.00");
+    const QRegularExpressionMatch f =
+        QRegularExpression(
+            QStringLiteral("<numFmt numFmtId=\"%1\" formatCode=\"([^\"]*)\"").arg(id))
+            .match(styles);
+    return f.hasMatch() ? f.captured(1) : QStringLiteral("(Nummer %1)").arg(id);
 }
 
 } // namespace
@@ -1024,25 +1063,67 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     saveScreenshot(w, QStringLiteral("seite4-anforderungen-kritisch"));
 
+    // The workbook: beside each line the requirement and the indirect value
+    // as numbers, read back as they were computed; the requirement with its
+    // own digits (at least the direct decimals), the value with the
+    // indirect decimals.
     ExportXlsx(k, xlsx);
-    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
-    for (const QString& l : lines)
-        EXPECT_TRUE(strings.contains(l)) << l.toStdString();
-    const QString csv = dir.filePath(QStringLiteral("w.csv"));
-    ExportCsv(k, csv);
-    const QStringList rows =
-        QString::fromUtf8(readFileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
-    const qsizetype at = rows.indexOf(QStringLiteral("Anforderungswerte;;"));
-    ASSERT_GE(at, 0);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(rows.value(at + 1 + i), lines[i] + QStringLiteral(";;"));
+    const QList<QStringList> blatt = zellen(xlsx, QStringLiteral("Statistik"));
+    const qsizetype kopf = std::find_if(blatt.begin(), blatt.end(),
+                                        [](const QStringList& zeile) {
+                                            return zeile.value(0) == u"Anforderungswerte";
+                                        }) -
+                           blatt.begin();
+    ASSERT_LT(kopf, blatt.size());
+    EXPECT_EQ(blatt[kopf], (QStringList{QStringLiteral("Anforderungswerte"),
+                                        QStringLiteral("DPr [%]"), QStringLiteral("EVD [MN/m²]")}));
+    const QChar zahl(MesswertImport::Mappe::Zahlmarke);
+    for (qsizetype i = 0; i < werte.size(); ++i) {
+        const QStringList zeile = blatt.value(kopf + 1 + i);
+        ASSERT_EQ(zeile.size(), 3) << i;
+        EXPECT_EQ(zeile[0], lines[i]);
+        ASSERT_TRUE(zeile[1].startsWith(zahl) && zeile[2].startsWith(zahl)) << i;
+        EXPECT_EQ(zeile[1].mid(1).toDouble(), werte[i].anforderung);
+        ASSERT_TRUE(werte[i].wert);
+        EXPECT_EQ(zeile[2].mid(1).toDouble(), *werte[i].wert);
+        const QString row = QString::number(kopf + 2 + i);
+        EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("C") + row), QStringLiteral("#,##0.0"));
+    }
+    EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("B%1").arg(kopf + 2)), QStringLiteral("#,##0.0"));
+    EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("B%1").arg(kopf + 3)),
+              QStringLiteral("#,##0.00"));
 
-    // A line that cannot be computed gives "(Fehler)".
+    // The CSV file: each line with the requirement and the indirect value as
+    // the program writes them, read back as they were computed.
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    auto csvRows = [&] {
+        ExportCsv(k, csv);
+        return QString::fromUtf8(readFileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
+    };
+    const QString csvKopf = QStringLiteral("Anforderungswerte;DPr [%];EVD [MN/m²]");
+    const QStringList rows = csvRows();
+    const qsizetype at = rows.indexOf(csvKopf);
+    ASSERT_GE(at, 0) << rows.join(u'|').toStdString();
+    for (qsizetype i = 0; i < werte.size(); ++i) {
+        const QStringList fields = rows.value(at + 1 + i).split(u';');
+        ASSERT_EQ(fields.size(), 3) << i;
+        EXPECT_EQ(fields[0], lines[i]);
+        EXPECT_EQ(fields[1], werte[i].anforderungText);
+        EXPECT_EQ(rt::textToDouble(fields[1]), werte[i].anforderung);
+        EXPECT_EQ(fields[2], werte[i].wertText);
+        EXPECT_EQ(rt::textToDouble(fields[2]), *werte[i].wert);
+    }
+    EXPECT_EQ(rows.value(at + 2).section(u';', 1), QStringLiteral("97,45;") + werte[1].wertText);
+
+    // A line that cannot be computed gives "(Fehler)", in the CSV file too.
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmDirekt, f, p, 97.0); // no variance: no line
     EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("(Fehler)")))
         << AnforderungTexte(k).value(0).toStdString();
+    const QStringList failed = csvRows();
+    EXPECT_TRUE(failed.value(failed.indexOf(csvKopf) + 1).endsWith(QStringLiteral(";98;(Fehler)")))
+        << failed.join(u'|').toStdString();
 }
 
 // The options show a requirement with all its digits, whatever the direct
