@@ -48,7 +48,7 @@ void Table40x4(benchmark::State& state) {
         table->setTextMatrix(1, r, QStringLiteral("Prüfpunkt %1").arg(r));
         table->setTextMatrix(2, r, QStringLiteral("%1,%2").arg(95 + r % 9).arg(r % 10));
         table->setTextMatrix(3, r, QStringLiteral("%1,%2").arg(30 + r).arg(r % 7));
-        table->setTextMatrix(4, r, QStringLiteral("Messreihe %1").arg((r - 1) / 10 + 1));
+        table->setTextMatrix(4, r, QStringLiteral("Prüffeld %1").arg((r - 1) / 10 + 1));
     }
     for (auto _ : state) {
         table->Draw(page.dest);

@@ -32,6 +32,14 @@ QString Prüfmerkmal::Bezeichung() const {
     return name + u' ' + Formelzeichen();
 }
 
+QString Prüfmerkmal::FormelzeichenMitEinheit() const {
+    const QString formelzeichen = Formelzeichen().trimmed();
+    const QString einheit = Einheit();
+    if (einheit.trimmed().isEmpty())
+        return formelzeichen;
+    return formelzeichen + QStringLiteral(" [") + einheit + u']';
+}
+
 QString Prüfmerkmal::Formelzeichen() const {
     return DataStore(m_keyFormelzeichen).toText();
 }

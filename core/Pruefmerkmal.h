@@ -21,6 +21,9 @@ public:
     void setName(const QString& value);
     // Name + " " + Formelzeichen.
     QString Bezeichung() const;
+    // Formelzeichen with the unit in brackets, as column headers show it:
+    // "EVD [MN/m²]"; without a unit no brackets.
+    QString FormelzeichenMitEinheit() const;
     QString Formelzeichen() const;
     void setFormelzeichen(const QString& value);
     QString Einheit() const;

@@ -74,6 +74,29 @@ QByteArray zahlenformat(rt::Long decimals) {
     return NumberPattern(std::clamp<rt::Long>(decimals, 0, 30)).toUtf8();
 }
 
+// The decimals of a number as a text shows them ("97,45" has 2).
+rt::Long stellenVon(const QString& shown) {
+    const qsizetype point = shown.indexOf(rt::userLocale().decimal);
+    return point < 0 ? 0 : rt::Long(shown.size() - point - 1);
+}
+
+// The requirement values beside their lines: what the numbers are, with the
+// units of the direct and the indirect characteristic ("DPr [%]").
+struct Anforderungskopf {
+    QString direkt, indirekt;
+    rt::Long stellenDirekt = 0, stellenIndirekt = 0;
+};
+
+Anforderungskopf anforderungskopf(const Kalibrierung& k) {
+    Anforderungskopf kopf;
+    rt::SkipErrors skip;
+    skip([&] { kopf.direkt = k.DirektesPrüfmerkmal().FormelzeichenMitEinheit(); });
+    skip([&] { kopf.indirekt = k.IndirektesPrüfmerkmal().FormelzeichenMitEinheit(); });
+    skip([&] { kopf.stellenDirekt = k.DirektesPrüfmerkmal().Nachkommastellen(); });
+    skip([&] { kopf.stellenIndirekt = k.IndirektesPrüfmerkmal().Nachkommastellen(); });
+    return kopf;
+}
+
 // ---- xlsx -----------------------------------------------------------------
 
 // The library prints numbers with the C library, which follows the user's
@@ -432,9 +455,7 @@ void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
     try {
         // With as many decimals as the value has (0,655 stays 0,655).
         const double minimum = k.MinBestimmtheitsmaßIndirektDirekt();
-        const QString shown = rt::doubleToText(minimum);
-        const qsizetype point = shown.indexOf(rt::userLocale().decimal);
-        const rt::Long decimals = point < 0 ? 0 : rt::Long(shown.size() - point - 1);
+        const rt::Long decimals = stellenVon(rt::doubleToText(minimum));
         worksheet_write_number(statistik, row, 1, minimum,
                                mappe.format(zahlenformat(std::max<rt::Long>(2, decimals))));
     } catch (const rt::RuntimeError&) {
@@ -443,12 +464,29 @@ void blattStatistik(Arbeitsmappe& mappe, const Kalibrierung& k) {
     row += 2;
     for (const QString& line : PlausibilitätText(k).split(u'\n'))
         text(statistik, row++, 0, line);
-    const QStringList anforderungen = AnforderungTexte(k);
+    // Each requirement line, and beside it the requirement and the indirect
+    // value as numbers: the requirement with its own digits (at least the
+    // direct decimals), the value with the indirect decimals it is rounded to.
+    const QList<AnforderungWert> anforderungen = AnforderungWerte(k);
     if (!anforderungen.isEmpty()) {
+        const Anforderungskopf kopf = anforderungskopf(k);
         ++row;
-        text(statistik, row++, 0, QStringLiteral("Anforderungswerte"), bold);
-        for (const QString& line : anforderungen)
-            text(statistik, row++, 0, line);
+        text(statistik, row, 0, QStringLiteral("Anforderungswerte"), bold);
+        text(statistik, row, 1, kopf.direkt, bold);
+        text(statistik, row, 2, kopf.indirekt, bold);
+        ++row;
+        lxw_format* wertFormat = mappe.format(zahlenformat(kopf.stellenIndirekt));
+        for (const AnforderungWert& w : anforderungen) {
+            text(statistik, row, 0, w.zeile + w.hinweis);
+            const rt::Long stellen = std::max(kopf.stellenDirekt, stellenVon(w.anforderungText));
+            worksheet_write_number(statistik, row, 1, w.anforderung,
+                                   mappe.format(zahlenformat(stellen)));
+            if (w.wert)
+                worksheet_write_number(statistik, row, 2, *w.wert, wertFormat);
+            else
+                text(statistik, row, 2, w.wertText);
+            ++row;
+        }
     }
     worksheet_set_column(statistik, 0, 0, 70, nullptr);
     worksheet_set_column(statistik, 1, 2, 14, nullptr);
@@ -536,12 +574,17 @@ void ExportCsv(const Kalibrierung& k, const QString& path) {
            minimum + QStringLiteral(";\r\n");
     for (const QString& line : PlausibilitätText(k).split(u'\n'))
         out += csvFeld(line) + QStringLiteral(";;\r\n");
-    // The requirement lines as the workbook and the results page show them.
-    const QStringList anforderungen = AnforderungTexte(k);
+    // The requirement lines as the workbook and the results page show them,
+    // each with the requirement and the indirect value as the program
+    // writes them.
+    const QList<AnforderungWert> anforderungen = AnforderungWerte(k);
     if (!anforderungen.isEmpty()) {
-        out += QStringLiteral("Anforderungswerte;;\r\n");
-        for (const QString& line : anforderungen)
-            out += csvFeld(line) + QStringLiteral(";;\r\n");
+        const Anforderungskopf kopf = anforderungskopf(k);
+        out += QStringLiteral("Anforderungswerte;") + csvFeld(kopf.direkt) + u';' +
+               csvFeld(kopf.indirekt) + QStringLiteral("\r\n");
+        for (const AnforderungWert& w : anforderungen)
+            out += csvFeld(w.zeile + w.hinweis) + u';' + csvFeld(w.anforderungText) + u';' +
+                   csvFeld(w.wertText) + QStringLiteral("\r\n");
     }
     ziel.schreiben(QByteArray("\xEF\xBB\xBF") + out.toUtf8());
     ziel.commit();

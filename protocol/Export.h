@@ -16,9 +16,12 @@ QString ExportFormatFehler(const QString& path);
 
 // A workbook: sheet "Messwerte" with a scatter chart of the measured pairs and
 // the calibration line, sheet "Statistik" (the statistics list with the
-// minimum and the verdict), sheet "Protokolldaten" (the site data).
+// minimum, the verdict and the requirement lines, their values as numbers),
+// sheet "Protokolldaten" (the site data).
 void ExportXlsx(const Kalibrierung& k, const QString& path);
 
-// The measured values as CSV: semicolons, the user's decimal separator,
+// The measured values, then the statistics list, the minimum, the verdict
+// and the requirement lines (with the requirement and the indirect value as
+// the program shows them) as CSV: semicolons, the user's decimal separator,
 // UTF-8 with byte-order mark, CR LF.
 void ExportCsv(const Kalibrierung& k, const QString& path);

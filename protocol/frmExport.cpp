@@ -24,7 +24,7 @@ frmExport::frmExport(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmExport"));
     setWindowTitle(QStringLiteral("Export in dritte Programme"));
     setWindowIcon(Symbole::programm());
-    Label1 = new QLabel(QStringLiteral("wählen Sie eine Aktion aus:"), this);
+    Label1 = new QLabel(QStringLiteral("Wählen Sie eine Aktion aus:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));

@@ -19,6 +19,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -65,6 +67,12 @@ private:
 
 bool noPrinter() {
     return QPrinterInfo::availablePrinters().isEmpty();
+}
+
+// The percentage of a zoom text, with or without "%": "120" is 120.
+double zoomProzent(const QString& text) {
+    const qsizetype percent = text.indexOf(u'%');
+    return rt::textToDouble(percent >= 0 ? text.left(percent) : text);
 }
 
 } // namespace
@@ -192,6 +200,12 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     });
     // The zoom is taken when one is picked or when typing is finished.
     connect(cboZoom, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
+    // Picking the entry that is current while a typed zoom is shown changes
+    // no index: the text tells.
+    connect(cboZoom, &QComboBox::activated, this, [this] {
+        if (cboZoom->currentText() != m_zoomBuilt)
+            RebuildPreview();
+    });
     connect(cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
         // Leaving the box also finishes the editing: only a new text rebuilds.
         if (cboZoom->currentText() != m_zoomBuilt)
@@ -216,16 +230,6 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                 m_otherWindowWasActive = true;
     });
     resize(900, 700);
-
-    // Once per program run: the PDF works without a printer.
-    if (noPrinter() && !s_printerWarningShown) {
-        s_printerWarningShown = true;
-        showMessage(this,
-                    QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
-                                   "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
-                                   "einen Drucker und starten Sie das Programm erneut."),
-                    MessageService::Warning);
-    }
 }
 
 frmProtocollPreview::~frmProtocollPreview() {
@@ -263,10 +267,7 @@ int frmProtocollPreview::PageCount() const {
 double frmProtocollPreview::ZoomFactor(bool Printing) const {
     if (Printing)
         return 1.0;
-    // A percentage, with or without "%": "120" is 120 %.
-    const QString text = cboZoom->currentText();
-    const qsizetype percent = text.indexOf(u'%');
-    return rt::textToDouble(percent >= 0 ? text.left(percent) : text) / 100.0;
+    return zoomProzent(cboZoom->currentText()) / 100.0;
 }
 
 QSizeF frmProtocollPreview::pageSizeCm() const {
@@ -295,6 +296,17 @@ void frmProtocollPreview::RebuildPreview() {
             rt::raiseError(rt::err::InvalidPropertyValue,
                            QStringLiteral("Der Zoom „%1“ ist ungültig: erlaubt sind 10 % bis 400 %")
                                .arg(refused));
+        }
+        // A typed zoom reads as the list's entries do ("120" becomes
+        // "120%"); the box's signals stay quiet, so this builds nothing more.
+        const QString shown = rt::doubleToText(zoomProzent(cboZoom->currentText())) + u'%';
+        if (shown != cboZoom->currentText()) {
+            const QSignalBlocker block(cboZoom);
+            const int entry = cboZoom->findText(shown);
+            if (entry >= 0)
+                cboZoom->setCurrentIndex(entry);
+            else
+                cboZoom->setEditText(shown);
         }
         m_zoomBuilt = cboZoom->currentText();
         const Wartecursor wait;
@@ -479,7 +491,21 @@ void frmProtocollPreview::changeEvent(QEvent* event) {
     }
 }
 
+void frmProtocollPreview::warnWithoutPrinter() {
+    // Preview and PDF work without a printer: only printing and the page
+    // setup miss it. Once per program run, over this window.
+    if (!noPrinter() || s_printerWarningShown)
+        return;
+    s_printerWarningShown = true;
+    showMessage(this,
+                QStringLiteral("Es ist kein Drucker installiert. Während der Ausführung kann "
+                               "es deshalb zu Darstellungsfehlern kommen. Installieren Sie "
+                               "einen Drucker und starten Sie das Programm erneut."),
+                MessageService::Warning);
+}
+
 void frmProtocollPreview::PrintProtocol() {
+    warnWithoutPrinter();
     if (m_k && !ProtokolldatenVollständigOderTrotzdem(this, *m_k, cboTyp->currentIndex()))
         return;
     rt::SkipErrors skip;
@@ -529,6 +555,7 @@ void frmProtocollPreview::PrintProtocol() {
 }
 
 void frmProtocollPreview::PrinterSetup() {
+    warnWithoutPrinter();
     // Without a printer Qt's page setup works not at all: a dialog of our own
     // sets the sheet of the preview and the PDF.
     if (noPrinter() || m_printer.outputFormat() != QPrinter::NativeFormat) {
@@ -586,5 +613,9 @@ void frmProtocollPreview::SaveAsPdf() {
     if (path.isEmpty())
         return;
     const int pages = ProtokollAlsPdf(*m_k, cboTyp->currentIndex(), path, m_blatt);
-    StatusBar1->showMessage(QStringLiteral("%1 Seiten als PDF gespeichert").arg(pages));
+    StatusBar1->showMessage(
+        QStringLiteral("%1 %2 als PDF gespeichert in „%3“")
+            .arg(pages)
+            .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten"),
+                 QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
 }

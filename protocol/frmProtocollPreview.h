@@ -36,10 +36,12 @@ public:
     void RebuildPreview();
     void PrintProtocol();
     void PrinterSetup();
-    // Writes the protocol of the chosen type as a PDF file the user names.
+    // Writes the protocol of the chosen type as a PDF file the user names;
+    // the status bar names the file written.
     void SaveAsPdf();
     // 1.0 when printing; else from the zoom box: "75%" gives 0.75, a number
-    // without "%" is taken as the factor itself.
+    // without "%" is a percentage too ("120" gives 1.2). A build shows the
+    // zoom as the list's entries read ("120%").
     double ZoomFactor(bool Printing) const;
     void LayoutPages();
 
@@ -68,7 +70,8 @@ public:
     // The sheet the protocol is laid out on: preview, print and PDF.
     QPageSize blatt() const { return m_blatt; }
     // Whether the warning that no printer is installed was shown in this
-    // run (it is shown once); false shows it again with the next preview.
+    // run (it is shown once, when printing or setting up the page without a
+    // printer); false shows it again.
     static bool printerWarningShown() { return s_printerWarningShown; }
     static void setPrinterWarningShown(bool shown) { s_printerWarningShown = shown; }
 
@@ -88,6 +91,7 @@ private:
     template <class F>
     void aktion(F&& f);
     void navigate(int key);
+    void warnWithoutPrinter();
     QSizeF pageSizeCm() const;
 
     Kalibrierung* m_k = nullptr;

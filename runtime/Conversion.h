@@ -34,7 +34,7 @@ bool isNumericText(QStringView text);
 std::optional<double> parseTypedNumber(QStringView text, QString* reason = nullptr);
 
 // The message that refuses a typed text: the text in quotes, where it was
-// typed (for example "in Messreihe 1, Prüfpunkt 2"), the reason, and a
+// typed (for example "in Prüffeld 1, Prüfpunkt 2"), the reason, and a
 // request to correct it.
 QString typedNumberMessage(QStringView text, const QString& where, const QString& reason);
 

@@ -1,6 +1,8 @@
 #include "FieldChecks.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 FieldChecks::FieldChecks(QWidget* window) : QObject(window), m_window(window) {
@@ -34,9 +36,26 @@ void FieldChecks::addNonValidating(QWidget* control) {
     m_nonValidating.append(control);
 }
 
+namespace {
+bool menu(const QWidget* w) {
+    return qobject_cast<const QMenuBar*>(w) || qobject_cast<const QMenu*>(w);
+}
+} // namespace
+
 void FieldChecks::focusChanged(QWidget* old, QWidget* now) {
     if (m_suspended || m_running || !now || now->window() != m_window)
         return;
+    // The menu bar takes the focus while it is used by key (Alt, or Escape
+    // in an open menu): the field is not left for it. It is left when the
+    // focus goes on from the menu bar to another control.
+    if (qobject_cast<QMenuBar*>(now)) {
+        if (old && !menu(old))
+            m_beforeMenu = fieldOf(old) ? old : nullptr;
+        return;
+    }
+    if (qobject_cast<QMenuBar*>(old))
+        old = m_beforeMenu;
+    m_beforeMenu = nullptr;
     Field* field = fieldOf(old);
     if (!field || field->widget->isAncestorOf(now) || !field->widget->isVisible())
         return;

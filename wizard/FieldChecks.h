@@ -14,6 +14,8 @@ class QWidget;
 // the field's lost-focus action runs. Controls that do not cause validation
 // (a wizard's navigation buttons, a dialog's OK and Cancel) take the focus
 // unchecked; leaving the window, or a field that was hidden, checks nothing.
+// The menu bar taking the focus checks nothing either; the field is checked
+// when the focus goes on from the menu bar to another control.
 class FieldChecks : public QObject {
     Q_OBJECT
 
@@ -54,6 +56,7 @@ private:
     QWidget* m_window;
     QList<Field> m_fields;
     QList<QPointer<QWidget>> m_nonValidating;
+    QPointer<QWidget> m_beforeMenu; // the field the menu bar took the focus from
     bool m_suspended = false;
     bool m_running = false;
 };

@@ -130,7 +130,14 @@ void SeiteErgebnis::füllen() {
     picKalibrierdiagramm->aktualisieren();
     const QIcon icon = ok ? Symbole::info() : Symbole::examination();
     imgPlausibilität->setPixmap(icon.pixmap(QSize(BildGröße, BildGröße), devicePixelRatioF()));
-    imgPlausibilität->setToolTip(m_bild);
+    // The icon says the verdict in words, for the mouse and screen readers.
+    const QString verdict =
+        ok ? QStringLiteral("Plausibilitätsprüfung bestanden: Die Kalibriergerade kann für die "
+                            "Umrechnung genutzt werden.")
+           : QStringLiteral("Plausibilitätsprüfung nicht bestanden: Die Kalibriergerade darf "
+                            "nicht für die Umrechnung genutzt werden.");
+    imgPlausibilität->setToolTip(verdict);
+    imgPlausibilität->setAccessibleName(verdict);
 }
 
 void SeiteErgebnis::resizeEvent(QResizeEvent* event) {

@@ -47,7 +47,7 @@ std::function<bool()> nichtLeer(QComboBox* combo, const QString& message) {
     return [combo, message] {
         if (!combo->currentText().trimmed().isEmpty())
             return true;
-        showMessage(combo->window(), message, MessageService::Information);
+        showMessage(combo->window(), message, MessageService::Warning);
         return false;
     };
 }
@@ -192,7 +192,7 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
         if (!reason.isEmpty())
             message += u'\n' + rt::typedNumberMessage(
                                    text, QStringLiteral("im Feld „Anzahl der Prüffelder“"), reason);
-        showMessage(window(), message, MessageService::Information);
+        showMessage(window(), message, MessageService::Warning);
         return false;
     });
     m_anzahlPrüfen = m_checks.back();
@@ -210,7 +210,7 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
             // A number that reads two ways, or is too large, says why.
             if (!reason.isEmpty())
                 message += u'\n' + rt::typedNumberMessage(text, feld, reason);
-            showMessage(stellen->window(), message, MessageService::Information);
+            showMessage(stellen->window(), message, MessageService::Warning);
             return false;
         });
         checks.addCheck(stellen, m_checks.back());
@@ -396,7 +396,7 @@ bool SeiteMerkmale::zahlenLesbar() {
                                                         ? QStringLiteral("Anzahl der Prüffelder")
                                                         : QStringLiteral("Nachkommastellen")),
                                            reason),
-                    MessageService::Information);
+                    MessageService::Warning);
         box->setFocus(Qt::OtherFocusReason);
         return false;
     }

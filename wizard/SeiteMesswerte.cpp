@@ -48,17 +48,22 @@ void SeiteMesswerte::füllen() {
     skip([&] { g.setRows(g.FixedRows() + std::max<rt::Long>(0, m_k.PrüfpunkteTotal())); });
     zeigen(0, 0, QStringLiteral("Prüffeld"));
     zeigen(0, 1, QStringLiteral("Prüfpunkt"));
+    // The values are typed in the characteristic's unit: the header names
+    // it with the symbol, on a line of their own, so that a long name cut
+    // off by the column never hides them.
+    auto kopf = [](const QString& rolle, const Prüfmerkmal& m) {
+        // Name first: plain reads insert missing keys in reading order.
+        const QString name = m.Name().trimmed();
+        return rolle + u'\n' + name + u'\n' + m.FormelzeichenMitEinheit();
+    };
     skip([&] {
-        zeigen(0, 2,
-               QStringLiteral("Direktes Prüfmerkmal\n") + m_k.DirektesPrüfmerkmal().Bezeichung());
+        zeigen(0, 2, kopf(QStringLiteral("Direktes Prüfmerkmal"), m_k.DirektesPrüfmerkmal()));
     });
     skip([&] {
-        zeigen(0, 3,
-               QStringLiteral("Indirektes Prüfmerkmal\n") +
-                   m_k.IndirektesPrüfmerkmal().Bezeichung());
+        zeigen(0, 3, kopf(QStringLiteral("Indirektes Prüfmerkmal"), m_k.IndirektesPrüfmerkmal()));
     });
     const QFontMetrics metrics(window()->font());
-    g.setRowHeight(0, 2 * metrics.height() + 4);
+    g.setRowHeight(0, 3 * metrics.height() + 4);
     spaltenbreiten(g.width());
     g.setColAlignment(0, FlexGrid::flexAlignLeftTop);
     g.setColAlignment(1, FlexGrid::flexAlignLeftTop);
@@ -113,7 +118,7 @@ QString SeiteMesswerte::prüfen(int row, int col, const QString& text, double& v
     const int index = row - fgMesswerte->FixedRows();
     const auto [f, p] = m_punkte.value(index, {0, 0});
     return rt::typedNumberMessage(text,
-                                  QStringLiteral("für Messreihe %1, Prüfpunkt %2 (%3)")
+                                  QStringLiteral("für Prüffeld %1, Prüfpunkt %2 (%3)")
                                       .arg(f)
                                       .arg(p)
                                       .arg(col == 2 ? QStringLiteral("Direktes Prüfmerkmal")
@@ -170,7 +175,7 @@ void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
         }
         if (skip.failed() && forward) {
             showMessage(window(),
-                        QStringLiteral("Bei dem Auswerten des Messwertes für die Messreihe %1 und "
+                        QStringLiteral("Bei dem Auswerten des Messwertes für das Prüffeld %1 und "
                                        "Prüfpunkt %2 frat ein Fehler auf:\n%3 (%4)")
                             .arg(f)
                             .arg(p)

@@ -449,8 +449,14 @@ void frmAssistent::openRecent(int index) {
 }
 
 bool frmAssistent::änderungenSichern(bool* verworfen) {
-    switch (
-        showMessage(this, ChangesQuestion, MessageService::Question, MessageService::YesNoCancel)) {
+    // The question names what would be lost: the file, or a calibration
+    // that has none yet.
+    const QString welche =
+        m_fileName.isEmpty() ? QStringLiteral("Die neue Kalibrierung wurde noch nicht gespeichert.")
+                             : QStringLiteral("Die Kalibrierung „%1“ wurde geändert.")
+                                   .arg(QFileInfo(m_fileName).fileName());
+    switch (showMessage(this, welche + u'\n' + ChangesQuestion, MessageService::Question,
+                        MessageService::YesNoCancel)) {
     case MessageService::AnswerYes:
         speichern();
         return !m_k.IsDirty();

@@ -35,7 +35,7 @@ bool eingabeGültig(QLineEdit* box, const QString& message, const QString& feld)
     if (rt::isNumericText(text))
         full +=
             u'\n' + rt::typedNumberMessage(text, QStringLiteral("im Feld „%1“").arg(feld), reason);
-    showMessage(box->window(), full, MessageService::Information);
+    showMessage(box->window(), full, MessageService::Warning);
     return false;
 }
 
@@ -57,7 +57,7 @@ bool minimumGültig(QLineEdit* box) {
         box->window(),
         MinimumMeldung +
             QStringLiteral("\n„%1“ liegt nicht zwischen 0 und 1.").arg(box->text().trimmed()),
-        MessageService::Information);
+        MessageService::Warning);
     return false;
 }
 } // namespace
@@ -120,7 +120,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
         decimals(QStringLiteral("Anstieg Gerade:"), QStringLiteral("txtAnstiegStellen"),
                  QStringLiteral("udAnstiegStellen"), udAnstiegStellen);
     txtNullwertStellen =
-        decimals(QStringLiteral("Nullwert Gerade:"), QStringLiteral("txtNullwertStellen"),
+        decimals(QStringLiteral("Achsenabschnitt Gerade:"), QStringLiteral("txtNullwertStellen"),
                  QStringLiteral("udNullwertStellen"), udNullwertStellen);
     grid->setColumnStretch(0, 1);
 
@@ -145,7 +145,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     QLineEdit* minimum = txtMinBestimmtheitsmaßIndirektDirekt;
     checks->addCheck(minimum, [minimum] { return minimumGültig(minimum); });
     auto* minimumLabel = new QLabel(
-        QStringLiteral("minimales Bestimmtheitsmaß (indirekes, direktes Prüfmerkmal)"), this);
+        QStringLiteral("minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
 
     cmdOk = new QPushButton(QStringLiteral("&Ok"), this);

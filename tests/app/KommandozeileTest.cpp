@@ -723,13 +723,20 @@ TEST(KommandozeileTest, TheEvaluationPrintsTheRequirementValues) {
     EXPECT_EQ(printed.mid(printed.size() - 5),
               QStringList() << QString() << lines << QString()); // after an empty line
 
-    // The CSV export carries the lines below its results; they are no
-    // measured values when it is imported again.
+    // The CSV export carries the lines below its results, each with the
+    // requirement and the indirect value; they are no measured values when
+    // it is imported again.
     const QString csv = dir.filePath(QStringLiteral("drei.csv"));
     ASSERT_EQ(run({QStringLiteral("--export"), drei, csv}).status, 0);
     const QString text = QString::fromUtf8(readFileBytes(csv));
-    for (const QString& line : lines)
-        EXPECT_TRUE(text.contains(line + QStringLiteral(";;\r\n"))) << line.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nAnforderungswerte;DPr [%];EVD [MN/m²]\r\n")));
+    const QList<AnforderungWert> werte = AnforderungWerte(geladen);
+    ASSERT_EQ(werte.size(), lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(text.contains(lines[i] + u';' + werte[i].anforderungText + u';' +
+                                  werte[i].wertText + QStringLiteral("\r\n")))
+            << lines[i].toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(";101,125;")));
     const QString zurück = dir.filePath(QStringLiteral("zurück.xml"));
     r = run({QStringLiteral("--import"), csv, zurück, QStringLiteral("--vorlage"), drei});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -14,8 +15,9 @@ class RecordingMessages : public MessageService {
 public:
     RecordingMessages() : m_previous(MessageService::setInstance(this)) {}
     ~RecordingMessages() override { MessageService::setInstance(m_previous); }
-    Answer show(QWidget*, const QString& text, const QString& title, Icon icon,
+    Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
                 Buttons buttons) override {
+        parents.append(parent);
         texts.append(text);
         titles.append(title);
         icons.append(icon);
@@ -69,6 +71,7 @@ public:
     std::function<int(QDialog*)> onDialog;
 
     void clear() {
+        parents.clear();
         texts.clear();
         titles.clear();
         icons.clear();
@@ -81,6 +84,7 @@ public:
         choiceButtons.clear();
         choiceDefaults.clear();
     }
+    QList<QPointer<QWidget>> parents; // the window each message was shown over
     QStringList texts;
     QStringList titles;
     QList<Icon> icons;

@@ -248,6 +248,14 @@ TEST(PruefmerkmalTest, TypedViewsOnFourEntries) {
               QStringLiteral("Dynamischer Verformungsmodul EVD"));
     EXPECT_EQ(k.IndirektesPrüfmerkmal().Einheit(), QStringLiteral("MN/m²"));
     EXPECT_EQ(k.IndirektesPrüfmerkmal().Nachkommastellen(), 2);
+    // The symbol with the unit, as column headers show it; no brackets
+    // without a unit.
+    EXPECT_EQ(k.IndirektesPrüfmerkmal().FormelzeichenMitEinheit(), QStringLiteral("EVD [MN/m²]"));
+    EXPECT_EQ(k.Kovariable().FormelzeichenMitEinheit(), QStringLiteral("Z [-]"));
+    EXPECT_EQ(k.DirektesPrüfmerkmal().FormelzeichenMitEinheit(), QString());
+    k.DirektesPrüfmerkmal().setFormelzeichen(QStringLiteral("DPr"));
+    k.DirektesPrüfmerkmal().setEinheit(QStringLiteral(" "));
+    EXPECT_EQ(k.DirektesPrüfmerkmal().FormelzeichenMitEinheit(), QStringLiteral("DPr"));
 
     k.setIsDirty(false);
     k.IndirektesPrüfmerkmal().setEinheit(QStringLiteral("MN/m²"));

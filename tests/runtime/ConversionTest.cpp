@@ -253,9 +253,9 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
     EXPECT_EQ(reason, QStringLiteral("ist keine Zahl"));
     EXPECT_FALSE(parseTypedNumber(u"1E400", &reason).has_value());
     EXPECT_EQ(reason, QStringLiteral("ist zu groß"));
-    EXPECT_EQ(typedNumberMessage(u"95.8", QStringLiteral("in Messreihe 1"),
+    EXPECT_EQ(typedNumberMessage(u"95.8", QStringLiteral("in Prüffeld 1"),
                                  QStringLiteral("ist keine Zahl")),
-              QStringLiteral("„95.8“ in Messreihe 1 ist keine Zahl.\nBitte korrigieren Sie die "
+              QStringLiteral("„95.8“ in Prüffeld 1 ist keine Zahl.\nBitte korrigieren Sie die "
                              "Eingabe."));
 
     // The English convention, the other way round.

@@ -737,6 +737,7 @@ TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {
     g.setCurrentCell(2, 1);
     QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("„4.5“ in 3,2 nein")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("2:1"));
     EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("3:2"));
 }

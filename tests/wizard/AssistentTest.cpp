@@ -11,11 +11,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -98,7 +101,7 @@ TEST_F(WizardTest, GoingForwardRunsTheTenChecksInOrderAndStays) {
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_EQ(messages.texts, TenMessages);
     for (int i = 0; i < messages.icons.size(); ++i) {
-        EXPECT_EQ(messages.icons[i], MessageService::Information);
+        EXPECT_EQ(messages.icons[i], MessageService::Warning);
         EXPECT_EQ(messages.titles[i], QStringLiteral("Kalibrierung nach Velmor Teil E 4"));
     }
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
@@ -183,7 +186,47 @@ TEST_F(WizardTest, LeavingAFieldChecksItAndKeepsTheFocus) {
     QTest::keyClick(stellen, Qt::Key_Tab);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Bitte geben Sie eine gültige "
                                                          "Stellenanzahl an.")});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(stellen->hasFocus());
+}
+
+// The menu bar is no other field: a menu opened with the mouse and closed
+// with Escape leaves the menu bar with the focus, and a second Escape gives
+// it back to the field, all without a check. Going on from the menu bar to
+// another field checks the field left.
+TEST_F(WizardTest, TheMenuBarTakesTheFocusWithoutAFieldCheck) {
+    frmAssistent* w = open(k);
+    activate(w);
+    w->ctlAssistent1->GoToPage(1);
+    QComboBox* name = combo(w, "cboDirektesPrüfmerkmal");
+    name->setFocus();
+    ASSERT_TRUE(name->hasFocus());
+    ASSERT_TRUE(name->currentText().isEmpty()); // a new calibration: the check would fail
+    QMenuBar* bar = w->menuBar();
+    auto openMenu = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(bar->actions().first()).center());
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    };
+    QMenu* menu = openMenu();
+    ASSERT_TRUE(menu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_FALSE(QApplication::activePopupWidget());
+    EXPECT_TRUE(bar->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    QTest::keyClick(bar, Qt::Key_Escape);
+    EXPECT_TRUE(name->hasFocus());
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+
+    // From the menu bar on to another field: the field left is checked.
+    menu = openMenu();
+    ASSERT_TRUE(menu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    ASSERT_TRUE(bar->hasFocus());
+    QComboBox* symbol = combo(w, "cboDirektesPrüfmerkmalZeichen");
+    QTest::mouseClick(symbol->lineEdit(), Qt::LeftButton);
+    EXPECT_EQ(messages.texts, QStringList{TenMessages[0]});
+    EXPECT_TRUE(name->hasFocus());
 }
 
 TEST_F(WizardTest, AGroupCompletesFromAPresetWhenOneTextIsGiven) {
@@ -372,7 +415,20 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
         "von 0,65.\nSomit kann die ermittelte Kalibriergerade für die Umrechnung zwischen den "
         "Prüfmerkmalen genutzt werden.")));
     EXPECT_EQ(w->seite4->bildSchlüssel(), QStringLiteral("Info"));
-    EXPECT_FALSE(child<QLabel>(w, "imgPlausibilität")->pixmap().isNull());
+    auto* icon = child<QLabel>(w, "imgPlausibilität");
+    EXPECT_FALSE(icon->pixmap().isNull());
+    // The icon's tooltip says the verdict in German.
+    const QString passed = QStringLiteral("Plausibilitätsprüfung bestanden: Die Kalibriergerade "
+                                          "kann für die Umrechnung genutzt werden.");
+    EXPECT_EQ(icon->toolTip(), passed);
+    EXPECT_EQ(icon->accessibleName(), passed);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(4, 4), icon->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(icon, &hover);
+    EXPECT_EQ(QToolTip::text(), passed);
+    for (QWidget* tip : QApplication::topLevelWidgets())
+        if (tip->objectName() == u"qtooltip_label" && tip->isVisible())
+            saveScreenshot(tip, QStringLiteral("seite4-tooltip"));
+    QToolTip::hideText();
     // The list lies below the verdict and the columns share its width.
     const QWidget* page = verdict->parentWidget();
     EXPECT_GE(list->mapTo(page, QPoint(0, 0)).y(), verdict->geometry().bottom() + 1 + 10);
@@ -395,6 +451,10 @@ TEST_F(WizardTest, TheResultsPageListsThirtyTwoRowsAndTheVerdict) {
         "Das Bestimmtheitsmaß zwischen dem direkten und indirekten Prüfmerkmal liegt nicht über "
         "dem minimal erforderlichen Wert von 0,99.\nDie ermittelte Kalibriergerade darf")));
     EXPECT_EQ(w->seite4->bildSchlüssel(), QStringLiteral("Examination"));
+    EXPECT_EQ(icon->toolTip(), QStringLiteral("Plausibilitätsprüfung nicht bestanden: Die "
+                                              "Kalibriergerade darf nicht für die Umrechnung "
+                                              "genutzt werden."));
+    saveScreenshot(w, QStringLiteral("seite4-kritisch"));
     EXPECT_EQ(w->ctlAssistent1->Page, 4);
 
     // Without values every row is still there.

@@ -32,7 +32,15 @@ QAction* action(QWidget* w, const char* name) {
     return w->findChild<QAction*>(QString::fromUtf8(name));
 }
 
-const QString Question = QStringLiteral("Sollen die Änderungen gespeichert werden?");
+// The save question names the file, or says that there is none yet.
+const QString Question =
+    QStringLiteral("Die neue Kalibrierung wurde noch nicht gespeichert.\nSollen die Änderungen "
+                   "gespeichert werden?");
+QString questionFor(const QString& fileName) {
+    return QStringLiteral("Die Kalibrierung „%1“ wurde geändert.\nSollen die Änderungen "
+                          "gespeichert werden?")
+        .arg(fileName);
+}
 
 } // namespace
 
@@ -242,6 +250,17 @@ TEST_F(DateiTest, TheSaveQuestionGuardsNewOpenAndClose) {
     EXPECT_EQ(k.DirektesPrüfmerkmal().Name(), QString());
     EXPECT_FALSE(k.IsDirty());
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
+
+    // A calibration from a file: the question names the file.
+    w->FileOpen(saved(QStringLiteral("benannt.xml")));
+    ASSERT_EQ(w->FileName(), path(QStringLiteral("benannt.xml")));
+    k.DirektesPrüfmerkmal().setName(QStringLiteral("geändert"));
+    messages.clear();
+    messages.answers = {MessageService::AnswerCancel};
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(messages.texts, QStringList{questionFor(QStringLiteral("benannt.xml"))});
+    EXPECT_TRUE(w->isVisible());
+    k.setIsDirty(false);
 
     // Closing a clean calibration asks nothing.
     messages.clear();

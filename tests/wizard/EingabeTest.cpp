@@ -94,8 +94,9 @@ TEST_F(EingabeTest, AltWAndClosingWithAnOpenEditKeepTheTypedValue) {
     QTest::keyClicks(input, QStringLiteral("9"));
     messages.answer = MessageService::AnswerCancel;
     w->close();
-    EXPECT_EQ(messages.texts,
-              QStringList{QStringLiteral("Sollen die Änderungen gespeichert werden?")});
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
+                                  "Die neue Kalibrierung wurde noch nicht gespeichert.\nSollen "
+                                  "die Änderungen gespeichert werden?")});
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(k.Messwert(pmDirekt, 1, 3).toDouble(), 99.0);
 }
@@ -261,10 +262,11 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
     QTest::keyClicks(input, QStringLiteral("5.8"));
     QTest::keyClick(input, Qt::Key_Return);
     const QString refusal = QStringLiteral(
-        "„95.8“ für Messreihe 1, Prüfpunkt 2 (Direktes Prüfmerkmal) ist keine eindeutige Zahl: "
+        "„95.8“ für Prüffeld 1, Prüfpunkt 2 (Direktes Prüfmerkmal) ist keine eindeutige Zahl: "
         "das Tausendertrennzeichen „.“ steht nur zwischen Gruppen von genau drei Ziffern vor "
         "dem Dezimaltrennzeichen „,“.\nBitte korrigieren Sie die Eingabe.");
     EXPECT_EQ(messages.texts, QStringList{refusal});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(input->isVisible());
     EXPECT_TRUE(input->hasFocus());
     EXPECT_EQ(input->text(), QStringLiteral("95.8"));
@@ -294,8 +296,7 @@ TEST_F(EingabeTest, NumbersThatReadTwoWaysAreRefusedAndStayForCorrection) {
     g->setCurrentCell(1, 2);
     ctrl(g, Qt::Key_V);
     ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(
-        messages.texts[0].startsWith(QStringLiteral("„95.5“ für Messreihe 1, Prüfpunkt 1")));
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("„95.5“ für Prüffeld 1, Prüfpunkt 1")));
     EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("95,00"));
     EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("95,80"));
 }

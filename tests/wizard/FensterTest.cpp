@@ -58,6 +58,16 @@ TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
         dialog.chkRoundIntermediaryResults->text(),
         QStringLiteral("Zwischenergebnisse der Berechung runden (auf\u00a0angezeigte Werte)"));
     QLineEdit* minimum = dialog.txtMinBestimmtheitsmaßIndirektDirekt;
+    // The labels name what page 4 names.
+    auto labelOf = [&dialog](const QWidget* field) {
+        for (const QLabel* l : dialog.findChildren<QLabel*>())
+            if (l->buddy() == field)
+                return l->text();
+        return QString();
+    };
+    EXPECT_EQ(labelOf(dialog.txtNullwertStellen), QStringLiteral("Achsenabschnitt Gerade:"));
+    EXPECT_EQ(labelOf(minimum),
+              QStringLiteral("minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"));
     EXPECT_EQ(minimum->text(), QStringLiteral("0,65"));
     UpDown* arrows = dialog.udMinBestimmtheitsmaßIndirektDirekt;
     arrows->upButton()->click();
@@ -167,7 +177,7 @@ TEST_F(WizardTest, OptionsFieldsAreCheckedWhenTheyAreLeft) {
     dialog.txtMittelwerteStellen->setFocus();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
                                   "Bitte geben Sie ein gültiges minimales Bestimmtheitsmaß ein.")});
-    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Information});
+    EXPECT_EQ(messages.icons, QList<MessageService::Icon>{MessageService::Warning});
     EXPECT_TRUE(dialog.txtMinBestimmtheitsmaßIndirektDirekt->hasFocus());
     // OK and Abbruch take the focus unchecked.
     messages.clear();

@@ -5,6 +5,7 @@
 
 #include "WizardTestSupport.h"
 
+#include "Ergebnisliste.h"
 #include "Export.h"
 #include "FlexGrid.h"
 #include "Hilfe.h"
@@ -28,7 +29,9 @@
 
 namespace {
 const QString Daten = QStringLiteral(PROJECT_SOURCE_DIR "/tests/data/import/");
-const QString Question = QStringLiteral("Sollen die Änderungen gespeichert werden?");
+const QString Question =
+    QStringLiteral("Die neue Kalibrierung wurde noch nicht gespeichert.\nSollen die Änderungen "
+                   "gespeichert werden?");
 } // namespace
 
 class ImportTest : public WizardTest {
@@ -48,6 +51,8 @@ TEST_F(ImportTest, TheOwnExportImportsBackAsOneStepThatCanBeUndone) {
     fillWorkedExample(beispiel);
     describeWorkedExample(beispiel);
     beispiel.setMesswert(pmDirekt, 2, 2, 99.5);
+    // Requirement lines with their numbers below the results are no values.
+    setAnforderung(beispiel, 1, 97.45);
     const QString csv = dir.filePath(QStringLiteral("Beispiel.csv"));
     ExportiereKalibrierung(beispiel, csv);
 

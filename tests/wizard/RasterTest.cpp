@@ -183,10 +183,14 @@ TEST_F(RasterTest, PageThreeHasOneRowPerPointAndTypingGoesFromPairToPair) {
     auto* input = child<QLineEdit>(w, "txtFGData");
     ASSERT_EQ(g->Rows(), 1 + 10);
     EXPECT_EQ(g->FixedCols(), 2);
-    EXPECT_EQ(g->TextMatrix(0, 2), QStringLiteral("Direktes Prüfmerkmal\nVerdichtungsgrad DPr"));
+    // The headers name the units the values are typed in, with the symbol
+    // on a line of their own.
+    EXPECT_EQ(g->TextMatrix(0, 2),
+              QStringLiteral("Direktes Prüfmerkmal\nVerdichtungsgrad\nDPr [%]"));
     EXPECT_EQ(g->TextMatrix(0, 3),
-              QStringLiteral("Indirektes Prüfmerkmal\nDynamischer Verformungsmodul EVD"));
-    EXPECT_GE(g->RowHeight(0), 2 * QFontMetrics(w->font()).height());
+              QStringLiteral("Indirektes Prüfmerkmal\nDynamischer Verformungsmodul\nEVD [MN/m²]"));
+    EXPECT_GE(g->RowHeight(0), 3 * QFontMetrics(w->font()).height());
+    saveScreenshot(g, QStringLiteral("seite3-kopf"));
     // The fifth data row is field 2, point 2.
     EXPECT_EQ(g->TextMatrix(5, 0), QStringLiteral("2 (Anzahl der Übergänge Z = 4,5)"));
     EXPECT_EQ(g->TextMatrix(5, 1), QStringLiteral("Prüfpunkt 2"));
@@ -211,7 +215,7 @@ TEST_F(RasterTest, PageThreeHasOneRowPerPointAndTypingGoesFromPairToPair) {
     // An empty cell blocks going forward, naming its field and point.
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral(
-                                  "Bei dem Auswerten des Messwertes für die Messreihe 1 und "
+                                  "Bei dem Auswerten des Messwertes für das Prüffeld 1 und "
                                   "Prüfpunkt 3 frat ein Fehler auf:\nTypen unverträglich (13)")});
     EXPECT_EQ(w->ctlAssistent1->Page, 3);
     // Rows before it are stored, as typed: the cell shows 33.

@@ -5,6 +5,7 @@
 #include "FlexGrid.h"
 #include "Hilfe.h"
 #include "KalibrierDiagramm.h"
+#include "MappeLesen.h"
 #include "SeiteAusgabe.h"
 #include "SeiteErgebnis.h"
 #include "VorschauSeiten.h"
@@ -21,6 +22,7 @@
 
 #include "../core/Beispiel.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDate>
@@ -105,6 +107,44 @@ QString inWorkbook(const QString& xlsx, const QString& member) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The cells of a workbook's sheet as the import reads them, row by row (the
+// first is the sheet's row 1); a number is MesswertImport::Mappe::Zahlmarke
+// and the number with a point.
+QList<QStringList> zellen(const QString& xlsx, const QString& sheet) {
+    const MesswertImport::Mappe::Inhalt inhalt =
+        MesswertImport::Mappe::lesen(readFileBytes(xlsx), sheet, xlsx);
+    QList<QStringList> rows;
+    for (const QByteArray& line : inhalt.text.split('\n'))
+        rows.append(QString::fromUtf8(line).split(QChar(MesswertImport::Mappe::Zellentrenner)));
+    return rows;
+}
+
+// The number format of a cell ("B12") of the second sheet.
+QString zahlenformatIn(const QString& xlsx, const QString& cell) {
+    const QString sheet = inWorkbook(xlsx, QStringLiteral("xl/worksheets/sheet2.xml"));
+    const QRegularExpressionMatch c =
+        QRegularExpression(QStringLiteral("<c r=\"%1\" s=\"(\\d+)\"").arg(cell)).match(sheet);
+    if (!c.hasMatch())
+        return QString();
+    const QString styles = inWorkbook(xlsx, QStringLiteral("xl/styles.xml"));
+    const QString xfs = styles.mid(styles.indexOf(QStringLiteral("<cellXfs")));
+    QStringList ids;
+    for (const QRegularExpressionMatch& m :
+         QRegularExpression(QStringLiteral("<xf numFmtId=\"(\\d+)\"")).globalMatch(xfs))
+        ids.append(m.captured(1));
+    const QString id = ids.value(c.captured(1).toInt());
+    // Two formats are built into every spreadsheet program.
+    if (id == u"3")
+        return QStringLiteral("#,##0");
+    if (id == u"4")
+        return QStringLiteral("#,##0.00");
+    const QRegularExpressionMatch f =
+        QRegularExpression(
+            QStringLiteral("<numFmt numFmtId=\"%1\" formatCode=\"([^\"]*)\"").arg(id))
+            .match(styles);
+    return f.hasMatch() ? f.captured(1) : QStringLiteral("(Nummer %1)").arg(id);
+}
+
 } // namespace
 
 class VorschauTest : public WizardTest {
@@ -132,11 +172,9 @@ protected:
 TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
     frmProtocollPreview::setPrinterWarningShown(false);
     frmProtocollPreview& p = show();
-    // No printer on this machine: the warning, and the default sheet.
-    EXPECT_TRUE(messages.texts.contains(QStringLiteral(
-        "Es ist kein Drucker installiert. Während der Ausführung kann es deshalb zu "
-        "Darstellungsfehlern kommen. Installieren Sie einen Drucker und starten Sie das Programm "
-        "erneut.")));
+    // No printer on this machine: the default sheet, and no warning for a
+    // preview (it comes with printing, see below).
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
     EXPECT_EQ(p.windowTitle(), QStringLiteral("Berechnungsprotokoll"));
     EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
     EXPECT_EQ(p.cboZoom->count(), 7);
@@ -253,15 +291,47 @@ TEST_F(VorschauTest, ZoomTextTypeAndRebuilds) {
                       .arg(QString::fromUtf8(typed)));
         EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
     }
-    // Typing "10" keeps 10 (no completion to 100 %), and builds at 10 %.
+    // A typed zoom builds once and then reads as the entries do, in the box
+    // and in the status bar (also when it is the entry already current);
+    // leaving the box builds nothing more. "10" is not completed to 100 %:
+    // it is the entry "10%".
+    for (const auto& [typed, shown, entry] :
+         {std::tuple{"10", "10%", 6}, std::tuple{"120", "120%", 6}, std::tuple{"12,5", "12,5%", 6},
+          std::tuple{"75 %", "75%", 3}, std::tuple{"100", "100%", 2},
+          std::tuple{"100,0", "100%", 2}}) {
+        const int builds = p.builds();
+        p.cboZoom->lineEdit()->setFocus();
+        p.cboZoom->lineEdit()->selectAll();
+        QTest::keyClicks(p.cboZoom->lineEdit(), QString::fromUtf8(typed));
+        QTest::keyClick(p.cboZoom->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(p.builds(), builds + 1) << typed;
+        EXPECT_EQ(p.cboZoom->currentText(), QString::fromUtf8(shown)) << typed;
+        EXPECT_EQ(p.cboZoom->currentIndex(), entry) << typed;
+        EXPECT_TRUE(p.StatusBar1->currentMessage().endsWith(QStringLiteral("Zoom ") +
+                                                            QString::fromUtf8(shown)))
+            << p.StatusBar1->currentMessage().toStdString();
+        QTest::mouseClick(p.picWorkspace, Qt::LeftButton);
+        EXPECT_TRUE(p.picWorkspace->hasFocus());
+        EXPECT_EQ(p.builds(), builds + 1) << typed;
+        if (QString::fromUtf8(typed) == u"120")
+            saveScreenshot(&p, QStringLiteral("vorschau-zoom-getippt"));
+    }
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.0);
+    // The entry that is current, picked again while a typed zoom is shown,
+    // builds once.
     p.cboZoom->lineEdit()->setFocus();
     p.cboZoom->lineEdit()->selectAll();
-    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("10"));
+    QTest::keyClicks(p.cboZoom->lineEdit(), QStringLiteral("120"));
     QTest::keyClick(p.cboZoom->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("10"));
-    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 0.1);
-    p.cboZoom->setEditText(QStringLiteral("100%"));
-    p.RebuildPreview();
+    ASSERT_EQ(p.cboZoom->currentText(), QStringLiteral("120%"));
+    const int typedBuilds = p.builds();
+    p.cboZoom->showPopup();
+    ASSERT_TRUE(p.cboZoom->view()->isVisible());
+    ASSERT_EQ(p.cboZoom->view()->currentIndex().row(), 2);
+    QTest::keyClick(p.cboZoom->view(), Qt::Key_Return);
+    EXPECT_EQ(p.cboZoom->currentText(), QStringLiteral("100%"));
+    EXPECT_EQ(p.builds(), typedBuilds + 1);
+    EXPECT_DOUBLE_EQ(p.ZoomFactor(false), 1.0);
 
     // The type: results only, fewer pages; the surplus page is hidden, not destroyed.
     // (Long remarks in the site data make the difference a page at least.)
@@ -543,6 +613,7 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     form.setKalibrierung(&k);
     form.setDateiname(dir.filePath(QStringLiteral("kalibrierung.v2.xml")));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Export in dritte Programme"));
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("Wählen Sie eine Aktion aus:"));
     ASSERT_EQ(form.List1->count(), 2);
     EXPECT_EQ(form.List1->item(0)->text(),
               QStringLiteral("Export der Messwerte und Ergebnisse nach MS Excel"));
@@ -767,13 +838,14 @@ TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
 // One build per action that changes what is shown: opening, a changed
 // zoom; none for a cancelled editor, an own dialog or a second activation.
 // The pages have the focus and the wheel; the warning about the printer
-// comes once per run; printing without a printer gives one message.
+// comes with the page setup or printing, once per run, centred over the
+// preview; printing without a printer gives one message.
 TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
     frmProtocollPreview::setPrinterWarningShown(false);
     frmProtocollPreview& p = show();
     EXPECT_EQ(p.builds(), 1);
     EXPECT_TRUE(p.picWorkspace->hasFocus());
-    EXPECT_EQ(messages.texts.filter(QStringLiteral("kein Drucker")).size(), 1);
+    EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
 
     // The editor: Abbruch builds nothing, OK with a change builds once.
     whenModal([](QWidget* modal) {
@@ -818,17 +890,57 @@ TEST_F(VorschauTest, BuildsOncePerChangeAndScrollsWithTheWheel) {
                        Qt::ControlModifier, Qt::NoScrollPhase, false);
     for (const auto& [typed, event, expected] :
          {std::tuple{"120", &zoomIn, "150%"}, std::tuple{"60", &zoomOut, "50%"},
-          std::tuple{"10", &zoomOut, "10"}, std::tuple{"300", &zoomIn, "300"}}) {
+          std::tuple{"10", &zoomOut, "10%"}, std::tuple{"300", &zoomIn, "300%"}}) {
         p.cboZoom->setEditText(QString::fromUtf8(typed));
         p.RebuildPreview();
         QApplication::sendEvent(p.picWorkspace, event);
         EXPECT_EQ(p.cboZoom->currentText(), QString::fromUtf8(expected)) << typed;
     }
 
-    // A second preview: no second warning.
+    // The page setup without a printer: the warning first, as a real box
+    // over the preview and centred on it, then the page setup.
+    EXPECT_FALSE(frmProtocollPreview::printerWarningShown());
+    {
+        MessageService real;
+        MessageService* recording = MessageService::setInstance(&real);
+        QPointer<QWidget> boxParent;
+        QString boxText;
+        QPoint boxCentre;
+        QString dialogAfter;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            boxParent = box->parentWidget();
+            boxText = box->text();
+            boxCentre = box->frameGeometry().center();
+            whenModal([&](QWidget* dialog) {
+                dialogAfter = dialog->objectName();
+                dialog->close();
+            });
+            box->defaultButton()->click();
+        });
+        p.printersetup->trigger();
+        MessageService::setInstance(recording);
+        EXPECT_EQ(boxParent.data(), &p);
+        EXPECT_EQ(boxText, QStringLiteral("Es ist kein Drucker installiert. Während der "
+                                          "Ausführung kann es deshalb zu Darstellungsfehlern "
+                                          "kommen. Installieren Sie einen Drucker und starten "
+                                          "Sie das Programm erneut."));
+        EXPECT_LE((boxCentre - p.frameGeometry().center()).manhattanLength(), 4)
+            << boxCentre.x() << "," << boxCentre.y();
+        EXPECT_EQ(dialogAfter, QStringLiteral("seiteEinrichten"));
+    }
+    // Once per run: not again, not in a second preview.
     messages.clear();
+    p.printersetup->trigger();
     frmProtocollPreview second;
+    second.setKalibrierung(&k);
+    second.printersetup->trigger();
     EXPECT_TRUE(messages.texts.filter(QStringLiteral("kein Drucker")).isEmpty());
+    EXPECT_EQ(messages.dialogs, QStringList(2, QStringLiteral("seiteEinrichten")));
 
     // Printing without a printer (and no file): one message that says why.
     messages.clear();
@@ -877,7 +989,11 @@ TEST_F(VorschauTest, TheSheetChosenIsTheSheetPrinted) {
     p.pdf->trigger();
     EXPECT_EQ(pdfPages(pdf), a5Pages);
     EXPECT_EQ(pdfPageSizePt(pdf), QSize(420, 595));
-    EXPECT_TRUE(p.StatusBar1->currentMessage().contains(QStringLiteral("als PDF gespeichert")));
+    // The status bar names the file written.
+    EXPECT_EQ(p.StatusBar1->currentMessage(),
+              QStringLiteral("%1 Seiten als PDF gespeichert in „%2“")
+                  .arg(a5Pages)
+                  .arg(QDir::toNativeSeparators(pdf)));
 
     // Letter in the print dialog: Letter printed, and the preview shows it.
     p.print->trigger();
@@ -1066,25 +1182,67 @@ TEST_F(VorschauTest, RequirementValuesAreTranslatedEverywhere) {
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     saveScreenshot(w, QStringLiteral("seite4-anforderungen-kritisch"));
 
+    // The workbook: beside each line the requirement and the indirect value
+    // as numbers, read back as they were computed; the requirement with its
+    // own digits (at least the direct decimals), the value with the
+    // indirect decimals.
     ExportXlsx(k, xlsx);
-    const QString strings = inWorkbook(xlsx, QStringLiteral("xl/sharedStrings.xml"));
-    for (const QString& l : lines)
-        EXPECT_TRUE(strings.contains(l)) << l.toStdString();
-    const QString csv = dir.filePath(QStringLiteral("w.csv"));
-    ExportCsv(k, csv);
-    const QStringList rows =
-        QString::fromUtf8(readFileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
-    const qsizetype at = rows.indexOf(QStringLiteral("Anforderungswerte;;"));
-    ASSERT_GE(at, 0);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(rows.value(at + 1 + i), lines[i] + QStringLiteral(";;"));
+    const QList<QStringList> blatt = zellen(xlsx, QStringLiteral("Statistik"));
+    const qsizetype kopf = std::find_if(blatt.begin(), blatt.end(),
+                                        [](const QStringList& zeile) {
+                                            return zeile.value(0) == u"Anforderungswerte";
+                                        }) -
+                           blatt.begin();
+    ASSERT_LT(kopf, blatt.size());
+    EXPECT_EQ(blatt[kopf], (QStringList{QStringLiteral("Anforderungswerte"),
+                                        QStringLiteral("DPr [%]"), QStringLiteral("EVD [MN/m²]")}));
+    const QChar zahl(MesswertImport::Mappe::Zahlmarke);
+    for (qsizetype i = 0; i < werte.size(); ++i) {
+        const QStringList zeile = blatt.value(kopf + 1 + i);
+        ASSERT_EQ(zeile.size(), 3) << i;
+        EXPECT_EQ(zeile[0], lines[i]);
+        ASSERT_TRUE(zeile[1].startsWith(zahl) && zeile[2].startsWith(zahl)) << i;
+        EXPECT_EQ(zeile[1].mid(1).toDouble(), werte[i].anforderung);
+        ASSERT_TRUE(werte[i].wert);
+        EXPECT_EQ(zeile[2].mid(1).toDouble(), *werte[i].wert);
+        const QString row = QString::number(kopf + 2 + i);
+        EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("C") + row), QStringLiteral("#,##0.0"));
+    }
+    EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("B%1").arg(kopf + 2)), QStringLiteral("#,##0.0"));
+    EXPECT_EQ(zahlenformatIn(xlsx, QStringLiteral("B%1").arg(kopf + 3)),
+              QStringLiteral("#,##0.00"));
 
-    // A line that cannot be computed gives "(Fehler)".
+    // The CSV file: each line with the requirement and the indirect value as
+    // the program writes them, read back as they were computed.
+    const QString csv = dir.filePath(QStringLiteral("w.csv"));
+    auto csvRows = [&] {
+        ExportCsv(k, csv);
+        return QString::fromUtf8(readFileBytes(csv).mid(3)).split(QStringLiteral("\r\n"));
+    };
+    const QString csvKopf = QStringLiteral("Anforderungswerte;DPr [%];EVD [MN/m²]");
+    const QStringList rows = csvRows();
+    const qsizetype at = rows.indexOf(csvKopf);
+    ASSERT_GE(at, 0) << rows.join(u'|').toStdString();
+    for (qsizetype i = 0; i < werte.size(); ++i) {
+        const QStringList fields = rows.value(at + 1 + i).split(u';');
+        ASSERT_EQ(fields.size(), 3) << i;
+        EXPECT_EQ(fields[0], lines[i]);
+        EXPECT_EQ(fields[1], werte[i].anforderungText);
+        EXPECT_EQ(rt::textToDouble(fields[1]), werte[i].anforderung);
+        EXPECT_EQ(fields[2], werte[i].wertText);
+        EXPECT_EQ(rt::textToDouble(fields[2]), *werte[i].wert);
+    }
+    EXPECT_EQ(rows.value(at + 2).section(u';', 1), QStringLiteral("97,45;") + werte[1].wertText);
+
+    // A line that cannot be computed gives "(Fehler)", in the CSV file too.
     for (int f = 1; f <= 3; ++f)
         for (int p = 1; p <= 3; ++p)
             k.setMesswert(pmDirekt, f, p, 97.0); // no variance: no line
     EXPECT_TRUE(AnforderungTexte(k).value(0).contains(QStringLiteral("(Fehler)")))
         << AnforderungTexte(k).value(0).toStdString();
+    const QStringList failed = csvRows();
+    EXPECT_TRUE(failed.value(failed.indexOf(csvKopf) + 1).endsWith(QStringLiteral(";98;(Fehler)")))
+        << failed.join(u'|').toStdString();
 }
 
 // The options show a requirement with all its digits, whatever the direct
