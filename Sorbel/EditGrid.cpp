@@ -35,6 +35,8 @@ bool isIgnoredKey(int code) {
     case vk::VK_ESCAPE:
     case vk::VK_TAB:
     case vk::VK_F1:
+    case vk::VK_LWIN:
+    case vk::VK_APPS:
         return true;
     default:
         return (code >= vk::VK_F3 && code <= vk::VK_F16) ||
@@ -343,6 +345,9 @@ bool clsEditGrid::editorKey(QObject* watched, QKeyEvent* key) {
     m_forwarding = true;
     static_cast<QObject*>(watched)->event(key);
     m_forwarding = false;
+    // Typing undone in the editor, back to the cell's text, is no edit.
+    if (key->matches(QKeySequence::Undo) && inputText() == m_openedText)
+        m_userChanged = false;
     key->accept();
     return true;
 }
@@ -444,9 +449,9 @@ void clsEditGrid::onKeyDown(int& KeyCode, int Shift) {
             clipboardByKey(KeyCode);
             return;
         }
-        // A key with Ctrl or Alt is a command; one that no enabled command
-        // took (Ctrl+Z with nothing to undo) starts no edit either.
-        if (!m_keyHandled && !(Shift & (vk::AltMask | vk::CtrlMask)))
+        // A key with Ctrl, Alt or the Windows key is a command; one that no
+        // enabled command took (Ctrl+Z with nothing to undo) starts no edit.
+        if (!m_keyHandled && !(Shift & (vk::AltMask | vk::CtrlMask | vk::MetaMask)))
             openEditor();
         else
             m_keyHandled = true;

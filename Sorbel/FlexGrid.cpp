@@ -164,6 +164,8 @@ int shiftStateOf(Qt::KeyboardModifiers modifiers) {
         shift |= vk::CtrlMask;
     if (modifiers & Qt::AltModifier)
         shift |= vk::AltMask;
+    if (modifiers & Qt::MetaModifier)
+        shift |= vk::MetaMask;
     return shift;
 }
 
@@ -227,6 +229,8 @@ int keyCodeOf(const QKeyEvent* event) {
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
         return vk::VK_LWIN;
+    case Qt::Key_Menu:
+        return vk::VK_APPS;
     default:
         break;
     }

@@ -197,6 +197,7 @@ inline constexpr int VK_C = 67;
 inline constexpr int VK_V = 86;
 inline constexpr int VK_X = 88;
 inline constexpr int VK_LWIN = 91;
+inline constexpr int VK_APPS = 93; // the context menu key
 inline constexpr int VK_F1 = 112;
 inline constexpr int VK_F2 = 113;
 inline constexpr int VK_F3 = 114;
@@ -206,6 +207,7 @@ inline constexpr int VK_SCROLL = 145;
 inline constexpr int ShiftMask = 1;
 inline constexpr int CtrlMask = 2;
 inline constexpr int AltMask = 4;
+inline constexpr int MetaMask = 8; // the Windows (Super) key held
 } // namespace vk
 
 // The key code of a key event as the desktop reports it, and the shift state.

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -32,8 +33,14 @@ rt::Long zahl(const QString& text) {
 // (the text itself is read Val-style, as the commit reads it).
 QString unlesbar(const QString& text) {
     QString reason;
-    if (!rt::parseTypedNumber(text, &reason) && rt::isNumericText(text))
+    const std::optional<double> typed = rt::parseTypedNumber(text, &reason);
+    if (!typed && rt::isNumericText(text))
         return reason;
+    // "2,9" or "3.000" would be stored as 2 or 3: refused, never cut.
+    if (typed && *typed != std::floor(*typed))
+        return QStringLiteral("ist keine ganze Zahl");
+    if (typed && *typed != rt::val(text))
+        return QStringLiteral("ist keine eindeutige ganze Zahl (bitte ohne Tausenderpunkt)");
     try {
         rt::toLong(rt::val(text));
     } catch (const rt::RuntimeError&) {

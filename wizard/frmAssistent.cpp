@@ -470,9 +470,9 @@ bool frmAssistent::änderungenSichern(bool* verworfen) {
 }
 
 bool frmAssistent::neu() {
-    if (!eingabeBeenden())
+    // The page is committed, not filled again: cancelled, it stays as it was.
+    if (!seiteSchreiben())
         return false;
-    ctlAssistent1->GoToPage(0);
     bool verworfen = false;
     if (m_k.IsDirty() && !änderungenSichern(&verworfen))
         return false;

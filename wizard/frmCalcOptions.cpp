@@ -234,8 +234,8 @@ void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
         txtAnforderung[i]->setText(m_anforderungGezeigt[i]);
     }
     skip([&] {
-        txtMinBestimmtheitsmaßIndirektDirekt->setText(
-            rt::formatNumber(k->MinBestimmtheitsmaßIndirektDirekt(), MinPattern));
+        m_minimumGezeigt = rt::formatNumber(k->MinBestimmtheitsmaßIndirektDirekt(), MinPattern);
+        txtMinBestimmtheitsmaßIndirektDirekt->setText(m_minimumGezeigt);
     });
 }
 
@@ -291,10 +291,12 @@ void frmCalcOptions::ok() {
                                text.isEmpty() ? std::nullopt : rt::parseTypedNumber(text));
             });
         }
-        skip([&] {
-            m_k->setMinBestimmtheitsmaßIndirektDirekt(
-                *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));
-        });
+        // The minimum is shown with two decimals: unchanged, it keeps its own.
+        if (txtMinBestimmtheitsmaßIndirektDirekt->text().trimmed() != m_minimumGezeigt)
+            skip([&] {
+                m_k->setMinBestimmtheitsmaßIndirektDirekt(
+                    *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));
+            });
     }
     accept();
 }

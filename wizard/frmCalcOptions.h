@@ -55,4 +55,5 @@ private:
     // The requirement texts as filled in: an unchanged box keeps the stored
     // value with all its digits.
     QString m_anforderungGezeigt[3];
+    QString m_minimumGezeigt;
 };

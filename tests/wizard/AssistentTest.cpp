@@ -137,13 +137,20 @@ TEST_F(WizardTest, GoingForwardRunsTheTenChecksInOrderAndStays) {
     EXPECT_EQ(w->ctlAssistent1->Page, 1);
     messages.clear();
     child<QLineEdit>(w, "txtMessreihen")->setText(QStringLiteral("7x"));
+    // A German 2,5 is no whole number: refused, never cut to 2.
     child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2,5"));
+    QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("ist keine ganze Zahl")));
+    EXPECT_EQ(w->ctlAssistent1->Page, 1);
+    messages.clear();
+    child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen")->setText(QStringLiteral("2"));
     QTest::mouseClick(w->ctlAssistent1->cmdNext, Qt::LeftButton);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
     EXPECT_EQ(w->ctlAssistent1->Page, 2);
     EXPECT_EQ(k.DirektesPrüfmerkmal().Bezeichung(), QStringLiteral("Verdichtungsgrad DPr"));
     EXPECT_EQ(k.IndirektesPrüfmerkmal().Einheit(), QStringLiteral("MN/m²"));
-    EXPECT_EQ(k.DirektesPrüfmerkmal().Nachkommastellen(), 2); // read Val-style: up to the comma
+    EXPECT_EQ(k.DirektesPrüfmerkmal().Nachkommastellen(), 2);
     EXPECT_EQ(k.PrüffelderAnzahl(), 7);
     EXPECT_TRUE(k.IsDirty());
 }

@@ -450,8 +450,24 @@ TEST_F(EingabeTest, PageOneRefusesNumbersThatCannotBeStored) {
     ASSERT_FALSE(messages.texts.isEmpty());
     EXPECT_TRUE(messages.texts[0].startsWith(
         QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an")));
+    // Whole numbers only, read one way: never cut to 2 or 3.
+    for (const char* text : {"3.000", "4,9"}) {
+        count->setText(QString::fromUtf8(text));
+        messages.clear();
+        w->speichern();
+        ASSERT_EQ(messages.texts.size(), 1) << text;
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(text))) << text;
+        EXPECT_FALSE(QFile::exists(file));
+    }
     count->setText(QStringLiteral("3"));
     auto* stellen = child<QLineEdit>(w, "txtDirektesPrüfmerkmalStellen");
+    stellen->setText(QStringLiteral("2,9"));
+    messages.clear();
+    w->speichern();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("„2,9“ im Feld „Nachkommastellen“ ist "
+                                                          "keine ganze Zahl")));
+    EXPECT_FALSE(QFile::exists(file));
     stellen->setText(QStringLiteral("1e30"));
     messages.clear();
     w->speichern();
@@ -564,6 +580,19 @@ TEST_F(EingabeTest, CommandsWithNothingToDoChangeNothing) {
     EXPECT_FALSE(input->isVisible());
     EXPECT_EQ(g->Row(), 1);
     EXPECT_EQ(g->Col(), 3);
+    // Typing undone in the editor: nothing either.
+    g->setCurrentCell(1, 2);
+    QTest::keyClick(g, Qt::Key_Return);
+    QTest::keyClicks(input, QStringLiteral("7"));
+    ctrl(input, Qt::Key_Z);
+    EXPECT_EQ(input->text(), QStringLiteral("98,5"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_FALSE(k.IsDirty());
+    // The Windows key with a digit, the menu key: no edit.
+    g->setCurrentCell(1, 2);
+    chord(g, Qt::Key_5, Qt::MetaModifier);
+    QTest::keyClick(g, Qt::Key_Menu);
+    EXPECT_FALSE(input->isVisible());
     // A click into the cell, a click elsewhere: nothing either.
     click(g, 1, 2);
     click(g, 1, 2);
@@ -574,6 +603,19 @@ TEST_F(EingabeTest, CommandsWithNothingToDoChangeNothing) {
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
     EXPECT_FALSE(k.IsDirty());
     EXPECT_FALSE(w->mb_undo->isEnabled());
+    // New and closing, cancelled at the question, keep the current cell.
+    type(g, input, QStringLiteral("97"));
+    g->setCurrentCell(3, 2);
+    messages.answer = MessageService::AnswerCancel;
+    ctrl(g, Qt::Key_N);
+    w->close();
+    EXPECT_EQ(messages.texts.size(), 2);
+    EXPECT_EQ(g->Row(), 3);
+    EXPECT_EQ(g->Col(), 2);
+    EXPECT_TRUE(w->isVisible());
+    ctrl(g, Qt::Key_Z);
+    ctrl(g, Qt::Key_S);
+    messages.clear();
     Kalibrierung saved;
     saved.LoadFile(file);
     EXPECT_EQ(saved.Messwert(pmDirekt, 1, 1).toDouble(), 98.456789012345);

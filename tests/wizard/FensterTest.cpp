@@ -158,6 +158,19 @@ TEST_F(WizardTest, OptionsArrowsClampAndOkWritesWhileAbbruchDoesNot) {
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
+// OK without a change keeps a minimum with more digits than the box shows.
+TEST_F(WizardTest, OptionsOkKeepsAnUnchangedMinimum) {
+    k.setMinBestimmtheitsmaßIndirektDirekt(0.657);
+    k.setIsDirty(false);
+    frmCalcOptions dialog;
+    dialog.setKalibrierung(&k);
+    EXPECT_EQ(dialog.txtMinBestimmtheitsmaßIndirektDirekt->text(), QStringLiteral("0,66"));
+    dialog.cmdOk->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(k.MinBestimmtheitsmaßIndirektDirekt(), 0.657);
+    EXPECT_FALSE(k.IsDirty());
+}
+
 TEST_F(WizardTest, OptionsFieldsAreCheckedWhenTheyAreLeft) {
     frmCalcOptions dialog;
     dialog.setKalibrierung(&k);

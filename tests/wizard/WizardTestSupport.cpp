@@ -50,21 +50,24 @@ void type(FlexGrid* grid, QLineEdit* input, const QString& text) {
 }
 
 void chord(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods) {
+    static const std::pair<Qt::KeyboardModifier, Qt::Key> modifiers[] = {
+        {Qt::ControlModifier, Qt::Key_Control},
+        {Qt::AltModifier, Qt::Key_Alt},
+        {Qt::MetaModifier, Qt::Key_Meta},
+        {Qt::ShiftModifier, Qt::Key_Shift}};
     Qt::KeyboardModifiers held;
-    if (mods & Qt::ControlModifier) {
-        QTest::keyPress(w, Qt::Key_Control);
-        held |= Qt::ControlModifier;
-    }
-    if (mods & Qt::ShiftModifier) {
-        QTest::keyPress(w, Qt::Key_Shift, held);
-        held |= Qt::ShiftModifier;
-    }
+    for (const auto& [modifier, modifierKey] : modifiers)
+        if (mods & modifier) {
+            QTest::keyPress(w, modifierKey, held);
+            held |= modifier;
+        }
     QTest::keyClick(w, key, held);
     QWidget* now = QApplication::focusWidget() ? QApplication::focusWidget() : w;
-    if (mods & Qt::ShiftModifier)
-        QTest::keyRelease(now, Qt::Key_Shift, held);
-    if (mods & Qt::ControlModifier)
-        QTest::keyRelease(now, Qt::Key_Control, Qt::ControlModifier);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        if (mods & it->first) {
+            QTest::keyRelease(now, it->second, held);
+            held &= ~it->first;
+        }
 }
 
 void WizardTest::SetUp() {
