@@ -1,5 +1,7 @@
 #include "DataStore.h"
 
+#include <algorithm>
+
 rt::Variant DataStore::value(const QString& key) {
     if (const rt::Variant* v = find(key))
         return *v;
@@ -43,6 +45,17 @@ void DataStore::removeAll() {
     }
     ++m_revision;
     m_map.clear();
+}
+
+void DataStore::replaceWith(DataStore&& other) {
+    if (m_recording) {
+        removeAll();
+        other.forEach([&](const QString& key, const rt::Variant& value) { setValue(key, value); });
+        return;
+    }
+    m_map = std::move(other.m_map);
+    other.m_map.clear();
+    m_revision = std::max(m_revision, other.m_revision) + 1;
 }
 
 void DataStore::note(const QString& key) {

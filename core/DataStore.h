@@ -42,6 +42,10 @@ public:
     // Removes one key; false when it did not exist.
     bool remove(const QString& key);
     void removeAll();
+    // Makes room for this many keys in all.
+    void reserve(qsizetype count) { m_map.reserve(count); }
+    // Takes every key and value of other in its order, in place of its own.
+    void replaceWith(DataStore&& other);
 
     int count() const { return m_map.count(); }
     // The keys in enumeration order.
