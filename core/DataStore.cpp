@@ -47,6 +47,22 @@ void DataStore::removeAll() {
     m_map.clear();
 }
 
+qint64 StoreChanges::bytes() const {
+    // A text: its object, its characters and the heap block's header.
+    auto text = [](const QString& s) { return qint64(sizeof(QString)) + 2 * s.size() + 32; };
+    auto value = [&](const std::optional<rt::Variant>& v) {
+        return v && v->isString() ? text(v->stringValue()) - qint64(sizeof(QString)) : 0;
+    };
+    qint64 total = qint64(sizeof(StoreChanges)) + qint64(entries.capacity() * sizeof(Entry));
+    for (const Entry& e : entries)
+        total += text(e.key) - qint64(sizeof(QString)) + value(e.before) + value(e.after);
+    for (const auto& order : {orderBefore, orderAfter})
+        if (order)
+            for (const QString& key : *order)
+                total += text(key);
+    return total;
+}
+
 void DataStore::replaceWith(DataStore&& other) {
     if (m_recording) {
         removeAll();

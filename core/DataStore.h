@@ -24,6 +24,9 @@ struct StoreChanges {
     std::optional<QStringList> orderBefore;
     std::optional<QStringList> orderAfter;
     bool isEmpty() const { return entries.empty(); }
+    // The memory the record takes, about (texts shared with the store counted
+    // in full: they are the record's alone once the store changes).
+    qint64 bytes() const;
 };
 
 // The calibration's map from text keys to values: keys compare exactly, they
