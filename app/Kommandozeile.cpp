@@ -31,9 +31,13 @@ bool laden(Kalibrierung& kalibrierung, const QString& path, QTextStream& err) {
         kalibrierung.setIsDirty(false);
         return true;
     } catch (const rt::RuntimeError& e) {
-        err << QStringLiteral("Die Datei „%1“ konnte nicht geladen werden: %2 (Fehler %3)\n")
-                   .arg(QDir::toNativeSeparators(path), e.description())
-                   .arg(e.number());
+        // A damaged file says so itself, naming the file.
+        if (e.number() == rt::err::InvalidFileFormat)
+            err << QStringLiteral("%1 (Fehler %2)\n").arg(e.description()).arg(e.number());
+        else
+            err << QStringLiteral("Die Datei „%1“ konnte nicht geladen werden: %2 (Fehler %3)\n")
+                       .arg(QDir::toNativeSeparators(path), e.description())
+                       .arg(e.number());
         err.flush();
         return false;
     }
@@ -72,7 +76,7 @@ int ausgabe(const QString& path, QTextStream& out, QTextStream& err, F&& write) 
     try {
         kalibrierung.PrüfpunkteTotal();
     } catch (const rt::RuntimeError& e) {
-        err << QStringLiteral("Die Kalibrierdatei „%1“ ist beschädigt: %2 (Fehler %3)\n")
+        err << QStringLiteral("Die Datei „%1“ ist beschädigt: %2 (Fehler %3)\n")
                    .arg(QDir::toNativeSeparators(path), e.description())
                    .arg(e.number());
         err.flush();

@@ -106,6 +106,108 @@ void LoadWorstCase(benchmark::State& state) {
     state.counters["refused"] = refused > 0;
 }
 
+// The peak memory of the process since the last reset (VmHWM), in MB.
+double peakMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+// Sets the peak back to what the process holds now.
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// Hostile calibration files of up to 64 MB, each answered (refused, or
+// loaded within the limits) in well under 2 s and 300 MB: 0 an entity
+// hiding a million attributes, 1 one namespace declaration on each of 60,000
+// levels, 2 an entity of 4,000 characters used 70,000 times, 3 60 MB of short
+// rows (more records than a calibration has), 4 60 MB of long rows (399,999,
+// which load), 5 one list of forced NULLs of 60 MB, 6 63 MB of rows with 510
+// attributes each. peak_MB is the process's peak above the file in memory.
+void LoadHostile(benchmark::State& state) {
+    QByteArray head = "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' "
+                      "xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'>\n"
+                      "<s:Schema id='RowsetSchema'><s:ElementType name='row'>"
+                      "<s:AttributeType name='Variable'/><s:AttributeType name='Wert'/>"
+                      "</s:ElementType></s:Schema><rs:data>\n";
+    QByteArray rows;
+    rows.reserve(65 * 1024 * 1024);
+    const qsizetype size = 60 * 1024 * 1024;
+    switch (state.range(0)) {
+    case 0: {
+        QByteArray tag = "<z:row Variable='Anzahl Prüffelder' Wert='3'";
+        for (int k = 0; k < 1'000'000; ++k)
+            tag += " a" + QByteArray::number(k) + "='1'";
+        head.prepend("<!DOCTYPE xml [<!ENTITY e \"" + tag + "/>\">]>\n");
+        rows = "&e;";
+        break;
+    }
+    case 1:
+        for (int k = 0; k < 60'000; ++k)
+            rows += "<p" + QByteArray::number(k) + ":e xmlns:p" + QByteArray::number(k) +
+                    "='urn:velmor:" + QByteArray::number(k) + "'>";
+        for (int k = 60'000 - 1; k >= 0; --k)
+            rows += "</p" + QByteArray::number(k) + ":e>";
+        break;
+    case 2:
+        head.prepend("<!DOCTYPE xml [<!ENTITY x \"" + QByteArray(4000, 'x') + "\">]>\n");
+        rows = "<z:row Variable='Bemerkungen' Wert='" + QByteArray("&x;").repeated(70'000) + "'/>";
+        break;
+    case 3:
+        for (int k = 1; rows.size() < size; ++k)
+            rows += "<z:row Variable='S" + QByteArray::number(k) + "' Wert='" +
+                    QByteArray::number(k) + "'/>\r\n";
+        break;
+    case 4:
+        for (int k = 1; k < Kalibrierung::MaxDatensätze; ++k)
+            rows += "<z:row Variable='Schlüssel " + QByteArray::number(k) + "' Wert='" +
+                    QByteArray(110, 'w') + "'/>\r\n";
+        break;
+    case 5:
+        rows = "<z:row Variable='Anzahl Prüffelder' Wert='3' rs:forcenull='";
+        for (int k = 0; rows.size() < size; ++k)
+            rows += "f" + QByteArray::number(k) + ' ';
+        rows += "Wert'/>";
+        break;
+    default: {
+        QByteArray row = "<z:row Variable='x' Wert='1'";
+        for (int k = 0; k < 510; ++k)
+            row += " a" + QByteArray::number(k) + "='1'";
+        row += "/>\r\n";
+        while (rows.size() + row.size() < 63 * 1024 * 1024)
+            rows += row;
+    }
+    }
+    const QByteArray bytes = head + rows + "</rs:data></xml>";
+    rows = QByteArray();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feindlich.xml"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    file.close();
+    Kalibrierung k;
+    int refused = 0;
+    resetPeak();
+    const double before = peakMb();
+    for (auto _ : state) {
+        try {
+            k.LoadFile(path);
+        } catch (const rt::RuntimeError&) {
+            ++refused;
+        }
+    }
+    state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
+    state.counters["refused"] = refused > 0;
+    state.counters["peak_MB"] = peakMb() - before;
+}
+
 } // namespace
 
 // A table of 10,000 rows (100 fields of 100 points) with decimal commas,
@@ -174,15 +276,11 @@ void ImportHostile(benchmark::State& state) {
         benchmark::DoNotOptimize(ergebnis.weitereFehler);
     }
     state.counters["MB"] = double(bytes.size()) / (1024 * 1024);
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                state.counters["peak_MB"] =
-                    line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    state.counters["peak_MB"] = peakMb();
 }
 
 BENCHMARK(LoadWorstCase)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadHostile)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResultsPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadFile)->Unit(benchmark::kMillisecond);

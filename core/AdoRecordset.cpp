@@ -1,19 +1,15 @@
 #include "AdoRecordset.h"
 
+#include "AdoXmlParser.h"
 #include "RuntimeError.h"
 
-#include <QStringDecoder>
-#include <QXmlStreamReader>
+#include <QHash>
 
 #include <algorithm>
 
 namespace ado {
 
 namespace {
-
-const QString NsSchema = QStringLiteral("uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882");
-const QString NsRowset = QStringLiteral("urn:schemas-microsoft-com:rowset");
-const QString NsRow = QStringLiteral("#RowsetSchema");
 
 // ---- writing ------------------------------------------------------------
 
@@ -121,112 +117,11 @@ bool isPlainName(const QString& name) {
 
 // ---- reading ------------------------------------------------------------
 
+using xml::Ns;
+using xml::Parser;
+
 [[noreturn]] void fail(const QString& reason) {
-    rt::raiseError(rt::err::RecordsetSource,
-                   rt::errorDescription(rt::err::RecordsetSource) + QStringLiteral(": ") + reason);
-}
-
-[[noreturn]] void fail(const QString& reason, const QXmlStreamReader& xml) {
-    fail(QStringLiteral("%1 (Zeile %2, Spalte %3)")
-             .arg(reason)
-             .arg(xml.lineNumber())
-             .arg(xml.columnNumber()));
-}
-
-QString decode(const QByteArray& bytes) {
-    std::optional<QStringConverter::Encoding> encoding;
-    qsizetype skip = 0;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        encoding = QStringConverter::Utf8;
-        skip = 3;
-    } else if (bytes.startsWith("\xFF\xFE")) {
-        encoding = QStringConverter::Utf16LE;
-        skip = 2;
-    } else if (bytes.startsWith("\xFE\xFF")) {
-        encoding = QStringConverter::Utf16BE;
-        skip = 2;
-    } else if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] != 0) {
-        encoding = QStringConverter::Utf16BE;
-    } else if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
-        encoding = QStringConverter::Utf16LE;
-    } else if (bytes.startsWith("<?xml")) {
-        // An 8-bit file may name its encoding in the declaration.
-        const qsizetype end = bytes.indexOf("?>");
-        const QByteArray declaration = bytes.left(end < 0 ? 0 : end);
-        const qsizetype at = declaration.indexOf("encoding");
-        if (at >= 0) {
-            const qsizetype open = declaration.indexOf('=', at);
-            QByteArray name = declaration.mid(open + 1).trimmed();
-            if (!name.isEmpty() && (name[0] == '"' || name[0] == '\'')) {
-                const char quote = name[0];
-                name = name.mid(1, name.indexOf(quote, 1) - 1);
-                encoding = QStringConverter::encodingForName(name.constData());
-                if (!encoding)
-                    fail(QStringLiteral("unbekannte Zeichenkodierung „%1“")
-                             .arg(QString::fromLatin1(name)));
-            }
-        }
-    }
-    // Stateless: a character cut off at the end is an error, not dropped.
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8),
-                           QStringConverter::Flag::Stateless);
-    QString text = decoder(QByteArrayView(bytes).sliced(skip));
-    if (decoder.hasError())
-        fail(QStringLiteral("die Datei enthält ungültig kodierte Zeichen"));
-    return text;
-}
-
-// Control characters that XML forbids are written raw by the recordset layer.
-// While parsing they are escaped with a private character P: a control c
-// becomes P followed by '@' + c, and P itself becomes P P. The escapes are
-// undone in every text read, so any text comes back as it was written.
-constexpr char16_t Escape = 0xE000;
-
-bool isForbiddenControl(QChar c) {
-    const char16_t u = c.unicode();
-    return u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r';
-}
-
-// Escapes the controls; false when the text has none (and is left alone).
-bool escapeControls(QString& text) {
-    if (std::none_of(text.begin(), text.end(), isForbiddenControl))
-        return false;
-    QString escaped;
-    escaped.reserve(text.size() + 16);
-    for (QChar c : std::as_const(text)) {
-        if (isForbiddenControl(c)) {
-            escaped += QChar(Escape);
-            escaped += QChar(char16_t(u'@' + c.unicode()));
-        } else if (c == QChar(Escape)) {
-            escaped += QChar(Escape);
-            escaped += QChar(Escape);
-        } else {
-            escaped += c;
-        }
-    }
-    text = std::move(escaped);
-    return true;
-}
-
-QString unescapeControls(const QString& text) {
-    if (!text.contains(QChar(Escape)))
-        return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t next = i + 1 < text.size() ? text[i + 1].unicode() : 0;
-        if (text[i] == QChar(Escape) && next == Escape) {
-            out += QChar(Escape);
-            ++i;
-        } else if (text[i] == QChar(Escape) && next >= u'@' && next <= u'_' &&
-                   isForbiddenControl(QChar(char16_t(next - u'@')))) {
-            out += QChar(char16_t(next - u'@'));
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    xml::fail(reason);
 }
 
 struct Column {
@@ -235,151 +130,144 @@ struct Column {
     std::optional<qint64> number;
 };
 
-// A row as written: its attributes by XML name (a handful, so a list).
+// A row as it is read: the values of the fields kept, and which of them a
+// forced NULL names.
 struct Row {
-    std::vector<std::pair<QString, QString>> values;
-    QStringList forcedNull;
+    std::vector<std::optional<QString>> values;
+    std::vector<char> forcedNull;
 
-    const QString* find(const QString& xmlName) const {
-        for (const auto& [name, value] : values)
-            if (name == xmlName)
-                return &value;
-        return nullptr;
+    void reset(size_t fields) {
+        values.assign(fields, std::nullopt);
+        forcedNull.assign(fields, 0);
     }
 };
 
-// Refuses an element with more attributes than a recordset can have before
-// the XML reader sees it: its check for duplicate attributes takes time that
-// grows with the square of their number. Counts the '=' of each tag outside
-// quotes; comments, CDATA and processing instructions are passed over.
-void checkAttributeCounts(const QString& text) {
-    const qsizetype n = text.size();
-    qsizetype line = 1, lineStart = 0;
-    auto skipTo = [&](qsizetype from, QStringView end) {
-        const qsizetype at = text.indexOf(end, from);
-        return at < 0 ? n : at + end.size();
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\n') {
-            ++line;
-            lineStart = i + 1;
-            continue;
-        }
-        if (c != u'<')
-            continue;
-        QStringView rest = QStringView(text).mid(i);
-        qsizetype end = -1;
-        if (rest.startsWith(u"<!--"))
-            end = skipTo(i + 4, u"-->");
-        else if (rest.startsWith(u"<![CDATA["))
-            end = skipTo(i + 9, u"]]>");
-        else if (rest.startsWith(u"<?"))
-            end = skipTo(i + 2, u"?>");
-        if (end >= 0) {
-            for (qsizetype k = i; k < end && k < n; ++k)
-                if (text[k] == u'\n') {
-                    ++line;
-                    lineStart = k + 1;
-                }
-            i = end - 1;
-            continue;
-        }
-        const qsizetype tagLine = line, tagColumn = i - lineStart + 1;
-        int attributes = 0;
-        QChar quote;
-        qsizetype k = i + 1;
-        for (; k < n; ++k) {
-            const QChar t = text[k];
-            if (t == u'\n') {
-                ++line;
-                lineStart = k + 1;
-            }
-            if (!quote.isNull()) {
-                if (t == quote)
-                    quote = QChar();
-            } else if (t == u'"' || t == u'\'') {
-                quote = t;
-            } else if (t == u'=') {
-                if (++attributes > MaxAttributes)
-                    fail(QStringLiteral(
-                             "ein Element hat mehr als %1 Attribute (Zeile %2, Spalte %3)")
-                             .arg(MaxAttributes)
-                             .arg(tagLine)
-                             .arg(tagColumn));
-            } else if (t == u'>') {
-                break;
-            }
-        }
-        i = k;
-    }
-}
-
 class Reader {
 public:
-    explicit Reader(const QString& text) : m_xml(text) { m_xml.setNamespaceProcessing(true); }
+    Reader(QByteArrayView text, const QStringList& wanted, RecordHandler& handler)
+        : m_xml(text), m_wanted(wanted), m_handler(handler) {}
 
-    // escaped: whether controls were escaped before parsing; wanted: the
-    // fields kept (all when empty).
-    Recordset run(bool escaped, const QStringList& wanted);
+    void run();
 
 private:
-    bool isElement(const QString& ns, QStringView name) const {
-        return m_xml.namespaceUri().compare(ns, Qt::CaseInsensitive) == 0 && m_xml.name() == name;
+    bool is(Ns ns, QByteArrayView local) const {
+        return m_xml.ns() == ns && m_xml.local() == local;
     }
+    // The next child of the current element; false at its end.
+    bool nextChild() { return m_xml.next() == Parser::StartElement; }
     void readSchema();
     void readElementType();
     Column readAttributeType();
+    void beginData();
     void readData();
-    Row readRow();
-    void skip() { m_xml.skipCurrentElement(); }
+    void readRow(Row& row);
+    void hand(Row& row);
     void checkFieldCount() {
         if (m_columns.size() > MaxFields || m_references.size() > MaxFields)
-            fail(QStringLiteral("das Schema hat mehr als %1 Felder").arg(MaxFields), m_xml);
+            m_xml.failHere(QStringLiteral("das Schema hat mehr als %1 Felder").arg(MaxFields));
     }
-    void checkError() {
-        if (!m_xml.hasError())
+    // Calls f with every kept field that a row attribute of this XML name fills.
+    template <class F>
+    void forKept(QByteArrayView xmlName, F&& f) const {
+        const auto it = m_kept.constFind(xmlName);
+        if (it == m_kept.cend())
             return;
-        if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
-            fail(QStringLiteral("die Datei endet vorzeitig"), m_xml);
-        fail(QStringLiteral("die Datei ist kein wohlgeformtes XML"), m_xml);
+        for (int i = *it; i >= 0; i = m_sameName[size_t(i)])
+            f(size_t(i));
     }
 
-    QXmlStreamReader m_xml;
+    Parser m_xml;
+    const QStringList& m_wanted;
+    RecordHandler& m_handler;
     bool m_haveSchema = false;
     bool m_haveData = false;
     QList<Column> m_columns;  // AttributeTypes in document order
     QStringList m_references; // <s:attribute type='X'/> order, if used
-    std::vector<Row> m_rows;
+    // From the start of the data: the XML names of the kept fields, the first
+    // kept field of each name, and the next one of the same name (or -1).
+    std::vector<QByteArray> m_keptNames;
+    QHash<QByteArrayView, int> m_kept;
+    std::vector<int> m_sameName;
+    Row m_row;
+    Row m_original;
 };
 
-Recordset Reader::run(bool escaped, const QStringList& wanted) {
-    auto restore = [&](const QString& text) { return escaped ? unescapeControls(text) : text; };
-    if (!m_xml.readNextStartElement()) {
-        checkError();
-        fail(QStringLiteral("die Datei enthält kein XML-Element"));
-    }
-    if (m_xml.name() != u"xml" || !m_xml.namespaceUri().isEmpty())
-        fail(QStringLiteral("das Wurzelelement ist „%1“ statt „xml“").arg(m_xml.name()), m_xml);
-    while (m_xml.readNextStartElement()) {
-        if (isElement(NsSchema, u"Schema"))
+void Reader::run() {
+    m_xml.next(); // the root element; a file without one ends prematurely
+    if (m_xml.local() != "xml" || m_xml.ns() != Ns::None)
+        m_xml.failHere(QStringLiteral("das Wurzelelement ist „%1“ statt „xml“")
+                           .arg(QString::fromUtf8(m_xml.local())));
+    while (nextChild()) {
+        if (is(Ns::Schema, "Schema"))
             readSchema();
-        else if (isElement(NsRowset, u"data"))
+        else if (is(Ns::Rowset, "data"))
             readData();
         else
-            skip();
+            m_xml.skipElement();
     }
-    checkError();
     // Anything after the root element must be well-formed too.
-    while (!m_xml.atEnd())
-        m_xml.readNext();
-    checkError();
-
+    m_xml.next();
     if (!m_haveSchema)
         fail(QStringLiteral("das Schema (s:Schema) fehlt"));
     if (!m_haveData)
         fail(QStringLiteral("der Datenbereich (rs:data) fehlt"));
+}
 
+void Reader::readSchema() {
+    // Records are handed on as they are read: their fields must be known.
+    if (m_haveData)
+        m_xml.failHere(QStringLiteral("das Schema (s:Schema) steht nach dem Datenbereich"));
+    m_haveSchema = true;
+    while (nextChild()) {
+        if (is(Ns::Schema, "ElementType")) {
+            readElementType();
+        } else if (is(Ns::Schema, "AttributeType")) {
+            m_columns.append(readAttributeType()); // older layout: beside the ElementType
+            checkFieldCount();
+        } else {
+            m_xml.skipElement();
+        }
+    }
+}
+
+void Reader::readElementType() {
+    while (nextChild()) {
+        if (is(Ns::Schema, "AttributeType")) {
+            m_columns.append(readAttributeType());
+            checkFieldCount();
+        } else if (is(Ns::Schema, "attribute")) {
+            const xml::Attribute* type = m_xml.attribute(Ns::None, "type");
+            m_references.append(type ? Parser::value(*type) : QString());
+            checkFieldCount();
+            m_xml.skipElement();
+        } else {
+            m_xml.skipElement();
+        }
+    }
+}
+
+Column Reader::readAttributeType() {
+    Column column;
+    if (const xml::Attribute* name = m_xml.attribute(Ns::None, "name"))
+        column.xmlName = Parser::value(*name);
+    if (column.xmlName.isEmpty())
+        m_xml.failHere(QStringLiteral("ein Feld des Schemas hat keinen Namen"));
+    const xml::Attribute* fieldName = m_xml.attribute(Ns::Rowset, "name");
+    column.fieldName = fieldName ? Parser::value(*fieldName) : column.xmlName;
+    if (const xml::Attribute* number = m_xml.attribute(Ns::Rowset, "number")) {
+        bool ok = false;
+        const qint64 n = Parser::value(*number).toLongLong(&ok);
+        if (ok)
+            column.number = n;
+    }
+    m_xml.skipElement();
+    return column;
+}
+
+void Reader::beginData() {
+    if (!m_haveSchema)
+        m_xml.failHere(QStringLiteral("das Schema (s:Schema) fehlt vor dem Datenbereich"));
+    m_haveData = true;
     // Field order: explicit references win, else rs:number, else document order.
     QList<Column> columns;
     if (!m_references.isEmpty()) {
@@ -399,128 +287,101 @@ Recordset Reader::run(bool escaped, const QStringList& wanted) {
     }
     if (columns.isEmpty())
         fail(QStringLiteral("das Schema definiert keine Felder"));
-    if (!wanted.isEmpty()) {
-        QList<Column> kept;
-        for (const Column& c : std::as_const(columns))
-            if (wanted.contains(restore(c.fieldName), Qt::CaseInsensitive))
-                kept.append(c);
-        columns = kept;
+    QStringList names;
+    for (const Column& c : std::as_const(columns)) {
+        if (!m_wanted.isEmpty() && !m_wanted.contains(c.fieldName, Qt::CaseInsensitive))
+            continue;
+        names.append(c.fieldName);
+        m_keptNames.push_back(c.xmlName.toUtf8());
     }
-
-    Recordset result;
-    for (const Column& c : std::as_const(columns))
-        result.fields.append(restore(c.fieldName));
-    result.rows.reserve(m_rows.size());
-    for (const Row& row : m_rows) {
-        std::vector<std::optional<QString>> record;
-        record.reserve(columns.size());
-        for (const Column& c : std::as_const(columns)) {
-            const QString* v = row.find(c.xmlName);
-            if (!v || row.forcedNull.contains(c.xmlName))
-                record.emplace_back();
-            else
-                record.emplace_back(restore(*v));
+    m_sameName.assign(m_keptNames.size(), -1);
+    for (size_t i = 0; i < m_keptNames.size(); ++i) {
+        const auto it = m_kept.constFind(QByteArrayView(m_keptNames[i]));
+        if (it == m_kept.cend()) {
+            m_kept.insert(QByteArrayView(m_keptNames[i]), int(i));
+            continue;
         }
-        result.rows.push_back(std::move(record));
+        int last = *it;
+        while (m_sameName[size_t(last)] >= 0)
+            last = m_sameName[size_t(last)];
+        m_sameName[size_t(last)] = int(i);
     }
-    return result;
+    m_handler.fields(names);
 }
 
-void Reader::readSchema() {
-    m_haveSchema = true;
-    while (m_xml.readNextStartElement()) {
-        if (isElement(NsSchema, u"ElementType"))
-            readElementType();
-        else if (isElement(NsSchema, u"AttributeType")) {
-            m_columns.append(readAttributeType()); // older layout: beside the ElementType
-            checkFieldCount();
-        } else
-            skip();
-    }
-}
-
-void Reader::readElementType() {
-    while (m_xml.readNextStartElement()) {
-        if (isElement(NsSchema, u"AttributeType")) {
-            m_columns.append(readAttributeType());
-            checkFieldCount();
-        } else if (isElement(NsSchema, u"attribute")) {
-            m_references.append(m_xml.attributes().value(QLatin1String("type")).toString());
-            checkFieldCount();
-            skip();
-        } else {
-            skip();
+void Reader::readRow(Row& row) {
+    row.reset(m_keptNames.size());
+    for (const xml::Attribute& a : m_xml.attributes()) {
+        if (a.ns == Ns::None) {
+            forKept(a.name, [&](size_t i) { row.values[i] = Parser::value(a); });
+        } else if (a.ns == Ns::Rowset && a.local == "forcenull") {
+            // Names separated by blanks; only those of kept fields count.
+            QByteArray decoded;
+            QByteArrayView list = a.raw;
+            if (!a.plain) {
+                decoded = Parser::utf8Value(a);
+                list = decoded;
+            }
+            for (qsizetype from = 0; from < list.size();) {
+                qsizetype to = list.indexOf(' ', from);
+                if (to < 0)
+                    to = list.size();
+                if (to > from)
+                    forKept(list.sliced(from, to - from), [&](size_t i) { row.forcedNull[i] = 1; });
+                from = to + 1;
+            }
         }
     }
+    m_xml.skipElement();
 }
 
-Column Reader::readAttributeType() {
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    Column column;
-    column.xmlName = attributes.value(QLatin1String("name")).toString();
-    if (column.xmlName.isEmpty())
-        fail(QStringLiteral("ein Feld des Schemas hat keinen Namen"), m_xml);
-    column.fieldName = attributes.hasAttribute(NsRowset, QLatin1String("name"))
-                           ? attributes.value(NsRowset, QLatin1String("name")).toString()
-                           : column.xmlName;
-    if (attributes.hasAttribute(NsRowset, QLatin1String("number"))) {
-        bool ok = false;
-        const qint64 number = attributes.value(NsRowset, QLatin1String("number")).toLongLong(&ok);
-        if (ok)
-            column.number = number;
-    }
-    skip();
-    return column;
-}
-
-Row Reader::readRow() {
-    Row row;
-    for (const QXmlStreamAttribute& a : m_xml.attributes()) {
-        if (a.namespaceUri().isEmpty())
-            row.values.emplace_back(a.name().toString(), a.value().toString());
-        else if (a.namespaceUri() == NsRowset && a.name() == u"forcenull")
-            for (const auto& name : a.value().split(u' ', Qt::SkipEmptyParts))
-                row.forcedNull.append(name.toString());
-    }
-    skip();
-    return row;
+void Reader::hand(Row& row) {
+    for (size_t i = 0; i < row.values.size(); ++i)
+        if (row.forcedNull[i])
+            row.values[i].reset();
+    m_handler.record(row.values);
 }
 
 void Reader::readData() {
-    m_haveData = true;
-    while (m_xml.readNextStartElement()) {
-        if (isElement(NsRow, u"row")) {
-            m_rows.push_back(readRow());
-        } else if (isElement(NsRowset, u"insert")) {
-            while (m_xml.readNextStartElement()) {
-                if (isElement(NsRow, u"row"))
-                    m_rows.push_back(readRow());
-                else
-                    skip();
-            }
-        } else if (isElement(NsRowset, u"update")) {
-            // The changed row holds the new values; the rest comes from the original.
-            Row original, changed;
-            while (m_xml.readNextStartElement()) {
-                if (isElement(NsRowset, u"original")) {
-                    while (m_xml.readNextStartElement()) {
-                        if (isElement(NsRow, u"row"))
-                            original = readRow();
-                        else
-                            skip();
-                    }
-                } else if (isElement(NsRow, u"row")) {
-                    changed = readRow();
+    if (!m_haveData)
+        beginData();
+    while (nextChild()) {
+        if (is(Ns::Row, "row")) {
+            readRow(m_row);
+            hand(m_row);
+        } else if (is(Ns::Rowset, "insert")) {
+            while (nextChild()) {
+                if (is(Ns::Row, "row")) {
+                    readRow(m_row);
+                    hand(m_row);
                 } else {
-                    skip();
+                    m_xml.skipElement();
                 }
             }
-            for (const auto& [name, value] : original.values)
-                if (!changed.find(name))
-                    changed.values.emplace_back(name, value);
-            m_rows.push_back(std::move(changed));
+        } else if (is(Ns::Rowset, "update")) {
+            // The changed row holds the new values; the rest comes from the original.
+            m_original.reset(m_keptNames.size());
+            m_row.reset(m_keptNames.size());
+            while (nextChild()) {
+                if (is(Ns::Rowset, "original")) {
+                    while (nextChild()) {
+                        if (is(Ns::Row, "row"))
+                            readRow(m_original);
+                        else
+                            m_xml.skipElement();
+                    }
+                } else if (is(Ns::Row, "row")) {
+                    readRow(m_row);
+                } else {
+                    m_xml.skipElement();
+                }
+            }
+            for (size_t i = 0; i < m_row.values.size(); ++i)
+                if (!m_row.values[i])
+                    m_row.values[i] = std::move(m_original.values[i]);
+            hand(m_row);
         } else {
-            skip(); // rs:delete and anything unknown
+            m_xml.skipElement(); // rs:delete and anything unknown
         }
     }
 }
@@ -588,14 +449,25 @@ QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows
     return out;
 }
 
-Recordset read(const QByteArray& bytes, const QStringList& wanted) {
-    if (bytes.trimmed().isEmpty())
+void read(const QByteArray& bytes, const QStringList& wanted, RecordHandler& handler) {
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }))
         fail(QStringLiteral("die Datei ist leer"));
-    QString text = decode(bytes);
-    checkAttributeCounts(text);
-    const bool escaped = escapeControls(text);
-    Reader reader(text);
-    return reader.run(escaped, wanted);
+    const xml::Text text(bytes);
+    Reader reader(text.view(), wanted, handler);
+    reader.run();
+}
+
+Recordset read(const QByteArray& bytes, const QStringList& wanted) {
+    struct Collect : RecordHandler {
+        Recordset result;
+        void fields(const QStringList& names) override { result.fields = names; }
+        void record(std::vector<std::optional<QString>>& values) override {
+            result.rows.push_back(std::move(values));
+        }
+    } collect;
+    read(bytes, wanted, collect);
+    return std::move(collect.result);
 }
 
 } // namespace ado

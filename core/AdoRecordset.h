@@ -28,16 +28,31 @@ struct Recordset {
 // U+FFFF) raises error 5 naming the record (by its first field) and the field.
 QByteArray write(const QStringList& fields, const std::vector<QStringList>& rows);
 
-// The most fields a schema may declare (or refer to), and the most
-// attributes one element may carry: a recordset has far fewer, and a file
-// with more would take memory or time out of all proportion.
+// The most fields a schema may declare (or refer to): a recordset has far
+// fewer, and a file with more would take memory or time out of all
+// proportion. The limits of the XML itself are in AdoXmlParser.h.
 inline constexpr int MaxFields = 512;
-inline constexpr int MaxAttributes = 512;
 
-// Parses a persisted recordset. Raises rt::RuntimeError (err::RecordsetSource)
-// with a German reason, and the line and column where it applies, when the
-// bytes are not a readable recordset. With wanted fields given, the result
-// holds only those (the others are checked for well-formedness and dropped).
+// Takes the records of a file as they are read.
+class RecordHandler {
+public:
+    virtual ~RecordHandler() = default;
+    // Once, when the data begin: the names of the fields kept, in field order.
+    virtual void fields(const QStringList& names) = 0;
+    // One record: a value per field kept, none for NULL. The values may be
+    // taken.
+    virtual void record(std::vector<std::optional<QString>>& values) = 0;
+};
+
+// Parses a persisted recordset and hands each record on as soon as it is
+// read, with only the wanted fields (all when none are given; the others are
+// checked for well-formedness and dropped), so that memory grows with what
+// is kept. Raises rt::RuntimeError (err::RecordsetSource) with a German
+// reason, and the line and column where it applies, when the bytes are not a
+// readable recordset; a handler may raise too, and reading stops.
+void read(const QByteArray& bytes, const QStringList& wanted, RecordHandler& handler);
+
+// The same, into one Recordset.
 Recordset read(const QByteArray& bytes, const QStringList& wanted = {});
 
 } // namespace ado

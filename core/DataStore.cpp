@@ -1,5 +1,7 @@
 #include "DataStore.h"
 
+#include <algorithm>
+
 rt::Variant DataStore::value(const QString& key) {
     if (const rt::Variant* v = find(key))
         return *v;
@@ -43,6 +45,33 @@ void DataStore::removeAll() {
     }
     ++m_revision;
     m_map.clear();
+}
+
+qint64 StoreChanges::bytes() const {
+    // A text: its object, its characters and the heap block's header.
+    auto text = [](const QString& s) { return qint64(sizeof(QString)) + 2 * s.size() + 32; };
+    auto value = [&](const std::optional<rt::Variant>& v) {
+        return v && v->isString() ? text(v->stringValue()) - qint64(sizeof(QString)) : 0;
+    };
+    qint64 total = qint64(sizeof(StoreChanges)) + qint64(entries.capacity() * sizeof(Entry));
+    for (const Entry& e : entries)
+        total += text(e.key) - qint64(sizeof(QString)) + value(e.before) + value(e.after);
+    for (const auto& order : {orderBefore, orderAfter})
+        if (order)
+            for (const QString& key : *order)
+                total += text(key);
+    return total;
+}
+
+void DataStore::replaceWith(DataStore&& other) {
+    if (m_recording) {
+        removeAll();
+        other.forEach([&](const QString& key, const rt::Variant& value) { setValue(key, value); });
+        return;
+    }
+    m_map = std::move(other.m_map);
+    other.m_map.clear();
+    m_revision = std::max(m_revision, other.m_revision) + 1;
 }
 
 void DataStore::note(const QString& key) {

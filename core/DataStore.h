@@ -24,6 +24,9 @@ struct StoreChanges {
     std::optional<QStringList> orderBefore;
     std::optional<QStringList> orderAfter;
     bool isEmpty() const { return entries.empty(); }
+    // The memory the record takes, about (texts shared with the store counted
+    // in full: they are the record's alone once the store changes).
+    qint64 bytes() const;
 };
 
 // The calibration's map from text keys to values: keys compare exactly, they
@@ -42,6 +45,10 @@ public:
     // Removes one key; false when it did not exist.
     bool remove(const QString& key);
     void removeAll();
+    // Makes room for this many keys in all.
+    void reserve(qsizetype count) { m_map.reserve(count); }
+    // Takes every key and value of other in its order, in place of its own.
+    void replaceWith(DataStore&& other);
 
     int count() const { return m_map.count(); }
     // The keys in enumeration order.

@@ -6,6 +6,8 @@
 
 #include "RuntimeError.h"
 
+#include <QLocale>
+
 #include <limits>
 #include <utility>
 
@@ -202,6 +204,48 @@ Long Kalibrierung::zählePrüfpunkte() const {
     if (walked > MaxPrüfpunkte)
         rt::raiseError(rt::err::OutOfMemory);
     return Long(total);
+}
+
+QString Kalibrierung::Anzahlfehler() const {
+    try {
+        PrüfpunkteTotal();
+        return QString();
+    } catch (const rt::RuntimeError& e) {
+        if (e.number() != rt::err::OutOfMemory && e.number() != rt::err::Overflow)
+            return QString();
+    }
+    const QLocale german(QLocale::German);
+    const QString höchstens = german.toString(MaxPrüfpunkte);
+    auto stored = [&](const QString& key) {
+        const Variant* v = m_store->find(key);
+        return v ? v->toText() : QString();
+    };
+    Long felder = 0;
+    try {
+        felder = PrüffelderAnzahl();
+    } catch (const rt::RuntimeError&) {
+        return QStringLiteral("Sie nennt „%1“ Prüffelder; eine Kalibrierung hat höchstens %2.")
+            .arg(stored(KeyPrüffelderAnzahl), höchstens);
+    }
+    if (felder > MaxPrüfpunkte)
+        return QStringLiteral("Sie nennt %1 Prüffelder; eine Kalibrierung hat höchstens %2.")
+            .arg(german.toString(felder), höchstens);
+    for (Long f = 1; f <= felder; ++f) {
+        QString punkte;
+        try {
+            if (const Long n = PrüffeldPrüfpunkte(f); n > MaxPrüfpunkte)
+                punkte = german.toString(n);
+        } catch (const rt::RuntimeError&) {
+            punkte = QStringLiteral("„%1“").arg(stored(prüfpunkteKey(f)));
+        }
+        if (!punkte.isEmpty())
+            return QStringLiteral("Prüffeld %1 nennt %2 Prüfpunkte; eine Kalibrierung hat "
+                                  "höchstens %3.")
+                .arg(german.toString(f), punkte, höchstens);
+    }
+    return QStringLiteral("Ihre Prüffelder nennen zusammen mehr Prüfpunkte, als eine "
+                          "Kalibrierung hat (höchstens %1).")
+        .arg(höchstens);
 }
 
 namespace {

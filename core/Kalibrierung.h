@@ -79,6 +79,14 @@ public:
     // points has about 17 MB; a larger file is refused before it is read, so
     // that loading stays within bounded memory.
     static constexpr qint64 MaxDateigröße = 64 * 1024 * 1024;
+    // The most records a calibration file may hold: one at its limits has
+    // about 300,000 keys (two values per point, three entries per field of
+    // at least three points), a real one some 20,000. Reading stops beyond,
+    // so that a file of many small records cannot fill the memory.
+    static constexpr qint64 MaxDatensätze = 400'000;
+    // Why the counts of fields and points are more than a calibration can
+    // hold (PrüfpunkteTotal raises 6 or 7), in German; "" when they are not.
+    QString Anzahlfehler() const;
 
     static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
     // Appends MesswertKey to key (no allocation once key has room).

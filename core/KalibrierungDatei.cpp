@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cerrno>
 
@@ -80,42 +81,82 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
     if (file.size() > MaxDateigröße)
         tooLarge();
     errno = 0;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fileError(rt::err::PathFileAccessError, FilePath, rt::fileErrorText(file.errorString()));
     if (bytes.size() > MaxDateigröße) // grown while it was read
         tooLarge();
 
-    // Everything is read and checked before the calibration is touched.
-    // Only the two fields of a calibration are kept; a file that would take
-    // more memory than there is fails as a file too large.
-    ado::Recordset recordset;
-    try {
-        recordset = ado::read(bytes, {QStringLiteral("Variable"), QStringLiteral("Wert")});
-    } catch (const std::bad_alloc&) {
-        rt::raiseError(rt::err::OutOfMemory);
-    }
-    // A table without these fields is not a calibration, whatever else it holds.
-    auto field = [&](const QString& name) {
-        const int index = recordset.fieldIndex(name);
-        if (index < 0)
+    // Everything is read and checked before the calibration is touched: the
+    // records are kept as they are read (only the two fields of a
+    // calibration), the file's bytes go, and the records fill a calibration
+    // of their own, which then replaces this one's content. A file that would
+    // take more memory than there is fails as a file too large.
+    const QString shown = QDir::toNativeSeparators(FilePath);
+    class Laden : public ado::RecordHandler {
+    public:
+        explicit Laden(const QString& shown) : m_shown(shown) {}
+        std::vector<std::pair<QString, QString>> datensätze;
+        void fields(const QStringList& names) override {
+            // A table without these fields is not a calibration, whatever else it holds.
+            m_variable = index(names, QStringLiteral("Variable"));
+            m_wert = index(names, QStringLiteral("Wert"));
+        }
+        void record(std::vector<std::optional<QString>>& values) override {
+            if (++m_datensätze > MaxDatensätze)
+                rt::raiseError(
+                    rt::err::RecordsetSource,
+                    rt::errorDescription(rt::err::RecordsetSource) +
+                        QStringLiteral(": die Datei „%1“ hat mehr als %2 Datensätze "
+                                       "und ist daher keine Kalibrierung")
+                            .arg(m_shown, QLocale(QLocale::German).toString(MaxDatensätze)));
+            std::optional<QString>& key = values[size_t(m_variable)];
+            if (!key || key->isEmpty())
+                return;
+            std::optional<QString>& wert = values[size_t(m_wert)];
+            datensätze.emplace_back(std::move(*key), wert ? std::move(*wert) : QString());
+        }
+
+    private:
+        static int index(const QStringList& names, const QString& name) {
+            for (int i = 0; i < names.size(); ++i)
+                if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+                    return i;
             rt::raiseError(rt::err::ItemNotFound,
                            rt::errorDescription(rt::err::ItemNotFound) +
                                QStringLiteral(": die Datei hat kein Feld „%1“ und ist daher "
                                               "keine Kalibrierung")
                                    .arg(name));
-        return index;
+        }
+        const QString& m_shown;
+        int m_variable = -1;
+        int m_wert = -1;
+        qint64 m_datensätze = 0;
     };
-    const int variable = field(QStringLiteral("Variable"));
-    const int wert = field(QStringLiteral("Wert"));
-
-    Reset();
-    for (const auto& row : recordset.rows) {
-        const std::optional<QString>& key = row[variable];
-        if (!key || key->isEmpty())
-            continue;
-        m_store->setValue(*key, row[wert].value_or(QString()));
+    Laden laden(shown);
+    Kalibrierung neu;
+    try {
+        ado::read(bytes, {QStringLiteral("Variable"), QStringLiteral("Wert")}, laden);
+        bytes = QByteArray();
+        neu.m_store->reserve(neu.m_store->count() + qsizetype(laden.datensätze.size()));
+        for (const auto& [key, wert] : laden.datensätze)
+            neu.m_store->setValue(key, wert);
+    } catch (const std::bad_alloc&) {
+        rt::raiseError(rt::err::OutOfMemory);
     }
+    laden.datensätze = {};
+    // Counts beyond what a calibration can hold come from a damaged file.
+    const QString anzahlfehler = neu.Anzahlfehler();
+    if (!anzahlfehler.isEmpty())
+        rt::raiseError(
+            rt::err::InvalidFileFormat,
+            QStringLiteral("Die Datei „%1“ ist beschädigt: %2").arg(shown, anzahlfehler));
+
+    const bool dirty = IsDirty();
+    m_store->replaceWith(std::move(*neu.m_store));
+    ++m_änderungen;
+    if (IsDirty() != dirty)
+        emit IsDirtyChanged();
 }
 
 void Kalibrierung::WriteProperties(rt::PropertyBag& bag) const {

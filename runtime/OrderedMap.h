@@ -43,6 +43,11 @@ public:
             compact();
         return true;
     }
+    // Makes room for this many keys in all.
+    void reserve(qsizetype count) {
+        m_index.reserve(size_t(count));
+        m_entries.reserve(size_t(count));
+    }
     void clear() {
         m_entries.clear();
         m_index.clear();

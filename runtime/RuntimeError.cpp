@@ -24,6 +24,8 @@ QString errorDescription(int number) {
         return QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
     case err::PathNotFound:
         return QStringLiteral("Pfad nicht gefunden");
+    case err::InvalidFileFormat:
+        return QStringLiteral("Ungültiges Dateiformat");
     case err::ObjectNotSet:
         return QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt");
     case err::InvalidUseOfNull:

@@ -20,6 +20,8 @@ constexpr int FileNotFound = 53;
 constexpr int FileAlreadyExists = 58;
 constexpr int PathFileAccessError = 75;
 constexpr int PathNotFound = 76;
+// A file whose content is damaged (here: counts beyond what a calibration holds).
+constexpr int InvalidFileFormat = 321;
 constexpr int ObjectNotSet = 91;
 constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidPropertyValue = 380;

@@ -8,10 +8,17 @@
 # build-fuzz/laeufe.tsv over all runs.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]
+#   scripts/fuzz.sh --nur-bauen [TARGET ...]   (builds the targets, runs none: CI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
-shift || true
+build_only=0
+if [ "${1:-}" = --nur-bauen ]; then
+  build_only=1
+  shift
+else
+  seconds=${1:-60}
+  shift || true
+fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   targets=(fuzz_datei fuzz_zahlen fuzz_eigenschaften fuzz_einfuegen fuzz_text fuzz_import)
@@ -27,6 +34,10 @@ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DORVANTA_FUZZ=ON \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build "$dir" -j2 --target "${targets[@]}"
+if ((build_only)); then
+  echo "Fuzz-Ziele gebaut: ${targets[*]}"
+  exit 0
+fi
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1"

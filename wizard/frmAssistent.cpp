@@ -55,15 +55,19 @@ constexpr int MenüBreite = 480;
 // The design size of the page area.
 constexpr int PageWidth = 640;
 constexpr int PageHeight = 440;
-// The steps kept for undo.
+// The steps kept for undo, and the most memory their recorded values may
+// take (a paste of 100,000 pairs records about 50 MB).
 constexpr int UndoSchritte = 100;
+constexpr qint64 UndoBytes = 200 * 1024 * 1024;
 
 // One step of the user: the store's keys before and after. It is pushed
 // once it happened, so its first redo does nothing.
 class Schritt : public QUndoCommand {
 public:
     Schritt(Kalibrierung& k, const QString& text, std::shared_ptr<const StoreChanges> changes)
-        : QUndoCommand(text), m_k(k), m_changes(std::move(changes)) {}
+        : QUndoCommand(text), m_k(k), m_changes(std::move(changes)), m_bytes(m_changes->bytes()) {}
+    const std::shared_ptr<const StoreChanges>& changes() const { return m_changes; }
+    qint64 bytes() const { return m_bytes; }
     void undo() override { m_k.anwenden(*m_changes, true); }
     void redo() override {
         if (m_geschehen) {
@@ -76,6 +80,7 @@ public:
 private:
     Kalibrierung& m_k;
     std::shared_ptr<const StoreChanges> m_changes;
+    qint64 m_bytes;
     bool m_geschehen = true;
 };
 
@@ -215,6 +220,7 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     connect(&m_k, &Kalibrierung::Bearbeitet, this,
             [this](const QString& text, std::shared_ptr<const StoreChanges> changes) {
                 m_undo->push(new Schritt(m_k, text, std::move(changes)));
+                geschichteBegrenzen();
             });
     connect(&m_k, &Kalibrierung::Angewendet, this, [this] {
         calibrationReplaced();
@@ -297,21 +303,56 @@ void frmAssistent::buildEditMenu() {
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     connect(mb_undo, &QAction::triggered, this, &frmAssistent::rückgängig);
     connect(mb_redo, &QAction::triggered, this, &frmAssistent::wiederholen);
-    auto update = [this] {
-        mb_undo->setEnabled(m_undo->canUndo());
-        mb_undo->setText(m_undo->canUndo() ? QStringLiteral("Rückgängig: ") + m_undo->undoText()
-                                           : QStringLiteral("Rückgängig"));
-        mb_redo->setEnabled(m_undo->canRedo());
-        mb_redo->setText(m_undo->canRedo() ? QStringLiteral("Wiederholen: ") + m_undo->redoText()
-                                           : QStringLiteral("Wiederholen"));
-    };
-    connect(m_undo, &QUndoStack::indexChanged, this, update);
-    connect(m_undo, &QUndoStack::cleanChanged, this, update);
-    update();
+    connect(m_undo, &QUndoStack::indexChanged, this, &frmAssistent::bearbeitenAuffrischen);
+    connect(m_undo, &QUndoStack::cleanChanged, this, &frmAssistent::bearbeitenAuffrischen);
+    bearbeitenAuffrischen();
+}
+
+void frmAssistent::bearbeitenAuffrischen() {
+    mb_undo->setEnabled(m_undo->canUndo());
+    mb_undo->setText(m_undo->canUndo() ? QStringLiteral("Rückgängig: ") + m_undo->undoText()
+                                       : QStringLiteral("Rückgängig"));
+    mb_redo->setEnabled(m_undo->canRedo());
+    mb_redo->setText(m_undo->canRedo() ? QStringLiteral("Wiederholen: ") + m_undo->redoText()
+                                       : QStringLiteral("Wiederholen"));
 }
 
 void frmAssistent::neueGeschichte() {
     m_undo->clear();
+}
+
+void frmAssistent::geschichteBegrenzen() {
+    auto schritt = [this](int i) { return static_cast<const Schritt*>(m_undo->command(i)); };
+    qint64 bytes = 0;
+    for (int i = 0; i < m_undo->count(); ++i)
+        bytes += schritt(i)->bytes();
+    int drop = 0;
+    while (bytes > UndoBytes && drop < m_undo->count() - 1)
+        bytes -= schritt(drop++)->bytes();
+    if (drop == 0)
+        return;
+    // The stack drops steps only beyond its count: the steps kept go onto a
+    // new history, without being applied again, and the saved step keeps its
+    // place among them (it is gone when it was dropped). Called right after
+    // a step was pushed, so no step is undone.
+    std::vector<std::pair<QString, std::shared_ptr<const StoreChanges>>> kept;
+    for (int i = drop; i < m_undo->count(); ++i)
+        kept.emplace_back(schritt(i)->text(), schritt(i)->changes());
+    const int clean = m_undo->cleanIndex() - drop;
+    {
+        const QSignalBlocker quiet(m_undo);
+        m_undo->clear();
+        for (int i = 0; i < int(kept.size()); ++i) {
+            if (i == clean)
+                m_undo->setClean();
+            m_undo->push(new Schritt(m_k, kept[size_t(i)].first, kept[size_t(i)].second));
+        }
+        if (clean == int(kept.size()))
+            m_undo->setClean();
+        else if (clean < 0)
+            m_undo->resetClean();
+    }
+    bearbeitenAuffrischen();
 }
 
 bool frmAssistent::seiteSchreiben() {
@@ -612,7 +653,12 @@ void frmAssistent::dropEvent(QDropEvent* event) {
         FileOpen(path);
 }
 
-frmAssistent::~frmAssistent() = default;
+frmAssistent::~frmAssistent() {
+    // Children go in QWidget's destructor, when this is no frmAssistent any
+    // more: the undo stack, whose clearing signals a new index, goes first.
+    m_undo->disconnect(this);
+    delete m_undo;
+}
 
 void frmAssistent::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -143,6 +143,11 @@ private:
     bool änderungenSichern(bool* verworfen = nullptr);
     // A new history: nothing before can be undone.
     void neueGeschichte();
+    // After a new step: drops the oldest steps while the values they
+    // recorded take more than the history may keep; the newest one stays.
+    void geschichteBegrenzen();
+    // The texts and states of "Rückgängig" and "Wiederholen".
+    void bearbeitenAuffrischen();
 
     Kalibrierung& m_k;
     FieldChecks* m_checks;

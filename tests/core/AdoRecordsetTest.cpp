@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QStringEncoder>
 
+#include <stdexcept>
+
 namespace {
 
 QString sample(const char* name) {
@@ -203,6 +205,35 @@ TEST(AdoReadTest, BrokenFilesGiveClearErrors) {
          "kein wohlgeformtes XML"},
         {good + "<xml/>", "kein wohlgeformtes XML"},
         {"<xml>\xFF\xFE\xFD</xml>", "ungültig kodierte Zeichen"},
+        {Header + Schema + "<rs:data><z:row Variable='a' Variable='b'/></rs:data></xml>",
+         "Attribut doppelt"},
+        {Header + Schema +
+             "<rs:data><z:row xmlns:a='urn:u' xmlns:b='urn:u' a:x='1' b:x='2'/></rs:data></xml>",
+         "Attribut doppelt"},
+        {Header + Schema + "<rs:data><q:row Variable='a'/></rs:data></xml>",
+         "undeklarierte Namensraumpräfix „q“"},
+        {Header + Schema + "<rs:data><z:row Variable='&amp;&unbekannt;'/></rs:data></xml>",
+         "unbekannte Entität „unbekannt“"},
+        {Header + Schema + "<rs:data><z:row Variable='&#x1;'/></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><z:row Variable='&#xFFFE;'/></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><z:row Variable='\xEF\xBF\xBE'/></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><z:row Variable='a<b'/></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><z:row Variable='a'Wert='b'/></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><!-- a -- b --></rs:data></xml>", "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data>]]></rs:data></xml>", "kein wohlgeformtes XML"},
+        {Header + Schema + "<rs:data><?xml version='1.0'?></rs:data></xml>",
+         "kein wohlgeformtes XML"},
+        {"<?xml version='2.0'?>" + good, "kein wohlgeformtes XML"},
+        {Header + "<rs:data/>" + Schema + "</xml>", "Schema (s:Schema) fehlt vor dem Datenbereich"},
+        {Header + Schema + "<rs:data/>" + Schema + "</xml>", "nach dem Datenbereich"},
+        {"<!DOCTYPE xml [<!ENTITY a 'b'>]>" + good, "Dokumenttypdeklaration"},
+        {"<!DOCTYPE xml [<!ATTLIST z:row Wert CDATA '1'>]>" + good, "Dokumenttypdeklaration"},
+        {Header + "<x:a xmlns:x=''/>" + Schema + "<rs:data/></xml>", "unzulässigen Namensraum"},
     };
     for (const auto& c : broken) {
         const QString description = failureOf(c.bytes);
@@ -211,6 +242,52 @@ TEST(AdoReadTest, BrokenFilesGiveClearErrors) {
     }
     // The position of the fault is named.
     EXPECT_TRUE(failureOf(good.left(good.size() - 3)).contains(QStringLiteral("Zeile 1")));
+    QByteArray lines = good;
+    lines.replace("Wert='1'", "\n\nWert='1'\nWert='2'");
+    EXPECT_TRUE(failureOf(lines).contains(QStringLiteral("(Zeile 1, Spalte ")))
+        << failureOf(lines).toStdString();
+    QByteArray third = good;
+    third.replace("<rs:data>", "\n\n<rs:data>\n  <z:row Variable='a' Wert='&x;'/>");
+    EXPECT_TRUE(failureOf(third).contains(QStringLiteral("(Zeile 4, Spalte 29)")))
+        << failureOf(third).toStdString();
+
+    // What a recordset file may hold besides: a document type without
+    // declarations, comments, processing instructions, CDATA, references.
+    QByteArray allowed = "<?xml version='1.0' encoding='UTF-8' standalone='yes'?>\r\n"
+                         "<!DOCTYPE xml SYSTEM 'nie-gelesen.dtd' [ <!-- leer --> <?pi x?> ]>"
+                         "<!-- vorher -->" +
+                         good + "<?danach?>\n";
+    allowed.replace("<rs:data>", "<rs:data><![CDATA[<z:row Variable='nein'/>]]>&lt;&#228;");
+    allowed.replace("Variable='a'", "Variable='&#x3c;&amp;&#228;&#x1F600;\t&#x9;&quot;'");
+    const ado::Recordset rs = ado::read(allowed);
+    ASSERT_EQ(rs.rows.size(), 1u);
+    EXPECT_EQ(value(rs, 0, "Variable"), QStringLiteral("<&ä\U0001F600 \t\""));
+}
+
+// Records are handed on as they are read: a handler that stops reading at
+// the first one never sees what follows, not even a fault further on.
+TEST(AdoReadTest, RecordsAreHandedOnAsTheyAreRead) {
+    const QByteArray bytes = Header + Schema +
+                             "<rs:data><z:row Variable='a' Wert='1'/><z:row Variable='b'/>"
+                             "<z:row Variable='c' Wert='3' Wert='4'/></rs:data></xml>";
+    struct Erster : ado::RecordHandler {
+        QStringList names;
+        std::vector<std::optional<QString>> first;
+        int calls = 0;
+        void fields(const QStringList& n) override { names = n; }
+        void record(std::vector<std::optional<QString>>& values) override {
+            ++calls;
+            first = values;
+            throw std::runtime_error("genug");
+        }
+    } erster;
+    EXPECT_THROW(ado::read(bytes, {QStringLiteral("wert")}, erster), std::runtime_error);
+    EXPECT_EQ(erster.calls, 1);
+    EXPECT_EQ(erster.names, QStringList{QStringLiteral("Wert")});
+    ASSERT_EQ(erster.first.size(), 1u);
+    EXPECT_EQ(erster.first[0].value_or(QString()), QStringLiteral("1"));
+    // Read to its end, the file is not well-formed.
+    EXPECT_TRUE(failureOf(bytes).contains(QStringLiteral("Attribut doppelt")));
 }
 
 TEST(AdoReadTest, EveryUnicodeEncodingReadsTheSame) {

@@ -142,7 +142,7 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
         readFileBytes(QStringLiteral(PROJECT_SOURCE_DIR "/beispiele/Kalibrierung-DPr-EVD.xml"));
     ASSERT_GT(example.size(), 1000);
     const int source = rt::err::RecordsetSource;
-    const char* notXml = "kein wohlgeformtes XML";
+    const int damaged = rt::err::InvalidFileFormat;
 
     // A named pipe: a parser that opened it to fetch an entity would hang.
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("falle")));
@@ -194,6 +194,51 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
             emptyRows += "<z:row/>\r\n";
         manyFields.insert(manyFields.indexOf("<rs:data>\r\n") + 11, emptyRows);
     }
+    // Where no count before the parser sees them: attributes in an entity,
+    // one namespace declaration per level, an entity used over and over.
+    auto hiddenAttributes = [](int count) {
+        QByteArray tag = "<z:row Variable='Anzahl Prüffelder' Wert='3'";
+        tag.reserve(count * 12 + 64);
+        for (int k = 0; k < count; ++k)
+            tag += " a" + QByteArray::number(k) + "='1'";
+        return withRows("&e;\r\n", "<!DOCTYPE xml [<!ENTITY e \"" + tag + "/>\">]>\r\n");
+    };
+    auto nested = [](int levels, bool namespaces) {
+        QByteArray open, close;
+        for (int k = 0; k < levels; ++k) {
+            const QByteArray n = QByteArray::number(k);
+            open += namespaces ? "<p" + n + ":e xmlns:p" + n + "='urn:velmor:" + n + "'>" : "<e>";
+        }
+        for (int k = levels - 1; k >= 0; --k)
+            close += namespaces ? "</p" + QByteArray::number(k) + ":e>" : "</e>";
+        return withRows(open + close + row("Anzahl Prüffelder", "3"));
+    };
+    QByteArray repeated =
+        withRows(row("Anzahl Prüffelder", "3") +
+                     row(Bemerkungen.toUtf8(), QByteArray("&x;").repeated(70'000)),
+                 "<!DOCTYPE xml [<!ENTITY x \"" + QByteArray(4000, 'x') + "\">]>\r\n");
+    // 60 MB of rows: many short ones (more records than a calibration has)
+    // and fewer long ones (which load); one list of forced NULLs of 60 MB.
+    QByteArray shortRows, longRows;
+    shortRows.reserve(61 * 1024 * 1024);
+    for (int k = 1; shortRows.size() < 60 * 1024 * 1024; ++k)
+        shortRows += row("S" + QByteArray::number(k), QByteArray::number(k));
+    const QByteArray filler(110, 'w');
+    longRows.reserve(61 * 1024 * 1024);
+    for (int k = 1; k <= Kalibrierung::MaxDatensätze - 1; ++k)
+        longRows += row("Schlüssel " + QByteArray::number(k), filler);
+    shortRows = withRows(shortRows);
+    longRows = withRows(longRows);
+    QByteArray nullList;
+    nullList.reserve(61 * 1024 * 1024);
+    for (int k = 0; nullList.size() < 60 * 1024 * 1024; ++k)
+        nullList += "f" + QByteArray::number(k) + ' ';
+    nullList += "Wert";
+    QByteArray forcedNulls = withRows("<z:row Variable='Anzahl Prüffelder' Wert='3' "
+                                      "rs:forcenull='" +
+                                      nullList + "'/>\r\n");
+    nullList = QByteArray();
+
     QByteArray manyReferences = example;
     {
         QByteArray references;
@@ -207,24 +252,52 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
          "mehr als 512 Attribute"},
         {"1.000.000 Attribute an einem Element", withRows(attributes(1'000'000)), source,
          "mehr als 512 Attribute"},
+        {"Entität mit 20.000 versteckten Attributen", hiddenAttributes(20'000), source,
+         "Dokumenttypdeklaration"},
+        {"Entität mit 40.000 versteckten Attributen", hiddenAttributes(40'000), source,
+         "Dokumenttypdeklaration"},
+        {"Entität mit 1.000.000 versteckten Attributen", hiddenAttributes(1'000'000), source,
+         "Dokumenttypdeklaration"},
+        {"eine Namensraumdeklaration je Ebene", nested(60'000, true), source,
+         "mehr als 512 Namensraumdeklarationen"},
+        {"1.000.000 Ebenen", nested(1'000'000, false), source, "mehr als 1024 Ebenen"},
+        {"Entität von 4.000 Zeichen 70.000-mal", repeated, source, "Dokumenttypdeklaration"},
+        {"60 MB kurze Datensätze", std::move(shortRows), source, "mehr als 400.000 Datensätze"},
+        {"60 MB lange Datensätze", std::move(longRows), 0, "399999 110",
+         [](const Kalibrierung& k) {
+             return QString::number(k.DataStore()->count() - Kalibrierung().DataStore()->count()) +
+                    u' ' + QString::number(valueOf(k, QStringLiteral("Schlüssel 399999")).size());
+         }},
+        {"60 MB erzwungene NULL-Werte", std::move(forcedNulls), 0, "[]",
+         [](const Kalibrierung& k) { return u'[' + valueOf(k, Anzahl) + u']'; }},
+        {"unbekannte Entität", withRows(row("Anzahl Prüffelder", "&l9;")), source,
+         "unbekannte Entität „l9“"},
         {"10.000 Felder und 10.000 leere Zeilen", manyFields, source, "mehr als 512 Felder"},
         {"50.000 Verweise auf ein Feld", manyReferences, source, "mehr als 512 Felder"},
-        {"Billion Laughs", withRows(row("Anzahl Prüffelder", "&l9;"), laughs), source, notXml},
+        {"Billion Laughs", withRows(row("Anzahl Prüffelder", "&l9;"), laughs), source,
+         "Dokumenttypdeklaration"},
         {"externe Entität im Wert",
          withRows(row("Anzahl Prüffelder", "&x;"),
                   "<!DOCTYPE xml [<!ENTITY x SYSTEM \"" + fifo + "\">]>\r\n"),
-         source, notXml},
+         source, "Dokumenttypdeklaration"},
         {"externe Entität im Inhalt",
          withRows("&x;" + row("Anzahl Prüffelder", "7"),
                   "<!DOCTYPE xml [<!ENTITY x SYSTEM \"" + fifo + "\">]>\r\n"),
-         0, "7"},
+         source, "Dokumenttypdeklaration"},
         {"externe DTD",
          withRows(row("Anzahl Prüffelder", "7"), "<!DOCTYPE xml SYSTEM \"" + fifo + "\">\r\n"), 0,
          "7"},
+        {"Dokumenttyp mit Kommentar",
+         withRows(row("Anzahl Prüffelder", "7"), "<!DOCTYPE xml [ <!-- ADO schreibt keinen --> ]>"),
+         0, "7"},
         {"Parameter-Entität",
          withRows(row("Anzahl Prüffelder", "7"),
                   "<!DOCTYPE xml [<!ENTITY % p SYSTEM \"" + fifo + "\"> %p;]>\r\n"),
-         0, "7"},
+         source, "Dokumenttypdeklaration"},
+        {"Attributvorgaben",
+         withRows(row("Anzahl Prüffelder", "7"),
+                  "<!DOCTYPE xml [<!ATTLIST z:row a0 CDATA \"1\" a1 CDATA \"1\">]>\r\n"),
+         source, "Dokumenttypdeklaration"},
         {"50 MB in einem Wert",
          withRows(row(Bemerkungen.toUtf8(), QByteArray(50 * 1024 * 1024, 'x'))), 0, "52428800",
          [](const Kalibrierung& k) { return QString::number(valueOf(k, Bemerkungen).size()); }},
@@ -262,7 +335,15 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
              return QString::number(StatistikListe(k).size()) + QStringLiteral(" Zeilen") +
                     (PlausibilitätText(k).isNull() ? QStringLiteral("?") : QString());
          }},
-        {"1e400 als Anzahl", withRows(row("Anzahl Prüffelder", "1e400")), 0, "32 Zeilen",
+        {"1e400 als Anzahl", withRows(row("Anzahl Prüffelder", "1e400")), damaged,
+         "Sie nennt „1e400“ Prüffelder; eine Kalibrierung hat höchstens 100.000."},
+        {"5.000.000 Prüffelder", withRows(row("Anzahl Prüffelder", "5000000")), damaged,
+         "Sie nennt 5.000.000 Prüffelder"},
+        {"200.000 Prüfpunkte",
+         withRows(row("Prüffeld Prüfpunktanzahl 1", "100000") +
+                  row("Prüffeld Prüfpunktanzahl 3", "100000")),
+         damaged, "zusammen mehr Prüfpunkte"},
+        {"Text als Anzahl", withRows(row("Anzahl Prüffelder", "drei")), 0, "32 Zeilen",
          [](const Kalibrierung& k) {
              return QString::number(StatistikListe(k).size()) + QStringLiteral(" Zeilen");
          }},
@@ -310,8 +391,11 @@ TEST(FeindlicheDateienTest, EveryFileGivesAClearErrorOrACorrectLoad) {
         EXPECT_EQ(a.number, c.number) << a.description.toStdString();
         if (c.number != 0) {
             EXPECT_TRUE(a.unchanged);
-            EXPECT_TRUE(a.description.startsWith(rt::errorDescription(c.number)))
-                << a.description.toStdString();
+            // A damaged file names itself; the others start with the error's text.
+            const QString start = c.number == damaged
+                                      ? QStringLiteral("Die Datei „%1“ ist beschädigt: ").arg(file)
+                                      : rt::errorDescription(c.number);
+            EXPECT_TRUE(a.description.startsWith(start)) << a.description.toStdString();
             EXPECT_TRUE(a.description.contains(QString::fromUtf8(c.reason)))
                 << a.description.toStdString();
         } else {

@@ -150,9 +150,11 @@ TEST_F(KalibrierungDateiTest, TheReportHeaderRoundTrips) {
     EXPECT_EQ(nachher[2].wert, QStringLiteral("Erdbaulabor Süd\nAm Damm 3\n80000 Ort"));
     EXPECT_TRUE(UnfertigeProtokolldaten(b, 1).isEmpty());
     // The old keys are all still there.
-    for (const QString& key : ProtokollSchlüssel(a))
-        if (a.DataStore()->exists(key))
+    for (const QString& key : ProtokollSchlüssel(a)) {
+        if (a.DataStore()->exists(key)) {
             EXPECT_TRUE(b.DataStore()->exists(key)) << key.toStdString();
+        }
+    }
 
     Kalibrierung c;
     c.SaveFile(path(QStringLiteral("alt.xml")));

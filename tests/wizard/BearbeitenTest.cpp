@@ -291,3 +291,65 @@ TEST_F(BearbeitenTest, ValuesTypedWithModifiersAndPageChangesReachTheFile) {
     saved.LoadFile(file);
     EXPECT_EQ(saved.DirektesPrüfmerkmal().Nachkommastellen(), 3);
 }
+
+// A paste of 100,000 pairs records about 50 MB: the history keeps the newest
+// steps within 200 MB and drops the oldest first. The menu names what is
+// left, the saved state goes only with its step, and what is kept undoes and
+// redoes.
+TEST_F(BearbeitenTest, TheHistoryKeepsAtMost200MBOfRecordedValues) {
+    constexpr int Felder = 1000;
+    k.setPrüffelderAnzahl(Felder);
+    for (int f = 1; f <= Felder; ++f)
+        k.setPrüffeldPrüfpunkte(f, 100);
+    k.setIsDirty(false);
+    frmAssistent* w = openOnPage(k, 3);
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    w->setFileName(file);
+    FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
+    auto paste = [&](int n) {
+        QString text;
+        text.reserve(1'600'000);
+        for (int i = 0; i < 100'000; ++i)
+            text += QString::number(90 + n) + u'\t' + QString::number(n * 1000 + i % 1000) +
+                    QStringLiteral("\r\n");
+        QApplication::clipboard()->setText(text);
+        g->setFocus();
+        g->setCurrentCell(1, 2);
+        chord(g, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(k.Messwert(pmDirekt, Felder, 100).toDouble(), 90.0 + n);
+        ASSERT_EQ(k.Messwert(pmIndirekt, Felder, 100).toDouble(), n * 1000 + 999.0);
+    };
+    paste(1);
+    ASSERT_TRUE(w->FileSave(file));
+    constexpr int Pastes = 6;
+    for (int n = 2; n <= Pastes; ++n)
+        paste(n);
+    // Six steps of about 50 MB: four fit.
+    EXPECT_EQ(w->undoStack()->count(), 4);
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig: Einfügen"));
+    for (int n = Pastes; n > Pastes - 4; --n) {
+        ASSERT_TRUE(w->mb_undo->isEnabled()) << n;
+        chord(g, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 90.0 + n - 1);
+        EXPECT_EQ(k.Messwert(pmIndirekt, Felder, 100).toDouble(), (n - 1) * 1000 + 999.0);
+    }
+    EXPECT_FALSE(w->mb_undo->isEnabled());
+    EXPECT_EQ(w->mb_undo->text(), QStringLiteral("Rückgängig"));
+    EXPECT_EQ(w->mb_redo->text(), QStringLiteral("Wiederholen: Einfügen"));
+    // The saved state was the first paste's; its step is gone.
+    EXPECT_TRUE(k.IsDirty());
+    for (int n = Pastes - 3; n <= Pastes; ++n)
+        chord(g, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FALSE(w->mb_redo->isEnabled());
+    EXPECT_EQ(k.Messwert(pmDirekt, Felder, 100).toDouble(), 90.0 + Pastes);
+    EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("96,00"));
+    // Saved now, then one step more: the oldest goes, the saved state stays.
+    ASSERT_TRUE(w->FileSave(file));
+    paste(Pastes + 1);
+    EXPECT_EQ(w->undoStack()->count(), 4);
+    EXPECT_TRUE(k.IsDirty());
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_EQ(k.Messwert(pmDirekt, 1, 1).toDouble(), 90.0 + Pastes);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+}
