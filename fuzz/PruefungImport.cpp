@@ -13,8 +13,7 @@
 
 using namespace MesswertImport;
 
-QString pruefeImport(QByteArrayView input) {
-    const QByteArray bytes = input.toByteArray();
+QString pruefeTabelle(const QByteArray& bytes) {
     std::optional<Tabelle> t;
     try {
         t = Tabelle::ausBytes(bytes);
@@ -55,4 +54,8 @@ QString pruefeImport(QByteArrayView input) {
         }
     }
     return QString();
+}
+
+QString pruefeImport(QByteArrayView input) {
+    return pruefeTabelle(input.toByteArray());
 }

@@ -17,6 +17,12 @@ QString pruefeEigenschaften(QByteArrayView input);
 QString pruefeEinfuegen(QByteArrayView input);
 QString pruefeText(QByteArrayView input);
 QString pruefeImport(QByteArrayView input);
+// The parts of a workbook in a sound archive, so that mutations reach the
+// sheet, text and style readers instead of stopping at the archive.
+QString pruefeMappe(QByteArrayView input);
+
+// The import's checks on the bytes of a table file.
+QString pruefeTabelle(const QByteArray& bytes);
 
 // A check that fails returns its condition and place.
 #define PRUEFE(condition)                                                                          \

@@ -21,7 +21,7 @@ else
 fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_datei fuzz_zahlen fuzz_eigenschaften fuzz_einfuegen fuzz_text fuzz_import)
+  targets=(fuzz_datei fuzz_zahlen fuzz_eigenschaften fuzz_einfuegen fuzz_text fuzz_import fuzz_mappe)
 fi
 ./scripts/deps.sh clang libclang-rt-14-dev
 

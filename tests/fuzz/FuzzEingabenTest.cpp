@@ -25,6 +25,7 @@ const Ziel Ziele[] = {
     {"fuzz_einfuegen", pruefeEinfuegen},
     {"fuzz_text", pruefeText},
     {"fuzz_import", pruefeImport},
+    {"fuzz_mappe", pruefeMappe},
 };
 
 class FuzzEingabenTest : public ::testing::TestWithParam<Ziel> {};
