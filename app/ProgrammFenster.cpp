@@ -18,7 +18,7 @@ namespace {
 QPointer<frmProtocollPreview> vorschau;
 } // namespace
 
-QObject* ProgrammFenster::create(Fenster kind, Kalibrierung& kalibrierung) {
+QObject* ProgrammFenster::create(Fenster kind, Kalibrierung& kalibrierung, const QString& datei) {
     switch (kind) {
     case Assistent:
         return new frmAssistent(kalibrierung);
@@ -37,10 +37,13 @@ QObject* ProgrammFenster::create(Fenster kind, Kalibrierung& kalibrierung) {
     case ProtocollPreview:
         if (!vorschau)
             vorschau = new frmProtocollPreview;
+        vorschau->setKalibrierung(&kalibrierung);
+        vorschau->setDateiname(datei);
         return vorschau.data();
     case Export: {
         auto* form = new frmExport;
         form->setKalibrierung(&kalibrierung);
+        form->setDateiname(datei);
         return form;
     }
     }

@@ -6,7 +6,7 @@
 // windows of the protocol. Registered at start-up.
 class ProgrammFenster : public Fensterfabrik {
 public:
-    QObject* create(Fenster kind, Kalibrierung& kalibrierung) override;
+    QObject* create(Fenster kind, Kalibrierung& kalibrierung, const QString& datei) override;
     void show(QObject* form, bool modal, QObject* parentForm) override;
 };
 

@@ -2,6 +2,7 @@
 
 class Kalibrierung;
 class QObject;
+class QString;
 
 // Creates and shows the program's windows for a calibration. The calibration
 // knows no widgets: the user-interface library registers the one factory, and
@@ -19,8 +20,10 @@ public:
 
     virtual ~Fensterfabrik();
 
-    // A new window of the kind, given the calibration, not yet shown.
-    virtual QObject* create(Fenster kind, Kalibrierung& kalibrierung) = 0;
+    // A new window of the kind, given the calibration, not yet shown. The
+    // preview and the export propose their files beside `datei`, the
+    // calibration's file (empty for a new one).
+    virtual QObject* create(Fenster kind, Kalibrierung& kalibrierung, const QString& datei) = 0;
     // Shows a window made by create: modal (returns when it has closed and
     // discards it) or modeless (returns at once; the window is discarded
     // when it closes), with ParentForm as owner when it is given.

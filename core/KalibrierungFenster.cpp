@@ -21,19 +21,20 @@ void Kalibrierung::ShowForm(QObject* Form, bool Modal, QObject* ParentForm) {
 }
 
 void Kalibrierung::ShowAssistent(bool Modal, QObject* ParentForm) {
-    QObject* form = fabrik().create(Fensterfabrik::Assistent, *this);
+    QObject* form = fabrik().create(Fensterfabrik::Assistent, *this, QString());
     emit BeforeShowAssistent(form);
     ShowForm(form, Modal, ParentForm);
 }
 
 void Kalibrierung::ShowInfo(bool Modal, QObject* ParentForm) {
-    ShowForm(fabrik().create(Fensterfabrik::Info, *this), Modal, ParentForm);
+    ShowForm(fabrik().create(Fensterfabrik::Info, *this, QString()), Modal, ParentForm);
 }
 
 void Kalibrierung::ShowCalcOptions(bool Modal, QObject* ParentForm) {
-    ShowForm(fabrik().create(Fensterfabrik::CalcOptions, *this), Modal, ParentForm);
+    ShowForm(fabrik().create(Fensterfabrik::CalcOptions, *this, QString()), Modal, ParentForm);
 }
 
 void Kalibrierung::ShowProtocollExtraData(bool Modal, QObject* ParentForm) {
-    ShowForm(fabrik().create(Fensterfabrik::ProtocollExtraData, *this), Modal, ParentForm);
+    ShowForm(fabrik().create(Fensterfabrik::ProtocollExtraData, *this, QString()), Modal,
+             ParentForm);
 }

@@ -12,9 +12,7 @@
 #include "SeiteMesswerte.h"
 #include "Symbole.h"
 #include "ctlAssistent.h"
-#include "frmExport.h"
 #include "frmMesswertImport.h"
-#include "frmProtocollPreview.h"
 
 #include "Fensterfabrik.h"
 #include "Kalibrierung.h"
@@ -793,17 +791,8 @@ void frmAssistent::zeigeFenster(int art) {
         Fensterfabrik* fabrik = Fensterfabrik::instance();
         if (!fabrik)
             rt::raiseError(rt::err::ObjectNotSet);
-        QObject* form = fabrik->create(Fensterfabrik::Fenster(art), m_k);
-        if (art == Fensterfabrik::ProtocollPreview) {
-            auto* preview = qobject_cast<frmProtocollPreview*>(form);
-            if (!preview)
-                rt::raiseError(rt::err::ObjectNotSet);
-            preview->setKalibrierung(&m_k);
-            preview->setDateiname(m_fileName);
-        }
         // The PDF and the export are proposed beside the calibration's file.
-        if (auto* exportForm = qobject_cast<frmExport*>(form))
-            exportForm->setDateiname(m_fileName);
+        QObject* form = fabrik->create(Fensterfabrik::Fenster(art), m_k, m_fileName);
         fabrik->show(form, true, this);
     } catch (const rt::RuntimeError& e) {
         showMessage(this,
