@@ -13,6 +13,7 @@
 
 #include <unzip.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -48,6 +49,57 @@ constexpr qint64 MaxEntpackt = 32 * 1024 * 1024;
                        .arg(shown)
                        .arg(MaxTeil / (1024 * 1024))
                        .arg(MaxEntpackt / (1024 * 1024)));
+}
+
+// An element has at most this many attributes and namespace declarations:
+// the XML reader compares them pairwise, and a single row of 100,000 would
+// keep it busy for minutes. Workbooks write a few, their root some 40.
+constexpr int MaxAttribute = 512;
+
+// Whether an element of the part has more attributes than MaxAttribute:
+// one pass that counts the '=' of each tag outside quoted values, past
+// comments, processing instructions, CDATA sections and declarations.
+bool zuVieleAttribute(const QByteArray& xml) {
+    const char* p = xml.constData();
+    const char* const end = p + xml.size();
+    auto überspringe = [&](const char* bis) {
+        const qsizetype n = qsizetype(std::strlen(bis));
+        const char* q = std::search(p, end, bis, bis + n);
+        p = q == end ? end : q + n;
+    };
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            return false;
+        const qsizetype rest = end - p;
+        if (rest >= 4 && std::memcmp(p, "<!--", 4) == 0) {
+            überspringe("-->");
+        } else if (rest >= 9 && std::memcmp(p, "<![CDATA[", 9) == 0) {
+            überspringe("]]>");
+        } else if (rest >= 2 && p[1] == '?') {
+            überspringe("?>");
+        } else if (rest >= 2 && p[1] == '!') {
+            überspringe(">");
+        } else {
+            int attribute = 0;
+            char quote = 0;
+            for (++p; p < end; ++p) {
+                const char c = *p;
+                if (quote) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '=') {
+                    if (++attribute > MaxAttribute)
+                        return true;
+                } else if (c == '>') {
+                    break;
+                }
+            }
+        }
+    }
+    return false;
 }
 
 // The archive read from memory through minizip's unzip (the library the
@@ -163,6 +215,10 @@ public:
         }
         if (unzCloseCurrentFile(m_zip) != UNZ_OK)
             beschädigt(m_shown, QStringLiteral("„%1“ ist beschädigt.").arg(name));
+        if (zuVieleAttribute(bytes))
+            beschädigt(m_shown, QStringLiteral("In „%1“ hat ein Element mehr als %2 Attribute.")
+                                    .arg(name)
+                                    .arg(MaxAttribute));
         return bytes;
     }
 

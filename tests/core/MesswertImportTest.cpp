@@ -508,6 +508,16 @@ TEST(MesswertImportTest, FilesThatAreNoTableAreNamedAsSuch) {
     }
     EXPECT_EQ(Tabelle::ausDatei(mappe, QStringLiteral("Messwerte")).blätter(),
               QStringList{QStringLiteral("Messwerte")});
+    // An element with thousands of attributes would keep the XML reader
+    // busy for minutes (it compares them pairwise): refused at once.
+    EXPECT_EQ(grund(Daten + QStringLiteral("viele-attribute.xlsx")),
+              QStringLiteral("Die Arbeitsmappe „%1viele-attribute.xlsx“ kann nicht gelesen werden: "
+                             "In „xl/worksheets/sheet1.xml“ hat ein Element mehr als 512 "
+                             "Attribute.")
+                  .arg(Daten));
+    EXPECT_TRUE(grund(Daten + QStringLiteral("viele-attribute.ods"))
+                    .endsWith(QStringLiteral("In „content.xml“ hat ein Element mehr als 512 "
+                                             "Attribute.")));
     // 100 KB that unpack to 33 MB: refused before they are read.
     EXPECT_TRUE(grund(Daten + QStringLiteral("entpackt-zu-gross.xlsx"))
                     .contains(QStringLiteral("entpackt zu groß")));
