@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <xlsxwriter.h>
 
@@ -306,9 +307,24 @@ private:
     QString m_target;
 };
 
+// A text longer than a cell holds: the export is refused rather than the
+// value left out.
+struct ZuLangerText {
+    QString ort;
+};
+// The characters a cell holds (the workbook format's limit, which the
+// library checks).
+constexpr int MaxZellentext = 32'767;
+
 void text(lxw_worksheet* sheet, int row, int col, const QString& value, lxw_format* f = nullptr) {
-    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col),
-                           rt::withoutControls(value).toUtf8().constData(), f);
+    const lxw_error error = worksheet_write_string(
+        sheet, lxw_row_t(row), lxw_col_t(col), rt::withoutControls(value).toUtf8().constData(), f);
+    if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
+        char zelle[16] = {};
+        lxw_rowcol_to_cell(zelle, lxw_row_t(row), lxw_col_t(col));
+        throw ZuLangerText{QStringLiteral("Blatt „%1“, Zelle %2")
+                               .arg(QString::fromUtf8(sheet->name), QLatin1String(zelle))};
+    }
 }
 
 } // namespace
@@ -514,12 +530,16 @@ void ExportXlsx(const Kalibrierung& k, const QString& path) {
     rt::Zieldatei ziel(path, rt::Zieldatei::Art::Ausgabe);
     const std::vector<Messpunkt> punkte = messpunkte(k);
     QByteArray bytes;
-    {
+    try {
         Arbeitsmappe mappe(path);
         blattMesswerte(mappe, k, punkte);
         blattStatistik(mappe, k);
         blattProtokolldaten(mappe, k);
         bytes = mappe.close();
+    } catch (const ZuLangerText& e) {
+        rt::cannotWrite(path, QStringLiteral("ein Text hat mehr als %1 Zeichen, die eine Zelle "
+                                             "einer Arbeitsmappe höchstens fasst (%2).")
+                                  .arg(QLocale(QLocale::German).toString(MaxZellentext), e.ort));
     }
     ziel.schreiben(bytes);
     ziel.commit();

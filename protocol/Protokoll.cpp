@@ -142,17 +142,28 @@ QString Protokoll::BreakLongWords(const QString& Text, const FontPtr& Font, doub
     // where the width ends, as often as it needs.
     QString out;
     QString word;
+    // Only the piece of a line is measured, never the rest of the word: a
+    // word of 100,000 characters takes as long as its lines.
     auto flush = [&] {
-        while (!word.isEmpty() && dest.TextWidth(word, 0) > Width) {
+        qsizetype start = 0;
+        while (start < word.size()) {
             qsizetype fit = 1;
-            while (fit < word.size() && dest.TextWidth(word.left(fit + 1), 0) <= Width)
+            while (start + fit < word.size() &&
+                   dest.TextWidth(word.mid(start, fit + 1), 0) <= Width)
                 ++fit;
-            if (fit < word.size() && word[fit - 1].isHighSurrogate())
+            if (start + fit == word.size()) {
+                // The rest: on the line when it fits, else one character
+                // wider than the width on a line of its own.
+                out += word.mid(start);
+                if (dest.TextWidth(word.mid(start), 0) > Width)
+                    out += QStringLiteral("\r\n");
+                break;
+            }
+            if (word[start + fit - 1].isHighSurrogate() && fit > 1)
                 --fit;
-            out += word.left(std::max<qsizetype>(fit, 1)) + QStringLiteral("\r\n");
-            word = word.mid(std::max<qsizetype>(fit, 1));
+            out += word.mid(start, fit) + QStringLiteral("\r\n");
+            start += fit;
         }
-        out += word;
         word.clear();
     };
     for (const QChar c : Text) {

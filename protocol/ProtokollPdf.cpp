@@ -64,14 +64,14 @@ int ProtokollAlsPdf(const Kalibrierung& kalibrierung, int typ, const QString& pa
         const bool fertig = seiten.finish();
         // A failed write is the reason, where there was one.
         if (ziel.datei().error() != QFileDevice::NoError)
-            rt::cannotWrite(path, ziel.datei().errorString());
+            rt::cannotWrite(path, ziel.schreibfehler());
         if (!fertig)
             rt::cannotWrite(path, QStringLiteral("die PDF-Ausgabe ist fehlgeschlagen"));
     }
     QFile& written = ziel.datei();
     errno = 0;
     if (!written.flush() || written.error() != QFileDevice::NoError)
-        rt::cannotWrite(path, rt::fileErrorText(written.errorString()));
+        rt::cannotWrite(path, errno != 0 ? rt::systemErrorText(errno) : ziel.schreibfehler());
     // The PDF writer does not report every failed write: a PDF is complete
     // only with its end-of-file mark at the end.
     struct stat s {};

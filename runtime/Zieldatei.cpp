@@ -20,6 +20,7 @@
 #include <linux/magic.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -406,6 +407,15 @@ QFile& Zieldatei::datei() {
         !m_datei.open(m_fd, QIODevice::ReadWrite, QFileDevice::DontCloseHandle))
         fehler(err::PathFileAccessError, m_datei.errorString());
     return m_datei;
+}
+
+QString Zieldatei::schreibfehler() const {
+    struct statvfs s {};
+    if (::fstatvfs(m_fd, &s) == 0 && quint64(s.f_bavail) * s.f_frsize < 1024 * 1024)
+        return systemErrorText(ENOSPC);
+    if (m_datei.error() == QFileDevice::NoError || m_datei.error() == QFileDevice::UnspecifiedError)
+        return QStringLiteral("die Daten können nicht vollständig geschrieben werden");
+    return m_datei.errorString();
 }
 
 void Zieldatei::schreiben(const QByteArray& bytes) {

@@ -53,6 +53,9 @@ public:
     int handle() const { return m_fd; }
     // A QFile on the descriptor, for writers that write into a device.
     QFile& datei();
+    // Why writing through datei() failed, in German: a full file system by
+    // name (a short write leaves no system error behind).
+    QString schreibfehler() const;
     // Writes all bytes at the current position.
     void schreiben(const QByteArray& bytes);
     // Syncs the new file, gives it the replaced file's identity and moves it

@@ -605,6 +605,30 @@ TEST_F(VorschauTest, TheExportFilesReadBack) {
     EXPECT_EQ(errorNumberOf([&] { ExportXlsx(k, dir.filePath(QStringLiteral("fehlt/x.xlsx"))); }),
               rt::err::PathFileAccessError);
     EXPECT_EQ(errorNumberOf([&] { ExportCsv(k, dir.path()); }), rt::err::PathFileAccessError);
+    // A text longer than a cell holds refuses the workbook instead of
+    // leaving the value out; 32,767 characters still fit.
+    const QString walzentyp = QStringLiteral("Protokoll Verdichtung Kalibrierfeld Walzentyp");
+    const QString lang = dir.filePath(QStringLiteral("lang.xlsx"));
+    k.DataStoreLet(walzentyp, QString(32'767, u'W'));
+    ExportXlsx(k, lang);
+    EXPECT_TRUE(
+        inWorkbook(lang, QStringLiteral("xl/sharedStrings.xml")).contains(QString(32'767, u'W')));
+    k.DataStoreLet(walzentyp, QString(32'768, u'W'));
+    try {
+        ExportXlsx(k, lang);
+        ADD_FAILURE() << "exported";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::err::PathFileAccessError);
+        EXPECT_EQ(e.description(),
+                  QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: ein Text hat mehr "
+                                 "als 32.767 Zeichen, die eine Zelle einer Arbeitsmappe höchstens "
+                                 "fasst (Blatt „Protokolldaten“, Zelle B24).")
+                      .arg(lang));
+    }
+    EXPECT_TRUE(
+        inWorkbook(lang, QStringLiteral("xl/sharedStrings.xml")).contains(QString(32'767, u'W')));
+    k.DataStoreLet(walzentyp, QStringLiteral("Glattmantel"));
+    QFile::remove(lang);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 
     // The form: the two entries; OK asks for a name beside the calibration's
