@@ -8,7 +8,9 @@
 
 #include <QLocale>
 
+#include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 using rt::Long;
@@ -139,7 +141,7 @@ Long Kalibrierung::PrüffelderAnzahl() const {
 }
 
 void Kalibrierung::setPrüffelderAnzahl(Long value) {
-    if (value < 3)
+    if (value < MinPrüffelder)
         rt::raiseError(rt::err::InvalidPropertyValue);
     DataStoreLet(KeyPrüffelderAnzahl, value);
 }
@@ -165,7 +167,7 @@ Long Kalibrierung::PrüffeldPrüfpunkte(Long Prüffeld) const {
 }
 
 void Kalibrierung::setPrüffeldPrüfpunkte(Long Prüffeld, Long value) {
-    if (value < 3)
+    if (value < MinPrüfpunkte)
         rt::raiseError(rt::err::InvalidPropertyValue);
     DataStoreLet(prüfpunkteKey(Prüffeld), value);
 }
@@ -206,13 +208,13 @@ Long Kalibrierung::zählePrüfpunkte() const {
     return Long(total);
 }
 
-QString Kalibrierung::Anzahlfehler() const {
+QString Kalibrierung::Inhaltsfehler() const {
     try {
         PrüfpunkteTotal();
-        return QString();
+        return Zahlenfehler();
     } catch (const rt::RuntimeError& e) {
         if (e.number() != rt::err::OutOfMemory && e.number() != rt::err::Overflow)
-            return QString();
+            return Zahlenfehler();
     }
     const QLocale german(QLocale::German);
     const QString höchstens = german.toString(MaxPrüfpunkte);
@@ -246,6 +248,67 @@ QString Kalibrierung::Anzahlfehler() const {
     return QStringLiteral("Ihre Prüffelder nennen zusammen mehr Prüfpunkte, als eine "
                           "Kalibrierung hat (höchstens %1).")
         .arg(höchstens);
+}
+
+QString Kalibrierung::Zahlenfehler() const {
+    const QLocale german(QLocale::German);
+    // The number a stored text states, if it is one and finite.
+    auto zahl = [&](const QString& key, QString& text) -> std::optional<double> {
+        const Variant* v = m_store->find(key);
+        text = v ? v->toText() : QString();
+        try {
+            const double d = v ? v->toDouble() : 0.0;
+            return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+        } catch (const rt::RuntimeError&) {
+            return std::nullopt;
+        }
+    };
+    auto ganz = [](std::optional<double> d) { return d && *d == std::floor(*d); };
+    QString text;
+    std::optional<double> felder;
+    if (m_store->exists(KeyPrüffelderAnzahl)) {
+        felder = zahl(KeyPrüffelderAnzahl, text);
+        if (!ganz(felder) && text.trimmed().isEmpty())
+            return QStringLiteral("Ihre Anzahl der Prüffelder ist leer.");
+        if (!ganz(felder))
+            return QStringLiteral("Sie nennt „%1“ Prüffelder; das ist keine ganze Zahl.").arg(text);
+        if (*felder < MinPrüffelder)
+            return QStringLiteral("Sie nennt %1 Prüffelder; eine Kalibrierung hat mindestens %2.")
+                .arg(german.toString(*felder), german.toString(MinPrüffelder));
+    }
+    for (Long f = 1; f <= Long(felder.value_or(0)); ++f) {
+        const QString feld = german.toString(f);
+        std::optional<double> punkte = 4;
+        if (m_store->exists(prüfpunkteKey(f))) {
+            punkte = zahl(prüfpunkteKey(f), text);
+            if (!ganz(punkte))
+                return QStringLiteral(
+                           "Prüffeld %1 nennt „%2“ Prüfpunkte; das ist keine ganze Zahl.")
+                    .arg(feld, text);
+            if (*punkte < MinPrüfpunkte)
+                return QStringLiteral("Prüffeld %1 nennt %2 Prüfpunkte; ein Prüffeld hat "
+                                      "mindestens %3.")
+                    .arg(feld, german.toString(*punkte), german.toString(MinPrüfpunkte));
+        }
+        // Values not entered yet are missing or empty; anything else is a number.
+        auto keineZahl = [&](const QString& key) {
+            return !zahl(key, text) && !text.trimmed().isEmpty();
+        };
+        if (keineZahl(prüffeldWertKey(f)))
+            return QStringLiteral("Prüffeld %1 hat als Wert der Kovariablen „%2“, keine Zahl.")
+                .arg(feld, text);
+        QString key;
+        for (Long p = 1; p <= Long(*punkte); ++p)
+            for (const PrüfmerkmalEnum merkmal : {pmDirekt, pmIndirekt}) {
+                key.clear();
+                appendMesswertKey(key, merkmal, f, p);
+                if (keineZahl(key))
+                    return QStringLiteral("Prüffeld %1, Prüfpunkt %2 hat als Messwert „%3“, "
+                                          "keine Zahl.")
+                        .arg(feld, german.toString(p), text);
+            }
+    }
+    return QString();
 }
 
 namespace {

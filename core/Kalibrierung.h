@@ -75,18 +75,25 @@ public:
     // What one calibration can hold: this many fields, and this many points in
     // all fields together. Real calibrations have up to 100 fields of 100 points.
     static constexpr rt::Long MaxPrüfpunkte = 100'000;
-    // The largest calibration file that is read: a file of MaxPrüfpunkte
-    // points has about 17 MB; a larger file is refused before it is read, so
-    // that loading stays within bounded memory.
+    // A calibration has MinPrüffelder to MaxPrüffelder fields (the wizard and
+    // the import take no more), each of at least MinPrüfpunkte points.
+    static constexpr rt::Long MinPrüffelder = 3;
+    static constexpr rt::Long MaxPrüffelder = 100;
+    static constexpr rt::Long MinPrüfpunkte = 3;
+    // The largest file that is read, a calibration or an import's table: a
+    // calibration of MaxPrüfpunkte points has about 17 MB; a larger file is
+    // refused before it is read, so that loading stays within bounded memory.
     static constexpr qint64 MaxDateigröße = 64 * 1024 * 1024;
     // The most records a calibration file may hold: one at its limits has
     // about 300,000 keys (two values per point, three entries per field of
     // at least three points), a real one some 20,000. Reading stops beyond,
     // so that a file of many small records cannot fill the memory.
     static constexpr qint64 MaxDatensätze = 400'000;
-    // Why the counts of fields and points are more than a calibration can
-    // hold (PrüfpunkteTotal raises 6 or 7), in German; "" when they are not.
-    QString Anzahlfehler() const;
+    // Why the counts and numbers are not what a calibration holds, in
+    // German; "" when they are: counts beyond the limits (PrüfpunkteTotal
+    // raises 6 or 7), counts below the minimums or not whole numbers, field
+    // and measured values that are present but no finite number.
+    QString Inhaltsfehler() const;
 
     static QString MesswertKey(PrüfmerkmalEnum Prüfmerkmal, rt::Long Messreihe, rt::Long Prüfpunkt);
     // Appends MesswertKey to key (no allocation once key has room).
@@ -193,6 +200,7 @@ private:
     // user locale changed since it was filled.
     StatistikCache& cache() const;
     rt::Long zählePrüfpunkte() const;
+    QString Zahlenfehler() const;
     // Marks what the cache holds as read from the store as it is now (reading
     // may have inserted keys by plain reads; what was read stays valid).
     void cacheIsCurrent() const;

@@ -145,12 +145,12 @@ void Kalibrierung::LoadFile(const QString& FilePath) {
         rt::raiseError(rt::err::OutOfMemory);
     }
     laden.datensätze = {};
-    // Counts beyond what a calibration can hold come from a damaged file.
-    const QString anzahlfehler = neu.Anzahlfehler();
-    if (!anzahlfehler.isEmpty())
+    // Counts or numbers no calibration has come from a damaged file.
+    const QString inhaltsfehler = neu.Inhaltsfehler();
+    if (!inhaltsfehler.isEmpty())
         rt::raiseError(
             rt::err::InvalidFileFormat,
-            QStringLiteral("Die Datei „%1“ ist beschädigt: %2").arg(shown, anzahlfehler));
+            QStringLiteral("Die Datei „%1“ ist beschädigt: %2").arg(shown, inhaltsfehler));
 
     const bool dirty = IsDirty();
     m_store->replaceWith(std::move(*neu.m_store));

@@ -848,16 +848,16 @@ Tabelle Tabelle::ausDatei(const QString& path, const QString& blatt) {
                        QStringLiteral("Die Datei „%1“ ist größer als %2 MB und daher keine "
                                       "Messwerttabelle.")
                            .arg(shown)
-                           .arg(MaxDateigröße / (1024 * 1024)));
+                           .arg(Kalibrierung::MaxDateigröße / (1024 * 1024)));
     };
-    if (file.size() > MaxDateigröße)
+    if (file.size() > Kalibrierung::MaxDateigröße)
         zuGroß();
-    const QByteArray bytes = file.read(MaxDateigröße + 1);
+    const QByteArray bytes = file.read(Kalibrierung::MaxDateigröße + 1);
     if (file.error() != QFileDevice::NoError)
         rt::raiseError(rt::err::PathFileAccessError,
                        QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
                            .arg(shown, rt::fileErrorText(file.errorString())));
-    if (bytes.size() > MaxDateigröße)
+    if (bytes.size() > Kalibrierung::MaxDateigröße)
         zuGroß();
     return aus(bytes, blatt, shown);
 }
@@ -1382,13 +1382,13 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         }
         auto it = felder.constFind(schlüssel);
         if (it == felder.cend()) {
-            if (felder.size() == MaxPrüffelder) {
+            if (felder.size() == Kalibrierung::MaxPrüffelder) {
                 grenze(
                     QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
                                    "höchstens %3 Prüffelder aufnehmen.")
                         .arg(d.zeile)
-                        .arg(MaxPrüffelder + 1)
-                        .arg(MaxPrüffelder));
+                        .arg(Kalibrierung::MaxPrüffelder + 1)
+                        .arg(Kalibrierung::MaxPrüffelder));
                 break;
             }
             it = felder.insert(schlüssel, int(kovariable.size()));
@@ -1496,15 +1496,15 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
         e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
     else if (e.gelesen == 0)
         e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
-    else if (e.felder.size() < MinPrüffelder)
+    else if (e.felder.size() < Kalibrierung::MinPrüffelder)
         e.hindernis =
             QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
                            "mindestens %2 Prüffelder.")
                 .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
                                           : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
-                .arg(MinPrüffelder);
+                .arg(Kalibrierung::MinPrüffelder);
     for (qsizetype i = 0; i < e.felder.size() && e.hindernis.isEmpty(); ++i)
-        if (e.felder[i].punkte.size() < MinPrüfpunkte)
+        if (e.felder[i].punkte.size() < Kalibrierung::MinPrüfpunkte)
             e.hindernis =
                 QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
                                "mindestens %3.")
@@ -1512,7 +1512,7 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                          e.felder[i].punkte.size() == 1
                              ? QStringLiteral("1 Prüfpunkt")
                              : QStringLiteral("%1 Prüfpunkte").arg(e.felder[i].punkte.size()))
-                    .arg(MinPrüfpunkte);
+                    .arg(Kalibrierung::MinPrüfpunkte);
     return e;
 }
 
@@ -1529,13 +1529,13 @@ QString hindernisFür(const Kalibrierung& k, const Ergebnis& ergebnis, bool anh�
         felder = k.PrüffelderAnzahl();
         punkte = k.PrüfpunkteTotal();
     });
-    if (felder + ergebnis.felder.size() > MaxPrüffelder)
+    if (felder + ergebnis.felder.size() > Kalibrierung::MaxPrüffelder)
         return QStringLiteral(
                    "Mit den %1 Prüffeldern der Kalibrierung wären es %2 Prüffelder; eine "
                    "Kalibrierung kann höchstens %3 aufnehmen.")
             .arg(felder)
             .arg(felder + ergebnis.felder.size())
-            .arg(MaxPrüffelder);
+            .arg(Kalibrierung::MaxPrüffelder);
     if (punkte + ergebnis.punkte() > Kalibrierung::MaxPrüfpunkte)
         return QStringLiteral("Mit den %1 Prüfpunkten der Kalibrierung wären es %2 Prüfpunkte; "
                               "eine Kalibrierung kann höchstens %3 aufnehmen.")

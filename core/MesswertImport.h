@@ -69,16 +69,11 @@ struct Ergebnis {
     qint64 fehlerAnzahl() const { return fehler.size() + weitereFehler; }
 };
 
-// The largest file read, as for a calibration.
-constexpr qint64 MaxDateigröße = 64 * 1024 * 1024;
 // A table is read from at most this many columns.
 constexpr int MaxSpalten = 64;
 // A longer line is no table's.
 constexpr qint64 MaxZeilenlänge = 1024 * 1024;
 constexpr int MaxFehler = 1000;
-constexpr int MaxPrüffelder = 100;
-constexpr int MinPrüffelder = 3;
-constexpr int MinPrüfpunkte = 3;
 
 // A row of the preview: its line (from 1) and its cells as they are read.
 struct VorschauZeile {

@@ -40,10 +40,12 @@ QString pruefeTabelle(const QByteArray& bytes) {
             }
             if (!e.hindernis.isEmpty())
                 continue;
-            PRUEFE(e.felder.size() >= MinPrüffelder && e.felder.size() <= MaxPrüffelder);
+            PRUEFE(e.felder.size() >= Kalibrierung::MinPrüffelder &&
+                   e.felder.size() <= Kalibrierung::MaxPrüffelder);
             PRUEFE(e.punkte() == e.gelesen && e.gelesen <= Kalibrierung::MaxPrüfpunkte);
             for (const Feld& f : e.felder) {
-                PRUEFE(f.punkte.size() >= MinPrüfpunkte && std::isfinite(f.kovariable));
+                PRUEFE(f.punkte.size() >= Kalibrierung::MinPrüfpunkte &&
+                       std::isfinite(f.kovariable));
                 for (const auto& [direkt, indirekt] : f.punkte)
                     PRUEFE(std::isfinite(direkt) && std::isfinite(indirekt));
             }

@@ -90,7 +90,7 @@ QString SeiteFelder::prüfen(int row, int col, const QString& text, double& valu
         // A count is stored as shown, or refused: at least 3, and within the
         // calibration's limit for the field and for all fields together with
         // the counts the other rows will hold.
-        if (value < 3)
+        if (value < Kalibrierung::MinPrüfpunkte)
             return leer(row, col);
         return punkteGrenze(row, value);
     }
@@ -182,7 +182,7 @@ void SeiteFelder::übernehmen(int direction, bool& cancel) {
         }
         skip([&] { FeldangabeNachführen(m_k, f, before); });
         const double points = punkte(r);
-        if (points < 3 && forward) {
+        if (points < Kalibrierung::MinPrüfpunkte && forward) {
             showMessage(window(), leer(r, 1), MessageService::Warning);
             cancel = true;
             return;

@@ -113,7 +113,7 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
     txtMessreihen->setFixedWidth(130 - 16);
     udMessreihen = new UpDown(Frame3);
     udMessreihen->setObjectName(QStringLiteral("udMessreihen"));
-    udMessreihen->setRange(3, 100);
+    udMessreihen->setRange(Kalibrierung::MinPrüffelder, Kalibrierung::MaxPrüffelder);
     udMessreihen->setBuddy(txtMessreihen);
     txtMessreihen->installEventFilter(this);
     // What is typed stays as typed; only a number above the maximum is cut to it.
@@ -192,7 +192,7 @@ SeiteMerkmale::SeiteMerkmale(Kalibrierung& k, FieldChecks& checks, QWidget* pare
         // A count that reads two ways ("1.000", "10.5") or is too large is
         // refused as well.
         const QString reason = unlesbar(text);
-        if (value >= 3 && reason.isEmpty())
+        if (value >= Kalibrierung::MinPrüffelder && reason.isEmpty())
             return true;
         QString message = QStringLiteral("Bitte geben Sie eine gültige Anzahl der Messreihen an "
                                          "(Mindeswert: 3 Messreihen).");

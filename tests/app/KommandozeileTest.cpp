@@ -165,33 +165,119 @@ TEST(KommandozeileTest, TheProgramFollowsTheUserLocale) {
     }
 }
 
-// A file with absurd counts is refused at once, naming the count.
+// A report that cannot be written is a failure: a full disk, a closed
+// stream. A closed stream is never taken by an output file.
+TEST(KommandozeileTest, AReportThatCannotBeWrittenFailsTheJob) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf"));
+    const struct {
+        const char* umleitung;
+        QStringList args;
+    } fälle[] = {
+        {">/dev/full", {QStringLiteral("--auswertung"), Example}},
+        {">&-", {QStringLiteral("--auswertung"), Example}},
+        {">&-", {QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf}},
+    };
+    for (const auto& fall : fälle) {
+        SCOPED_TRACE(fall.umleitung);
+        QProcess program;
+        program.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"),
+                                  QStringLiteral("exec \"$@\" ") + QLatin1String(fall.umleitung),
+                                  QStringLiteral("sh"), QStringLiteral(ORVANTA_EXE)} +
+                          fall.args);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), 3);
+        EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
+                        .contains(QStringLiteral("Die Ausgabe kann nicht geschrieben werden: ")));
+    }
+    // The protocol itself was written whole, and nothing else went into it.
+    const QByteArray bytes = readFileBytes(pdf);
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    EXPECT_FALSE(bytes.contains("Seiten nach"));
+}
+
+// Only the program's German texts reach the user: no note of Qt on the
+// environment in a job, no abort with Qt's text without a display.
+TEST(KommandozeileTest, OnlyGermanTextsReachTheUser) {
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(ORVANTA_EXE),
+                  {QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"),
+                   dir.filePath(QStringLiteral("p.pdf"))});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString meldungen = QString::fromUtf8(program.readAllStandardError());
+    EXPECT_TRUE(meldungen.startsWith(QStringLiteral("Protokolldaten unvollständig:\n")));
+    EXPECT_FALSE(meldungen.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << meldungen.toStdString();
+
+    program.start(QStringLiteral(ORVANTA_EXE), {Example});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
+                    .startsWith(QStringLiteral("Das Programm braucht eine grafische Oberfläche")));
+}
+
+// A file with counts or numbers no calibration has is refused at once,
+// naming the value, before anything is computed from it.
 TEST(KommandozeileTest, AbsurdCountsAreRefusedAtOnce) {
     QTemporaryDir dir;
     const struct {
         const char* key;
+        const char* wert;
         const char16_t* grund;
     } fälle[] = {
-        {"Anzahl Prüffelder", u"Sie nennt 2.000.000.000 Prüffelder"},
-        {"Prüffeld Prüfpunktanzahl 1", u"Prüffeld 1 nennt 2.000.000.000 Prüfpunkte"},
-        {"Prüffeld Prüfpunktanzahl 2", u"Prüffeld 2 nennt „1e400“ Prüfpunkte"},
+        {"Anzahl Prüffelder", "2000000000",
+         u"Sie nennt 2.000.000.000 Prüffelder; eine Kalibrierung hat höchstens 100.000."},
+        {"Prüffeld Prüfpunktanzahl 1", "2000000000",
+         u"Prüffeld 1 nennt 2.000.000.000 Prüfpunkte; eine Kalibrierung hat höchstens 100.000."},
+        {"Prüffeld Prüfpunktanzahl 2", "1e400",
+         u"Prüffeld 2 nennt „1e400“ Prüfpunkte; eine Kalibrierung hat höchstens 100.000."},
+        {"Anzahl Prüffelder", "0", u"Sie nennt 0 Prüffelder; eine Kalibrierung hat mindestens 3."},
+        {"Anzahl Prüffelder", "-1",
+         u"Sie nennt -1 Prüffelder; eine Kalibrierung hat mindestens 3."},
+        {"Anzahl Prüffelder", "drei", u"Sie nennt „drei“ Prüffelder; das ist keine ganze Zahl."},
+        {"Anzahl Prüffelder", "2,5", u"Sie nennt „2,5“ Prüffelder; das ist keine ganze Zahl."},
+        {"Prüffeld Prüfpunktanzahl 1", "-5",
+         u"Prüffeld 1 nennt -5 Prüfpunkte; ein Prüffeld hat mindestens 3."},
+        {"Prüffeld Prüfpunktanzahl 3", "4,5",
+         u"Prüffeld 3 nennt „4,5“ Prüfpunkte; das ist keine ganze Zahl."},
+        {"Name Prüffeld 3", "sechs",
+         u"Prüffeld 3 hat als Wert der Kovariablen „sechs“, keine Zahl."},
+        {"Name Prüffeld 2", "1e400",
+         u"Prüffeld 2 hat als Wert der Kovariablen „1e400“, keine Zahl."},
+        {"Messwert indirektes Prüfmerkmal 2.4", "abc",
+         u"Prüffeld 2, Prüfpunkt 4 hat als Messwert „abc“, keine Zahl."},
     };
     for (const auto& fall : fälle) {
-        SCOPED_TRACE(fall.key);
+        SCOPED_TRACE(fall.wert);
         Kalibrierung k;
         k.DataStore()->setValue(QString::fromUtf8(fall.key),
-                                rt::Variant(QString::fromUtf16(fall.grund).contains(u"1e400")
-                                                ? QStringLiteral("1e400")
-                                                : QStringLiteral("2000000000")));
-        const QString file = dir.filePath(QString::fromUtf8(fall.key).replace(u' ', u'_'));
+                                rt::Variant(QString::fromUtf8(fall.wert)));
+        const QString file = dir.filePath(QStringLiteral("k.xml"));
+        QFile::remove(file);
         k.SaveFile(file);
         const Result r = run({QStringLiteral("--auswertung"), file});
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.out.isEmpty());
-        EXPECT_EQ(r.err, QStringLiteral("Die Datei „%1“ ist beschädigt: %2; eine Kalibrierung hat "
-                                        "höchstens 100.000. (Fehler 321)\n")
+        EXPECT_EQ(r.err, QStringLiteral("Die Datei „%1“ ist beschädigt: %2 (Fehler 321)\n")
                              .arg(file, QString::fromUtf16(fall.grund)));
     }
+    // Values not entered yet are no damage.
+    Kalibrierung k;
+    k.DataStore()->setValue(QStringLiteral("Name Prüffeld 2"), rt::Variant(QString()));
+    const QString file = dir.filePath(QStringLiteral("k.xml"));
+    QFile::remove(file);
+    k.SaveFile(file);
+    EXPECT_EQ(run({QStringLiteral("--auswertung"), file}).status, 0);
 }
 
 namespace {
@@ -384,22 +470,27 @@ TEST(KommandozeileTest, APdfOnAFullDiskIsNotReportedAsWritten) {
     if (!tmpfs.fehlt().empty())
         GTEST_SKIP() << tmpfs.fehlt();
     const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
-    QFile old(pdf);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    const QByteArray content = "%PDF-alt\n" + QByteArray(40 * 1024, 'x') + "\n%%EOF\n";
-    ASSERT_EQ(old.write(content), content.size());
-    old.close();
+    // The disk fills at different moments of the PDF; each names the reason.
+    QByteArray content;
+    for (const int kb : {40, 48, 56}) {
+        SCOPED_TRACE(kb);
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        content = "%PDF-alt\n" + QByteArray(kb * 1024, 'x') + "\n%%EOF\n";
+        ASSERT_EQ(old.write(content), content.size());
+        old.close();
 
-    const Result r = run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
-    EXPECT_EQ(r.status, 3) << r.out.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("kann nicht geschrieben werden")))
-        << r.err.toStdString();
-    EXPECT_TRUE(r.out.isEmpty());
-    QFile again(pdf);
-    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-    EXPECT_EQ(again.readAll(), content);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("a.pdf")});
+        const Result r =
+            run({QStringLiteral("--protokoll"), Example, QStringLiteral("--pdf"), pdf});
+        EXPECT_EQ(r.status, 3) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("kann nicht geschrieben werden: ") +
+                                   rt::systemErrorText(ENOSPC)))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(readFileBytes(pdf), content);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("a.pdf")});
+    }
 
     // The workbook and the CSV file of a large calibration alike.
     QTemporaryDir elsewhere;
