@@ -29,6 +29,14 @@ status=0
 ctest --test-dir "$dir" --output-on-failure -j2 --timeout 1200 || status=$?
 
 shopt -s nullglob
+# The save tests kill their helper process on purpose at any moment; a kill
+# during its exit-time leak check leaves only LeakSanitizer's note that it
+# could not stop the killed thread. That is no finding; anything else is.
+for f in "$reports"/*; do
+  if ! grep -qv 'Unable to get registers from thread' "$f"; then
+    rm -f "$f"
+  fi
+done
 found=("$reports"/*)
 if ((${#found[@]})); then
   echo "Berichte der Sanitizer:" >&2
