@@ -122,6 +122,8 @@ private:
     // How an edit ends: whether a refusal is shown (not when the focus
     // merely went elsewhere) and whether the current cell advances.
     enum EndFlags { Quiet = 1, NoAdvance = 2 };
+
+    // The edit session (EditSession.cpp).
     bool endEdit(bool cancel, int flags);
     // The refusal of the first cell that cannot take the text, else "".
     QString refusal(int row, int col, const QString& text);
@@ -130,18 +132,22 @@ private:
     // Tab: the next (or previous) editable cell, rows wrapping as the
     // automatic advance does.
     void tabTo(bool back);
-    void clipboardByKey(int keyCode);
     void onKeyDown(int& KeyCode, int Shift);
     void onKeyPress(int& KeyAscii);
     void onEnterCell();
     void onLeaveCell();
     void onClick();
-    void onScroll();
-    void onGotFocus();
-    void onLostFocus();
     void openEditor();
     void commit(const QString& text);
     void advance();
+
+    // The clipboard (EditGridClipboard.cpp).
+    void clipboardByKey(int keyCode);
+
+    // The grid and the input object (EditGrid.cpp).
+    void onScroll();
+    void onGotFocus();
+    void onLostFocus();
     QString inputText() const;
     void setInputText(const QString& text);
     void syncInputText();
