@@ -16,6 +16,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace {
 
@@ -313,6 +314,23 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
     if (m_state != EditState::Editing || !input || !m_grid)
         return m_state == EditState::None;
     m_state = EditState::Committing;
+    // A handler that throws closes the edit on its way out: the grid is
+    // never left committing, and the cell shows what it holds.
+    const auto closeOnThrow = qScopeGuard([this] {
+        if (m_state != EditState::Committing)
+            return;
+        m_state = EditState::None;
+        try {
+            if (QWidget* open = InputObject()) {
+                if (m_grid && open->hasFocus())
+                    m_grid->setFocus(Qt::OtherFocusReason);
+                open->hide();
+            }
+            syncInputText();
+        } catch (...) {
+            // The exception already on its way is the one the caller sees.
+        }
+    });
     FlexGrid& g = *m_grid;
     // Errors (a row that went away, a failing handler) skip their step only.
     // Once the edit is over the input object shows the cell again, so that no
@@ -375,10 +393,12 @@ bool clsEditGrid::endEdit(bool cancel, int flags) {
     skip([&] { g.setCurrentCell(m_editRow, m_editCol); });
     skip([&] { syncInputText(); });
     focusGrid();
+    // The host hears of the written cell with the edit closed: what it does
+    // then (a step of its own, a command that ends edits) finds none open.
+    m_state = EditState::None;
     emit CellsEdited(EditedByTyping);
     if (!(flags & NoAdvance))
         skip([&] { advance(); });
-    m_state = EditState::None;
     emit ProcessReady();
     return true;
 }
@@ -387,6 +407,7 @@ void clsEditGrid::commit(const QString& text) {
     FlexGrid& g = *m_grid;
     const bool redraw = g.Redraw();
     g.setRedraw(false);
+    const auto redrawn = qScopeGuard([&] { g.setRedraw(redraw); });
     rt::SkipErrors skip;
     auto writeCell = [&](int row, int col) {
         skip([&] {
@@ -405,7 +426,6 @@ void clsEditGrid::commit(const QString& text) {
                  ++c)
                 writeCell(r, c);
     }
-    g.setRedraw(redraw);
 }
 
 void clsEditGrid::advance() {
@@ -439,23 +459,27 @@ void clsEditGrid::Refresh() {
 }
 
 void clsEditGrid::onEnterCell() {
-    if (m_returning)
+    if (m_state == EditState::Returning)
         return;
     if (m_grid)
         emit BeforeEnterCell(m_grid->Row(), m_grid->Col());
     m_suppressClick = true;
     QWidget* input = InputObject();
-    if (m_backToEdit && m_grid && input) {
-        // The cell was left with a refused text: back to it, still editing.
-        m_backToEdit = false;
-        m_returning = true;
-        rt::SkipErrors skip;
-        skip([&] { m_grid->setCurrentCell(m_editRow, m_editCol); });
-        m_returning = false;
-        positionInputObject();
-        input->show();
-        input->setFocus(Qt::OtherFocusReason);
-        return;
+    if (m_state == EditState::Leaving) {
+        m_state = EditState::Editing;
+        if (m_grid && input) {
+            // The cell was left with a refused text: back to it, still editing.
+            m_state = EditState::Returning;
+            {
+                const auto returned = qScopeGuard([this] { m_state = EditState::Editing; });
+                rt::SkipErrors skip;
+                skip([&] { m_grid->setCurrentCell(m_editRow, m_editCol); });
+            }
+            positionInputObject();
+            input->show();
+            input->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     }
     if (m_active && input) {
         input->hide();
@@ -466,11 +490,11 @@ void clsEditGrid::onEnterCell() {
 }
 
 void clsEditGrid::onLeaveCell() {
-    if (!m_active || !m_grid || m_returning || m_state == EditState::Committing)
+    if (!m_active || !m_grid || m_state == EditState::Returning || m_state == EditState::Committing)
         return;
     // The cell that is left takes its edit first; a refused one is returned to.
     if (!endEdit(false, NoAdvance)) {
-        m_backToEdit = true;
+        m_state = EditState::Leaving;
         return;
     }
     QWidget* input = InputObject();
