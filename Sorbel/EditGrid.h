@@ -82,6 +82,8 @@ public:
     // current cell stays. Returns whether no edit is open afterwards: a
     // commit that the host refused (ValidateCellEdit) keeps the edit open
     // with its text, for correction, and shows the refusal unless Silently.
+    // A handler that throws closes the edit, and the exception reaches the
+    // caller.
     bool EndEdit(bool Cancel, bool Silently = false);
     QVariant ItemDataMatrix(int Row, int Col) const;
     void setItemDataMatrix(int Row, int Col, const QVariant& value);
@@ -106,7 +108,8 @@ signals:
     void RowRemove(int Row);
     void CellClear(int Row, int Col);
     // Cells were written by the user, once per command, after the cells
-    // hold their new texts: a committed edit, a paste or a clear.
+    // hold their new texts and with no edit open: a committed edit, a paste
+    // or a clear.
     void CellsEdited(int How);
 
 public:
@@ -117,11 +120,15 @@ protected:
 
 private:
     // An edit is closed, open, or being committed (while the host's handlers
-    // run, which may show messages and move the focus).
-    enum class EditState { None, Editing, Committing };
+    // run, which may show messages and move the focus). An open edit whose
+    // text was refused as its cell was left goes back there: Leaving until
+    // the grid enters the next cell, Returning while it moves back.
+    enum class EditState { None, Editing, Committing, Leaving, Returning };
     // How an edit ends: whether a refusal is shown (not when the focus
     // merely went elsewhere) and whether the current cell advances.
     enum EndFlags { Quiet = 1, NoAdvance = 2 };
+
+    // The edit session (EditSession.cpp).
     bool endEdit(bool cancel, int flags);
     // The refusal of the first cell that cannot take the text, else "".
     QString refusal(int row, int col, const QString& text);
@@ -130,18 +137,22 @@ private:
     // Tab: the next (or previous) editable cell, rows wrapping as the
     // automatic advance does.
     void tabTo(bool back);
-    void clipboardByKey(int keyCode);
     void onKeyDown(int& KeyCode, int Shift);
     void onKeyPress(int& KeyAscii);
     void onEnterCell();
     void onLeaveCell();
     void onClick();
-    void onScroll();
-    void onGotFocus();
-    void onLostFocus();
     void openEditor();
     void commit(const QString& text);
     void advance();
+
+    // The clipboard (EditGridClipboard.cpp).
+    void clipboardByKey(int keyCode);
+
+    // The grid and the input object (EditGrid.cpp).
+    void onScroll();
+    void onGotFocus();
+    void onLostFocus();
     QString inputText() const;
     void setInputText(const QString& text);
     void syncInputText();
@@ -156,8 +167,6 @@ private:
     bool m_active = true;
     EditState m_state = EditState::None;
     int m_editRow = 0, m_editCol = 0, m_editRowSel = 0, m_editColSel = 0;
-    bool m_backToEdit = false;  // a refused edit returns to its cell
-    bool m_returning = false;   // ... and is on its way there
     bool m_forwarding = false;  // a key is being handed to the editor itself
     bool m_userChanged = false; // the user typed into the open editor
     QString m_openedText;       // ... which opened with this text

@@ -9,7 +9,6 @@
 #include "RuntimeError.h"
 
 #include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -57,40 +56,46 @@ Rasterseite::Rasterseite(Kalibrierung& k, int index, const QString& caption, int
                 double value = 0;
                 refusal = text.trimmed().isEmpty() ? leer(row, col) : prüfen(row, col, text, value);
                 if (!refusal.isEmpty())
-                    m_geprüft.clear();
+                    m_eingaben.removeIf(
+                        [](QMap<qint64, Eingabe>::iterator it) { return !it->inZelle; });
                 else if (!text.trimmed().isEmpty())
-                    m_geprüft.insert(cellKey(row, col), {text, value});
+                    m_eingaben.insert(cellKey(row, col), {text, value});
             });
     connect(m_editGrid, &clsEditGrid::AfterCellEdit, this,
             [this](int row, int col, QString& text, bool&) { zelleBearbeitet(row, col, text); });
-    connect(m_editGrid, &clsEditGrid::CellClear, this,
-            [this](int row, int col) { m_bearbeitet.insert(cellKey(row, col), std::nullopt); });
-    // Each edit reaches the calibration at once, as a step that can be undone.
+    connect(m_editGrid, &clsEditGrid::CellClear, this, [this](int row, int col) {
+        m_eingaben.insert(cellKey(row, col), {QString(), std::nullopt, true});
+    });
+    // Each edit reaches the calibration at once, as a step that can be
+    // undone; the grid announces it with the edit closed.
     connect(m_editGrid, &clsEditGrid::CellsEdited, this, &Rasterseite::schreiben);
 }
 
 void Rasterseite::schreiben(int how) {
-    if (m_bearbeitet.isEmpty())
-        return;
-    QString text;
-    if (m_bearbeitet.size() == 1) {
-        const qint64 key = m_bearbeitet.cbegin().key();
-        text = schrittText(rowOf(key), colOf(key));
-    } else {
-        text = how == clsEditGrid::EditedByPaste   ? QStringLiteral("Einfügen")
-               : how == clsEditGrid::EditedByClear ? QStringLiteral("Löschen")
-                                                   : QStringLiteral("Eingabe");
-    }
-    {
-        // Called from the commit itself: the edit is being closed already.
-        const QScopedValueRollback<bool> schreibt(m_schreibt, true);
+    QList<std::pair<qint64, std::optional<double>>> zellen;
+    for (auto it = m_eingaben.cbegin(); it != m_eingaben.cend(); ++it)
+        if (it->inZelle)
+            zellen.append({it.key(), it->wert});
+    if (!zellen.isEmpty()) {
+        QString text;
+        if (zellen.size() == 1) {
+            text = schrittText(rowOf(zellen[0].first), colOf(zellen[0].first));
+        } else {
+            text = how == clsEditGrid::EditedByPaste   ? QStringLiteral("Einfügen")
+                   : how == clsEditGrid::EditedByClear ? QStringLiteral("Löschen")
+                                                       : QStringLiteral("Eingabe");
+        }
+        // Only the edited cells are written, each on its own: one that fails
+        // keeps its stored value.
         const Kalibrierung::Bearbeitung schritt(m_k, text);
-        bool cancel = false;
-        übernehmen(0, cancel);
+        rt::SkipErrors skip;
+        for (const auto& [key, wert] : zellen)
+            skip([&] { eintragen(rowOf(key), colOf(key), wert); });
+        nachführen();
     }
-    for (auto it = m_bearbeitet.cbegin(); it != m_bearbeitet.cend(); ++it)
-        m_gezeigt.insert(it.key(), m_grid->TextMatrix(rowOf(it.key()), colOf(it.key())));
-    m_bearbeitet.clear();
+    m_eingaben.clear();
+    for (const auto& zelle : zellen)
+        m_gezeigt.insert(zelle.first, m_grid->TextMatrix(rowOf(zelle.first), colOf(zelle.first)));
 }
 
 void Rasterseite::auffrischen() {
@@ -108,23 +113,26 @@ void Rasterseite::zelleBearbeitet(int row, int col, QString& text) {
     const qint64 key = cellKey(row, col);
     if (text.trimmed().isEmpty()) {
         text.clear();
-        m_bearbeitet.insert(key, std::nullopt);
+        m_eingaben.insert(key, {QString(), std::nullopt, true});
         return;
     }
-    const auto checked = m_geprüft.take(key);
-    double value = checked.second;
-    if (checked.first != text && !prüfen(row, col, text, value).isEmpty())
+    const Eingabe checked = m_eingaben.take(key);
+    double value = checked.wert.value_or(0);
+    if (checked.text != text && !prüfen(row, col, text, value).isEmpty())
         return; // not a number the page takes: the cell keeps the text, nothing is entered
     // The number is stored as typed; the cell shows it at its decimals.
     text = anzeigen(row, col, value);
-    m_bearbeitet.insert(key, value);
+    m_eingaben.insert(key, {text, value, true});
+}
+
+const Rasterseite::Eingabe* Rasterseite::eingabeIn(int row, int col) const {
+    const auto it = m_eingaben.constFind(cellKey(row, col));
+    return it == m_eingaben.cend() ? nullptr : &*it;
 }
 
 std::optional<double> Rasterseite::geprüft(int row, int col) const {
-    const auto it = m_geprüft.constFind(cellKey(row, col));
-    if (it == m_geprüft.cend())
-        return std::nullopt;
-    return it->second;
+    const Eingabe* e = eingabeIn(row, col);
+    return e && !e->inZelle ? e->wert : std::nullopt;
 }
 
 void Rasterseite::zeigen(int row, int col, const QString& text) {
@@ -138,26 +146,26 @@ bool Rasterseite::geändert(int row, int col) const {
 }
 
 bool Rasterseite::bearbeitet(int row, int col) const {
-    return m_bearbeitet.contains(cellKey(row, col));
+    const Eingabe* e = eingabeIn(row, col);
+    return e && e->inZelle;
 }
 
 std::optional<double> Rasterseite::eingabe(int row, int col) const {
-    return m_bearbeitet.value(cellKey(row, col));
+    const Eingabe* e = eingabeIn(row, col);
+    return e && e->inZelle ? e->wert : std::nullopt;
 }
 
 void Rasterseite::vergessen() {
     m_gezeigt.clear();
-    m_bearbeitet.clear();
-    m_geprüft.clear();
+    m_eingaben.clear();
 }
 
 bool Rasterseite::eingabeBeenden() {
-    return m_schreibt || m_editGrid->EndEdit(false);
+    return m_editGrid->EndEdit(false);
 }
 
 void Rasterseite::eingabeStillBeenden() {
-    if (!m_schreibt)
-        m_editGrid->EndEdit(false, true);
+    m_editGrid->EndEdit(false, true);
 }
 
 int Rasterseite::randbreite() const {

@@ -3,6 +3,7 @@
 #include "Seite.h"
 
 #include <QHash>
+#include <QMap>
 
 #include <optional>
 
@@ -57,6 +58,11 @@ protected:
     // The name of the undo step that writes one cell, for example
     // "Messwert Prüffeld 2, Prüfpunkt 3".
     virtual QString schrittText(int row, int col) const = 0;
+    // Writes what the user entered into a cell to the calibration: a number,
+    // or nothing for an emptied cell.
+    virtual void eintragen(int row, int col, std::optional<double> value) = 0;
+    // Brings what follows the cells up to date, in the step that wrote them.
+    virtual void nachführen() {}
     // Sets the column widths for the grid's width; run on every resize too.
     virtual void spaltenbreiten(int width) = 0;
     void resizeEvent(QResizeEvent* event) override;
@@ -64,17 +70,24 @@ protected:
     int randbreite() const;
 
 private:
+    // A cell the user edits (types, pastes into or clears), from the check
+    // of its text until the calibration holds what the cell took.
+    struct Eingabe {
+        QString text;               // the text checked
+        std::optional<double> wert; // its number; none: the cell is emptied
+        bool inZelle = false;       // the cell took it; it is to be written
+    };
+    const Eingabe* eingabeIn(int row, int col) const;
     void zelleBearbeitet(int row, int col, QString& text);
-    // Writes what the user just entered into the calibration, as one step;
-    // the cells are then the page's own.
+    // Writes the cells the user just edited into the calibration, as one
+    // step; the cells are then the page's own.
     void schreiben(int how);
 
     FlexGrid* m_grid;
     QLineEdit* m_input;
     clsEditGrid* m_editGrid;
+    // The texts the page put into its cells.
     QHash<qint64, QString> m_gezeigt;
-    QHash<qint64, std::optional<double>> m_bearbeitet;
-    // Numbers checked and not yet written to their cell: text and value.
-    QHash<qint64, std::pair<QString, double>> m_geprüft;
-    bool m_schreibt = false;
+    // The cells of the command running now, in the order of the rows.
+    QMap<qint64, Eingabe> m_eingaben;
 };

@@ -142,6 +142,33 @@ QString SeiteFelder::anzeigen(int, int col, double value) const {
     return FormatNumberText(value, decimals);
 }
 
+void SeiteFelder::eintragen(int row, int col, std::optional<double> value) {
+    const rt::Long f = row - fgKeysMessreihen->FixedRows() + 1;
+    if (col == 1) {
+        // More points than a calibration can hold are never written.
+        if (value && punkteGrenze(-1, 0).isEmpty())
+            m_k.setPrüffeldPrüfpunkte(f, rt::toLong(*value));
+        return;
+    }
+    std::optional<double> before;
+    rt::SkipErrors skip;
+    skip([&] { before = m_k.PrüffeldWert(f); });
+    if (value)
+        skip([&] { m_k.setPrüffeldWert(f, *value); });
+    FeldangabeNachführen(m_k, f, before);
+}
+
+void SeiteFelder::nachführen() {
+    // The protocol's entry of every field follows its value, as a pass
+    // through the page has it follow.
+    FlexGrid& g = *fgKeysMessreihen;
+    rt::SkipErrors skip;
+    for (int r = g.FixedRows(); r < g.Rows(); ++r) {
+        const rt::Long f = r - g.FixedRows() + 1;
+        skip([&] { FeldangabeNachführen(m_k, f, m_k.PrüffeldWert(f)); });
+    }
+}
+
 double SeiteFelder::punkte(int row) const {
     if (const std::optional<double> checked = geprüft(row, 1))
         return *checked;

@@ -20,6 +20,8 @@ protected:
     QString leer(int row, int col) const override;
     QString anzeigen(int row, int col, double value) const override;
     QString schrittText(int row, int col) const override;
+    void eintragen(int row, int col, std::optional<double> value) override;
+    void nachführen() override;
 
 private:
     // The point count of a data row as it will be written.

@@ -135,6 +135,15 @@ QString SeiteMesswerte::anzeigen(int, int col, double value) const {
     return FormatNumberText(value, stellen(col));
 }
 
+void SeiteMesswerte::eintragen(int row, int col, std::optional<double> value) {
+    const auto [f, p] = m_punkte.value(row - fgMesswerte->FixedRows(), {0, 0});
+    const PrüfmerkmalEnum merkmal = col == 2 ? pmDirekt : pmIndirekt;
+    if (value)
+        m_k.setMesswert(merkmal, f, p, *value);
+    else
+        m_k.MesswertEntfernen(merkmal, f, p);
+}
+
 void SeiteMesswerte::übernehmen(int direction, bool& cancel) {
     if (!eingabeBeenden()) {
         cancel = true;

@@ -21,6 +21,7 @@ protected:
     QString prüfen(int row, int col, const QString& text, double& value) const override;
     QString anzeigen(int row, int col, double value) const override;
     QString schrittText(int row, int col) const override;
+    void eintragen(int row, int col, std::optional<double> value) override;
 
 private:
     rt::Long stellen(int col) const;

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPainter>
 
+#include <stdexcept>
+
 namespace {
 
 struct EditGridTest : ::testing::Test {
@@ -441,6 +443,57 @@ TEST_F(EditGridTest, FailuresDuringAnEditNeverEscapeIntoTheEventLoop) {
     EXPECT_FALSE(w.input->isVisible());
 }
 
+// A handler that throws anything but a runtime error (those are reported)
+// hands the exception to the code that ended the edit: the edit is closed,
+// the cell holds what was written before the failure, and the grid goes on.
+TEST_F(EditGridTest, AThrowingHandlerLeavesTheEditClosedAndTheGridUsable) {
+    enum Handler { None, Check, Write, Edited };
+    Handler failing = None;
+    QList<bool> editingWhenEdited;
+    auto fail = [&](Handler h) {
+        if (failing == h)
+            throw std::runtime_error("Handler");
+    };
+    QObject::connect(w.editGrid, &clsEditGrid::ValidateCellEdit, &w,
+                     [&](int, int, const QString&, QString&) { fail(Check); });
+    QObject::connect(w.editGrid, &clsEditGrid::AfterCellEdit, &w,
+                     [&](int, int, QString&, bool&) { fail(Write); });
+    QObject::connect(w.editGrid, &clsEditGrid::CellsEdited, &w, [&](int) {
+        editingWhenEdited.append(w.editGrid->isEditing());
+        fail(Edited);
+    });
+    const struct {
+        Handler handler;
+        const char* cell; // the cell's text afterwards
+    } cases[] = {{Check, "1:1"}, {Write, "1:1"}, {Edited, "neu"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.handler));
+        g.setTextMatrix(1, 1, QStringLiteral("1:1"));
+        g.setCurrentCell(1, 1);
+        failing = c.handler;
+        QTest::keyClick(&g, Qt::Key_F2);
+        ASSERT_TRUE(w.editGrid->isEditing());
+        w.input->setText(QStringLiteral("neu"));
+        EXPECT_THROW(w.editGrid->EndEdit(false), std::runtime_error);
+        EXPECT_FALSE(w.editGrid->isEditing());
+        EXPECT_FALSE(w.input->isVisible());
+        EXPECT_TRUE(g.hasFocus());
+        EXPECT_TRUE(g.Redraw());
+        EXPECT_EQ(g.TextMatrix(1, 1), QString::fromUtf8(c.cell));
+        EXPECT_EQ(w.input->text(), QString::fromUtf8(c.cell));
+        // The next key opens an editor again, and Return commits and moves on.
+        failing = None;
+        QTest::keyClick(&g, Qt::Key_7);
+        EXPECT_TRUE(w.editGrid->isEditing());
+        QTest::keyClick(w.input, Qt::Key_Return);
+        EXPECT_EQ(g.TextMatrix(1, 1), QStringLiteral("7"));
+        EXPECT_EQ(g.Col(), 2);
+        EXPECT_FALSE(w.editGrid->isEditing());
+    }
+    // The host hears of the cells written with the edit closed.
+    EXPECT_EQ(editingWhenEdited, QList<bool>(4, false));
+}
+
 // Pasting over the cells is an edit of each cell: the host sees every value
 // and may change or refuse it; of a block that does not fit, what fits is written.
 TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
@@ -452,6 +505,9 @@ TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
                          value = value.toUpper();
                          cancel = col == 1 && value == u"NEIN";
                      });
+    QList<int> edited; // each paste is one command, announced with no edit open
+    QObject::connect(w.editGrid, &clsEditGrid::CellsEdited, &w,
+                     [&](int how) { edited.append(w.editGrid->isEditing() ? -1 : how); });
     QApplication::clipboard()->setText(QStringLiteral("a\tb\r\nnein\td\r\n"));
     g.setCurrentCell(2, 1);
     w.log.clear();
@@ -466,6 +522,7 @@ TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
     EXPECT_EQ(g.TextMatrix(3, 2), QStringLiteral("D"));
     EXPECT_EQ(g.Rows(), 4);
     EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(edited, QList<int>{clsEditGrid::EditedByPaste});
 
     // One line and one column too many: what fits is written, then the message.
     QApplication::clipboard()->setText(QStringLiteral("x\ty\nz\tw\nq\tr\n"));
@@ -479,6 +536,7 @@ TEST_F(EditGridTest, PastingOverCellsRaisesAfterCellEditForEachCell) {
     EXPECT_EQ(g.Rows(), 4);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("(381)")));
+    EXPECT_EQ(edited, QList<int>(2, clsEditGrid::EditedByPaste));
 }
 
 // What a user does with the editor open: paste a spreadsheet cell, double-click
@@ -660,6 +718,9 @@ TEST_F(EditGridTest, TabMovesFromCellToCellAndCtrlTabLeavesTheGrid) {
 TEST_F(EditGridTest, ABlockPastedIntoTheEditorGoesOverTheCells) {
     w.editGrid->ClipboardDoWholeLine = false;
     w.editGrid->ClipboardPasteInsertLines = false;
+    QList<int> edited;
+    QObject::connect(w.editGrid, &clsEditGrid::CellsEdited, &w,
+                     [&](int how) { edited.append(w.editGrid->isEditing() ? -1 : how); });
     g.setCurrentCell(2, 1);
     QTest::keyClick(&g, Qt::Key_F2);
     // One value goes into the editor.
@@ -686,6 +747,8 @@ TEST_F(EditGridTest, ABlockPastedIntoTheEditorGoesOverTheCells) {
         (QStringList{QStringLiteral("AfterCellEdit 2,1 7,5"), QStringLiteral("AfterCellEdit 2,1 a"),
                      QStringLiteral("AfterCellEdit 2,2 b"), QStringLiteral("AfterCellEdit 3,1 c"),
                      QStringLiteral("AfterCellEdit 3,2 d")}));
+    // The open edit is one command, the block another.
+    EXPECT_EQ(edited, (QList<int>{clsEditGrid::EditedByTyping, clsEditGrid::EditedByPaste}));
 }
 
 TEST_F(EditGridTest, ARefusedTextStaysInTheEditorForCorrection) {

@@ -225,6 +225,25 @@ TEST_F(EingabeTest, TenThousandPastedPairsAreStoredValueByValue) {
     frmAssistent* w = onPage(3);
     FlexGrid* g = child<FlexGrid>(w, "fgMesswerte");
     ASSERT_EQ(g->Rows(), 1 + Felder * Punkte);
+    // The steps of the history with the keys each one changed.
+    QList<std::pair<QString, QStringList>> steps;
+    QObject context;
+    QObject::connect(&k, &Kalibrierung::Bearbeitet, &context,
+                     [&](const QString& text, std::shared_ptr<const StoreChanges> changes) {
+                         QStringList keys;
+                         for (const StoreChanges::Entry& e : changes->entries)
+                             keys.append(e.key);
+                         steps.append({text, keys});
+                     });
+    // One cell typed in the large grid: its step writes that cell alone.
+    g->setFocus();
+    g->setCurrentCell(1 + 56 * Punkte + 2, 3);
+    type(g, child<QLineEdit>(w, "txtFGData"), QStringLiteral("33,5"));
+    ASSERT_EQ(steps.size(), 1);
+    EXPECT_EQ(steps[0].first, QStringLiteral("Messwert Prüffeld 57, Prüfpunkt 3"));
+    EXPECT_EQ(steps[0].second, QStringList{Kalibrierung::MesswertKey(pmIndirekt, 57, 3)});
+    EXPECT_EQ(k.Messwert(pmIndirekt, 57, 3).toDouble(), 33.5);
+    steps.clear();
     // Values at the shown precision, many equal to the text shown before.
     QString text;
     std::vector<std::pair<double, double>> pairs;
@@ -235,11 +254,24 @@ TEST_F(EingabeTest, TenThousandPastedPairsAreStoredValueByValue) {
         text += FormatNumberText(direkt, 1) + u'\t' + FormatNumberText(indirekt, 2) +
                 QStringLiteral("\r\n");
     }
+    // The paste is one step that holds every cell it changed, once, and no other key.
+    QStringList changed;
+    for (int f = 1; f <= Felder; ++f)
+        for (int p = 1; p <= Punkte; ++p) {
+            const auto& [direkt, indirekt] = pairs[size_t((f - 1) * Punkte + p - 1)];
+            if (k.Messwert(pmDirekt, f, p).toDouble() != direkt)
+                changed.append(Kalibrierung::MesswertKey(pmDirekt, f, p));
+            if (k.Messwert(pmIndirekt, f, p).toDouble() != indirekt)
+                changed.append(Kalibrierung::MesswertKey(pmIndirekt, f, p));
+        }
+    ASSERT_GT(changed.size(), Felder * Punkte);
     QApplication::clipboard()->setText(text);
-    g->setFocus();
     g->setCurrentCell(1, 2);
     ctrl(g, Qt::Key_V);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+    ASSERT_EQ(steps.size(), 1);
+    EXPECT_EQ(steps[0].first, QStringLiteral("Einfügen"));
+    EXPECT_EQ(steps[0].second, changed);
     w->ctlAssistent1->GoToPage(0);
     int wrong = 0;
     for (int f = 1; f <= Felder; ++f)

@@ -55,8 +55,15 @@ TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {
     // A covariable value is shown with the covariable's decimals (0 here).
     g->setFocus();
     g->setCurrentCell(1, 2);
+    ASSERT_EQ(k.DataStore()->find(KovariableSeed + u'3'), nullptr);
     type(g, input, QStringLiteral("2,5"));
     EXPECT_EQ(g->TextMatrix(1, 2), QStringLiteral("3"));
+    // The protocol's entry of every field follows an edit, as a pass does.
+    for (const auto& [feld, wert] : {std::pair{u'1', 2.5}, std::pair{u'3', 3.0}}) {
+        const rt::Variant* seed = k.DataStore()->find(KovariableSeed + feld);
+        ASSERT_NE(seed, nullptr) << char(feld);
+        EXPECT_EQ(seed->toDouble(), wert);
+    }
     g->setCurrentCell(2, 2);
     type(g, input, QStringLiteral("1000"));
     EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("1.000"));
