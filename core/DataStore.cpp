@@ -1,5 +1,7 @@
 #include "DataStore.h"
 
+#include "RuntimeError.h"
+
 #include <algorithm>
 
 rt::Variant DataStore::value(const QString& key) {
@@ -92,16 +94,27 @@ void DataStore::beginRecording(const QStringList& ignored) {
     m_recording->ignored = ignored;
 }
 
+namespace {
+
+// Whether two states of a key are alike: a missing key is as good as one read
+// into existence.
+bool same(const std::optional<rt::Variant>& a, const std::optional<rt::Variant>& b) {
+    const rt::Variant none;
+    return a.value_or(none) == b.value_or(none);
+}
+bool same(const rt::Variant* a, const std::optional<rt::Variant>& b) {
+    const rt::Variant none;
+    return (a ? *a : none) == (b ? *b : none);
+}
+
+} // namespace
+
 StoreChanges DataStore::endRecording() {
     StoreChanges changes;
     if (!m_recording)
         return changes;
     Recording r = std::move(*m_recording);
     m_recording.reset();
-    auto same = [](const std::optional<rt::Variant>& a, const std::optional<rt::Variant>& b) {
-        const rt::Variant none;
-        return a.value_or(none) == b.value_or(none);
-    };
     for (StoreChanges::Entry& e : r.entries) {
         if (const rt::Variant* v = m_map.find(e.key))
             e.after = *v;
@@ -115,7 +128,28 @@ StoreChanges DataStore::endRecording() {
     return changes;
 }
 
+void DataStore::cancelRecording() {
+    if (!m_recording)
+        return;
+    Recording r = std::move(*m_recording);
+    m_recording.reset();
+    for (const StoreChanges::Entry& e : r.entries) {
+        if (e.before)
+            m_map.insert(e.key, *e.before);
+        else
+            m_map.remove(e.key);
+    }
+    // Keys removed and written again went to the end.
+    if (r.orderBefore)
+        reorder(*r.orderBefore);
+    ++m_revision;
+}
+
 void DataStore::apply(const StoreChanges& changes, bool undo) {
+    // A step applied to a store in another state would mix two histories.
+    for (const StoreChanges::Entry& e : changes.entries)
+        if (!same(m_map.find(e.key), undo ? e.after : e.before))
+            rt::raiseError(rt::err::InvalidProcedureCall);
     for (const StoreChanges::Entry& e : changes.entries) {
         const std::optional<rt::Variant>& target = undo ? e.before : e.after;
         if (target)
