@@ -3,6 +3,7 @@
 #include "RuntimeError.h"
 
 #include <algorithm>
+#include <vector>
 
 rt::Variant DataStore::value(const QString& key) {
     if (const rt::Variant* v = find(key))
@@ -146,17 +147,33 @@ void DataStore::cancelRecording() {
 }
 
 void DataStore::apply(const StoreChanges& changes, bool undo) {
+    auto target = [undo](const StoreChanges::Entry& e) -> const std::optional<rt::Variant>& {
+        return undo ? e.before : e.after;
+    };
     // A step applied to a store in another state would mix two histories.
-    for (const StoreChanges::Entry& e : changes.entries)
-        if (!same(m_map.find(e.key), undo ? e.after : e.before))
-            rt::raiseError(rt::err::InvalidProcedureCall);
+    // The values of keys that stay are written in place (unless a record
+    // notes every key), before any key comes or goes.
+    std::vector<rt::Variant*> inPlace;
+    inPlace.reserve(changes.entries.size());
     for (const StoreChanges::Entry& e : changes.entries) {
-        const std::optional<rt::Variant>& target = undo ? e.before : e.after;
-        if (target)
-            setValue(e.key, *target);
+        rt::Variant* value = m_map.find(e.key);
+        if (!same(value, undo ? e.after : e.before))
+            rt::raiseError(rt::err::InvalidProcedureCall);
+        inPlace.push_back(target(e) && !m_recording ? value : nullptr);
+    }
+    for (size_t i = 0; i < inPlace.size(); ++i)
+        if (inPlace[i])
+            *inPlace[i] = *target(changes.entries[i]);
+    for (size_t i = 0; i < inPlace.size(); ++i) {
+        const StoreChanges::Entry& e = changes.entries[i];
+        if (inPlace[i])
+            continue;
+        if (target(e))
+            setValue(e.key, *target(e));
         else
             remove(e.key);
     }
+    ++m_revision;
     if (const auto& order = undo ? changes.orderBefore : changes.orderAfter)
         reorder(*order);
 }
