@@ -1,6 +1,9 @@
 #include "DataStore.h"
 
+#include "RuntimeError.h"
+
 #include <algorithm>
+#include <vector>
 
 rt::Variant DataStore::value(const QString& key) {
     if (const rt::Variant* v = find(key))
@@ -92,16 +95,27 @@ void DataStore::beginRecording(const QStringList& ignored) {
     m_recording->ignored = ignored;
 }
 
+namespace {
+
+// Whether two states of a key are alike: a missing key is as good as one read
+// into existence.
+bool same(const std::optional<rt::Variant>& a, const std::optional<rt::Variant>& b) {
+    const rt::Variant none;
+    return a.value_or(none) == b.value_or(none);
+}
+bool same(const rt::Variant* a, const std::optional<rt::Variant>& b) {
+    const rt::Variant none;
+    return (a ? *a : none) == (b ? *b : none);
+}
+
+} // namespace
+
 StoreChanges DataStore::endRecording() {
     StoreChanges changes;
     if (!m_recording)
         return changes;
     Recording r = std::move(*m_recording);
     m_recording.reset();
-    auto same = [](const std::optional<rt::Variant>& a, const std::optional<rt::Variant>& b) {
-        const rt::Variant none;
-        return a.value_or(none) == b.value_or(none);
-    };
     for (StoreChanges::Entry& e : r.entries) {
         if (const rt::Variant* v = m_map.find(e.key))
             e.after = *v;
@@ -115,14 +129,51 @@ StoreChanges DataStore::endRecording() {
     return changes;
 }
 
+void DataStore::cancelRecording() {
+    if (!m_recording)
+        return;
+    Recording r = std::move(*m_recording);
+    m_recording.reset();
+    for (const StoreChanges::Entry& e : r.entries) {
+        if (e.before)
+            m_map.insert(e.key, *e.before);
+        else
+            m_map.remove(e.key);
+    }
+    // Keys removed and written again went to the end.
+    if (r.orderBefore)
+        reorder(*r.orderBefore);
+    ++m_revision;
+}
+
 void DataStore::apply(const StoreChanges& changes, bool undo) {
+    auto target = [undo](const StoreChanges::Entry& e) -> const std::optional<rt::Variant>& {
+        return undo ? e.before : e.after;
+    };
+    // A step applied to a store in another state would mix two histories.
+    // The values of keys that stay are written in place (unless a record
+    // notes every key), before any key comes or goes.
+    std::vector<rt::Variant*> inPlace;
+    inPlace.reserve(changes.entries.size());
     for (const StoreChanges::Entry& e : changes.entries) {
-        const std::optional<rt::Variant>& target = undo ? e.before : e.after;
-        if (target)
-            setValue(e.key, *target);
+        rt::Variant* value = m_map.find(e.key);
+        if (!same(value, undo ? e.after : e.before))
+            rt::raiseError(rt::err::InvalidProcedureCall);
+        inPlace.push_back(target(e) && !m_recording ? value : nullptr);
+    }
+    for (size_t i = 0; i < inPlace.size(); ++i)
+        if (inPlace[i])
+            *inPlace[i] = *target(changes.entries[i]);
+    for (size_t i = 0; i < inPlace.size(); ++i) {
+        const StoreChanges::Entry& e = changes.entries[i];
+        if (inPlace[i])
+            continue;
+        if (target(e))
+            setValue(e.key, *target(e));
         else
             remove(e.key);
     }
+    ++m_revision;
     if (const auto& order = undo ? changes.orderBefore : changes.orderAfter)
         reorder(*order);
 }

@@ -72,7 +72,14 @@ public:
     // Ends the record: the keys whose value differs now, with both states.
     // A key that was only read into existence (empty) is no change.
     StoreChanges endRecording();
-    // Puts every recorded key back to its state before (undo) or after (redo).
+    // Ends the record and takes back what it holds: every key but the
+    // ignored ones, those only read into existence too, is as it was when
+    // the record began, in the order it had then.
+    void cancelRecording();
+    // Puts every recorded key back to its state before (undo) or after
+    // (redo). The store must hold the state the changes leave (a key read
+    // into existence counts as missing); otherwise error 5 is raised and
+    // nothing is changed.
     void apply(const StoreChanges& changes, bool undo);
 
 private:

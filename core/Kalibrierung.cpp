@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -76,20 +77,34 @@ void Kalibrierung::DataStoreLet(const QString& Key, const Variant& Value) {
 }
 
 Kalibrierung::Bearbeitung::Bearbeitung(Kalibrierung& k, const QString& text)
-    : m_k(k), m_äußere(k.m_bearbeitungen++ == 0) {
-    if (!m_äußere)
-        return;
-    m_text = text;
-    m_änderungenBeiBeginn = m_k.m_änderungen;
-    m_dirtyBeiBeginn = m_k.IsDirty();
-    // Bookkeeping is no one's edit: the unsaved mark follows the history.
-    m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
+    : m_k(k), m_äußere(k.m_bearbeitungen == 0) {
+    if (m_äußere) {
+        m_ausnahmen = std::uncaught_exceptions();
+        m_text = text;
+        m_änderungenBeiBeginn = m_k.m_änderungen;
+        m_dirtyBeiBeginn = m_k.IsDirty();
+        // Bookkeeping is no one's edit: the unsaved mark follows the history.
+        m_k.m_store->beginRecording({KeyIsDirty, QStringLiteral("AssistentActivePage")});
+    }
+    ++m_k.m_bearbeitungen;
 }
 
 Kalibrierung::Bearbeitung::~Bearbeitung() {
     --m_k.m_bearbeitungen;
     if (!m_äußere)
         return;
+    if (std::uncaught_exceptions() > m_ausnahmen) {
+        // Half a step is none: its changes go back unannounced; only the
+        // unsaved mark tells that it is what it was.
+        m_k.m_änderungen = m_änderungenBeiBeginn;
+        try {
+            m_k.m_store->cancelRecording();
+            m_k.setIsDirty(m_dirtyBeiBeginn);
+        } catch (...) {
+            // Nothing may leave while the exception passes through.
+        }
+        return;
+    }
     auto changes = std::make_shared<StoreChanges>(m_k.m_store->endRecording());
     if (!changes->isEmpty() && m_k.m_änderungen != m_änderungenBeiBeginn)
         emit m_k.Bearbeitet(m_text, std::move(changes));

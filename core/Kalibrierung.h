@@ -36,7 +36,9 @@ public:
     // ---- steps for undo ----------------------------------------------------
     // A change the user makes: from its construction to its end every change
     // of the store belongs to one step named text, announced by Bearbeitet
-    // when the step changed something. Nested ones join the outermost.
+    // when the step changed something. Nested ones join the outermost. An
+    // exception that leaves the outermost one takes the step back: the
+    // calibration is as it was before, and no step is announced.
     class Bearbeitung {
     public:
         Bearbeitung(Kalibrierung& k, const QString& text);
@@ -48,11 +50,14 @@ public:
         Kalibrierung& m_k;
         // What the outermost one keeps of the calibration as it began.
         bool m_äußere;
+        // The exceptions in flight then: one more at the end is one leaving.
+        int m_ausnahmen = 0;
         QString m_text;
         quint64 m_änderungenBeiBeginn = 0;
         bool m_dirtyBeiBeginn = false;
     };
-    // Puts a step's keys back to their state before (undo) or after (redo).
+    // Puts a step's keys back to their state before (undo) or after (redo);
+    // error 5, changing nothing, when they do not hold the state it leaves.
     void anwenden(const StoreChanges& changes, bool undo);
 
     rt::Long PrüffelderAnzahl() const;
@@ -217,7 +222,4 @@ private:
     // Counts the writes that mark the calibration changed: a step without
     // one only seeded defaults and is no step of the user.
     quint64 m_änderungen = 0;
-    quint64 m_änderungenBeiBeginn = 0;
-    bool m_dirtyBeiBeginn = false;
-    QString m_bearbeitungText;
 };

@@ -6,6 +6,7 @@
 #include "Pruefmerkmal.h"
 
 #include "Conversion.h"
+#include "NumberReader.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -55,70 +56,18 @@ std::string_view getrimmt(std::string_view s) {
 // between groups of three digits. An exponent as the run-time writes very
 // large and very small numbers ("1E-05", "1,5E+15").
 std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
-    if (dezimal == Dezimal::Unbestimmt || text.empty())
-        return std::nullopt;
-    text = getrimmt(text);
+    static constexpr rt::NumberSyntax komma{u',', u'.', true, true, {}};
+    static constexpr rt::NumberSyntax punkt{u'.', u',', true, true, {}};
+    // A longer cell is no number: a file of them reads in bounded time.
     constexpr size_t MaxLänge = 400;
-    if (text.empty() || text.size() > MaxLänge)
+    if (dezimal == Dezimal::Unbestimmt ||
+        (text.size() > MaxLänge && getrimmt(text).size() > MaxLänge))
         return std::nullopt;
-    const char punkt = dezimal == Dezimal::Komma ? ',' : '.';
-    const char gruppe = dezimal == Dezimal::Komma ? '.' : ',';
-    // Not cleared: only the first n characters are read.
-    std::array<char, MaxLänge + 2> plain;
-    size_t n = 0;
-    size_t i = 0;
-    if (text[i] == '-')
-        plain[n++] = text[i++];
-    else if (text[i] == '+')
-        ++i;
-    int ganz = 0, seitGruppe = 0;
-    bool gruppiert = false;
-    auto ziffer = [](char c) { return c >= '0' && c <= '9'; };
-    // A first group of thousands never begins with 0 ("0.300" is no 300).
-    const bool nullVorn = i < text.size() && text[i] == '0';
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (ziffer(c)) {
-            plain[n++] = c;
-            ++ganz;
-            ++seitGruppe;
-        } else if (c == gruppe) {
-            if (ganz == 0 || seitGruppe > 3 || (gruppiert && seitGruppe != 3) || nullVorn)
-                return std::nullopt;
-            gruppiert = true;
-            seitGruppe = 0;
-        } else {
-            break;
-        }
-    }
-    if (gruppiert && seitGruppe != 3)
-        return std::nullopt;
-    int bruch = 0;
-    if (i < text.size() && text[i] == punkt) {
-        plain[n++] = '.';
-        for (++i; i < text.size() && ziffer(text[i]); ++i, ++bruch)
-            plain[n++] = text[i];
-        if (bruch == 0)
-            return std::nullopt;
-    }
-    if (ganz + bruch == 0)
-        return std::nullopt;
-    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        plain[n++] = 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-            plain[n++] = text[i++];
-        int stellen = 0;
-        for (; i < text.size() && ziffer(text[i]); ++i, ++stellen)
-            plain[n++] = text[i];
-        if (stellen == 0)
-            return std::nullopt;
-    }
-    if (i != text.size())
-        return std::nullopt;
-    double value = 0;
-    const auto r = std::from_chars(plain.data(), plain.data() + n, value);
-    if (r.ec != std::errc() || r.ptr != plain.data() + n || !darstellbar(value))
+    // Read here, with the separators known: tables have many numbers.
+    using Zahlleser = rt::NumberReader<std::string_view, true>;
+    const auto value =
+        dezimal == Dezimal::Komma ? Zahlleser(text, komma).read() : Zahlleser(text, punkt).read();
+    if (!value || !darstellbar(*value))
         return std::nullopt;
     return value;
 }

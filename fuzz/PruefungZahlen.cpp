@@ -1,6 +1,6 @@
-// The conversions that read user text: numbers in the user's locale, the
-// locale-blind prefix reader, the numeric test, Booleans, and number patterns
-// with any pattern and value.
+// The conversions that read user text: numbers in the user's locale, typed
+// and in tables, the locale-blind prefix reader, the numeric test, Booleans,
+// and number patterns with any pattern and value.
 
 #include "Eingabe.h"
 #include "Pruefungen.h"
@@ -10,6 +10,7 @@
 #include "UserLocale.h"
 
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -54,6 +55,24 @@ QString pruefeZahlen(QByteArrayView bytes) {
         PRUEFE(parsed && (d == *parsed || (std::isnan(d) && std::isnan(*parsed))));
     } catch (const rt::RuntimeError& e) {
         PRUEFE(!parsed && e.number() == error);
+    }
+    // Typed entry reads a number as the locale does, or refuses it; a table's
+    // cell as the locale's syntax with the same separators, and alike in
+    // UTF-16 and UTF-8.
+    if (const std::optional<double> typed = rt::parseTypedNumber(number))
+        PRUEFE(parsed && *typed == *parsed);
+    const QByteArray utf8 = number.toUtf8();
+    for (const bool komma : {true, false}) {
+        rt::NumberSyntax plain{komma ? u',' : u'.', komma ? u'.' : u',', true, true, {}};
+        const std::optional<double> cell = rt::readNumber(number, plain);
+        const std::optional<double> bytes =
+            rt::readNumber(std::string_view(utf8.constData(), size_t(utf8.size())), plain);
+        PRUEFE(cell.has_value() == bytes.has_value() && (!cell || *cell == *bytes));
+        plain.plain = false;
+        if (cell) {
+            const std::optional<double> lenient = rt::readNumber(number, plain);
+            PRUEFE(lenient && *lenient == *cell);
+        }
     }
     try {
         (void)rt::val(number);

@@ -1,5 +1,6 @@
 #include "Conversion.h"
 
+#include "NumberReader.h"
 #include "RuntimeError.h"
 #include "UserLocale.h"
 
@@ -7,38 +8,18 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace rt {
 
 namespace {
 
-bool isBlank(QChar c) {
-    switch (c.unicode()) {
-    case u' ':
-    case u'\t':
-    case u'\r':
-    case u'\n':
-    case u'\f':
-    case u'\v':
-    case 0x00A0:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
+    return detail::isDigit(c.unicode());
 }
 
 int hexValue(QChar c) {
-    if (c >= u'0' && c <= u'9')
-        return c.unicode() - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c.unicode() - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c.unicode() - u'A' + 10;
-    return -1;
+    return detail::hexValue(c.unicode());
 }
 
 // The power of ten just above the first significant digit of a plain decimal
@@ -74,19 +55,19 @@ long decimalExponent(const std::string& text) {
     return (integerDigits > 0 ? integerDigits : -leadingFractionZeros) + exponent;
 }
 
-// Converts a plain decimal text ("123.45e-6", no sign) to a double. The C
-// library's locale never enters: a German desktop would read "1.5" as 1.
-double toDoubleChecked(const std::string& cText, int* error) {
+} // namespace
+
+double detail::toDoubleChecked(const std::string& cText, int* error, bool* underflow) {
     double value = 0;
     const char* first = cText.data();
     const char* last = first + cText.size();
     const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
-        // Too large overflows; too small is zero, as the run-time reads it.
         if (decimalExponent(cText) > 0) {
             if (error)
                 *error = err::Overflow;
-            return 0;
+        } else if (underflow) {
+            *underflow = true;
         }
         return 0;
     }
@@ -97,8 +78,6 @@ double toDoubleChecked(const std::string& cText, int* error) {
     }
     return value;
 }
-
-} // namespace
 
 QString doubleToText(double value) {
     // As "%.15G" would write it, but independent of the C library's locale.
@@ -112,214 +91,33 @@ QString doubleToText(double value) {
     return text;
 }
 
-namespace {
+NumberSyntax NumberSyntax::ofUserLocale(bool strictGrouping) {
+    const UserLocale& locale = userLocale();
+    NumberSyntax syntax;
+    syntax.decimal = locale.decimal;
+    syntax.group = locale.group;
+    syntax.strictGrouping = strictGrouping;
+    syntax.currency = locale.currency;
+    return syntax;
+}
 
-// Reads a number written in the user's locale, step by step: the prefix,
-// the number itself (decimal or &H/&O), the suffix, then its value.
-class LocaleNumberReader {
-public:
-    LocaleNumberReader(QStringView text, const UserLocale& locale)
-        : m_text(text), m_n(text.size()), m_locale(locale) {}
+std::optional<double> readNumber(QStringView text, const NumberSyntax& syntax, NumberFault* fault) {
+    return syntax.plain ? NumberReader<QStringView, true>(text, syntax).read(fault)
+                        : NumberReader<QStringView, false>(text, syntax).read(fault);
+}
 
-    std::optional<double> read(int* error) {
-        m_error = err::TypeMismatch;
-        std::optional<double> value;
-        if (prefix() && number() && suffix())
-            value = convert();
-        if (error)
-            *error = value ? 0 : m_error;
-        if (!value)
-            return std::nullopt;
-        return m_negative ? -*value : *value;
-    }
-
-private:
-    void skipBlanks() {
-        while (m_i < m_n && isBlank(m_text[m_i]))
-            ++m_i;
-    }
-
-    bool takeCurrency() {
-        if (!m_haveCurrency && !m_locale.currency.isEmpty() &&
-            m_text.mid(m_i).startsWith(m_locale.currency)) {
-            m_i += m_locale.currency.size();
-            m_haveCurrency = true;
-            return true;
-        }
-        return false;
-    }
-
-    bool takeSign(QChar c) {
-        if ((c != u'+' && c != u'-') || m_haveSign || m_paren)
-            return false;
-        m_haveSign = true;
-        m_negative = c == u'-';
-        ++m_i;
-        return true;
-    }
-
-    // Blanks, one sign or an opening parenthesis, the currency symbol.
-    bool prefix() {
-        for (;;) {
-            skipBlanks();
-            if (m_i >= m_n)
-                return false;
-            const QChar c = m_text[m_i];
-            if (takeSign(c))
-                continue;
-            if (c == u'(' && !m_haveSign && !m_paren) {
-                m_paren = true;
-                m_negative = true;
-                ++m_i;
-            } else if (!takeCurrency()) {
-                return true;
-            }
-        }
-    }
-
-    bool number() {
-        if (m_text[m_i] == u'&' && m_i + 1 < m_n)
-            return radixForm();
-        return decimalForm() && exponent();
-    }
-
-    // &H1F, &O17: up to 32 bits.
-    bool radixForm() {
-        const QChar kind = m_text[m_i + 1].toUpper();
-        const int base = kind == u'H' ? 16 : kind == u'O' ? 8 : 0;
-        if (base == 0)
-            return false;
-        m_i += 2;
-        quint64 value = 0;
-        int digits = 0;
-        while (m_i < m_n) {
-            const int d = hexValue(m_text[m_i]);
-            if (d < 0 || d >= base)
-                break;
-            value = value * base + d;
-            if (value > 0xFFFFFFFFull) {
-                m_error = err::Overflow;
-                return false;
-            }
-            ++digits;
-            ++m_i;
-        }
-        if (digits == 0)
-            return false;
-        m_cText = std::to_string(value);
-        return true;
-    }
-
-    // Digits with grouping separators after the first digit and one decimal
-    // separator. Most numbers have few digits: those are computed directly,
-    // which gives the same correctly rounded result as strtod.
-    bool decimalForm() {
-        bool anyDigit = false, haveDecimal = false;
-        const qsizetype start = m_i;
-        quint64 digitsValue = 0;
-        int significantDigits = 0, fractionDigits = 0;
-        for (; m_i < m_n; ++m_i) {
-            const QChar c = m_text[m_i];
-            if (isDigit(c)) {
-                anyDigit = true;
-                if (significantDigits > 0 || c != u'0') {
-                    ++significantDigits;
-                    if (significantDigits <= 19)
-                        digitsValue = digitsValue * 10 + (c.unicode() - u'0');
-                }
-                if (haveDecimal)
-                    ++fractionDigits;
-            } else if (c == m_locale.decimal && !haveDecimal) {
-                haveDecimal = true;
-            } else if (!(c == m_locale.group && anyDigit && !haveDecimal)) {
-                break;
-            }
-        }
-        if (!anyDigit)
-            return false;
-        if (!exponentFollows() && significantDigits <= 15 && fractionDigits <= 22) {
-            static constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-            m_directValue = double(digitsValue) / powersOfTen[fractionDigits];
-            return true;
-        }
-        m_cText.reserve(m_i - start + 8);
-        for (qsizetype k = start; k < m_i; ++k) {
-            if (isDigit(m_text[k]))
-                m_cText += char(m_text[k].unicode());
-            else if (m_text[k] == m_locale.decimal)
-                m_cText += '.';
-        }
-        return true;
-    }
-
-    bool exponentFollows() const {
-        return m_i < m_n && (m_text[m_i] == u'e' || m_text[m_i] == u'E');
-    }
-
-    // "e", an optional sign and at least one digit.
-    bool exponent() {
-        if (!exponentFollows())
-            return true;
-        qsizetype j = m_i + 1;
-        std::string exponent = "e";
-        if (j < m_n && (m_text[j] == u'+' || m_text[j] == u'-'))
-            exponent += char(m_text[j++].unicode());
-        const qsizetype firstDigit = j;
-        while (j < m_n && isDigit(m_text[j]))
-            exponent += char(m_text[j++].unicode());
-        if (j == firstDigit)
-            return false;
-        m_cText += exponent;
-        m_i = j;
-        return true;
-    }
-
-    // Blanks, a trailing sign, the closing parenthesis, the currency symbol.
-    bool suffix() {
-        for (;;) {
-            skipBlanks();
-            if (m_i >= m_n)
-                return !m_paren;
-            const QChar c = m_text[m_i];
-            if (takeSign(c))
-                continue;
-            if (c == u')' && m_paren) {
-                m_paren = false;
-                ++m_i;
-            } else if (!takeCurrency()) {
-                return false;
-            }
-        }
-    }
-
-    std::optional<double> convert() {
-        if (m_directValue)
-            return m_directValue;
-        int conversionError = 0;
-        const double value = toDoubleChecked(m_cText, &conversionError);
-        if (conversionError) {
-            m_error = conversionError;
-            return std::nullopt;
-        }
-        return value;
-    }
-
-    QStringView m_text;
-    qsizetype m_n;
-    const UserLocale& m_locale;
-    qsizetype m_i = 0;
-    bool m_negative = false, m_haveSign = false, m_paren = false, m_haveCurrency = false;
-    std::string m_cText;
-    std::optional<double> m_directValue;
-    int m_error = err::TypeMismatch;
-};
-
-} // namespace
+std::optional<double> readNumber(std::string_view utf8, const NumberSyntax& syntax,
+                                 NumberFault* fault) {
+    return syntax.plain ? NumberReader<std::string_view, true>(utf8, syntax).read(fault)
+                        : NumberReader<std::string_view, false>(utf8, syntax).read(fault);
+}
 
 std::optional<double> parseLocaleNumber(QStringView text, int* error) {
-    return LocaleNumberReader(text, userLocale()).read(error);
+    NumberFault fault = NumberFault::None;
+    const std::optional<double> value = readNumber(text, NumberSyntax::ofUserLocale(), &fault);
+    if (error)
+        *error = value ? 0 : fault == NumberFault::Overflow ? err::Overflow : err::TypeMismatch;
+    return value;
 }
 
 double textToDouble(QStringView text) {
@@ -343,56 +141,28 @@ bool isNumericText(QStringView text) {
     return parseLocaleNumber(text).has_value();
 }
 
-namespace {
-
-// Whether the grouping separators of the digits that start the number stand
-// between groups of three: 1 to 3 digits, then groups of exactly three. The
-// first group never starts with 0: "0.650" is a decimal typed with the wrong
-// separator, never 650.
-bool groupsOfThree(QStringView text, QChar group) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && !isDigit(text[i]))
-        ++i;
-    const bool leadingZero = i < n && text[i] == u'0';
-    int digits = 0;
-    bool grouped = false;
-    for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (isDigit(c)) {
-            ++digits;
-        } else if (c == group) {
-            if (digits == 0 || digits > 3 || (grouped && digits != 3) || (!grouped && leadingZero))
-                return false;
-            grouped = true;
-            digits = 0;
-        } else {
-            break;
-        }
-    }
-    return !grouped || digits == 3;
-}
-
-} // namespace
-
 std::optional<double> parseTypedNumber(QStringView text, QString* reason) {
-    const UserLocale& locale = userLocale();
-    int error = 0;
-    std::optional<double> value = parseLocaleNumber(text, &error);
-    QString why;
-    if (!value)
-        why = error == err::Overflow ? QStringLiteral("ist zu groß")
-                                     : QStringLiteral("ist keine Zahl");
-    else if (!groupsOfThree(text, locale.group))
-        why = QStringLiteral("ist keine eindeutige Zahl: das Tausendertrennzeichen „%1“ steht "
-                             "nur zwischen Gruppen von genau drei Ziffern vor dem "
-                             "Dezimaltrennzeichen „%2“")
-                  .arg(locale.group)
-                  .arg(locale.decimal);
-    if (why.isEmpty())
+    NumberFault fault = NumberFault::None;
+    const std::optional<double> value = readNumber(text, NumberSyntax::ofUserLocale(true), &fault);
+    if (value || !reason)
         return value;
-    if (reason)
-        *reason = why;
+    const UserLocale& locale = userLocale();
+    switch (fault) {
+    case NumberFault::Overflow:
+        *reason = QStringLiteral("ist zu groß");
+        break;
+    case NumberFault::Grouping:
+        *reason = QStringLiteral("ist keine eindeutige Zahl: das Tausendertrennzeichen „%1“ steht "
+                                 "nur zwischen Gruppen von genau drei Ziffern vor dem "
+                                 "Dezimaltrennzeichen „%2“")
+                      .arg(locale.group)
+                      .arg(locale.decimal);
+        break;
+    case NumberFault::None:
+    case NumberFault::NotANumber:
+        *reason = QStringLiteral("ist keine Zahl");
+        break;
+    }
     return std::nullopt;
 }
 
@@ -489,7 +259,7 @@ double val(QStringView text) {
     if (!anyDigit)
         return negative ? -0.0 : 0.0;
     int error = 0;
-    const double value = toDoubleChecked(cText, &error);
+    const double value = detail::toDoubleChecked(cText, &error);
     if (error)
         raiseError(error);
     return negative ? -value : value;

@@ -19,6 +19,11 @@ public:
         const auto it = m_index.find(key);
         return it == m_index.end() ? nullptr : &m_entries[it->second].value;
     }
+    // The same for writing in place; valid until a key is inserted or removed.
+    V* find(const QString& key) {
+        const auto it = m_index.find(key);
+        return it == m_index.end() ? nullptr : &m_entries[it->second].value;
+    }
     bool contains(const QString& key) const { return m_index.count(key) != 0; }
     // Writes a value; a new key goes to the end, an existing one keeps its place.
     void insert(const QString& key, const V& value) {

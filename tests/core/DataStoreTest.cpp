@@ -90,6 +90,14 @@ TEST(DataStoreTest, RecordedChangesUndoAndRedoExactlyIncludingTheOrder) {
     EXPECT_EQ(inhalt(store), erwartet);
     store.apply(changes, false);
     EXPECT_EQ(inhalt(store), nachher);
+
+    // Applied to a store that does not hold the state it leaves, a step is
+    // refused before it changes anything.
+    EXPECT_EQ(errorNumberOf([&] { store.apply(changes, false); }), rt::err::InvalidProcedureCall);
+    store.setValue(QStringLiteral("neu"), Variant(rt::Long(8)));
+    const auto später = inhalt(store);
+    EXPECT_EQ(errorNumberOf([&] { store.apply(changes, true); }), rt::err::InvalidProcedureCall);
+    EXPECT_EQ(inhalt(store), später);
 }
 
 TEST(DataStoreTest, RemoveAllWhileRecordingCanBeUndoneAndNothingIsRecordedOtherwise) {
@@ -104,6 +112,19 @@ TEST(DataStoreTest, RemoveAllWhileRecordingCanBeUndoneAndNothingIsRecordedOtherw
     EXPECT_EQ(store.count(), 1);
     store.apply(changes, true);
     EXPECT_EQ(inhalt(store), vorher);
+
+    // A record taken back leaves every key as it was, in its place; one
+    // read into existence is gone again.
+    store.beginRecording();
+    store.remove(QStringLiteral("x"));
+    store.setValue(QStringLiteral("x"), Variant(u"neu"));
+    store.setValue(QStringLiteral("y"), Variant(rt::Long(5)));
+    store.value(QStringLiteral("gelesen"));
+    const quint64 revision = store.revision();
+    store.cancelRecording();
+    EXPECT_FALSE(store.isRecording());
+    EXPECT_EQ(inhalt(store), vorher);
+    EXPECT_GT(store.revision(), revision);
 
     // Without a record nothing is kept.
     store.setValue(QStringLiteral("z"), Variant(rt::Long(4)));

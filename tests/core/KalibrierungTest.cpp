@@ -319,6 +319,67 @@ TEST(KalibrierungTest, AStepOfTheUserIsAnnouncedOnceAndCanBeUndone) {
     k.anwenden(*steps[0].second, false);
     EXPECT_EQ(k.Messwert(pmDirekt, 2, 3).toDouble(), 97.5);
     EXPECT_EQ(k.Messwert(pmIndirekt, 2, 3).toDouble(), 41.0);
+
+    // An exception that leaves a step takes it back: nothing is announced,
+    // and every key, in its place, and the unsaved mark are as before.
+    k.setIsDirty(false);
+    const QStringList keys = k.DataStore()->keys();
+    QSignalSpy dirty(&k, &Kalibrierung::IsDirtyChanged);
+    EXPECT_EQ(errorNumberOf([&] {
+                  const Kalibrierung::Bearbeitung step(k, QStringLiteral("halb"));
+                  k.MesswertEntfernen(pmDirekt, 2, 3);
+                  k.setMesswert(pmDirekt, 2, 3, 12.0);
+                  k.setMesswert(pmIndirekt, 2, 3, 13.0);
+                  k.DataStore()->value(QStringLiteral("gelesen"));
+                  const Kalibrierung::Bearbeitung inner(k, QStringLiteral("innen"));
+                  k.setPrüffeldWert(7, 2.5);
+                  rt::raiseError(rt::err::Overflow);
+              }),
+              rt::err::Overflow);
+    EXPECT_EQ(steps.size(), 1);
+    EXPECT_EQ(k.DataStore()->keys(), keys);
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 3).toDouble(), 97.5);
+    EXPECT_EQ(k.Messwert(pmIndirekt, 2, 3).toDouble(), 41.0);
+    EXPECT_FALSE(k.IsDirty());
+    EXPECT_EQ(dirty.count(), 2); // marked by the step, unmarked by its end
+    EXPECT_EQ(angewendet.count(), 2);
+    // The history still fits the calibration; a step applied to another
+    // state is refused and changes nothing.
+    k.anwenden(*steps[0].second, true);
+    EXPECT_FALSE(k.DataStore()->exists(Kalibrierung::MesswertKey(pmDirekt, 2, 3)));
+    EXPECT_EQ(errorNumberOf([&] { k.anwenden(*steps[0].second, true); }),
+              rt::err::InvalidProcedureCall);
+    EXPECT_EQ(angewendet.count(), 3);
+    EXPECT_FALSE(k.DataStore()->exists(Kalibrierung::MesswertKey(pmIndirekt, 2, 3)));
+
+    // An exception caught within the step leaves its changes to it; a step
+    // begun while another exception passes by is a whole one.
+    {
+        const Kalibrierung::Bearbeitung step(k, QStringLiteral("ganz"));
+        try {
+            const Kalibrierung::Bearbeitung inner(k, QStringLiteral("innen"));
+            k.setMesswert(pmDirekt, 2, 3, 14.0);
+            rt::raiseError(rt::err::Overflow);
+        } catch (const rt::RuntimeError&) {
+        }
+    }
+    struct BeimAbbau {
+        Kalibrierung& k;
+        ~BeimAbbau() {
+            const Kalibrierung::Bearbeitung step(k, QStringLiteral("beim Abbau"));
+            k.setMesswert(pmDirekt, 2, 4, 15.0);
+        }
+    };
+    EXPECT_EQ(errorNumberOf([&] {
+                  const BeimAbbau abbau{k};
+                  rt::raiseError(rt::err::Overflow);
+              }),
+              rt::err::Overflow);
+    ASSERT_EQ(steps.size(), 3);
+    EXPECT_EQ(steps[1].first, QStringLiteral("ganz"));
+    EXPECT_EQ(steps[2].first, QStringLiteral("beim Abbau"));
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 3).toDouble(), 14.0);
+    EXPECT_EQ(k.Messwert(pmDirekt, 2, 4).toDouble(), 15.0);
 }
 
 // The report header: six entries with a prefix of their own, first in the

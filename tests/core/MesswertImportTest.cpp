@@ -84,9 +84,17 @@ TEST(MesswertImportTest, NumbersReadWithTheChosenSeparatorOnly) {
     EXPECT_EQ(zahl(u"1E-05", Dezimal::Komma), 1e-05);
     EXPECT_EQ(zahl(u"1,5E+15", Dezimal::Komma), 1.5e15);
     EXPECT_EQ(zahl(u"2.5e3", Dezimal::Punkt), 2500.0);
-    // Groups are of three digits; one separator of each kind at most.
+    EXPECT_EQ(zahl(u"+1.000,5", Dezimal::Komma), 1000.5);
+    EXPECT_EQ(zahl(u",5", Dezimal::Komma), 0.5);
+    EXPECT_EQ(zahl(u"-0,5e-3", Dezimal::Komma), -0.0005);
+    EXPECT_EQ(zahl(u"1.000e3", Dezimal::Komma), 1e6);
+    EXPECT_EQ(zahl(u"\u00a07\u202f", Dezimal::Komma), 7.0);
+    // Groups are of three digits; one separator of each kind at most. None of
+    // the forms typed in a locale, nothing beyond the range of a Double.
     for (const char* text :
-         {"95.5", "1.23,5", "12.34", "1,2,3", "", "-", ",", "5,", "1e", "E5", "1e400", "x"})
+         {"95.5",  "1.23,5", "12.34", "1,2,3",  "",         "-",     ",",       "5,", "1e",
+          "E5",    "1e400",  "x",     "1.0000", "1.",       "+-5",   "- 5",     "5-", "(5)",
+          "5\x80", "&H1F",   "1,e2",  "1e-400", "1\240000", "1 000", "1.000.00"})
         EXPECT_FALSE(zahl(QString::fromLatin1(text), Dezimal::Komma)) << text;
     EXPECT_FALSE(zahl(u"95,5", Dezimal::Punkt));
     EXPECT_FALSE(zahl(u"95", Dezimal::Unbestimmt));

@@ -72,16 +72,18 @@ TEST(ParseLocaleNumberTest, GermanGrammar) {
         {u",5", 0.5},        {u"&H1F", 31},  {u"&O17", 15},
         {u"€12", 12},        {u"12€", 12},   {u"12 €", 12},
         {u"1.000", 1000},    {u"- 5", -5},   {u"1..000", 1000},
-        {u"1.00.0..", 1000}, {u"0", 0},
+        {u"1.00.0..", 1000}, {u"0", 0},      {u"1,", 1},
+        {u"\u00a012", 12},   {u"12 -", -12}, {u"1e-400", 0},
+        {u"(1.000)", -1000}, {u"1,e2", 100},
     };
     for (const auto& c : accepted) {
         const auto value = parseLocaleNumber(QString::fromUtf16(c.text));
         ASSERT_TRUE(value.has_value()) << QString::fromUtf16(c.text).toStdString();
         EXPECT_DOUBLE_EQ(*value, c.value) << QString::fromUtf16(c.text).toStdString();
     }
-    const char16_t* rejected[] = {u"1,5,3", u"",    u" ",    u".5",    u"1 000", u"12abc",
-                                  u"abc",   u"+-5", u"--5",  u"$12",   u"(12",   u"1e",
-                                  u"&H",    u"1d3", u"1,,5", u".1.000"};
+    const char16_t* rejected[] = {u"1,5,3", u"",    u" ",    u".5",     u"1 000", u"12abc",
+                                  u"abc",   u"+-5", u"--5",  u"$12",    u"(12",   u"1e",
+                                  u"&H",    u"1d3", u"1,,5", u".1.000", u"(-12)", u"-(12)"};
     for (const char16_t* text : rejected) {
         int error = 0;
         EXPECT_FALSE(parseLocaleNumber(QString::fromUtf16(text), &error).has_value())
@@ -95,6 +97,9 @@ TEST(ParseLocaleNumberTest, GermanGrammar) {
     EXPECT_EQ(errorNumberOf([] { textToDouble(u"1E400"); }), err::Overflow);
     EXPECT_TRUE(isNumericText(u"1.5"));
     EXPECT_FALSE(isNumericText(u"1,2,3"));
+    // NBSP is a blank around a number, and neither groups German digits.
+    EXPECT_FALSE(isNumericText(u"1\u00a0000"));
+    EXPECT_FALSE(isNumericText(u"1\u202f000"));
     EXPECT_FALSE(isNumericText(u""));
 }
 
@@ -108,6 +113,20 @@ TEST(ParseLocaleNumberTest, EnglishGrammar) {
     EXPECT_DOUBLE_EQ(textToDouble(u"$12"), 12);
     EXPECT_EQ(errorNumberOf([] { textToDouble(u"1.0.0"); }), err::TypeMismatch);
     EXPECT_EQ(errorNumberOf([] { textToDouble(u",5"); }), err::TypeMismatch);
+
+    // Grouping with NBSP or narrow NBSP ("_" below): after the first digit it
+    // groups; before the number only NBSP is a blank.
+    for (const char16_t group : {u'\u00a0', u'\u202f'}) {
+        const LocaleScope grouped(UserLocale{QStringLiteral("xx"), u',', group, {}});
+        auto text = [&](const char16_t* t) { return QString::fromUtf16(t).replace(u'_', group); };
+        EXPECT_DOUBLE_EQ(textToDouble(text(u"1_000,5")), 1000.5);
+        EXPECT_DOUBLE_EQ(textToDouble(text(u"12_")), 12);
+        EXPECT_DOUBLE_EQ(textToDouble(text(u"1_0_0")), 100);
+        EXPECT_DOUBLE_EQ(*parseTypedNumber(text(u"-1_234_567")), -1234567);
+        EXPECT_FALSE(parseTypedNumber(text(u"1_0_0")));
+        EXPECT_EQ(errorNumberOf([&] { textToDouble(text(u"_12")); }),
+                  group == u'\u00a0' ? 0 : err::TypeMismatch);
+    }
 }
 
 TEST(ToLongTest, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
@@ -231,7 +250,10 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
         double value;
     } accepted[] = {{u"95,8", 95.8},     {u"1.000", 1000},       {u"12.345,6", 12345.6},
                     {u"1.000.000", 1e6}, {u"-1.000,5", -1000.5}, {u" 42 ", 42},
-                    {u"1000", 1000},     {u"0,7", 0.7},          {u"1,5e3", 1500}};
+                    {u"1000", 1000},     {u"0,7", 0.7},          {u"1,5e3", 1500},
+                    {u"(1.000)", -1000}, {u"1.000 -", -1000},    {u"€ 1.000,5", 1000.5},
+                    {u"1.000e3", 1e6},   {u"+0,650", 0.65},      {u"\u00a042", 42},
+                    {u"1,", 1},          {u"&H1F", 31}};
     for (const auto& c : accepted) {
         const auto value = parseTypedNumber(QString::fromUtf16(c.text));
         ASSERT_TRUE(value.has_value()) << QString::fromUtf16(c.text).toStdString();
@@ -240,7 +262,8 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
     // What the file rules read as 958, 4175, 417 or 1000 is refused when typed.
     for (const char16_t* text :
          {u"95.8", u"41.75", u"4.1.7", u"1..000", u"1.0000", u"1.", u"12.34.567", u"0.7", u"0.650",
-          u"0.001", u"01.000", u"-0.500", u"00.100"}) {
+          u"0.001", u"01.000", u"-0.500", u"00.100", u"(0.650)", u"1.0000e3", u"1.000.00", u"1.,5",
+          u"€95.8"}) {
         QString reason;
         EXPECT_FALSE(parseTypedNumber(QString::fromUtf16(text), &reason).has_value())
             << QString::fromUtf16(text).toStdString();
@@ -252,6 +275,11 @@ TEST(ParseTypedNumberTest, GroupingOnlyBetweenGroupsOfThreeDigits) {
     EXPECT_FALSE(parseTypedNumber(u"abc", &reason).has_value());
     EXPECT_EQ(reason, QStringLiteral("ist keine Zahl"));
     EXPECT_FALSE(parseTypedNumber(u"1E400", &reason).has_value());
+    EXPECT_EQ(reason, QStringLiteral("ist zu groß"));
+    // What is no number or too large is that first, whatever its grouping.
+    EXPECT_FALSE(parseTypedNumber(u"1.0000x", &reason).has_value());
+    EXPECT_EQ(reason, QStringLiteral("ist keine Zahl"));
+    EXPECT_FALSE(parseTypedNumber(u"1.0000e400", &reason).has_value());
     EXPECT_EQ(reason, QStringLiteral("ist zu groß"));
     EXPECT_EQ(typedNumberMessage(u"95.8", QStringLiteral("in Prüffeld 1"),
                                  QStringLiteral("ist keine Zahl")),
