@@ -14,7 +14,7 @@ namespace rt {
 // the conversions the whole program shares.
 class RUNTIME_EXPORT Variant {
 public:
-    enum class Type { Empty, Null, Boolean, Long, Double, String };
+    enum class Type { Empty, Null, Boolean, LongInteger, Double, String };
 
     Variant() = default;
     Variant(bool value) : m_value(value) {}
