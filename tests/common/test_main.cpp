@@ -4,10 +4,26 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+
+namespace {
+// A window a test leaves open would cover the next test's windows and take
+// its keys: the test that left it fails, and the window is hidden.
+class OffeneFensterPruefen : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        const QStringList offen = offeneFenster();
+        if (offen.isEmpty())
+            return;
+        ADD_FAILURE() << "offene Fenster nach dem Test: " << offen.join(u", ").toStdString();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->hide();
+    }
+};
+} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -24,5 +40,6 @@ int main(int argc, char** argv) {
     rt::setUserLocale(rt::germanLocale());
     rt::installQtTranslation();
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new OffeneFensterPruefen);
     return RUN_ALL_TESTS();
 }

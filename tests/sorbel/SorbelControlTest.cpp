@@ -103,6 +103,14 @@ TEST_F(SorbelTest, TheProgramsUserLocaleFormatsInSorbelAndPictrel) {
     }
 }
 
+// After every test the test main fails a test that left a window shown.
+TEST_F(SorbelTest, ShownWindowsAreOpenUntilHidden) {
+    window.setObjectName(QStringLiteral("Fenster"));
+    EXPECT_EQ(offeneFenster(), QStringList{QStringLiteral("QWidget Fenster")});
+    window.hide();
+    EXPECT_EQ(offeneFenster(), QStringList());
+}
+
 TEST_F(SorbelTest, CancelledEditsAndClearingLeaveTheDictionary) {
     control->setDictionary(dict);
     FlexGrid& g = *control->FlexGrid_();
