@@ -306,10 +306,10 @@ void FlexGrid::layoutFixed() {
     const int height = fixedHeight();
     const int width = fixedWidth();
     setViewportMargins(width, height, 0, 0);
-    const QRect data = viewport()->geometry();
-    m_corner->setGeometry(data.left() - width, data.top() - height, width, height);
-    m_top->setGeometry(data.left(), data.top() - height, data.width(), height);
-    m_left->setGeometry(data.left() - width, data.top(), width, data.height());
+    const QRect area = viewport()->geometry();
+    m_corner->setGeometry(area.left() - width, area.top() - height, width, height);
+    m_top->setGeometry(area.left(), area.top() - height, area.width(), height);
+    m_left->setGeometry(area.left() - width, area.top(), width, area.height());
     m_corner->setVisible(width > 0 && height > 0);
     m_top->setVisible(height > 0);
     m_left->setVisible(width > 0);

@@ -391,15 +391,15 @@ bool kopfzeileIn(const std::vector<Probe>& rows) {
     for (int c = 0; c < erste.ausdehnung; ++c) {
         if (erste.zelle(c).empty() || istZahl(erste.zelle(c)))
             continue;
-        int zahlen = 0, belegt = 0;
+        int zahlenInSpalte = 0, belegt = 0;
         for (size_t r = 1; r < rows.size(); ++r) {
             const std::string_view cell = rows[r].zelle(c);
             if (cell.empty())
                 continue;
             ++belegt;
-            zahlen += istZahl(cell) ? 1 : 0;
+            zahlenInSpalte += istZahl(cell) ? 1 : 0;
         }
-        if ((belegt > 0 && 2 * zahlen > belegt) || istZahl(rows[1].zelle(c)))
+        if ((belegt > 0 && 2 * zahlenInSpalte > belegt) || istZahl(rows[1].zelle(c)))
             return true;
     }
     return false;
@@ -1195,13 +1195,13 @@ Ergebnis Tabelle::lesen(const Lesart& lesart) const {
                 namen.append(lesart.namen.value(s, spaltenName(s)));
                 continue;
             }
-            QStringList spalten;
+            QStringList genannt;
             for (const int c : lesart.doppelt.value(s))
-                spalten.append(
+                genannt.append(
                     QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
             doppelt.append(
                 QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
-                    .arg(spalten.join(QStringLiteral(", ")),
+                    .arg(genannt.join(QStringLiteral(", ")),
                          lesart.namen.value(s, spaltenName(s))));
         }
         e.ohneSpalte = fehlend;

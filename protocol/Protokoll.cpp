@@ -877,15 +877,15 @@ void Protokoll::layOut(bool Printing) {
             // Each line, with its critical note in bold below it.
             auto lines = WrappedText(QString(), ProtocolFont(false, 0, Printing));
             lines->setRows(0);
-            auto line = [&](const QString& t) {
+            auto zeile = [&](const QString& t) {
                 lines->setRows(lines->Rows() + 1);
                 lines->setTextMatrix(1, lines->Rows(), t);
                 lines->setCellAlignment(1, lines->Rows(), AlignLeftTop);
             };
             for (const AnforderungWert& w : anforderungen) {
-                line(w.zeile);
+                zeile(w.zeile);
                 if (!w.hinweis.isEmpty()) {
-                    line(w.hinweis.trimmed());
+                    zeile(w.hinweis.trimmed());
                     lines->setCellFont(1, lines->Rows(), ProtocolFont(false, 1, Printing));
                 }
             }

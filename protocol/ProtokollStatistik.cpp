@@ -474,18 +474,18 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
             // The line indirect = f(direct), cut to the plot area.
             const double yLow = std::min(d->AxisYMin(), d->AxisYMax());
             const double yHigh = std::max(d->AxisYMin(), d->AxisYMax());
-            const double a = p.linieVon.first - p.linieVon.second * p.steigung;
+            const double abschnitt = p.linieVon.first - p.linieVon.second * p.steigung;
             double from = std::max(yLow, p.linieVon.second),
                    to = std::min(yHigh, p.linieBis.second);
             if (p.steigung != 0) {
-                const double y1 = (d->AxisXMin() - a) / p.steigung;
-                const double y2 = (d->AxisXMax() - a) / p.steigung;
+                const double y1 = (d->AxisXMin() - abschnitt) / p.steigung;
+                const double y2 = (d->AxisXMax() - abschnitt) / p.steigung;
                 from = std::max(from, std::min(y1, y2));
                 to = std::min(to, std::max(y1, y2));
             }
             if (from < to) {
-                d->AddPoint(row, m_gen.NewPoint(a + p.steigung * from, from, 0));
-                d->AddPoint(row, m_gen.NewPoint(a + p.steigung * to, to, 0));
+                d->AddPoint(row, m_gen.NewPoint(abschnitt + p.steigung * from, from, 0));
+                d->AddPoint(row, m_gen.NewPoint(abschnitt + p.steigung * to, to, 0));
             }
             d->setRowLinePen(row, m_gen.NewPen(0x808080, 1, PS_SOLID));
             d->setRowPointSymbol(row, psNone);
@@ -508,8 +508,8 @@ Protokoll::CalibrationDiagram(MerkmalEnum MerkmalA, const QString& SymbolA, cons
         labels.push_back(label);
     }
     // Labels of requirements close together stand one above the other.
-    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) {
-        return a->Coordinates()->Y() > b->Coordinates()->Y();
+    std::sort(labels.begin(), labels.end(), [](const auto& erstes, const auto& zweites) {
+        return erstes->Coordinates()->Y() > zweites->Coordinates()->Y();
     });
     for (size_t i = 1; i < labels.size(); ++i) {
         const auto& unter = labels[i - 1];
@@ -619,13 +619,13 @@ PictrelPtr Protokoll::CalibrationLineBand(int Level, const QString& Caption, Mer
         0, pointOf(table->PositionTopLeft()).Y() + table->Height(m_bander.DrawDest) + 0.75, 0);
     band->Elements()->Add(nested);
     if (DebugMode()) {
-        const QString caption = SymbolA + QStringLiteral(" [") + UnitA + u']';
+        const QString achsText = SymbolA + QStringLiteral(" [") + UnitA + u']';
         clsDrawDest& dest = drawDestOf(m_bander.DrawDest);
         dest.setFont(ProtocolFont(false, 1, Printing));
         showMessage(nullptr,
                     QStringLiteral("Achsbeschriftung „%1“: %2 cm × %3 cm")
-                        .arg(caption, rt::doubleToText(dest.TextWidth(caption, 0)),
-                             rt::doubleToText(dest.TextHeight(caption, 0))),
+                        .arg(achsText, rt::doubleToText(dest.TextWidth(achsText, 0)),
+                             rt::doubleToText(dest.TextHeight(achsText, 0))),
                     MessageService::Information, MessageService::Ok, QStringLiteral("Debug-Modus"));
     }
     return band;

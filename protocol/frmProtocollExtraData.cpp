@@ -74,7 +74,7 @@ void frmProtocollExtraData::AddEditEntry(SorbelDictionary& dictionary, const QSt
                                          const QString& key) {
     // A plain read: a key missing from the store is added with the empty value.
     const rt::Variant value = m_k->DataStore()->value(key);
-    if (value.type() == rt::Variant::Type::Double || value.type() == rt::Variant::Type::Long)
+    if (value.type() == rt::Variant::Type::Double || value.type() == rt::Variant::Type::LongInteger)
         m_zahlen.insert(label);
     m_schlüssel.insert(label, key);
     dictionary.insert(label, value);

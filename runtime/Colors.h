@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QtGlobal>
 
 namespace rt {
@@ -7,7 +9,7 @@ namespace rt {
 // Colour values are 0x00BBGGRR (red in the low byte). Values with the high bit
 // set name a system colour by its index in the low byte.
 // Returns 0xFFRRGGBB; system colours give their classic desktop defaults.
-quint32 colorValueToArgb(quint32 value);
+RUNTIME_EXPORT quint32 colorValueToArgb(quint32 value);
 
 // The colour value of a red, green and blue triple.
 constexpr quint32 rgbColorValue(int red, int green, int blue) {

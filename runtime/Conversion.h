@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -12,7 +14,7 @@ using Long = qint32;
 
 // Text of a Double: at most 15 significant digits, exponent form from 1E+15 and
 // below 1E-04, the user's decimal separator, no grouping, "-0" written as "0".
-QString doubleToText(double value);
+RUNTIME_EXPORT QString doubleToText(double value);
 
 // How a number is written: its separators, and how strictly they are read.
 struct NumberSyntax {
@@ -60,51 +62,52 @@ std::optional<double> readNumber(std::string_view utf8, const NumberSyntax& synt
 // front or behind or parentheses, grouping separators after the first digit,
 // one decimal separator, an exponent, the currency symbol, &H and &O forms.
 // Returns nothing and sets *error to 13 (not a number) or 6 (overflow).
-std::optional<double> parseLocaleNumber(QStringView text, int* error = nullptr);
+RUNTIME_EXPORT std::optional<double> parseLocaleNumber(QStringView text, int* error = nullptr);
 
 // parseLocaleNumber that raises its error.
-double textToDouble(QStringView text);
+RUNTIME_EXPORT double textToDouble(QStringView text);
 
 // True when textToDouble would succeed.
-bool isNumericText(QStringView text);
+RUNTIME_EXPORT bool isNumericText(QStringView text);
 
 // Reads a number a user typed: the rules of parseLocaleNumber with strict
 // grouping ("1.000", "12.345,6" in German). A number written in the other
 // convention ("95.8", "41.75" on a German desktop) is refused instead of
 // being read as 958 or 4175. On refusal *reason gets the German
 // rest of a sentence about the text ("ist keine Zahl", ...).
-std::optional<double> parseTypedNumber(QStringView text, QString* reason = nullptr);
+RUNTIME_EXPORT std::optional<double> parseTypedNumber(QStringView text, QString* reason = nullptr);
 
 // The message that refuses a typed text: the text in quotes, where it was
 // typed (for example "in Prüffeld 1, Prüfpunkt 2"), the reason, and a
 // request to correct it.
-QString typedNumberMessage(QStringView text, const QString& where, const QString& reason);
+RUNTIME_EXPORT QString typedNumberMessage(QStringView text, const QString& where,
+                                          const QString& reason);
 
 // Locale-blind reading of the leading number of a text ("." as decimal
 // separator, blanks skipped, reading stops at the first unusable character).
-double val(QStringView text);
+RUNTIME_EXPORT double val(QStringView text);
 
 // Rounds to the nearest Long, halves to the even neighbour; error 6 outside
 // the 32-bit range.
-Long toLong(double value);
+RUNTIME_EXPORT Long toLong(double value);
 
 // "True"/"False" in any letter case, else a number in the user's locale
 // (non-zero is True); error 13 otherwise.
-bool textToBool(QStringView text);
+RUNTIME_EXPORT bool textToBool(QStringView text);
 
 // A text for a terminal, a CSV file or a workbook: control characters
 // (which a calibration file may carry in its names) become blanks.
-QString withoutControls(const QString& text);
+RUNTIME_EXPORT QString withoutControls(const QString& text);
 
 // Formats a number with a pattern of digit placeholders ("#,##0", "#,##0.00",
 // " #,##0.00 ", "0.00"): the user's separators, halves rounded away from zero
 // on the 15-digit decimal text of the value, literals kept in place.
-QString formatNumber(double value, QStringView pattern);
+RUNTIME_EXPORT QString formatNumber(double value, QStringView pattern);
 
 // Arithmetic that raises run-time errors instead of producing inf or NaN:
 // n/0 gives error 11, 0/0 and any non-finite result error 6.
-double checkedDivide(double numerator, double denominator);
-double checkedFinite(double value);
-double checkedSqrt(double value);
+RUNTIME_EXPORT double checkedDivide(double numerator, double denominator);
+RUNTIME_EXPORT double checkedFinite(double value);
+RUNTIME_EXPORT double checkedSqrt(double value);
 
 } // namespace rt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,22 +26,22 @@ struct Dateikennung {
 
 // Reads the identity of an open file (fd may be an O_PATH descriptor);
 // 0, or the system's error number.
-int leseKennung(int fd, Dateikennung& kennung);
+RUNTIME_EXPORT int leseKennung(int fd, Dateikennung& kennung);
 
 // Gives the new file open as fd the identity of the replaced one. Where the
 // process may not keep the owner, the new file is the caller's (who may write
 // the old one); where it may not keep the group, the group's permissions are
 // dropped, so that no group gains access. Set-id bits are never copied.
 // 0, or the system's error number.
-int übertrageKennung(int fd, const Dateikennung& kennung);
+RUNTIME_EXPORT int übertrageKennung(int fd, const Dateikennung& kennung);
 
 // The hidden name of a file written beside a target before it replaces it:
 // "." + the target's name (shortened where it must be) + ".orvanta-" + six
 // letters or digits, at most 255 bytes. Only the program makes such names, so
 // that only its own leftovers are ever removed.
-QByteArray zwischenName(const QString& fileName, const QByteArray& sechs);
+RUNTIME_EXPORT QByteArray zwischenName(const QString& fileName, const QByteArray& sechs);
 
 // Whether a name is one that zwischenName gives for fileName.
-bool istZwischenName(const QString& fileName, const QByteArray& name);
+RUNTIME_EXPORT bool istZwischenName(const QString& fileName, const QByteArray& name);
 
 } // namespace rt

@@ -43,7 +43,7 @@ QByteArray PropertyBag::contents() const {
         case Variant::Type::Boolean:
             out << quint8(value.boolValue());
             break;
-        case Variant::Type::Long:
+        case Variant::Type::LongInteger:
             out << qint32(value.longValue());
             break;
         case Variant::Type::Double:
@@ -84,7 +84,7 @@ void PropertyBag::setContents(const QByteArray& block) {
             value = Variant(b != 0);
             break;
         }
-        case Variant::Type::Long: {
+        case Variant::Type::LongInteger: {
             qint32 l = 0;
             in >> l;
             value = Variant(l);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include "Variant.h"
 
 #include <QByteArray>
@@ -17,7 +19,7 @@ namespace rt {
 //   quint32 number of entries, then per entry in writing order:
 //   QString name, quint8 type (0 empty, 1 null, 2 Boolean, 3 Long, 4 Double,
 //   5 text) and the value (quint8 for Booleans, qint32, double, QString).
-class PropertyBag {
+class RUNTIME_EXPORT PropertyBag {
 public:
     // Writes (or overwrites) the entry Name; names ignore letter case.
     void writeProperty(const QString& name, const Variant& value);

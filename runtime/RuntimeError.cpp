@@ -54,6 +54,8 @@ RuntimeError::RuntimeError(int number, QString description)
     m_what = QStringLiteral("%1 (%2)").arg(m_description).arg(m_number).toStdString();
 }
 
+RuntimeError::~RuntimeError() = default;
+
 void raiseError(int number) {
     throw RuntimeError(number);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QString>
 
 #include <exception>
@@ -34,19 +36,22 @@ constexpr int RecordsetSource = -2147467259;
 } // namespace err
 
 // The German description of a run-time error number; "" for unknown numbers.
-QString errorDescription(int number);
+RUNTIME_EXPORT QString errorDescription(int number);
 
 // The German text of a system error number (errno): the program's own for
 // the common cases of files, else the C library's in the user's language.
-QString systemErrorText(int errnum);
+RUNTIME_EXPORT QString systemErrorText(int errnum);
 // The German text of the system error of a file operation that just failed
 // (errno, cleared by the caller before it); Qt's text when errno says nothing.
-QString fileErrorText(const QString& qtText);
+RUNTIME_EXPORT QString fileErrorText(const QString& qtText);
 
-class RuntimeError : public std::exception {
+class RUNTIME_EXPORT RuntimeError : public std::exception {
 public:
     explicit RuntimeError(int number);
     RuntimeError(int number, QString description);
+    // Out of line: the class's type information then lives in the run-time
+    // only, and every library catches the one type.
+    ~RuntimeError() override;
 
     int number() const noexcept { return m_number; }
     const QString& description() const noexcept { return m_description; }
@@ -58,8 +63,8 @@ private:
     std::string m_what;
 };
 
-[[noreturn]] void raiseError(int number);
-[[noreturn]] void raiseError(int number, const QString& description);
+[[noreturn]] RUNTIME_EXPORT void raiseError(int number);
+[[noreturn]] RUNTIME_EXPORT void raiseError(int number, const QString& description);
 
 // Runs statements one by one, skipping those that raise a run-time error and
 // remembering the last error, so a handler reads as a plain list of statements.

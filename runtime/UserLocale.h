@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QString>
 
 namespace rt {
@@ -14,22 +16,22 @@ struct UserLocale {
 };
 
 // The current user locale. Initialised from the environment on first use.
-const UserLocale& userLocale();
+RUNTIME_EXPORT const UserLocale& userLocale();
 
 // Replaces the process-wide locale (tests pin it; start-up may set it).
-void setUserLocale(const UserLocale& locale);
+RUNTIME_EXPORT void setUserLocale(const UserLocale& locale);
 
 // German number settings, the program's default.
-UserLocale germanLocale();
+RUNTIME_EXPORT UserLocale germanLocale();
 
 // The locale named like "en_US.UTF-8" (German for "", "C" and "POSIX").
-UserLocale localeNamed(const QString& name);
+RUNTIME_EXPORT UserLocale localeNamed(const QString& name);
 
 // The locale the environment names: the first of LC_ALL, LC_NUMERIC, LANG that is set.
-UserLocale localeFromEnvironment();
+RUNTIME_EXPORT UserLocale localeFromEnvironment();
 
 // Counts changes of the user locale, so that caches of parsed numbers can notice them.
-quint64 userLocaleRevision();
+RUNTIME_EXPORT quint64 userLocaleRevision();
 
 } // namespace rt
 
@@ -39,6 +41,6 @@ namespace rt {
 // of text fields, key names such as "Strg") in German when the user locale
 // is German. Needs the application object; a missing translation changes
 // nothing.
-void installQtTranslation();
+RUNTIME_EXPORT void installQtTranslation();
 
 } // namespace rt

@@ -12,7 +12,7 @@ QString Variant::toText() const {
         raiseError(err::InvalidUseOfNull);
     case Type::Boolean:
         return boolValue() ? QStringLiteral("True") : QStringLiteral("False");
-    case Type::Long:
+    case Type::LongInteger:
         return QString::number(longValue());
     case Type::Double:
         return doubleToText(doubleValue());
@@ -30,7 +30,7 @@ double Variant::toDouble() const {
         raiseError(err::InvalidUseOfNull);
     case Type::Boolean:
         return boolValue() ? -1.0 : 0.0;
-    case Type::Long:
+    case Type::LongInteger:
         return longValue();
     case Type::Double:
         return doubleValue();
@@ -41,7 +41,7 @@ double Variant::toDouble() const {
 }
 
 Long Variant::toLong() const {
-    if (type() == Type::Long)
+    if (type() == Type::LongInteger)
         return longValue();
     return rt::toLong(toDouble());
 }
@@ -54,7 +54,7 @@ bool Variant::toBool() const {
         raiseError(err::InvalidUseOfNull);
     case Type::Boolean:
         return boolValue();
-    case Type::Long:
+    case Type::LongInteger:
         return longValue() != 0;
     case Type::Double:
         return doubleValue() != 0.0;

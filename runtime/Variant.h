@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include "Conversion.h"
 
 #include <QString>
@@ -10,9 +12,9 @@ namespace rt {
 
 // A value of the calibration: empty, null, Boolean, Long, Double or text, with
 // the conversions the whole program shares.
-class Variant {
+class RUNTIME_EXPORT Variant {
 public:
-    enum class Type { Empty, Null, Boolean, Long, Double, String };
+    enum class Type { Empty, Null, Boolean, LongInteger, Double, String };
 
     Variant() = default;
     Variant(bool value) : m_value(value) {}
@@ -65,6 +67,6 @@ private:
 // Formats a value with a number pattern; text that is a number in the user's
 // locale is formatted as that number, other text comes back unchanged, empty
 // gives "". Null raises error 94.
-QString format(const Variant& value, QStringView pattern);
+RUNTIME_EXPORT QString format(const Variant& value, QStringView pattern);
 
 } // namespace rt

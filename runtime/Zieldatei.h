@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime_export.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -11,15 +13,15 @@ namespace rt {
 // Removes the named temporary file of the file being written when the process
 // is interrupted (SIGINT, SIGTERM, SIGHUP) and ends as the signal would. A
 // signal ignored when the program started (nohup) stays ignored.
-void entferneZieldateiBeiAbbruch();
+RUNTIME_EXPORT void entferneZieldateiBeiAbbruch();
 
 // Raises error 75: "Die Datei „path“ kann nicht geschrieben werden: reason".
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason);
+[[noreturn]] RUNTIME_EXPORT void cannotWrite(const QString& path, const QString& reason);
 
 // The name proposed for an output of a calibration saved as file: beside it,
 // with its base name and suffix ("/a/k.xml", "pdf" gives "/a/k.pdf"); "" for
 // a calibration without a file.
-QString ausgabeNeben(const QString& file, const QString& suffix);
+RUNTIME_EXPORT QString ausgabeNeben(const QString& file, const QString& suffix);
 
 // The one way the program writes a file: the calibration save and every
 // output. The new content goes into a file the program creates in the
@@ -34,7 +36,7 @@ QString ausgabeNeben(const QString& file, const QString& suffix);
 // the way is checked: a link another user planted in a folder everybody may
 // write to is refused, and so are the program's own open files in /proc such
 // as /dev/stdout). The target must be a regular file with one name, or new.
-class Zieldatei {
+class RUNTIME_EXPORT Zieldatei {
 public:
     enum class Art {
         Neu,      // the name must be free (error 58 otherwise); a link is not followed

@@ -6,7 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ORVANTA_WERROR=ON in the environment (test.sh) makes warnings errors; unset,
+# the build folder keeps what it was configured with.
+options=()
+if [ -n "${ORVANTA_WERROR:-}" ]; then
+  options+=("-DORVANTA_WERROR=$ORVANTA_WERROR")
+fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
 # Targets given (the program for run.sh): only those; else everything.
 if (($#)); then
   cmake --build build -j2 --target "$@"

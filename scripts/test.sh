@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test.
+# Builds the project with warnings as errors and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+ORVANTA_WERROR=ON ./scripts/setup.sh
 # Every tracked source stands as clang-format writes it.
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror

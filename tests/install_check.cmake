@@ -19,11 +19,26 @@ foreach(file
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
-# The two libraries in the program's own folder, without development links.
-foreach(library Pictrel Sorbel)
+# The three libraries in the program's own folder, without development links.
+foreach(library OrvantaRuntime Pictrel Sorbel)
   file(GLOB found ${prefix}/lib*/orvanta/lib${library}.so.1 ${prefix}/lib/*/orvanta/lib${library}.so.1)
   if(NOT found)
     message(FATAL_ERROR "not installed: lib${library}.so.1")
+  endif()
+  set(lib_${library} ${found})
+endforeach()
+# The run-time exists once in the process: both libraries load it beside
+# them and carry no copy of it (no rt:: definitions of their own).
+foreach(library Pictrel Sorbel)
+  execute_process(COMMAND ${READELF} -d ${lib_${library}} OUTPUT_VARIABLE dynamic)
+  if(NOT dynamic MATCHES "NEEDED[^\n]*libOrvantaRuntime\\.so\\.1" OR
+     NOT dynamic MATCHES "RUNPATH[^\n]*\\[\\$ORIGIN\\]")
+    message(FATAL_ERROR "lib${library} does not load the run-time beside it:\n${dynamic}")
+  endif()
+  execute_process(COMMAND ${NM} -DC --defined-only ${lib_${library}} OUTPUT_VARIABLE symbols)
+  string(REGEX MATCHALL "[^\n]* rt::[^\n]*" copies "${symbols}")
+  if(copies)
+    message(FATAL_ERROR "lib${library} defines run-time symbols: ${copies}")
   endif()
 endforeach()
 file(READ ${prefix}/share/applications/orvanta.desktop desktop)

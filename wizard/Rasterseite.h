@@ -49,7 +49,7 @@ protected:
     virtual QString prüfen(int row, int col, const QString& text, double& value) const = 0;
     // The message that refuses to empty a cell (typed, pasted or cleared),
     // or "" where a cell may be empty.
-    virtual QString leer(int row, int col) const { return QString(); }
+    virtual QString leer(int /*row*/, int /*col*/) const { return QString(); }
     // A number checked for a cell by the command running now, not yet
     // written to it.
     std::optional<double> geprüft(int row, int col) const;

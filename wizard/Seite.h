@@ -21,7 +21,7 @@ public:
     virtual void auffrischen() { füllen(); }
     // LeavePage: check (only when going forward) and commit the page; may set
     // cancel to stay on the page.
-    virtual void übernehmen(int direction, bool& cancel) {}
+    virtual void übernehmen(int /*direction*/, bool& /*cancel*/) {}
     // Commits what is still being typed into a control of the page; false
     // when it was refused (with a message) and stays for correction. Every
     // command that reads or writes the calibration runs this first.

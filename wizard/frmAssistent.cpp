@@ -441,16 +441,15 @@ void frmAssistent::updateRecentFiles(const QString& path) {
     // Absolute paths: a relative one breaks when the program starts elsewhere.
     const QString absolute = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
     if (!absolute.isEmpty()) {
-        const QString& path = absolute;
         // A path already in the list leaves its slot (exact comparison) ...
         for (int i = 0; i < 9; ++i)
-            if (files[i] == path)
+            if (files[i] == absolute)
                 for (int j = i; j < 8; ++j)
                     files[j] = files[j + 1];
         // ... and every path moves down one slot for it.
         for (int i = 8; i >= 1; --i)
             files[i] = files[i - 1];
-        files[0] = path;
+        files[0] = absolute;
         Einstellungen::setRecentFiles(files);
     }
     bool any = false;

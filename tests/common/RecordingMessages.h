@@ -16,12 +16,12 @@ public:
     RecordingMessages() : m_previous(MessageService::setInstance(this)) {}
     ~RecordingMessages() override { MessageService::setInstance(m_previous); }
     Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
-                Buttons buttons) override {
+                Buttons shown) override {
         parents.append(parent);
         texts.append(text);
         titles.append(title);
         icons.append(icon);
-        this->buttons.append(buttons);
+        buttons.append(shown);
         if (onShow)
             onShow(text);
         return answers.isEmpty() ? answer : answers.takeFirst();
@@ -31,17 +31,17 @@ public:
     // choiceAnswers (else choiceAnswer); an answer that is no button closes
     // the message.
     int choose(QWidget*, const QString& text, const QString& title, Icon icon,
-               const QStringList& buttons, int defaultButton, int escapeButton) override {
+               const QStringList& captions, int defaultButton, int escapeButton) override {
         choiceTexts.append(text);
         choiceTitles.append(title);
         choiceIcons.append(icon);
-        choiceButtons.append(buttons);
+        choiceButtons.append(captions);
         choiceDefaults.append(defaultButton);
         if (onChoose)
             onChoose(text);
         const QString wanted = choiceAnswers.isEmpty() ? choiceAnswer : choiceAnswers.takeFirst();
-        for (qsizetype i = 0; i < buttons.size(); ++i)
-            if (QString(buttons[i]).remove(u'&') == wanted)
+        for (qsizetype i = 0; i < captions.size(); ++i)
+            if (QString(captions[i]).remove(u'&') == wanted)
                 return int(i);
         return escapeButton;
     }

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QWidget>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +19,15 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+QStringList offeneFenster() {
+    QStringList offen;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            offen.append(QString::fromLatin1(w->metaObject()->className()) + u' ' +
+                         w->objectName());
+    return offen;
+}
 
 SystemLocaleScope::SystemLocaleScope(const char* name)
     : m_ok(std::setlocale(LC_ALL, name) != nullptr) {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,10 @@ int errorNumberOf(F&& f) {
     }
     return 0;
 }
+
+// The top-level windows still shown, by class and object name; after every
+// test this must be empty (test_main.cpp fails the test otherwise).
+QStringList offeneFenster();
 
 // Relative comparison of doubles.
 inline bool fuzzyEqual(double a, double b, double relative = 1e-12) {

@@ -285,7 +285,7 @@ TEST_F(KalibrierungDateiTest, ContentStringRoundTripKeepsValueTypes) {
     b.setContentString(block);
     EXPECT_EQ(entries(b), entries(a));
     EXPECT_EQ(b.DataStore()->find(QStringLiteral("Anzahl Prüffelder"))->type(),
-              Variant::Type::Long);
+              Variant::Type::LongInteger);
     EXPECT_EQ(b.DataStore()->find(QStringLiteral("Name Prüffeld 2"))->type(),
               Variant::Type::Double);
     EXPECT_FALSE(b.DataStore()->exists(QStringLiteral("KalibrierungVelmorTeilE4")));

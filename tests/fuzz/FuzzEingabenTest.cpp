@@ -45,6 +45,6 @@ TEST_P(FuzzEingabenTest, EveryKeptInputKeepsTheInvariants) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ziele, FuzzEingabenTest, ::testing::ValuesIn(Ziele),
-                         [](const ::testing::TestParamInfo<Ziel>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Ziel>& ziel) {
+                             return std::string(ziel.param.name);
                          });

@@ -1,5 +1,7 @@
 #include "SorbelTestSupport.h"
 
+#include "../pictrel/PictrelTestSupport.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -71,6 +73,42 @@ TEST_F(SorbelTest, ShowsTheDictionaryAndEditsValuesInPlace) {
                                 QStringLiteral("AfterItemEdit A x"), QStringLiteral("Change")}));
     EXPECT_EQ(control->SelectedItem(), QStringLiteral("B")); // on to the next key
     EXPECT_TRUE(selected.contains(QStringLiteral("B")));
+}
+
+// The user locale the program sets is the one both libraries format with:
+// the run-time, and so the setting, exists once in the process.
+TEST_F(SorbelTest, TheProgramsUserLocaleFormatsInSorbelAndPictrel) {
+    struct Fall {
+        const char* locale;
+        const char* wert;  // B = 2.5 in the control
+        const char* achse; // the diagram's first X label
+    };
+    for (const Fall& f : {Fall{"en_US", "2.5", "1,234.5"}, Fall{"de_DE", "2,5", "1.234,5"}}) {
+        SCOPED_TRACE(f.locale);
+        LocaleScope scope(rt::localeNamed(QString::fromLatin1(f.locale)));
+        control->setDictionary(dict);
+        EXPECT_EQ(control->FlexGrid_()->TextMatrix(1, 1), QLatin1String(f.wert));
+
+        auto dest = std::make_shared<RecordingDrawDest>();
+        clsElementDiagramm2DPoint d;
+        d.EdgeBottomRight()->MoveTo(100, 50, 0);
+        d.setAxisXMin(1234.5);
+        d.setAxisXMax(1235.5);
+        d.setAxisXGridMajorStep(0.5);
+        d.setAxisXNumberFormat(QStringLiteral("#,##0.0"));
+        d.Draw(dest);
+        const std::vector<RecordingDrawDest::Call> texts = dest->ofKind("Text");
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.front().text, QLatin1String(f.achse));
+    }
+}
+
+// After every test the test main fails a test that left a window shown.
+TEST_F(SorbelTest, ShownWindowsAreOpenUntilHidden) {
+    window.setObjectName(QStringLiteral("Fenster"));
+    EXPECT_EQ(offeneFenster(), QStringList{QStringLiteral("QWidget Fenster")});
+    window.hide();
+    EXPECT_EQ(offeneFenster(), QStringList());
 }
 
 TEST_F(SorbelTest, CancelledEditsAndClearingLeaveTheDictionary) {

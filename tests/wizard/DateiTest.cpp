@@ -453,12 +453,12 @@ TEST_F(DateiTest, PageFourFromAFileHasTheLayoutOfPageFour) {
         auto* list = child<QTreeWidget>(w, "lvPlausibilität");
         return std::make_tuple(verdict->height(), list, child<QWidget>(w, "picKalibrierdiagramm"));
     };
-    frmAssistent* opened = open(k);
-    ASSERT_TRUE(opened->FileOpen(path(QStringLiteral("seite4.xml"))));
-    ASSERT_EQ(opened->ctlAssistent1->Page, 4);
-    const auto [fromFile, list, diagram] = layoutOf(opened);
-    saveScreenshot(opened, QStringLiteral("seite4-aus-datei"));
-    EXPECT_LE(fromFile, 3 * opened->fontMetrics().height() + 8);
+    frmAssistent* seite4 = open(k);
+    ASSERT_TRUE(seite4->FileOpen(path(QStringLiteral("seite4.xml"))));
+    ASSERT_EQ(seite4->ctlAssistent1->Page, 4);
+    const auto [fromFile, list, diagram] = layoutOf(seite4);
+    saveScreenshot(seite4, QStringLiteral("seite4-aus-datei"));
+    EXPECT_LE(fromFile, 3 * seite4->fontMetrics().height() + 8);
     // Rows up to the last coefficient of determination are visible.
     ASSERT_EQ(list->topLevelItemCount(), 32);
     const QRect last = list->visualItemRect(list->topLevelItem(23));

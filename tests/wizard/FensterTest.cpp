@@ -416,11 +416,11 @@ TEST_F(WizardTest, TheWizardBehavesAsADesktopProgram) {
     // Closing the wizard closes the help as well.
     w->resize(900, 650);
     QPointer<frmHilfe> help = frmHilfe::offen();
-    QPointer<frmAssistent> wizard = w;
+    QPointer<frmAssistent> fenster = w;
     EXPECT_TRUE(w->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(help.isNull());
-    delete wizard.data(); // the window deletes itself on close
+    delete fenster.data(); // the window deletes itself on close
 
     // (On a screen with room for it: the test screen is smaller.)
     frmAssistent::availableScreen = [] { return QRect(0, 0, 1600, 1200); };
@@ -632,8 +632,8 @@ TEST_F(WizardTest, ARestoredWindowFitsIntoASmallerScreen) {
             Einstellungen::setWindowGeometry(QByteArray());
         }
     } zurück;
-    Kalibrierung k;
-    frmAssistent* again = open(k);
+    Kalibrierung zweite;
+    frmAssistent* again = open(zweite);
     ASSERT_TRUE(again);
     EXPECT_TRUE(small.contains(again->frameGeometry()))
         << again->frameGeometry().x() << "," << again->frameGeometry().y() << " "

@@ -225,9 +225,9 @@ TEST_F(VorschauTest, ThePagesAreTiledAndScrolledAsTheWindowSays) {
     ASSERT_GE(columns, 4);
     const int left = std::max(0, int(std::nearbyint((width - ((w + 10) * columns + 10)) / 2.0)));
     EXPECT_EQ(pic[1]->x(), 10 + left);
-    for (int k = 2; k <= small; ++k) {
-        EXPECT_EQ(pic[size_t(k)]->y(), pic[1]->y());
-        EXPECT_EQ(pic[size_t(k)]->x(), pic[size_t(k - 1)]->x() + w + 10);
+    for (int n = 2; n <= small; ++n) {
+        EXPECT_EQ(pic[size_t(n)]->y(), pic[1]->y());
+        EXPECT_EQ(pic[size_t(n)]->x(), pic[size_t(n - 1)]->x() + w + 10);
     }
     EXPECT_FALSE(p.VScroll1->isEnabled());
     EXPECT_FALSE(p.HScroll1->isEnabled());
@@ -832,9 +832,9 @@ TEST_F(VorschauTest, PageFiveOpensThePreviewAndTheExport) {
     diagram->aktualisieren();
     const QImage bild = diagram->grab().toImage();
     ASSERT_EQ(bild.size(), ohne.size());
-    if (const QString folder = qEnvironmentVariable("ORVANTA_ARTIFACTS"); !folder.isEmpty()) {
-        QDir().mkpath(folder);
-        bild.save(QDir(folder).filePath(QStringLiteral("seite4-anforderung.png")));
+    if (const QString artefakte = qEnvironmentVariable("ORVANTA_ARTIFACTS"); !artefakte.isEmpty()) {
+        QDir().mkpath(artefakte);
+        bild.save(QDir(artefakte).filePath(QStringLiteral("seite4-anforderung.png")));
     }
     // The vertical dash: in one column, many short runs of new ink.
     int dashes = 0;

@@ -95,8 +95,8 @@ frmAssistent* WizardTest::open(Kalibrierung& calibration) {
     return wizard;
 }
 
-frmAssistent* WizardTest::openOnPage(Kalibrierung& k, int page) {
-    frmAssistent* w = open(k);
+frmAssistent* WizardTest::openOnPage(Kalibrierung& calibration, int page) {
+    frmAssistent* w = open(calibration);
     w->resize(820, 600);
     activate(w);
     w->ctlAssistent1->Page = page;

@@ -55,8 +55,8 @@ protected:
     frmAssistent* open(Kalibrierung& k);
     // Shows the wizard and waits until it is the active window.
     void activate(frmAssistent* w);
-    // Opens the wizard on k, active, at a size that shows the grids, on a page.
-    frmAssistent* openOnPage(Kalibrierung& k, int page);
+    // Opens the wizard on a calibration, active, at a size that shows the grids, on a page.
+    frmAssistent* openOnPage(Kalibrierung& calibration, int page);
 
     RecordingMessages messages;
     Kalibrierung k;
