@@ -65,9 +65,9 @@ QString pruefeZahlen(QByteArrayView bytes) {
     for (const bool komma : {true, false}) {
         rt::NumberSyntax plain{komma ? u',' : u'.', komma ? u'.' : u',', true, true, {}};
         const std::optional<double> cell = rt::readNumber(number, plain);
-        const std::optional<double> bytes =
+        const std::optional<double> inUtf8 =
             rt::readNumber(std::string_view(utf8.constData(), size_t(utf8.size())), plain);
-        PRUEFE(cell.has_value() == bytes.has_value() && (!cell || *cell == *bytes));
+        PRUEFE(cell.has_value() == inUtf8.has_value() && (!cell || *cell == *inUtf8));
         plain.plain = false;
         if (cell) {
             const std::optional<double> lenient = rt::readNumber(number, plain);

@@ -17,7 +17,7 @@ using Long = qint32;
 RUNTIME_EXPORT QString doubleToText(double value);
 
 // How a number is written: its separators, and how strictly they are read.
-struct NumberSyntax {
+struct RUNTIME_EXPORT NumberSyntax {
     QChar decimal = u',';
     QChar group = u'.';
     // The digits the number begins with, and the grouping separators among
@@ -52,11 +52,11 @@ enum class NumberFault {
 // the number, a sign, digits with grouping separators after the first digit,
 // one decimal separator, an exponent, and the further forms of the syntax.
 // Returns nothing and sets *fault on refusal.
-std::optional<double> readNumber(QStringView text, const NumberSyntax& syntax,
-                                 NumberFault* fault = nullptr);
+RUNTIME_EXPORT std::optional<double> readNumber(QStringView text, const NumberSyntax& syntax,
+                                                NumberFault* fault = nullptr);
 // The same for UTF-8 text, such as a table's cells, with ASCII separators.
-std::optional<double> readNumber(std::string_view utf8, const NumberSyntax& syntax,
-                                 NumberFault* fault = nullptr);
+RUNTIME_EXPORT std::optional<double> readNumber(std::string_view utf8, const NumberSyntax& syntax,
+                                                NumberFault* fault = nullptr);
 
 // Reads a number written in the user's locale: blanks around it, one sign in
 // front or behind or parentheses, grouping separators after the first digit,

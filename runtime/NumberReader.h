@@ -50,7 +50,8 @@ constexpr int hexValue(char16_t c) {
 // library's locale never enters: a German desktop would read "1.5" as 1.
 // Too large overflows; too small is zero, as the run-time reads it, and sets
 // *underflow.
-double toDoubleChecked(const std::string& cText, int* error, bool* underflow = nullptr);
+RUNTIME_EXPORT double toDoubleChecked(const std::string& cText, int* error,
+                                      bool* underflow = nullptr);
 
 // One character of a text as the reader sees it. A UTF-8 byte outside ASCII
 // is part of a character no number holds, so it matches nothing.
