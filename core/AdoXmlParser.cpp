@@ -416,6 +416,17 @@ void Parser::processingInstruction() {
     }
 }
 
+// The "=" between an attribute's name and its value, blanks around it.
+void Parser::equalSign(const char*& q) const {
+    skipSpace(q);
+    if (q == m_end)
+        premature();
+    if (*q != '=')
+        malformed(q);
+    ++q;
+    skipSpace(q);
+}
+
 QByteArrayView Parser::quoted(const char*& q) const {
     if (q == m_end)
         premature();
@@ -447,13 +458,7 @@ void Parser::xmlDeclaration() {
             malformed(q);
         const char* at = q;
         const QByteArrayView key = name(q, false);
-        skipSpace(q);
-        if (q == m_end)
-            premature();
-        if (*q != '=')
-            malformed(q);
-        ++q;
-        skipSpace(q);
+        equalSign(q);
         const QByteArrayView value = quoted(q);
         bool ok = false;
         if (stage == 0 && key == "version") {
@@ -631,15 +636,28 @@ void Parser::startTag() {
     m_tag = m_p;
     const char* q = m_p + 1;
     const QByteArrayView qname = name(q, true);
+    const bool selfClosing = readAttributes(q);
+    m_p = q;
+    if (m_open.size() == size_t(MaxDepth))
+        failAt(m_tag, QStringLiteral("die Elemente der Datei sind mehr als %1 Ebenen tief "
+                                     "verschachtelt")
+                          .arg(MaxDepth));
+    openElement(qname);
+    checkDuplicates();
+    if (selfClosing)
+        m_pendingEnd = true;
+}
+
+// The attributes up to the tag's end; true when it closes itself.
+bool Parser::readAttributes(const char*& q) {
     m_attributes.clear();
-    bool selfClosing = false;
     for (;;) {
         const bool space = skipSpace(q);
         if (q == m_end)
             premature();
         if (*q == '>') {
             ++q;
-            break;
+            return false;
         }
         if (*q == '/') {
             if (m_end - q < 2)
@@ -647,8 +665,7 @@ void Parser::startTag() {
             if (q[1] != '>')
                 malformed(q);
             q += 2;
-            selfClosing = true;
-            break;
+            return true;
         }
         if (!space)
             malformed(q);
@@ -657,47 +674,45 @@ void Parser::startTag() {
                    QStringLiteral("ein Element hat mehr als %1 Attribute").arg(MaxAttributes));
         Attribute a;
         a.name = name(q, true);
-        skipSpace(q);
-        if (q == m_end)
-            premature();
-        if (*q != '=')
-            malformed(q);
-        ++q;
-        skipSpace(q);
-        if (q == m_end)
-            premature();
-        const char quote = *q;
-        if (quote != '\'' && quote != '"')
-            malformed(q);
-        const char* start = ++q;
-        for (;;) {
-            if (q == m_end)
-                premature();
-            const char c = *q;
-            if (c == quote)
-                break;
-            if (c == '<')
-                malformed(q);
-            if (c == '&') {
-                a.plain = false;
-                reference(q);
-                continue;
-            }
-            if (c == '\t' || c == '\n' || c == '\r')
-                a.plain = false;
-            ++q;
-        }
-        a.raw = QByteArrayView(start, q - start);
-        ++q;
+        equalSign(q);
+        attributeValue(q, a);
         m_attributes.push_back(a);
     }
-    m_p = q;
-    if (m_open.size() == size_t(MaxDepth))
-        failAt(m_tag, QStringLiteral("die Elemente der Datei sind mehr als %1 Ebenen tief "
-                                     "verschachtelt")
-                          .arg(MaxDepth));
+}
 
-    // Namespaces: the declarations first, then the names they bind.
+// A quoted value as it stands; references and line ends mark it for
+// normalising, when it is asked for.
+void Parser::attributeValue(const char*& q, Attribute& a) const {
+    if (q == m_end)
+        premature();
+    const char quote = *q;
+    if (quote != '\'' && quote != '"')
+        malformed(q);
+    const char* start = ++q;
+    for (;;) {
+        if (q == m_end)
+            premature();
+        const char c = *q;
+        if (c == quote)
+            break;
+        if (c == '<')
+            malformed(q);
+        if (c == '&') {
+            a.plain = false;
+            reference(q);
+            continue;
+        }
+        if (c == '\t' || c == '\n' || c == '\r')
+            a.plain = false;
+        ++q;
+    }
+    a.raw = QByteArrayView(start, q - start);
+    ++q;
+}
+
+// Opens the element. Namespaces: the declarations first, then the names
+// they bind.
+void Parser::openElement(QByteArrayView qname) {
     const qsizetype before = qsizetype(m_bindings.size());
     m_open.push_back(Open{qname, before});
     m_rootSeen = true;
@@ -741,9 +756,6 @@ void Parser::startTag() {
         a.ns = b->ns;
         a.binding = prefix == "xml" ? -3 : int(b - m_bindings.data());
     }
-    checkDuplicates();
-    if (selfClosing)
-        m_pendingEnd = true;
 }
 
 void Parser::endTag() {

@@ -111,8 +111,12 @@ private:
     void xmlDeclaration();
     void cdata();
     void docType();
+    void equalSign(const char*& q) const;
     QByteArrayView quoted(const char*& q) const;
     void startTag();
+    bool readAttributes(const char*& q);
+    void attributeValue(const char*& q, Attribute& a) const;
+    void openElement(QByteArrayView qname);
     void endTag();
     void close();
     void declare(const Attribute& a);
