@@ -5,6 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
+# The clone's commits keep the project's subject rule (scripts/hooks).
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git config core.hooksPath scripts/hooks
+fi
 
 # ORVANTA_WERROR=ON in the environment (test.sh) makes warnings errors; unset,
 # the build folder keeps what it was configured with.
