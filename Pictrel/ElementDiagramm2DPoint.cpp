@@ -46,6 +46,12 @@ void forEachTick(double min, double max, double step, F&& f) {
     }
 }
 
+// A grid step that draws: the X axis takes positive steps only, the Y axis
+// any but 0 (one running from its larger value down steps back).
+bool drawsGrid(bool isX, double step) {
+    return isX ? step > 0 : step != 0;
+}
+
 bool isWhole(double v) {
     return std::fabs(v - std::round(v)) <= 1e-6;
 }
@@ -211,6 +217,172 @@ void clsElementDiagramm2DPoint::drawSymbol(clsDrawDest& dest, const DataRow& row
     }
 }
 
+// The frame on the page and the directions of the device, shared by the
+// steps of Draw.
+struct clsElementDiagramm2DPoint::Frame {
+    clsDrawDest& dest;
+    PointPtr tl, br;
+    bool sx = false, sy = false; // the device's x (y) grows with the page's
+
+    // Where a grid line at `at` along an axis meets one edge of the frame.
+    PointPtr onEdge(Axis axis, double at, const PointPtr& edge) const {
+        return axis == Axis::X ? GetPoint(at, edge->Y(), 0) : GetPoint(edge->X(), at, 0);
+    }
+};
+
+clsElementDiagramm2DPoint::AxisSettings clsElementDiagramm2DPoint::settings(Axis axis) const {
+    if (axis == Axis::X)
+        return {m_axisXMin,           m_axisXMax,  m_axisXGridMajorStep,
+                m_axisXGridMinorStep, m_fontAxisX, m_axisXNumberFormat};
+    return {m_axisYMin,           m_axisYMax,  m_axisYGridMajorStep,
+            m_axisYGridMinorStep, m_fontAxisY, m_axisYNumberFormat};
+}
+
+double clsElementDiagramm2DPoint::toPage(const Frame& f, Axis axis, double value) const {
+    const AxisSettings s = settings(axis);
+    const double from = axis == Axis::X ? f.tl->X() : f.tl->Y();
+    const double to = axis == Axis::X ? f.br->X() : f.br->Y();
+    return rt::checkedFinite(from + rt::checkedDivide(value - s.min, s.max - s.min) * (to - from));
+}
+
+// X labels sit on the frame's edge at the Y minimum, Y labels on its left
+// edge; labels at the ends reach inward along the axis, the others are
+// centred on their tick.
+int clsElementDiagramm2DPoint::labelAlignment(const Frame& f, Axis axis, double value,
+                                              bool end) const {
+    const AxisSettings s = settings(axis);
+    const bool atMin = end && near(value, s.min, s.majorStep);
+    const int atYMin =
+        f.sy ? (m_axisYFlip ? AlignTop : AlignBottom) : (m_axisYFlip ? AlignBottom : AlignTop);
+    const int atYMax =
+        f.sy ? (m_axisYFlip ? AlignBottom : AlignTop) : (m_axisYFlip ? AlignTop : AlignBottom);
+    if (axis == Axis::X) {
+        const int horizontal = !end    ? AlignCenter
+                               : atMin ? (f.sx ? AlignLeft : AlignRight)
+                                       : (f.sx ? AlignRight : AlignLeft);
+        return horizontal + atYMin;
+    }
+    return (f.sx ? AlignRight : AlignLeft) + (!end ? AlignMiddle : atMin ? atYMin : atYMax);
+}
+
+// 2. / 5. The major grid of an axis with its labels. Returns the width of the
+// widest label drawn on the Y axis, for its caption.
+double clsElementDiagramm2DPoint::drawMajorGrid(const Frame& f, Axis axis) const {
+    const AxisSettings s = settings(axis);
+    const bool isX = axis == Axis::X;
+    const double step = s.majorStep;
+    if (!drawsGrid(isX, step))
+        return 0;
+    f.dest.setPen(m_penGridMajor);
+    f.dest.setFont(s.font);
+    // Y labels are counted from the smaller value, whichever end the axis
+    // starts at.
+    const double low = isX ? s.min : std::min(s.min, s.max);
+    const double high = isX ? s.max : std::max(s.min, s.max);
+    std::vector<AxisLabel> labels;
+    forEachTick(s.min, s.max, step, [&](double v) {
+        // X labels the ticks within its ends, Y its ends and the ticks between.
+        if (isX && !(low - tolerance(step) <= v && v <= high + tolerance(step)))
+            return;
+        AxisLabel l;
+        l.value = v;
+        l.at = std::fabs(toPage(f, axis, v) - toPage(f, axis, low));
+        const QString text = rt::formatNumber(v, s.numberFormat);
+        l.size = isX ? f.dest.TextWidth(text, 0) : f.dest.TextHeight(text, 0);
+        l.kind = near(v, low, step)    ? AxisLabel::AtMin
+                 : near(v, high, step) ? AxisLabel::AtMax
+                                       : AxisLabel::Between;
+        if (!isX && l.kind == AxisLabel::Between &&
+            !(low + tolerance(step) < v && v < high - tolerance(step)))
+            return;
+        labels.push_back(l);
+    });
+    thinOut(labels, std::fabs(toPage(f, axis, high) - toPage(f, axis, low)));
+    double widest = 0;
+    for (const AxisLabel& l : labels) {
+        const double at = toPage(f, axis, l.value);
+        const PointPtr a = f.onEdge(axis, at, f.tl);
+        const PointPtr b = f.onEdge(axis, at, f.br);
+        const bool end = l.kind != AxisLabel::Between;
+        if (!end)
+            f.dest.DrawLine(a, b);
+        if (!l.shown)
+            continue;
+        const QString text = rt::formatNumber(l.value, s.numberFormat);
+        f.dest.DrawText(isX && m_axisYFlip ? b : a, text,
+                        TextAlignmentEnum(labelAlignment(f, axis, l.value, end)), 0);
+        if (!isX)
+            widest = std::max(widest, f.dest.TextWidth(text, 0));
+    }
+    return widest;
+}
+
+// 3. / 6. The minor grid of an axis: between its ends, where no major line is.
+void clsElementDiagramm2DPoint::drawMinorGrid(const Frame& f, Axis axis) const {
+    const AxisSettings s = settings(axis);
+    const double step = s.minorStep;
+    if (!drawsGrid(axis == Axis::X, step))
+        return;
+    f.dest.setPen(m_penGridMinor);
+    forEachTick(s.min, s.max, step, [&](double t) {
+        if (s.min + tolerance(step) < t && t < s.max - tolerance(step) &&
+            !isWhole(rt::checkedDivide(t, s.majorStep))) {
+            const double at = toPage(f, axis, t);
+            f.dest.DrawLine(f.onEdge(axis, at, f.tl), f.onEdge(axis, at, f.br));
+        }
+    });
+}
+
+// 4. X caption.
+void clsElementDiagramm2DPoint::drawXCaption(const Frame& f) const {
+    f.dest.setFont(m_fontAxisXCaption);
+    const clsPoint3D& offset = pointOf(m_axisXCaptionOffset);
+    const double x = (f.tl->X() + f.br->X()) / 2 + offset.X();
+    const double y = m_axisYFlip ? f.br->Y() - offset.Y() : f.tl->Y() + offset.Y();
+    f.dest.DrawText(GetPoint(x, y, 0), m_axisXCaption,
+                    TextAlignmentEnum(AlignCenter + (f.sy ? AlignBottom : AlignTop)), 0);
+}
+
+// 7. Y caption.
+void clsElementDiagramm2DPoint::drawYCaption(const Frame& f, double labelWidth) const {
+    f.dest.setFont(m_fontAxisYCaption);
+    const clsPoint3D& offset = pointOf(m_axisYCaptionOffset);
+    // The caption keeps clear of the widest label on its side.
+    double x = f.tl->X() + offset.X();
+    if (labelWidth > 0) {
+        const double clear = labelWidth + LabelGap;
+        if (offset.X() <= 0 && x > f.tl->X() - clear)
+            x = f.tl->X() - clear;
+        else if (offset.X() > 0 && x < f.tl->X() + clear)
+            x = f.tl->X() + clear;
+    }
+    f.dest.DrawText(GetPoint(x, (f.tl->Y() + f.br->Y()) / 2 + offset.Y(), 0), m_axisYCaption,
+                    TextAlignmentEnum(AlignMiddle + (f.sx ? AlignRight : AlignLeft)), 0);
+}
+
+// 8. Data rows: connecting lines, then symbols.
+void clsElementDiagramm2DPoint::drawRows(const Frame& f) {
+    auto mapped = [&](const PointPtr& p) {
+        const clsPoint3D& point = pointOf(p);
+        return GetPoint(toPage(f, Axis::X, point.X()), toPage(f, Axis::Y, point.Y()), point.Z());
+    };
+    for (size_t r = 1; r < m_rowData.size(); ++r) {
+        const DataRow& data = m_rowData[r];
+        f.dest.setPen(data.linePen);
+        PointPtr previous;
+        for (const PointPtr& p : data.points) {
+            PointPtr current = mapped(p);
+            if (previous)
+                f.dest.DrawLine(previous, current);
+            previous = std::move(current);
+        }
+        f.dest.setPen(data.pointPen);
+        f.dest.setBrush(data.pointBrush);
+        for (const PointPtr& p : data.points)
+            drawSymbol(f.dest, data, *mapped(p));
+    }
+}
+
 void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     clsDrawDest& dest = drawDestOf(DrawDest);
     const PointPtr tl = pointOf(m_edgeTopLeft).Clone();
@@ -218,175 +390,20 @@ void clsElementDiagramm2DPoint::Draw(const DrawDestPtr& DrawDest) {
     const TransformatorPtr transformator = dest.Transformator();
     if (!transformator)
         rt::raiseError(rt::err::ObjectNotSet);
-    const bool sx = transformator->Scaling()->X() > 0;
-    const bool sy = transformator->Scaling()->Y() > 0;
-    auto X = [&](double v) {
-        return rt::checkedFinite(tl->X() +
-                                 rt::checkedDivide(v - m_axisXMin, m_axisXMax - m_axisXMin) *
-                                     (br->X() - tl->X()));
-    };
-    auto Y = [&](double v) {
-        return rt::checkedFinite(tl->Y() +
-                                 rt::checkedDivide(v - m_axisYMin, m_axisYMax - m_axisYMin) *
-                                     (br->Y() - tl->Y()));
-    };
-    auto label = [&](const PointPtr& anchor, double value, const QString& pattern, int align) {
-        dest.DrawText(anchor, rt::formatNumber(value, pattern), TextAlignmentEnum(align), 0);
-    };
+    const Frame f{dest, tl, br, transformator->Scaling()->X() > 0,
+                  transformator->Scaling()->Y() > 0};
 
     // 1. Frame.
     dest.setPen(m_penAxis);
     dest.DrawRectangle(tl, br);
-
-    // 2. X major grid with labels.
-    if (m_axisXGridMajorStep > 0) {
-        dest.setPen(m_penGridMajor);
-        dest.setFont(m_fontAxisX);
-        const int vertical =
-            sy ? (m_axisYFlip ? AlignTop : AlignBottom) : (m_axisYFlip ? AlignBottom : AlignTop);
-        const double step = m_axisXGridMajorStep;
-        std::vector<AxisLabel> labels;
-        forEachTick(m_axisXMin, m_axisXMax, step, [&](double x) {
-            if (!(m_axisXMin - tolerance(step) <= x && x <= m_axisXMax + tolerance(step)))
-                return;
-            AxisLabel l;
-            l.value = x;
-            l.at = std::fabs(X(x) - X(m_axisXMin));
-            l.size = dest.TextWidth(rt::formatNumber(x, m_axisXNumberFormat), 0);
-            l.kind = near(x, m_axisXMin, step)   ? AxisLabel::AtMin
-                     : near(x, m_axisXMax, step) ? AxisLabel::AtMax
-                                                 : AxisLabel::Between;
-            labels.push_back(l);
-        });
-        thinOut(labels, std::fabs(X(m_axisXMax) - X(m_axisXMin)));
-        for (const AxisLabel& l : labels) {
-            const PointPtr a = GetPoint(X(l.value), tl->Y(), 0);
-            const PointPtr b = GetPoint(X(l.value), br->Y(), 0);
-            const PointPtr anchor = m_axisYFlip ? b : a;
-            int align = AlignCenter;
-            if (l.kind == AxisLabel::AtMin)
-                align = sx ? AlignLeft : AlignRight;
-            else if (l.kind == AxisLabel::AtMax)
-                align = sx ? AlignRight : AlignLeft;
-            else
-                dest.DrawLine(a, b);
-            if (l.shown)
-                label(anchor, l.value, m_axisXNumberFormat, align + vertical);
-        }
-    }
-
-    // 3. X minor grid.
-    if (m_axisXGridMinorStep > 0) {
-        dest.setPen(m_penGridMinor);
-        const double step = m_axisXGridMinorStep;
-        forEachTick(m_axisXMin, m_axisXMax, step, [&](double t) {
-            if (m_axisXMin + tolerance(step) < t && t < m_axisXMax - tolerance(step) &&
-                !isWhole(rt::checkedDivide(t, m_axisXGridMajorStep)))
-                dest.DrawLine(GetPoint(X(t), tl->Y(), 0), GetPoint(X(t), br->Y(), 0));
-        });
-    }
-
-    // 4. X caption.
-    dest.setFont(m_fontAxisXCaption);
-    {
-        const clsPoint3D& offset = pointOf(m_axisXCaptionOffset);
-        const double x = (tl->X() + br->X()) / 2 + offset.X();
-        const double y = m_axisYFlip ? br->Y() - offset.Y() : tl->Y() + offset.Y();
-        dest.DrawText(GetPoint(x, y, 0), m_axisXCaption,
-                      TextAlignmentEnum(AlignCenter + (sy ? AlignBottom : AlignTop)), 0);
-    }
-
-    // 5. Y major grid with labels.
-    double yLabelWidth = 0; // the widest label drawn, for the caption
-    if (m_axisYGridMajorStep != 0) {
-        dest.setPen(m_penGridMajor);
-        dest.setFont(m_fontAxisY);
-        const int horizontal = sx ? AlignRight : AlignLeft;
-        const double low = std::min(m_axisYMin, m_axisYMax);
-        const double high = std::max(m_axisYMin, m_axisYMax);
-        const double step = m_axisYGridMajorStep;
-        std::vector<AxisLabel> labels;
-        forEachTick(m_axisYMin, m_axisYMax, step, [&](double y) {
-            AxisLabel l;
-            l.value = y;
-            // Counted from the smaller value, whichever end the axis starts at.
-            l.at = std::fabs(Y(y) - Y(low));
-            const QString text = rt::formatNumber(y, m_axisYNumberFormat);
-            l.size = dest.TextHeight(text, 0);
-            if (near(y, low, step))
-                l.kind = AxisLabel::AtMin;
-            else if (near(y, high, step))
-                l.kind = AxisLabel::AtMax;
-            else if (!(low + tolerance(step) < y && y < high - tolerance(step)))
-                return;
-            labels.push_back(l);
-        });
-        thinOut(labels, std::fabs(Y(high) - Y(low)));
-        for (const AxisLabel& l : labels) {
-            const PointPtr a = GetPoint(tl->X(), Y(l.value), 0);
-            int vertical = AlignMiddle;
-            if (l.kind != AxisLabel::Between && near(l.value, m_axisYMin, step))
-                vertical = sy ? (m_axisYFlip ? AlignTop : AlignBottom)
-                              : (m_axisYFlip ? AlignBottom : AlignTop);
-            else if (l.kind != AxisLabel::Between)
-                vertical = sy ? (m_axisYFlip ? AlignBottom : AlignTop)
-                              : (m_axisYFlip ? AlignTop : AlignBottom);
-            else
-                dest.DrawLine(a, GetPoint(br->X(), Y(l.value), 0));
-            if (!l.shown)
-                continue;
-            label(a, l.value, m_axisYNumberFormat, horizontal + vertical);
-            yLabelWidth = std::max(
-                yLabelWidth, dest.TextWidth(rt::formatNumber(l.value, m_axisYNumberFormat), 0));
-        }
-    }
-
-    // 6. Y minor grid.
-    if (m_axisYGridMinorStep != 0) {
-        dest.setPen(m_penGridMinor);
-        const double step = m_axisYGridMinorStep;
-        forEachTick(m_axisYMin, m_axisYMax, step, [&](double t) {
-            if (m_axisYMin + tolerance(step) < t && t < m_axisYMax - tolerance(step) &&
-                !isWhole(rt::checkedDivide(t, m_axisYGridMajorStep)))
-                dest.DrawLine(GetPoint(tl->X(), Y(t), 0), GetPoint(br->X(), Y(t), 0));
-        });
-    }
-
-    // 7. Y caption.
-    dest.setFont(m_fontAxisYCaption);
-    {
-        const clsPoint3D& offset = pointOf(m_axisYCaptionOffset);
-        // The caption keeps clear of the widest label on its side.
-        double x = tl->X() + offset.X();
-        if (yLabelWidth > 0) {
-            const double clear = yLabelWidth + LabelGap;
-            if (offset.X() <= 0 && x > tl->X() - clear)
-                x = tl->X() - clear;
-            else if (offset.X() > 0 && x < tl->X() + clear)
-                x = tl->X() + clear;
-        }
-        dest.DrawText(GetPoint(x, (tl->Y() + br->Y()) / 2 + offset.Y(), 0), m_axisYCaption,
-                      TextAlignmentEnum(AlignMiddle + (sx ? AlignRight : AlignLeft)), 0);
-    }
-
-    // 8. Data rows: connecting lines, then symbols.
-    auto mapped = [&](const PointPtr& p) {
-        const clsPoint3D& point = pointOf(p);
-        return GetPoint(X(point.X()), Y(point.Y()), point.Z());
-    };
-    for (size_t r = 1; r < m_rowData.size(); ++r) {
-        const DataRow& data = m_rowData[r];
-        dest.setPen(data.linePen);
-        PointPtr previous;
-        for (const PointPtr& p : data.points) {
-            PointPtr current = mapped(p);
-            if (previous)
-                dest.DrawLine(previous, current);
-            previous = std::move(current);
-        }
-        dest.setPen(data.pointPen);
-        dest.setBrush(data.pointBrush);
-        for (const PointPtr& p : data.points)
-            drawSymbol(dest, data, *mapped(p));
-    }
+    // 2.-4. X grid with labels, X minor grid, X caption.
+    drawMajorGrid(f, Axis::X);
+    drawMinorGrid(f, Axis::X);
+    drawXCaption(f);
+    // 5.-7. The same for Y.
+    const double yLabelWidth = drawMajorGrid(f, Axis::Y);
+    drawMinorGrid(f, Axis::Y);
+    drawYCaption(f, yLabelWidth);
+    // 8. Data rows.
+    drawRows(f);
 }

@@ -118,6 +118,24 @@ private:
     DataRow& row(qint32 Row);
     void drawSymbol(clsDrawDest& dest, const DataRow& row, const clsPoint3D& c);
 
+    // The steps of Draw; both axes are drawn by the same code.
+    enum class Axis { X, Y };
+    struct Frame;
+    struct AxisSettings {
+        double min, max, majorStep, minorStep;
+        const FontPtr& font;
+        const QString& numberFormat;
+    };
+    AxisSettings settings(Axis axis) const;
+    // Where a value of an axis lies on the page.
+    double toPage(const Frame& f, Axis axis, double value) const;
+    int labelAlignment(const Frame& f, Axis axis, double value, bool end) const;
+    double drawMajorGrid(const Frame& f, Axis axis) const;
+    void drawMinorGrid(const Frame& f, Axis axis) const;
+    void drawXCaption(const Frame& f) const;
+    void drawYCaption(const Frame& f, double labelWidth) const;
+    void drawRows(const Frame& f);
+
     PointPtr m_edgeTopLeft = std::make_shared<clsPoint3D>();
     PointPtr m_edgeBottomRight = std::make_shared<clsPoint3D>();
     PenPtr m_penAxis, m_penGridMajor, m_penGridMinor;

@@ -87,6 +87,22 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
 
+    // The widgets are created in their tab order.
+    buildToolBar();
+    buildBoxes();
+    buildPageView();
+    layOut();
+    m_seiten = std::make_unique<VorschauSeiten>(
+        picWorkspace, [this] { return ZoomFactor(false); }, [this] { return pageSizeCm(); });
+
+    connectActions();
+    connectBoxes();
+    watchOtherWindows();
+    resize(900, 700);
+}
+
+// The tool bar and its actions.
+void frmProtocollPreview::buildToolBar() {
     tbProtokoll = new QToolBar(this);
     tbProtokoll->setObjectName(QStringLiteral("tbProtokoll"));
     tbProtokoll->setIconSize(QSize(24, 24));
@@ -108,7 +124,10 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                   QStringLiteral("Protokolldaten bearbeiten"));
     refresh->setShortcut(QKeySequence::Refresh);
     print->setShortcut(QKeySequence::Print);
+}
 
+// The zoom and type boxes on the tool bar.
+void frmProtocollPreview::buildBoxes() {
     auto box = [this](const QString& name, QLabel*& label, const QString& caption,
                       QComboBox*& combo, const QString& comboName) {
         auto* w = new QWidget(this);
@@ -143,7 +162,10 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     cboTyp->addItems({QStringLiteral("Kalibrierfeldprotokoll mit Berechnungsergebnissen"),
                       QStringLiteral("Berechnungsergebnisse")});
     cboTyp->setCurrentIndex(0);
+}
 
+// The workspace the pages lie on, its scroll bars and the status bar.
+void frmProtocollPreview::buildPageView() {
     picWorkspace = new Arbeitsflaeche(this);
     picWorkspace->installEventFilter(this);
     VScroll1 = new QScrollBar(Qt::Vertical, this);
@@ -158,7 +180,10 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+}
 
+// The window: tool bar on top, the pages with their scroll bars, the status bar.
+void frmProtocollPreview::layOut() {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
@@ -169,10 +194,10 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
     grid->addWidget(StatusBar1, 3, 0, 1, 2);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
+}
 
-    m_seiten = std::make_unique<VorschauSeiten>(
-        picWorkspace, [this] { return ZoomFactor(false); }, [this] { return pageSizeCm(); });
-
+// The tool bar's actions; an error is reported, never thrown out of a slot.
+void frmProtocollPreview::connectActions() {
     connect(refresh, &QAction::triggered, this, [this] { aktion([this] { RebuildPreview(); }); });
     connect(print, &QAction::triggered, this, [this] { aktion([this] { PrintProtocol(); }); });
     connect(printersetup, &QAction::triggered, this,
@@ -198,6 +223,9 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
                 RebuildPreview();
         });
     });
+}
+
+void frmProtocollPreview::connectBoxes() {
     // The zoom is taken when one is picked or when typing is finished.
     connect(cboZoom, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
     // Picking the entry that is current while a typed zoom is shown changes
@@ -212,6 +240,9 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
             RebuildPreview();
     });
     connect(cboTyp, &QComboBox::currentIndexChanged, this, [this] { RebuildPreview(); });
+}
+
+void frmProtocollPreview::watchOtherWindows() {
     // Another window of the program becoming active (not a message box of
     // this window's own) makes the next activation rebuild.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
@@ -229,7 +260,6 @@ frmProtocollPreview::frmProtocollPreview(QWidget* parent) : QDialog(parent) {
             if (w->windowHandle() == focus && !qobject_cast<QMessageBox*>(w) && !own(w))
                 m_otherWindowWasActive = true;
     });
-    resize(900, 700);
 }
 
 frmProtocollPreview::~frmProtocollPreview() {

@@ -87,6 +87,14 @@ protected:
 
 private:
     static inline bool s_printerWarningShown = false;
+    // The constructor's parts, in the order it runs them.
+    void buildToolBar();
+    void buildBoxes();
+    void buildPageView();
+    void layOut();
+    void connectActions();
+    void connectBoxes();
+    void watchOtherWindows();
     // Runs a toolbar action; an error is shown as "Folgender Fehler ist aufgetreten:".
     template <class F>
     void aktion(F&& f);

@@ -71,12 +71,26 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     setWindowIcon(Symbole::programm());
     auto* checks = new FieldChecks(this);
 
+    // The widgets are created in their tab order.
     Label1 = new QLabel(QStringLiteral("Legen Sie hier fest, mit welchen Einstellungen die "
                                        "Berechnung der Korrelationsgeradengleichung vorgenommen "
                                        "werden soll."),
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
+    buildNachkommastellen(checks);
+    chkRoundIntermediaryResults =
+        new QCheckBox(QStringLiteral("Zwischenergebnisse der Berechung runden (auf") +
+                          QChar(0x00A0) + QStringLiteral("angezeigte Werte)"),
+                      this);
+    chkRoundIntermediaryResults->setObjectName(QStringLiteral("chkRoundIntermediaryResults"));
+    QLabel* minimumLabel = buildMinBestimmtheitsmaß(checks);
+    buildButtons(checks);
+    layOut(minimumLabel, checks);
+}
+
+// The frame of the decimals shown, one box with its up-down per statistic.
+void frmCalcOptions::buildNachkommastellen(FieldChecks* checks) {
     Frame1 = new QGroupBox(QStringLiteral("Nachkommastellen für Anzeige"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* grid = new QGridLayout(Frame1);
@@ -123,13 +137,10 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
         decimals(QStringLiteral("Achsenabschnitt Gerade:"), QStringLiteral("txtNullwertStellen"),
                  QStringLiteral("udNullwertStellen"), udNullwertStellen);
     grid->setColumnStretch(0, 1);
+}
 
-    chkRoundIntermediaryResults =
-        new QCheckBox(QStringLiteral("Zwischenergebnisse der Berechung runden (auf") +
-                          QChar(0x00A0) + QStringLiteral("angezeigte Werte)"),
-                      this);
-    chkRoundIntermediaryResults->setObjectName(QStringLiteral("chkRoundIntermediaryResults"));
-
+// The minimum coefficient of determination with its up-down; returns its label.
+QLabel* frmCalcOptions::buildMinBestimmtheitsmaß(FieldChecks* checks) {
     txtMinBestimmtheitsmaßIndirektDirekt = new QLineEdit(this);
     txtMinBestimmtheitsmaßIndirektDirekt->setObjectName(
         QStringLiteral("txtMinBestimmtheitsmaßIndirektDirekt"));
@@ -147,7 +158,10 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     auto* minimumLabel = new QLabel(
         QStringLiteral("minimales Bestimmtheitsmaß (indirektes, direktes Prüfmerkmal)"), this);
     minimumLabel->setBuddy(minimum);
+    return minimumLabel;
+}
 
+void frmCalcOptions::buildButtons(FieldChecks* checks) {
     cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
@@ -157,7 +171,11 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     checks->addNonValidating(cmdCancel);
     connect(cmdOk, &QPushButton::clicked, this, &frmCalcOptions::ok);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
 
+// Lays the dialog out; the requirement boxes are created here, after the
+// buttons.
+void frmCalcOptions::layOut(QLabel* minimumLabel, FieldChecks* checks) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(Frame1);
@@ -166,12 +184,28 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
     minRow->addWidget(minimumLabel, 1);
     auto* minPair = new QHBoxLayout;
     minPair->setSpacing(0);
-    minPair->addWidget(minimum);
+    minPair->addWidget(txtMinBestimmtheitsmaßIndirektDirekt);
     minPair->addWidget(udMinBestimmtheitsmaßIndirektDirekt);
     minRow->addLayout(minPair);
     layout->addLayout(minRow);
-    // Requirement values on the direct characteristic, translated on page 4
-    // and in the protocol.
+    layout->addLayout(buildAnforderungen(checks));
+    layout->addSpacing(8);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+    for (QLineEdit* box : {txtMittelwerteStellen, txtVarianzenStellen, txtKovarianzenStellen,
+                           txtBestimmtheitsmaßeStellen, txtAnstiegStellen, txtNullwertStellen,
+                           txtMinBestimmtheitsmaßIndirektDirekt})
+        box->setMaximumWidth(70);
+    Label1->setMinimumWidth(400);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// Requirement values on the direct characteristic, translated on page 4 and
+// in the protocol: a row of up to three boxes.
+QHBoxLayout* frmCalcOptions::buildAnforderungen(FieldChecks* checks) {
     auto* anforderungen = new QHBoxLayout;
     auto* anforderungenLabel =
         new QLabel(QStringLiteral("Anforderungen an das direkte Prüfmerkmal (bis zu drei):"), this);
@@ -193,19 +227,7 @@ frmCalcOptions::frmCalcOptions(QWidget* parent) : QDialog(parent) {
         anforderungen->addWidget(box);
     }
     anforderungenLabel->setBuddy(txtAnforderung[0]);
-    layout->addLayout(anforderungen);
-    layout->addSpacing(8);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons);
-    for (QLineEdit* box :
-         {txtMittelwerteStellen, txtVarianzenStellen, txtKovarianzenStellen,
-          txtBestimmtheitsmaßeStellen, txtAnstiegStellen, txtNullwertStellen, minimum})
-        box->setMaximumWidth(70);
-    Label1->setMinimumWidth(400);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return anforderungen;
 }
 
 void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
@@ -240,6 +262,14 @@ void frmCalcOptions::setKalibrierung(Kalibrierung* k) {
 }
 
 void frmCalcOptions::ok() {
+    if (!eingabenGültig())
+        return;
+    if (m_k)
+        übernehmen();
+    accept();
+}
+
+bool frmCalcOptions::eingabenGültig() {
     // OK takes the focus unchecked: every box is checked here, and a refused
     // one keeps the dialog open with the focus in it.
     // A decimals text that is no number still gives 0; one that reads two
@@ -250,11 +280,11 @@ void frmCalcOptions::ok() {
             !eingabeGültig(box, StellenMeldung, feld)) {
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
-            return;
+            return false;
         }
     if (!minimumGültig(txtMinBestimmtheitsmaßIndirektDirekt)) {
         txtMinBestimmtheitsmaßIndirektDirekt->setFocus(Qt::OtherFocusReason);
-        return;
+        return false;
     }
     for (int i = 0; i < 3; ++i)
         if (!txtAnforderung[i]->text().trimmed().isEmpty() &&
@@ -262,43 +292,42 @@ void frmCalcOptions::ok() {
                            QStringLiteral("Bitte geben Sie eine gültige Anforderung an."),
                            QStringLiteral("Anforderung %1").arg(i + 1))) {
             txtAnforderung[i]->setFocus(Qt::OtherFocusReason);
-            return;
+            return false;
         }
-    if (m_k) {
-        const Kalibrierung::Bearbeitung schritt(*m_k, QStringLiteral("Optionen"));
-        // A text that is no number gives 0; nothing is range-checked.
-        auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
-        rt::SkipErrors skip;
-        skip([&] { m_k->setNachkommastellenMittelwerte(stellen(txtMittelwerteStellen)); });
-        skip([&] { m_k->setNachkommastellenVarianzen(stellen(txtVarianzenStellen)); });
-        skip([&] { m_k->setNachkommastellenKovarianzen(stellen(txtKovarianzenStellen)); });
+    return true;
+}
+
+// Writes the options into the calibration, as one step of its editing.
+void frmCalcOptions::übernehmen() {
+    const Kalibrierung::Bearbeitung schritt(*m_k, QStringLiteral("Optionen"));
+    // A text that is no number gives 0; nothing is range-checked.
+    auto stellen = [](const QLineEdit* box) { return rt::toLong(rt::val(box->text())); };
+    rt::SkipErrors skip;
+    skip([&] { m_k->setNachkommastellenMittelwerte(stellen(txtMittelwerteStellen)); });
+    skip([&] { m_k->setNachkommastellenVarianzen(stellen(txtVarianzenStellen)); });
+    skip([&] { m_k->setNachkommastellenKovarianzen(stellen(txtKovarianzenStellen)); });
+    skip([&] { m_k->setNachkommastellenBestimmtheitsmaße(stellen(txtBestimmtheitsmaßeStellen)); });
+    skip([&] { m_k->setNachkommastellenAnstieg(stellen(txtAnstiegStellen)); });
+    skip([&] { m_k->setNachkommastellenAchsenabschnitt(stellen(txtNullwertStellen)); });
+    skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
+    for (int i = 0; i < 3; ++i) {
+        const QString text = txtAnforderung[i]->text().trimmed();
+        // Only a changed box touches the calibration: older files stay as
+        // they are, and a value with more digits than its text shows
+        // keeps them.
+        if (text == m_anforderungGezeigt[i].trimmed() ||
+            (text.isEmpty() && !Anforderung(*m_k, i + 1)))
+            continue;
         skip([&] {
-            m_k->setNachkommastellenBestimmtheitsmaße(stellen(txtBestimmtheitsmaßeStellen));
+            setAnforderung(*m_k, i + 1, text.isEmpty() ? std::nullopt : rt::parseTypedNumber(text));
         });
-        skip([&] { m_k->setNachkommastellenAnstieg(stellen(txtAnstiegStellen)); });
-        skip([&] { m_k->setNachkommastellenAchsenabschnitt(stellen(txtNullwertStellen)); });
-        skip([&] { m_k->setZwischenergebnisseRunden(chkRoundIntermediaryResults->isChecked()); });
-        for (int i = 0; i < 3; ++i) {
-            const QString text = txtAnforderung[i]->text().trimmed();
-            // Only a changed box touches the calibration: older files stay as
-            // they are, and a value with more digits than its text shows
-            // keeps them.
-            if (text == m_anforderungGezeigt[i].trimmed() ||
-                (text.isEmpty() && !Anforderung(*m_k, i + 1)))
-                continue;
-            skip([&] {
-                setAnforderung(*m_k, i + 1,
-                               text.isEmpty() ? std::nullopt : rt::parseTypedNumber(text));
-            });
-        }
-        // The minimum is shown with two decimals: unchanged, it keeps its own.
-        if (txtMinBestimmtheitsmaßIndirektDirekt->text().trimmed() != m_minimumGezeigt)
-            skip([&] {
-                m_k->setMinBestimmtheitsmaßIndirektDirekt(
-                    *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));
-            });
     }
-    accept();
+    // The minimum is shown with two decimals: unchanged, it keeps its own.
+    if (txtMinBestimmtheitsmaßIndirektDirekt->text().trimmed() != m_minimumGezeigt)
+        skip([&] {
+            m_k->setMinBestimmtheitsmaßIndirektDirekt(
+                *rt::parseTypedNumber(txtMinBestimmtheitsmaßIndirektDirekt->text()));
+        });
 }
 
 void frmCalcOptions::stepMinimum(double delta) {

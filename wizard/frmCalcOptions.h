@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
+class FieldChecks;
 class Kalibrierung;
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,7 +48,16 @@ public:
     QPushButton* cmdCancel;
 
 private:
+    // The constructor's parts, in the order it runs them.
+    void buildNachkommastellen(FieldChecks* checks);
+    QLabel* buildMinBestimmtheitsmaß(FieldChecks* checks);
+    void buildButtons(FieldChecks* checks);
+    void layOut(QLabel* minimumLabel, FieldChecks* checks);
+    QHBoxLayout* buildAnforderungen(FieldChecks* checks);
     void ok();
+    // Whether every box holds a valid entry; the first that does not gets the focus.
+    bool eingabenGültig();
+    void übernehmen();
     void stepMinimum(double delta);
 
     Kalibrierung* m_k = nullptr;
