@@ -457,6 +457,42 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
     return band;
 }
 
+QString Protokoll::summaryR2Text(QString r2, const QString& problem) const {
+    if (r2.isEmpty() || r2.contains(QStringLiteral("Fehler")))
+        r2 = QStringLiteral("nicht berechenbar") +
+             (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
+    // Where the rounded R² reads as the minimum, as many digits as show the
+    // difference.
+    try {
+        const double r = m_k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
+        const double min = m_k.MinBestimmtheitsmaßIndirektDirekt();
+        for (rt::Long d = m_k.NachkommastellenBestimmtheitsmaße();
+             d < 15 && r != min && FormatNumberText(r, d) == FormatNumberText(min, d); ++d)
+            r2 = FormatNumberText(r, d + 1);
+    } catch (const rt::RuntimeError&) {
+        // the text as the results page shows it
+    }
+    return r2;
+}
+
+QString Protokoll::summaryLineText(const Prüfmerkmal& indirekt, const Prüfmerkmal& direkt,
+                                   const QString& problem) const {
+    QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
+    if (problem.isEmpty()) {
+        try {
+            gerade =
+                Gleichung(indirekt.Formelzeichen(),
+                          m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+                          m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
+                          direkt.Formelzeichen());
+        } catch (const rt::RuntimeError& e) {
+            gerade =
+                QStringLiteral("nicht berechenbar: %1 (%2)").arg(e.description()).arg(e.number());
+        }
+    }
+    return gerade;
+}
+
 PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     auto band = std::make_shared<clsPictrel>();
     const ElementTablePtr table = BoxTable(0.15, Printing);
@@ -481,40 +517,15 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     const QString minimum =
         StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
     const bool ok = VerdictOk();
-    if (r2.isEmpty() || r2.contains(QStringLiteral("Fehler")))
-        r2 = QStringLiteral("nicht berechenbar") +
-             (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
-    // Where the rounded R² reads as the minimum, as many digits as show the
-    // difference.
-    try {
-        const double r = m_k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
-        const double min = m_k.MinBestimmtheitsmaßIndirektDirekt();
-        for (rt::Long d = m_k.NachkommastellenBestimmtheitsmaße();
-             d < 15 && r != min && FormatNumberText(r, d) == FormatNumberText(min, d); ++d)
-            r2 = FormatNumberText(r, d + 1);
-    } catch (const rt::RuntimeError&) {
-        // the text as the results page shows it
-    }
+    r2 = summaryR2Text(r2, problem);
     row(QStringLiteral("Bewertung"),
         (ok ? QStringLiteral("gut") : QStringLiteral("kritisch")) +
             QStringLiteral(" (Bestimmtheitsmaß R² = %1, erforderlich mindestens %2)")
                 .arg(r2.isEmpty() ? QStringLiteral("–") : r2,
                      minimum.isEmpty() ? QStringLiteral("–") : minimum),
         !ok);
-    QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
-    if (problem.isEmpty()) {
-        try {
-            gerade =
-                Gleichung(indirekt.Formelzeichen(),
-                          m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
-                          m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
-                          direkt.Formelzeichen());
-        } catch (const rt::RuntimeError& e) {
-            gerade =
-                QStringLiteral("nicht berechenbar: %1 (%2)").arg(e.description()).arg(e.number());
-        }
-    }
-    row(QStringLiteral("Kalibriergerade"), gerade, !problem.isEmpty());
+    row(QStringLiteral("Kalibriergerade"), summaryLineText(indirekt, direkt, problem),
+        !problem.isEmpty());
     if (!ok)
         row(QString(),
             QStringLiteral("Die Kalibriergerade darf nicht für die Umrechnung zwischen den "

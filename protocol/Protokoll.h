@@ -158,6 +158,13 @@ private:
     // The requirement values, each line with its critical note below it.
     PictrelPtr AnforderungswerteBand(const QList<AnforderungWert>& anforderungen,
                                      bool Printing) const;
+    // The summary's R² of the indirect and the direct characteristic: the
+    // reason when it cannot be computed, and as many digits as tell it from
+    // the minimum. r2 is the text as the results page shows it.
+    QString summaryR2Text(QString r2, const QString& problem) const;
+    // The summary's equation of that calibration line, or why it is missing.
+    QString summaryLineText(const Prüfmerkmal& indirekt, const Prüfmerkmal& direkt,
+                            const QString& problem) const;
     // The report number of the site data, for the footer.
     QString Berichtsnummer() const;
     // Draws a band; a band with a table taller than an empty page is drawn
