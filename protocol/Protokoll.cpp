@@ -350,18 +350,7 @@ PictrelPtr Protokoll::FieldDataBand(int Level, const QString& Title, bool Printi
     return band;
 }
 
-PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool Printing) const {
-    auto band = std::make_shared<clsPictrel>();
-    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
-    auto table = std::make_shared<clsElementTable>();
-    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
-    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
-    table->setCols(4);
-    table->setRows(m_k.PrüfpunkteTotal() + 2);
-    table->setCellInnerSpacingStd(0.1);
-    table->setCellFontStd(ProtocolFont(false, 0, Printing));
-    for (qint32 c = 1; c <= 4; ++c)
-        table->setColWidth(c, Maß(4.25));
+void Protokoll::fillMeasuredValuesHeader(clsElementTable& table, bool Printing) const {
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
@@ -374,39 +363,58 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
          u'[' + indirekt.Einheit() + u']'},
     };
     for (qint32 c = 1; c <= 4; ++c) {
-        table->setTextMatrix(c, 1, header[c - 1][0]);
-        table->setTextMatrix(c, 2, header[c - 1][1]);
-        table->setCellFont(c, 1, bold);
-        table->setCellAlignment(c, 1, AlignCenterMiddle);
-        table->setCellAlignment(c, 2, AlignCenterMiddle);
+        table.setTextMatrix(c, 1, header[c - 1][0]);
+        table.setTextMatrix(c, 2, header[c - 1][1]);
+        table.setCellFont(c, 1, bold);
+        table.setCellAlignment(c, 1, AlignCenterMiddle);
+        table.setCellAlignment(c, 2, AlignCenterMiddle);
         // A long word of a name on a narrow sheet.
-        FitCell(*table, c, 1);
+        FitCell(table, c, 1);
     }
+}
+
+void Protokoll::fillMeasuredValues(clsElementTable& table) const {
     const QString symbol = m_k.Kovariable().Formelzeichen();
     qint32 row = 3;
     const rt::Long felder = m_k.PrüffelderAnzahl();
     for (rt::Long f = 1; f <= felder; ++f) {
         const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
-        table->setCellRowSpan(1, row, punkte);
-        table->setCellAlignment(1, row, AlignLeftTop);
-        table->setTextMatrix(1, row,
-                             QStringLiteral("Prüffeld ") + QString::number(f) +
-                                 QStringLiteral("\r\nKovariable ") + symbol +
-                                 QStringLiteral(" = ") + rt::doubleToText(m_k.PrüffeldWert(f)));
+        table.setCellRowSpan(1, row, punkte);
+        table.setCellAlignment(1, row, AlignLeftTop);
+        table.setTextMatrix(1, row,
+                            QStringLiteral("Prüffeld ") + QString::number(f) +
+                                QStringLiteral("\r\nKovariable ") + symbol + QStringLiteral(" = ") +
+                                rt::doubleToText(m_k.PrüffeldWert(f)));
         for (rt::Long p = 1; p <= punkte; ++p, ++row) {
-            table->setTextMatrix(2, row, Kalibrierung::PrüfpunktKey(p));
-            table->setCellAlignment(2, row, AlignCenterTop);
-            table->setTextMatrix(3, row, m_k.MesswertString(pmDirekt, f, p));
-            table->setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
+            table.setTextMatrix(2, row, Kalibrierung::PrüfpunktKey(p));
+            table.setCellAlignment(2, row, AlignCenterTop);
+            table.setTextMatrix(3, row, m_k.MesswertString(pmDirekt, f, p));
+            table.setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
             for (qint32 c : {3, 4}) {
-                table->setCellAlignment(c, row, AlignRightTop);
-                table->setCellInnerSpacingRight(c, row, Maß(1.5));
+                table.setCellAlignment(c, row, AlignRightTop);
+                table.setCellInnerSpacingRight(c, row, Maß(1.5));
                 // Only a long text can be too wide: the short ones are not measured.
-                if (table->TextMatrix(c, row).size() > 8)
-                    FitCell(*table, c, row);
+                if (table.TextMatrix(c, row).size() > 8)
+                    FitCell(table, c, row);
             }
         }
     }
+}
+
+PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
+    auto table = std::make_shared<clsElementTable>();
+    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCols(4);
+    table->setRows(m_k.PrüfpunkteTotal() + 2);
+    table->setCellInnerSpacingStd(0.1);
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    for (qint32 c = 1; c <= 4; ++c)
+        table->setColWidth(c, Maß(4.25));
+    fillMeasuredValuesHeader(*table, Printing);
+    fillMeasuredValues(*table);
     band->Elements()->Add(heading);
     band->Elements()->Add(table);
     return band;

@@ -158,6 +158,10 @@ private:
     // The requirement values, each line with its critical note below it.
     PictrelPtr AnforderungswerteBand(const QList<AnforderungWert>& anforderungen,
                                      bool Printing) const;
+    // The two header rows of the measured-values table, and a row per
+    // test point below them, each test field's number spanning its points.
+    void fillMeasuredValuesHeader(clsElementTable& table, bool Printing) const;
+    void fillMeasuredValues(clsElementTable& table) const;
     // The summary's R² of the indirect and the direct characteristic: the
     // reason when it cannot be computed, and as many digits as tell it from
     // the minimum. r2 is the text as the results page shows it.
