@@ -350,18 +350,7 @@ PictrelPtr Protokoll::FieldDataBand(int Level, const QString& Title, bool Printi
     return band;
 }
 
-PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool Printing) const {
-    auto band = std::make_shared<clsPictrel>();
-    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
-    auto table = std::make_shared<clsElementTable>();
-    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
-    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
-    table->setCols(4);
-    table->setRows(m_k.PrüfpunkteTotal() + 2);
-    table->setCellInnerSpacingStd(0.1);
-    table->setCellFontStd(ProtocolFont(false, 0, Printing));
-    for (qint32 c = 1; c <= 4; ++c)
-        table->setColWidth(c, Maß(4.25));
+void Protokoll::fillMeasuredValuesHeader(clsElementTable& table, bool Printing) const {
     const FontPtr bold = ProtocolFont(false, 1, Printing);
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
@@ -374,39 +363,58 @@ PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool P
          u'[' + indirekt.Einheit() + u']'},
     };
     for (qint32 c = 1; c <= 4; ++c) {
-        table->setTextMatrix(c, 1, header[c - 1][0]);
-        table->setTextMatrix(c, 2, header[c - 1][1]);
-        table->setCellFont(c, 1, bold);
-        table->setCellAlignment(c, 1, AlignCenterMiddle);
-        table->setCellAlignment(c, 2, AlignCenterMiddle);
+        table.setTextMatrix(c, 1, header[c - 1][0]);
+        table.setTextMatrix(c, 2, header[c - 1][1]);
+        table.setCellFont(c, 1, bold);
+        table.setCellAlignment(c, 1, AlignCenterMiddle);
+        table.setCellAlignment(c, 2, AlignCenterMiddle);
         // A long word of a name on a narrow sheet.
-        FitCell(*table, c, 1);
+        FitCell(table, c, 1);
     }
+}
+
+void Protokoll::fillMeasuredValues(clsElementTable& table) const {
     const QString symbol = m_k.Kovariable().Formelzeichen();
     qint32 row = 3;
     const rt::Long felder = m_k.PrüffelderAnzahl();
     for (rt::Long f = 1; f <= felder; ++f) {
         const rt::Long punkte = m_k.PrüffeldPrüfpunkte(f);
-        table->setCellRowSpan(1, row, punkte);
-        table->setCellAlignment(1, row, AlignLeftTop);
-        table->setTextMatrix(1, row,
-                             QStringLiteral("Prüffeld ") + QString::number(f) +
-                                 QStringLiteral("\r\nKovariable ") + symbol +
-                                 QStringLiteral(" = ") + rt::doubleToText(m_k.PrüffeldWert(f)));
+        table.setCellRowSpan(1, row, punkte);
+        table.setCellAlignment(1, row, AlignLeftTop);
+        table.setTextMatrix(1, row,
+                            QStringLiteral("Prüffeld ") + QString::number(f) +
+                                QStringLiteral("\r\nKovariable ") + symbol + QStringLiteral(" = ") +
+                                rt::doubleToText(m_k.PrüffeldWert(f)));
         for (rt::Long p = 1; p <= punkte; ++p, ++row) {
-            table->setTextMatrix(2, row, Kalibrierung::PrüfpunktKey(p));
-            table->setCellAlignment(2, row, AlignCenterTop);
-            table->setTextMatrix(3, row, m_k.MesswertString(pmDirekt, f, p));
-            table->setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
+            table.setTextMatrix(2, row, Kalibrierung::PrüfpunktKey(p));
+            table.setCellAlignment(2, row, AlignCenterTop);
+            table.setTextMatrix(3, row, m_k.MesswertString(pmDirekt, f, p));
+            table.setTextMatrix(4, row, m_k.MesswertString(pmIndirekt, f, p));
             for (qint32 c : {3, 4}) {
-                table->setCellAlignment(c, row, AlignRightTop);
-                table->setCellInnerSpacingRight(c, row, Maß(1.5));
+                table.setCellAlignment(c, row, AlignRightTop);
+                table.setCellInnerSpacingRight(c, row, Maß(1.5));
                 // Only a long text can be too wide: the short ones are not measured.
-                if (table->TextMatrix(c, row).size() > 8)
-                    FitCell(*table, c, row);
+                if (table.TextMatrix(c, row).size() > 8)
+                    FitCell(table, c, row);
             }
         }
     }
+}
+
+PictrelPtr Protokoll::MeasuredValuesBand(int Level, const QString& Title, bool Printing) const {
+    auto band = std::make_shared<clsPictrel>();
+    auto heading = m_gen.NewText(0, 0, 0, Title, AlignLeftTop, ProtocolFont(true, Level, Printing));
+    auto table = std::make_shared<clsElementTable>();
+    table->PositionTopLeft()->setY(heightOf(heading) + 0.15);
+    table->setPen(m_gen.NewPen(0, 1, PS_SOLID));
+    table->setCols(4);
+    table->setRows(m_k.PrüfpunkteTotal() + 2);
+    table->setCellInnerSpacingStd(0.1);
+    table->setCellFontStd(ProtocolFont(false, 0, Printing));
+    for (qint32 c = 1; c <= 4; ++c)
+        table->setColWidth(c, Maß(4.25));
+    fillMeasuredValuesHeader(*table, Printing);
+    fillMeasuredValues(*table);
     band->Elements()->Add(heading);
     band->Elements()->Add(table);
     return band;
@@ -457,6 +465,42 @@ PictrelPtr Protokoll::HeaderBand(bool Printing) const {
     return band;
 }
 
+QString Protokoll::summaryR2Text(QString r2, const QString& problem) const {
+    if (r2.isEmpty() || r2.contains(QStringLiteral("Fehler")))
+        r2 = QStringLiteral("nicht berechenbar") +
+             (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
+    // Where the rounded R² reads as the minimum, as many digits as show the
+    // difference.
+    try {
+        const double r = m_k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
+        const double min = m_k.MinBestimmtheitsmaßIndirektDirekt();
+        for (rt::Long d = m_k.NachkommastellenBestimmtheitsmaße();
+             d < 15 && r != min && FormatNumberText(r, d) == FormatNumberText(min, d); ++d)
+            r2 = FormatNumberText(r, d + 1);
+    } catch (const rt::RuntimeError&) {
+        // the text as the results page shows it
+    }
+    return r2;
+}
+
+QString Protokoll::summaryLineText(const Prüfmerkmal& indirekt, const Prüfmerkmal& direkt,
+                                   const QString& problem) const {
+    QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
+    if (problem.isEmpty()) {
+        try {
+            gerade =
+                Gleichung(indirekt.Formelzeichen(),
+                          m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
+                          m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
+                          direkt.Formelzeichen());
+        } catch (const rt::RuntimeError& e) {
+            gerade =
+                QStringLiteral("nicht berechenbar: %1 (%2)").arg(e.description()).arg(e.number());
+        }
+    }
+    return gerade;
+}
+
 PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     auto band = std::make_shared<clsPictrel>();
     const ElementTablePtr table = BoxTable(0.15, Printing);
@@ -481,40 +525,15 @@ PictrelPtr Protokoll::SummaryBand(bool Printing) const {
     const QString minimum =
         StatistikText([&] { return rt::doubleToText(m_k.MinBestimmtheitsmaßIndirektDirekt()); });
     const bool ok = VerdictOk();
-    if (r2.isEmpty() || r2.contains(QStringLiteral("Fehler")))
-        r2 = QStringLiteral("nicht berechenbar") +
-             (problem.isEmpty() ? QString() : QStringLiteral(": ") + problem);
-    // Where the rounded R² reads as the minimum, as many digits as show the
-    // difference.
-    try {
-        const double r = m_k.StatistikBestimmtheitsmaß(mIndirekt, mDirekt);
-        const double min = m_k.MinBestimmtheitsmaßIndirektDirekt();
-        for (rt::Long d = m_k.NachkommastellenBestimmtheitsmaße();
-             d < 15 && r != min && FormatNumberText(r, d) == FormatNumberText(min, d); ++d)
-            r2 = FormatNumberText(r, d + 1);
-    } catch (const rt::RuntimeError&) {
-        // the text as the results page shows it
-    }
+    r2 = summaryR2Text(r2, problem);
     row(QStringLiteral("Bewertung"),
         (ok ? QStringLiteral("gut") : QStringLiteral("kritisch")) +
             QStringLiteral(" (Bestimmtheitsmaß R² = %1, erforderlich mindestens %2)")
                 .arg(r2.isEmpty() ? QStringLiteral("–") : r2,
                      minimum.isEmpty() ? QStringLiteral("–") : minimum),
         !ok);
-    QString gerade = QStringLiteral("nicht berechenbar: ") + problem;
-    if (problem.isEmpty()) {
-        try {
-            gerade =
-                Gleichung(indirekt.Formelzeichen(),
-                          m_k.StatistikKalibriergeradeAchsenabschnittString(mIndirekt, mDirekt),
-                          m_k.StatistikKalibriergeradeAnstiegString(mIndirekt, mDirekt),
-                          direkt.Formelzeichen());
-        } catch (const rt::RuntimeError& e) {
-            gerade =
-                QStringLiteral("nicht berechenbar: %1 (%2)").arg(e.description()).arg(e.number());
-        }
-    }
-    row(QStringLiteral("Kalibriergerade"), gerade, !problem.isEmpty());
+    row(QStringLiteral("Kalibriergerade"), summaryLineText(indirekt, direkt, problem),
+        !problem.isEmpty());
     if (!ok)
         row(QString(),
             QStringLiteral("Die Kalibriergerade darf nicht für die Umrechnung zwischen den "
@@ -737,165 +756,215 @@ int Protokoll::BuildProtocol(bool Printing) {
     return m_seiten.PageCount;
 }
 
-void Protokoll::layOut(bool Printing) {
+// One pass of layOut. Headings (with the spacers after them) wait for what
+// follows and go on the page only together with its start: never alone at a
+// page's foot.
+class Protokoll::LayoutPass {
+public:
+    explicit LayoutPass(Protokoll& protokoll) : m_p(protokoll) {}
+
+    template <class Make>
+    void band(Make make, int headerRows = 0) {
+        skip([&] { place(make(), headerRows); });
+    }
+    template <class Make>
+    void heading(Make make) {
+        skip([&] { m_pending.push_back(make()); });
+    }
+    void spacer(double height) {
+        if (m_pending.empty())
+            band([&] { return m_p.SpacerBand(height); });
+        else
+            m_pending.push_back(m_p.SpacerBand(height));
+    }
+    // The headings still waiting at the end.
+    void finish() {
+        for (const PictrelPtr& p : m_pending)
+            skip([&] { m_p.m_bander.DrawBand(p); });
+    }
+
     rt::SkipErrors skip;
-    skip([&] { m_bander.NewPage(); });
-    int n = 0;
-    // Headings (with the spacers after them) wait for what follows and go on
-    // the page only together with its start: never alone at a page's foot.
-    std::vector<PictrelPtr> pending;
-    auto place = [&](const PictrelPtr& made, int headerRows) {
-        if (!pending.empty()) {
-            double need = startHeight(made, headerRows);
-            for (const PictrelPtr& p : pending)
-                need += bandHeight(p);
-            if (!m_bander.PageEmpty && need > m_bander.RemainingHeight()) {
-                m_bander.NewPage();
-                m_bander.CurrentY = 0;
+    // The number of the last numbered heading.
+    int section = 0;
+
+private:
+    void place(const PictrelPtr& made, int headerRows) {
+        clsBander& bander = m_p.m_bander;
+        if (!m_pending.empty()) {
+            double need = m_p.startHeight(made, headerRows);
+            for (const PictrelPtr& p : m_pending)
+                need += m_p.bandHeight(p);
+            if (!bander.PageEmpty && need > bander.RemainingHeight()) {
+                bander.NewPage();
+                bander.CurrentY = 0;
             }
             std::vector<PictrelPtr> headings;
-            headings.swap(pending);
+            headings.swap(m_pending);
             for (const PictrelPtr& p : headings)
-                m_bander.DrawBand(p);
+                bander.DrawBand(p);
         }
-        drawBand(made, headerRows);
-    };
-    auto band = [&](auto make, int headerRows = 0) { skip([&] { place(make(), headerRows); }); };
-    auto heading = [&](auto make) { skip([&] { pending.push_back(make()); }); };
-    auto spacer = [&](double height) {
-        if (pending.empty())
-            band([&] { return SpacerBand(height); });
-        else
-            pending.push_back(SpacerBand(height));
-    };
-    // Who reports what to whom, the title, and the result first.
-    band([&] { return HeaderBand(Printing); });
-    spacer(0.4);
-    heading([&] {
+        m_p.drawBand(made, headerRows);
+    }
+
+    Protokoll& m_p;
+    std::vector<PictrelPtr> m_pending;
+};
+
+void Protokoll::layOut(bool Printing) {
+    LayoutPass pass(*this);
+    pass.skip([&] { m_bander.NewPage(); });
+    layOutTitle(pass, Printing);
+    if (m_typ == 0)
+        layOutFieldData(pass, Printing);
+    layOutMeasuredValues(pass, Printing);
+    layOutStatistics(pass, Printing);
+    layOutCalibrationLines(pass, Printing);
+    // The requirement values, when any are set.
+    const QList<AnforderungWert> anforderungen = AnforderungWerte(m_k);
+    if (!anforderungen.isEmpty()) {
+        pass.spacer(0.4);
+        pass.band([&] { return AnforderungswerteBand(anforderungen, Printing); });
+    }
+    pass.spacer(1.0);
+    pass.band([&] { return SignatureBand(Printing); });
+    pass.finish();
+}
+
+// Who reports what to whom, the title, and the result first.
+void Protokoll::layOutTitle(LayoutPass& pass, bool Printing) {
+    pass.band([&] { return HeaderBand(Printing); });
+    pass.spacer(0.4);
+    pass.heading([&] {
         return TextBand(0,
                         QStringLiteral("Kalibrierung eines direkten und eines indirekten "
                                        "Prüfmerkmals \r\nnach Velmor Teil E 4 (Ausgabe 2003)"),
                         Printing);
     });
-    spacer(0.25);
-    band([&] { return SummaryBand(Printing); });
-    spacer(0.5);
-    if (m_typ == 0) {
-        ++n;
-        heading([&] {
-            return TextBand(1,
-                            QString::number(n) + QStringLiteral(" Protokoll zur Anlage des "
-                                                                "Kalibrierfeldes"),
-                            Printing);
-        });
-        spacer(0.25);
-        band([&] {
-            return FieldDataBand(2, QString::number(n) + QStringLiteral(".1 Unterlage"), Printing,
-                                 1);
-        });
-        spacer(0.5);
-        band([&] {
-            return FieldDataBand(2, QString::number(n) + QStringLiteral(".2 Kalibrierfeld"),
-                                 Printing, 2);
-        });
-        spacer(0.5);
-    }
-    ++n;
+    pass.spacer(0.25);
+    pass.band([&] { return SummaryBand(Printing); });
+    pass.spacer(0.5);
+}
+
+void Protokoll::layOutFieldData(LayoutPass& pass, bool Printing) {
+    ++pass.section;
+    const int n = pass.section;
+    pass.heading([&] {
+        return TextBand(1,
+                        QString::number(n) + QStringLiteral(" Protokoll zur Anlage des "
+                                                            "Kalibrierfeldes"),
+                        Printing);
+    });
+    pass.spacer(0.25);
+    pass.band([&] {
+        return FieldDataBand(2, QString::number(n) + QStringLiteral(".1 Unterlage"), Printing, 1);
+    });
+    pass.spacer(0.5);
+    pass.band([&] {
+        return FieldDataBand(2, QString::number(n) + QStringLiteral(".2 Kalibrierfeld"), Printing,
+                             2);
+    });
+    pass.spacer(0.5);
+}
+
+void Protokoll::layOutMeasuredValues(LayoutPass& pass, bool Printing) {
+    ++pass.section;
+    const int n = pass.section;
     // The measured values repeat their two header rows on every page.
-    band(
+    pass.band(
         [&] {
             return MeasuredValuesBand(
                 1, QString::number(n) + QStringLiteral(" Messergebnisse im Kalibrierfeld"),
                 Printing);
         },
         2);
-    spacer(0.5);
-    ++n;
-    heading([&] {
+    pass.spacer(0.5);
+}
+
+void Protokoll::layOutStatistics(LayoutPass& pass, bool Printing) {
+    ++pass.section;
+    const int n = pass.section;
+    pass.heading([&] {
         return TextBand(1, QString::number(n) + QStringLiteral(" Statistische Auswertung"),
                         Printing);
     });
-    spacer(0.25);
-    band([&] { return MeansBand(1, QStringLiteral("Mittelwerte"), Printing); });
-    spacer(0.25);
-    band([&] { return VariancesBand(1, QStringLiteral("Varianzen"), Printing); });
-    spacer(0.25);
-    band([&] { return StdDevBand(1, QStringLiteral("Standardabweichungen"), Printing); });
-    spacer(0.25);
-    band([&] { return CovariancesBand(1, QStringLiteral("Kovarianzen"), Printing); });
-    spacer(0.25);
-    band([&] { return DeterminationBand(1, QStringLiteral("Bestimmtheitsmaße"), Printing); });
-    spacer(0.25);
-    band([&] { return VerdictBand(1, QStringLiteral("Plausibilitätsprüfung"), Printing); });
-    spacer(0.25);
+    pass.spacer(0.25);
+    pass.band([&] { return MeansBand(1, QStringLiteral("Mittelwerte"), Printing); });
+    pass.spacer(0.25);
+    pass.band([&] { return VariancesBand(1, QStringLiteral("Varianzen"), Printing); });
+    pass.spacer(0.25);
+    pass.band([&] { return StdDevBand(1, QStringLiteral("Standardabweichungen"), Printing); });
+    pass.spacer(0.25);
+    pass.band([&] { return CovariancesBand(1, QStringLiteral("Kovarianzen"), Printing); });
+    pass.spacer(0.25);
+    pass.band([&] { return DeterminationBand(1, QStringLiteral("Bestimmtheitsmaße"), Printing); });
+    pass.spacer(0.25);
+    pass.band([&] { return VerdictBand(1, QStringLiteral("Plausibilitätsprüfung"), Printing); });
+    pass.spacer(0.25);
+}
 
+void Protokoll::layOutCalibrationLines(LayoutPass& pass, bool Printing) {
     const Prüfmerkmal& direkt = m_k.DirektesPrüfmerkmal();
     const Prüfmerkmal& indirekt = m_k.IndirektesPrüfmerkmal();
     const Prüfmerkmal& kovariable = m_k.Kovariable();
-    // A block that cannot be computed is named, with the reason, instead of
-    // leaving a silent gap; the line between the two measured characteristics
-    // carries the verdict when it is critical.
-    auto line = [&](const Prüfmerkmal& b, MerkmalEnum mb, const Prüfmerkmal& a, MerkmalEnum ma) {
-        const QString caption = QStringLiteral("Kalibriergerade zwischen ") + b.Formelzeichen() +
-                                QStringLiteral(" und ") + a.Formelzeichen();
-        QString warning;
-        if (ma == mIndirekt && mb == mDirekt && !VerdictOk())
-            warning = QStringLiteral("Das Bestimmtheitsmaß ist kritisch: Diese Kalibriergerade "
-                                     "darf nicht für die Umrechnung zwischen den Prüfmerkmalen "
-                                     "genutzt werden!");
-        PictrelPtr made;
-        try {
-            made = CalibrationLineBand(1, caption, ma, a.Formelzeichen(), a.Einheit(), mb,
-                                       b.Formelzeichen(), b.Einheit(), Printing, warning);
-        } catch (const rt::RuntimeError& e) {
-            const QString reason = NotComputable(ma, a.Formelzeichen(), mb, b.Formelzeichen(), e);
-            band([&] {
-                auto text = std::make_shared<clsPictrel>();
-                text->Elements()->Add(
-                    WrappedText(caption + QStringLiteral(": nicht berechenbar: ") + reason,
-                                ProtocolFont(false, 1, Printing)));
-                return text;
-            });
-            return;
-        }
-        band([&] { return made; });
-    };
-    line(direkt, mDirekt, indirekt, mIndirekt);
-    spacer(0.4);
-    line(direkt, mDirekt, kovariable, mZ);
-    spacer(0.4);
-    line(indirekt, mIndirekt, kovariable, mZ);
-    // The requirement values, when any are set.
-    const QList<AnforderungWert> anforderungen = AnforderungWerte(m_k);
-    if (!anforderungen.isEmpty()) {
-        spacer(0.4);
-        band([&] {
+    layOutCalibrationLine(pass, direkt, mDirekt, indirekt, mIndirekt, Printing);
+    pass.spacer(0.4);
+    layOutCalibrationLine(pass, direkt, mDirekt, kovariable, mZ, Printing);
+    pass.spacer(0.4);
+    layOutCalibrationLine(pass, indirekt, mIndirekt, kovariable, mZ, Printing);
+}
+
+// A block that cannot be computed is named, with the reason, instead of
+// leaving a silent gap; the line between the two measured characteristics
+// carries the verdict when it is critical.
+void Protokoll::layOutCalibrationLine(LayoutPass& pass, const Prüfmerkmal& b, MerkmalEnum mb,
+                                      const Prüfmerkmal& a, MerkmalEnum ma, bool Printing) {
+    const QString caption = QStringLiteral("Kalibriergerade zwischen ") + b.Formelzeichen() +
+                            QStringLiteral(" und ") + a.Formelzeichen();
+    QString warning;
+    if (ma == mIndirekt && mb == mDirekt && !VerdictOk())
+        warning = QStringLiteral("Das Bestimmtheitsmaß ist kritisch: Diese Kalibriergerade "
+                                 "darf nicht für die Umrechnung zwischen den Prüfmerkmalen "
+                                 "genutzt werden!");
+    PictrelPtr made;
+    try {
+        made = CalibrationLineBand(1, caption, ma, a.Formelzeichen(), a.Einheit(), mb,
+                                   b.Formelzeichen(), b.Einheit(), Printing, warning);
+    } catch (const rt::RuntimeError& e) {
+        const QString reason = NotComputable(ma, a.Formelzeichen(), mb, b.Formelzeichen(), e);
+        pass.band([&] {
             auto text = std::make_shared<clsPictrel>();
-            auto caption = m_gen.NewText(0, 0, 0, QStringLiteral("Anforderungswerte"), AlignLeftTop,
-                                         ProtocolFont(false, 1, Printing));
-            text->Elements()->Add(caption);
-            // Each line, with its critical note in bold below it.
-            auto lines = WrappedText(QString(), ProtocolFont(false, 0, Printing));
-            lines->setRows(0);
-            auto zeile = [&](const QString& t) {
-                lines->setRows(lines->Rows() + 1);
-                lines->setTextMatrix(1, lines->Rows(), t);
-                lines->setCellAlignment(1, lines->Rows(), AlignLeftTop);
-            };
-            for (const AnforderungWert& w : anforderungen) {
-                zeile(w.zeile);
-                if (!w.hinweis.isEmpty()) {
-                    zeile(w.hinweis.trimmed());
-                    lines->setCellFont(1, lines->Rows(), ProtocolFont(false, 1, Printing));
-                }
-            }
-            lines->PositionTopLeft()->setY(heightOf(caption) + 0.15);
-            text->Elements()->Add(lines);
+            text->Elements()->Add(
+                WrappedText(caption + QStringLiteral(": nicht berechenbar: ") + reason,
+                            ProtocolFont(false, 1, Printing)));
             return text;
         });
+        return;
     }
-    spacer(1.0);
-    band([&] { return SignatureBand(Printing); });
-    for (const PictrelPtr& p : pending)
-        skip([&] { m_bander.DrawBand(p); });
+    pass.band([&] { return made; });
+}
+
+PictrelPtr Protokoll::AnforderungswerteBand(const QList<AnforderungWert>& anforderungen,
+                                            bool Printing) const {
+    auto text = std::make_shared<clsPictrel>();
+    auto caption = m_gen.NewText(0, 0, 0, QStringLiteral("Anforderungswerte"), AlignLeftTop,
+                                 ProtocolFont(false, 1, Printing));
+    text->Elements()->Add(caption);
+    // Each line, with its critical note in bold below it.
+    auto lines = WrappedText(QString(), ProtocolFont(false, 0, Printing));
+    lines->setRows(0);
+    auto zeile = [&](const QString& t) {
+        lines->setRows(lines->Rows() + 1);
+        lines->setTextMatrix(1, lines->Rows(), t);
+        lines->setCellAlignment(1, lines->Rows(), AlignLeftTop);
+    };
+    for (const AnforderungWert& w : anforderungen) {
+        zeile(w.zeile);
+        if (!w.hinweis.isEmpty()) {
+            zeile(w.hinweis.trimmed());
+            lines->setCellFont(1, lines->Rows(), ProtocolFont(false, 1, Printing));
+        }
+    }
+    lines->PositionTopLeft()->setY(heightOf(caption) + 0.15);
+    text->Elements()->Add(lines);
+    return text;
 }

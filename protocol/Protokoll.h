@@ -13,7 +13,9 @@
 #include <functional>
 
 class Kalibrierung;
+class Prüfmerkmal;
 class ProtokollSeiten;
+struct AnforderungWert;
 struct Merkmalstabelle;
 
 // The protocol of a calibration: site data, measured values, statistics and
@@ -142,8 +144,31 @@ public:
     clsBander& bander() { return m_bander; }
 
 private:
-    // Places every band of the protocol in order.
+    // Places every band of the protocol in order, section by section.
     void layOut(bool Printing);
+    class LayoutPass;
+    void layOutTitle(LayoutPass& pass, bool Printing);
+    void layOutFieldData(LayoutPass& pass, bool Printing);
+    void layOutMeasuredValues(LayoutPass& pass, bool Printing);
+    void layOutStatistics(LayoutPass& pass, bool Printing);
+    void layOutCalibrationLines(LayoutPass& pass, bool Printing);
+    // The block of the calibration line of B as a function of A.
+    void layOutCalibrationLine(LayoutPass& pass, const Prüfmerkmal& b, MerkmalEnum mb,
+                               const Prüfmerkmal& a, MerkmalEnum ma, bool Printing);
+    // The requirement values, each line with its critical note below it.
+    PictrelPtr AnforderungswerteBand(const QList<AnforderungWert>& anforderungen,
+                                     bool Printing) const;
+    // The two header rows of the measured-values table, and a row per
+    // test point below them, each test field's number spanning its points.
+    void fillMeasuredValuesHeader(clsElementTable& table, bool Printing) const;
+    void fillMeasuredValues(clsElementTable& table) const;
+    // The summary's R² of the indirect and the direct characteristic: the
+    // reason when it cannot be computed, and as many digits as tell it from
+    // the minimum. r2 is the text as the results page shows it.
+    QString summaryR2Text(QString r2, const QString& problem) const;
+    // The summary's equation of that calibration line, or why it is missing.
+    QString summaryLineText(const Prüfmerkmal& indirekt, const Prüfmerkmal& direkt,
+                            const QString& problem) const;
     // The report number of the site data, for the footer.
     QString Berichtsnummer() const;
     // Draws a band; a band with a table taller than an empty page is drawn

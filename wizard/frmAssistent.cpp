@@ -53,6 +53,8 @@ constexpr int MenüBreite = 480;
 // The design size of the page area.
 constexpr int PageWidth = 640;
 constexpr int PageHeight = 440;
+// The frame control's left offset is the margin on every side.
+constexpr int Offset = 8;
 // The steps kept for undo, and the most memory their recorded values may
 // take (a paste of 100,000 pairs records about 50 MB).
 constexpr int UndoSchritte = 100;
@@ -110,28 +112,54 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     setWindowTitle(ProductName);
     setWindowIcon(Symbole::programm());
     m_checks = new FieldChecks(this);
+    buildPages();
+    setUpButtons();
+    m_undo = new QUndoStack(this);
+    m_undo->setUndoLimit(UndoSchritte);
+    buildMenus();
+    setUpHelpKey();
+    connectPages();
+    setAcceptDrops(true);
 
+    // Start-up.
+    setApplicationHelpFile(QDir(HelpFolder()).filePath(QStringLiteral("VelmorTeilE4.html")));
+    seite0->chkDontShowPage0->setChecked(Einstellungen::DontShowPage0());
+    ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
+    ctlAssistent1->GoToPage(0);
+    placeWindow();
+    // The file dialogs start in the folder last used.
+    MessageService::setFolderMemory(Einstellungen::LastFolder(), &Einstellungen::setLastFolder);
+    connectCalibration();
+    installFieldUndo();
+    setFileName(QString());
+    updateRecentFiles(QString());
+    // The first focus is on "weiter >", so that Enter goes on.
+    ctlAssistent1->cmdNext->setFocus(Qt::OtherFocusReason);
+}
+
+void frmAssistent::buildPages() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    // The frame control's left offset is the margin on every side.
-    constexpr int Offset = 8;
     layout->setContentsMargins(Offset, Offset, Offset, Offset);
     layout->setSpacing(Offset);
     picContainer = new QStackedWidget(central);
     picContainer->setObjectName(QStringLiteral("picContainer"));
     picContainer->setMinimumSize(PageWidth, PageHeight);
-    seite0 = new SeiteIntro(k, picContainer);
-    seite1 = new SeiteMerkmale(k, *m_checks, picContainer);
-    seite2 = new SeiteFelder(k, picContainer);
-    seite3 = new SeiteMesswerte(k, picContainer);
-    seite4 = new SeiteErgebnis(k, picContainer);
-    seite5 = new SeiteAusgabe(k, picContainer);
+    seite0 = new SeiteIntro(m_k, picContainer);
+    seite1 = new SeiteMerkmale(m_k, *m_checks, picContainer);
+    seite2 = new SeiteFelder(m_k, picContainer);
+    seite3 = new SeiteMesswerte(m_k, picContainer);
+    seite4 = new SeiteErgebnis(m_k, picContainer);
+    seite5 = new SeiteAusgabe(m_k, picContainer);
     for (int i = LowerBound; i <= UpperBound; ++i)
         picContainer->addWidget(seite(i));
     ctlAssistent1 = new ctlAssistent(central);
     layout->addWidget(picContainer, 1);
     layout->addWidget(ctlAssistent1);
     setCentralWidget(central);
+}
+
+void frmAssistent::setUpButtons() {
     for (QPushButton* b :
          {ctlAssistent1->cmdNext, ctlAssistent1->cmdPrevious, ctlAssistent1->cmdCancel}) {
         m_checks->addNonValidating(b);
@@ -142,11 +170,22 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     for (QPushButton* b : {seite0->cmdInfo, seite4->cmdPlausibilitätOptionen, seite5->cmdOutSave,
                            seite5->cmdOutProtocoll, seite5->cmdOutExport})
         b->setAutoDefault(false);
+}
 
-    m_undo = new QUndoStack(this);
-    m_undo->setUndoLimit(UndoSchritte);
+void frmAssistent::buildMenus() {
     buildFileMenu();
     buildEditMenu();
+    buildHelpMenu();
+    // A menu opened while a cell is edited (Alt+B, a click) takes the typed
+    // text into its cell first, which stays current.
+    for (QMenu* menu : {menuDatei, menuBearbeiten, menuHilfe})
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            if (Seite* s = seite(ctlAssistent1->Page))
+                s->eingabeStillBeenden();
+        });
+}
+
+void frmAssistent::buildHelpMenu() {
     menuHilfe = menuBar()->addMenu(QStringLiteral("&?"));
     menuHilfe->setObjectName(QStringLiteral("menuHilfe"));
     mh_Helpthemes = menuHilfe->addAction(QStringLiteral("Hilfethemen"));
@@ -157,15 +196,11 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     mh_Info->setObjectName(QStringLiteral("mh_Info"));
     connect(mh_Helpthemes, &QAction::triggered, this, [] { ShowHelp(0); });
     connect(mh_Info, &QAction::triggered, this, [this] { m_k.ShowInfo(true, this); });
-    // A menu opened while a cell is edited (Alt+B, a click) takes the typed
-    // text into its cell first, which stays current.
-    for (QMenu* menu : {menuDatei, menuBearbeiten, menuHilfe})
-        connect(menu, &QMenu::aboutToShow, this, [this] {
-            if (Seite* s = seite(ctlAssistent1->Page))
-                s->eingabeStillBeenden();
-        });
-    // F1 opens the help of the page shown; the program's other windows ask
-    // for their topics through the same help window.
+}
+
+// F1 opens the help of the page shown; the program's other windows ask for
+// their topics through the same help window.
+void frmAssistent::setUpHelpKey() {
     setHelpTopicHandler([](const QString& page) { ShowHelpPage(page); });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] {
@@ -175,7 +210,9 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
         ShowHelpPage(page >= LowerBound && page <= UpperBound ? QString::fromLatin1(pages[page])
                                                               : QString());
     });
+}
 
+void frmAssistent::connectPages() {
     connect(ctlAssistent1, &ctlAssistent::Cancel, this, &QWidget::close);
     connect(ctlAssistent1, &ctlAssistent::LeavePage, this, &frmAssistent::onLeavePage);
     connect(ctlAssistent1, &ctlAssistent::EnterPage, this, &frmAssistent::onEnterPage);
@@ -186,13 +223,9 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     connect(seite5->cmdOutSave, &QPushButton::clicked, this, &frmAssistent::speichern);
     connect(seite5->cmdOutProtocoll, &QPushButton::clicked, this, &frmAssistent::protokoll);
     connect(seite5->cmdOutExport, &QPushButton::clicked, this, &frmAssistent::exportieren);
-    setAcceptDrops(true);
+}
 
-    // Start-up.
-    setApplicationHelpFile(QDir(HelpFolder()).filePath(QStringLiteral("VelmorTeilE4.html")));
-    seite0->chkDontShowPage0->setChecked(Einstellungen::DontShowPage0());
-    ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
-    ctlAssistent1->GoToPage(0);
+void frmAssistent::placeWindow() {
     resize(sizeHint().expandedTo(QSize(PageWidth + 2 * Offset, 0)));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(defaultSize(screen->availableGeometry().size()));
@@ -209,12 +242,13 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
         fitIntoScreen();
         m_fitWhenShown = true;
     }
-    // The file dialogs start in the folder last used.
-    MessageService::setFolderMemory(Einstellungen::LastFolder(), &Einstellungen::setLastFolder);
+}
+
+// Every step of the user can be undone; the pages refresh from the
+// calibration, and the unsaved mark follows the saved step.
+void frmAssistent::connectCalibration() {
     connect(&m_k, &Kalibrierung::IsDirtyChanged, this,
             [this] { setWindowModified(m_k.IsDirty()); });
-    // Every step of the user can be undone; the pages refresh from the
-    // calibration, and the unsaved mark follows the saved step.
     connect(&m_k, &Kalibrierung::Bearbeitet, this,
             [this](const QString& text, std::shared_ptr<const StoreChanges> changes) {
                 m_undo->push(new Schritt(m_k, text, std::move(changes)));
@@ -230,15 +264,14 @@ frmAssistent::frmAssistent(Kalibrierung& k, QWidget* parent) : QMainWindow(paren
     });
     connect(m_undo, &QUndoStack::cleanChanged, this,
             [this](bool clean) { m_k.setIsDirty(!clean); });
+}
+
+void frmAssistent::installFieldUndo() {
     auto* feldUndo = new FeldUndo(this);
     for (QLineEdit* edit : picContainer->findChildren<QLineEdit*>())
         edit->installEventFilter(feldUndo);
     for (QComboBox* combo : picContainer->findChildren<QComboBox*>())
         combo->installEventFilter(feldUndo);
-    setFileName(QString());
-    updateRecentFiles(QString());
-    // The first focus is on "weiter >", so that Enter goes on.
-    ctlAssistent1->cmdNext->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- the file menu ----------------------------------------------------------------

@@ -133,8 +133,22 @@ private:
     // Updates the recent-files list with a path ("" only rebuilds the menu).
     void updateRecentFiles(const QString& path);
     void openRecent(int index);
+    // The parts of the window, in the order the constructor builds them:
+    // the order of the widgets is the order of the tab key.
+    void buildPages();
+    // The frame's buttons take Enter; the pages' own buttons never do.
+    void setUpButtons();
+    void buildMenus();
     void buildFileMenu();
     void buildEditMenu();
+    void buildHelpMenu();
+    void setUpHelpKey();
+    void connectPages();
+    // The size and place at start-up, or those the user left it in.
+    void placeWindow();
+    void connectCalibration();
+    // Ctrl+Z and Ctrl+Y of the pages' text fields, see FeldUndo.
+    void installFieldUndo();
     // Commits what is being typed and what the page shown still holds (as
     // a step); false when a typed value was refused.
     bool seiteSchreiben();
