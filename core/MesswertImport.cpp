@@ -1156,312 +1156,385 @@ struct Zweideutig {
     double anders = 0;
 };
 
-} // namespace
+// Why a table without a row below its header is not read, or one that ends
+// at a limit before such a row; "" when neither. A limit after it is
+// answered by the reading.
+QString ohneDatenzeile(const QByteArray& text, char trenner, bool anführung, bool kopfzeile) {
+    Leser leser(text, trenner, anführung);
+    Datensatz d;
+    int zeilen = 0;
+    while (zeilen < 2 && leser.nächster(d))
+        zeilen += d.ausdehnung > 0 ? 1 : 0;
+    QString hindernis = leseGrenze(leser);
+    if (hindernis.isEmpty() && zeilen <= (kopfzeile ? 1 : 0))
+        hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
+    return hindernis;
+}
 
-Ergebnis Tabelle::lesen(const Lesart& lesart) const {
-    Ergebnis e;
-    const int feldSpalte = spalteVon(lesart, Spalte::Prüffeld);
-    const int spalteDer[3] = {spalteVon(lesart, Spalte::Kovariable),
-                              spalteVon(lesart, Spalte::Direkt),
-                              spalteVon(lesart, Spalte::Indirekt)};
-    const Spalte rolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
-    const int spalten = int(lesart.spalten.size());
-
-    {
-        // A table without a row below its header; one that ends at a limit
-        // before it is answered by the reading below.
-        Leser leser(m_text, trennzeichen(lesart), !m_mappe);
-        Datensatz d;
-        int zeilen = 0;
-        while (zeilen < 2 && leser.nächster(d))
-            zeilen += d.ausdehnung > 0 ? 1 : 0;
-        e.hindernis = leseGrenze(leser);
-        if (e.hindernis.isEmpty() && zeilen <= (lesart.kopfzeile ? 1 : 0))
-            e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
-        if (!e.hindernis.isEmpty())
-            return e;
-    }
+// Roles without a column, or named alike by several: sets why nothing is
+// read and which roles they are; false when every role has its column.
+bool spaltenFehlen(const Tabelle& t, const Lesart& lesart, Ergebnis& e) {
     QVector<Spalte> fehlend = fehlendeSpalten(lesart);
     // Two field columns alike: grouping by the covariable instead would
     // merge fields that share its value.
     if (lesart.doppelt.contains(Spalte::Prüffeld) && !lesart.spalten.contains(Spalte::Prüffeld))
         fehlend.prepend(Spalte::Prüffeld);
-    if (!fehlend.isEmpty()) {
-        QStringList namen;
-        QStringList doppelt;
-        const QStringList köpfe = kopf(lesart);
-        for (const Spalte s : fehlend) {
-            if (!lesart.doppelt.contains(s)) {
-                namen.append(lesart.namen.value(s, spaltenName(s)));
-                continue;
-            }
-            QStringList genannt;
-            for (const int c : lesart.doppelt.value(s))
-                genannt.append(
-                    QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
-            doppelt.append(
-                QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
-                    .arg(genannt.join(QStringLiteral(", ")),
-                         lesart.namen.value(s, spaltenName(s))));
+    if (fehlend.isEmpty())
+        return false;
+    QStringList namen;
+    QStringList doppelt;
+    const QStringList köpfe = t.kopf(lesart);
+    for (const Spalte s : fehlend) {
+        if (!lesart.doppelt.contains(s)) {
+            namen.append(lesart.namen.value(s, spaltenName(s)));
+            continue;
         }
-        e.ohneSpalte = fehlend;
-        if (namen.isEmpty()) {
-            e.hindernis = doppelt.join(u' ');
-            return e;
-        }
-        const QString liste = namen.size() == 1
-                                  ? namen.first()
-                                  : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
-                                        QStringLiteral(" und ") + namen.last();
-        e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
-        if (!doppelt.isEmpty())
-            e.hindernis += u' ' + doppelt.join(u' ');
-        return e;
+        QStringList genannt;
+        for (const int c : lesart.doppelt.value(s))
+            genannt.append(
+                QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
+        doppelt.append(
+            QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
+                .arg(genannt.join(QStringLiteral(", ")), lesart.namen.value(s, spaltenName(s))));
     }
+    e.ohneSpalte = fehlend;
+    if (namen.isEmpty()) {
+        e.hindernis = doppelt.join(u' ');
+        return true;
+    }
+    const QString liste = namen.size() == 1
+                              ? namen.first()
+                              : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
+                                    QStringLiteral(" und ") + namen.last();
+    e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
+    if (!doppelt.isEmpty())
+        e.hindernis += u' ' + doppelt.join(u' ');
+    return true;
+}
+
+// Reads the data rows, handed in in file order, into fields: a row's faults
+// are checked in a fixed order and only the first is reported.
+class Einleser {
+public:
+    Einleser(const Lesart& lesart, bool mappe);
+
+    void leerzeile() { m_ende.leerzeile(); }
+    // A row with cells below the header: the limit it passes, "" if none.
+    QString zeile(const Datensatz& d);
+    // After the last row, with the limit the reading stopped at in e: where
+    // the table ends and the rows that cannot be read.
+    void abschließen(Ergebnis& e);
+    // Fields in the order their first row is read, points in row order.
+    void felderIn(Ergebnis& e) const;
+    bool daten() const { return m_ende.daten(); }
+
+private:
+    using Werte = std::array<std::optional<double>, 3>;
+    Werte werteIn(const Datensatz& d) const;
+    bool prüfen(const Datensatz& d, const Werte& werte, Fehlerliste& ziel) const;
+    QByteArray schlüsselFür(std::string_view feldZelle, double kovariable) const;
+    void gruppenZählen(const Datensatz& d, const Werte& werte);
+    QVector<Fehler> zweifel();
+    void einreihen(const QVector<Fehler>& zweifel);
+
+    static constexpr Spalte RolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
+    const bool m_mappe;
+    const Dezimal m_dezimal;
+    const Dezimal m_andere;
+    const char m_gruppe;
+    const int m_feldSpalte;
+    const std::array<int, 3> m_spalteDer;
+    const int m_spalten;
+    int m_nötig = 0;
+
+    Fehlerliste m_fehler;
+    // The bad rows that wait for the table to go on.
+    Fehlerliste m_schwebend;
+    Tabellenende m_ende;
+    std::vector<Gelesen> m_gelesen;
+    std::vector<double> m_kovariable; // per field
+    std::vector<Zweideutig> m_zweideutig;
+    // Per value column: the numbers read, and those written with groups.
+    int m_zahlen[3] = {0, 0, 0};
+    int m_gruppiert[3] = {0, 0, 0};
+    QHash<QByteArray, int> m_felder;
+    QStringList m_feldSchlüssel;
+    // Per row read: dropped as reading two ways.
+    std::vector<bool> m_verworfen;
+};
+
+Einleser::Einleser(const Lesart& lesart, bool mappe)
+    : m_mappe(mappe), m_dezimal(lesart.dezimal),
+      m_andere(lesart.dezimal == Dezimal::Komma ? Dezimal::Punkt : Dezimal::Komma),
+      m_gruppe(lesart.dezimal == Dezimal::Komma ? '.' : ','),
+      m_feldSpalte(spalteVon(lesart, Spalte::Prüffeld)),
+      m_spalteDer{spalteVon(lesart, Spalte::Kovariable), spalteVon(lesart, Spalte::Direkt),
+                  spalteVon(lesart, Spalte::Indirekt)},
+      m_spalten(int(lesart.spalten.size())) {
+    for (const int c : m_spalteDer)
+        m_nötig = std::max(m_nötig, c + 1);
+    m_nötig = std::max(m_nötig, m_feldSpalte + 1);
+}
+
+QString Einleser::zeile(const Datensatz& d) {
+    if (d.ausdehnung > MaxSpalten)
+        return QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
+                              "nicht gelesen.")
+            .arg(d.zeile)
+            .arg(MaxSpalten);
+    const Werte werte = werteIn(d);
+    const bool wartet = m_ende.wartet(d.zeile, werte[1] || werte[2]);
+    if (m_ende.bestätigt())
+        m_fehler.übernehmen(m_schwebend);
+    Fehlerliste& ziel = wartet ? m_schwebend : m_fehler;
+    if (!prüfen(d, werte, ziel))
+        return QString();
+
+    // The field: by the field column, else by the covariable's value.
+    const std::string_view feldZelle = d.zelle(m_feldSpalte);
+    const QByteArray schlüssel = schlüsselFür(feldZelle, *werte[0]);
+    auto it = m_felder.constFind(schlüssel);
+    if (it == m_felder.cend()) {
+        if (m_felder.size() == Kalibrierung::MaxPrüffelder)
+            return QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
+                                  "höchstens %3 Prüffelder aufnehmen.")
+                .arg(d.zeile)
+                .arg(Kalibrierung::MaxPrüffelder + 1)
+                .arg(Kalibrierung::MaxPrüffelder);
+        it = m_felder.insert(schlüssel, int(m_kovariable.size()));
+        m_kovariable.push_back(*werte[0]);
+        m_feldSchlüssel.append(m_feldSpalte >= 0 ? zellText(feldZelle).trimmed()
+                                                 : rt::doubleToText(*werte[0]));
+    } else if (!gleich(m_kovariable[size_t(*it)], *werte[0])) {
+        const int feld = *it;
+        ziel.add(d.zeile, [&] {
+            return QStringLiteral("Die Kovariable %1 weicht vom Wert %2 des Prüffeldes „%3“ ab.")
+                .arg(rt::doubleToText(*werte[0]), rt::doubleToText(m_kovariable[size_t(feld)]),
+                     zitat(m_feldSchlüssel[feld]));
+        });
+        return QString();
+    }
+    if (m_gelesen.size() == size_t(Kalibrierung::MaxPrüfpunkte))
+        return QStringLiteral("Mit Zeile %1 sind es mehr als %2 Prüfpunkte; eine Kalibrierung "
+                              "kann höchstens %2 aufnehmen.")
+            .arg(d.zeile)
+            .arg(anzahl(Kalibrierung::MaxPrüfpunkte));
+    gruppenZählen(d, werte);
+    m_gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
+    return QString();
+}
+
+// The values of the row, each read with the chosen decimal separator.
+Einleser::Werte Einleser::werteIn(const Datensatz& d) const {
+    Werte werte;
+    for (int r = 0; r < 3; ++r) {
+        const std::string_view cell = d.zelle(m_spalteDer[size_t(r)]);
+        werte[size_t(r)] = m_mappe ? markierteZahl(cell) : std::nullopt;
+        if (!werte[size_t(r)])
+            werte[size_t(r)] = zahlText(cell, m_dezimal);
+    }
+    return werte;
+}
+
+// The row's first fault (its columns, its field, its values) goes to ziel:
+// false then.
+bool Einleser::prüfen(const Datensatz& d, const Werte& werte, Fehlerliste& ziel) const {
+    if (d.ausdehnung > m_spalten || d.anzahl < m_nötig) {
+        const int n = d.ausdehnung > m_spalten ? d.ausdehnung : d.anzahl;
+        ziel.add(d.zeile, [&] {
+            return QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(n).arg(m_spalten);
+        });
+        return false;
+    }
+    if (m_feldSpalte >= 0 && d.zelle(m_feldSpalte).empty()) {
+        ziel.add(d.zeile, [] { return QStringLiteral("Kein Prüffeld angegeben."); });
+        return false;
+    }
+    int schlecht = -1;
+    for (int r = 0; r < 3 && schlecht < 0; ++r)
+        if (!werte[size_t(r)])
+            schlecht = r;
+    if (schlecht < 0)
+        return true;
+    const std::string_view cell = d.zelle(m_spalteDer[size_t(schlecht)]);
+    ziel.add(d.zeile, [&] {
+        if (cell.empty())
+            return QStringLiteral("Kein Wert für %1.").arg(spaltenName(RolleDer[schlecht]));
+        return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
+            .arg(zitat(cell), spaltenName(RolleDer[schlecht]));
+    });
+    return false;
+}
+
+QByteArray Einleser::schlüsselFür(std::string_view feldZelle, double kovariable) const {
+    if (m_feldSpalte < 0) {
+        // Values alike to 15 digits (as the calibration keeps them) are one
+        // field: 0.1*3 and 0.3 are.
+        return QByteArray::number(kovariable, 'g', 15);
+    }
+    // A field written as a number is that number ("1", "1,0", "01"); a name
+    // is its text without blanks around it.
+    // Whole numbers only: "1.1" and "1.10" are labels of their own.
+    std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
+    if (!nummer) {
+        const auto gewählt = zahlText(feldZelle, m_dezimal);
+        const auto anders = zahlText(feldZelle, m_andere);
+        nummer = gewählt ? gewählt : anders;
+        if (gewählt && anders && *gewählt != *anders)
+            nummer.reset();
+    }
+    if (nummer && *nummer != std::floor(*nummer))
+        nummer.reset();
+    return nummer ? QByteArray::number(*nummer, 'g', 15)
+                  : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
+                        .trimmed()
+                        .toUtf8();
+}
+
+// A number that another decimal separator reads otherwise is taken only
+// when its whole column is written with the same groups.
+void Einleser::gruppenZählen(const Datensatz& d, const Werte& werte) {
+    for (int r = 0; r < 3; ++r) {
+        const std::string_view cell = d.zelle(m_spalteDer[size_t(r)]);
+        if (m_mappe && markierteZahl(cell)) {
+            ++m_zahlen[r];
+            continue;
+        }
+        ++m_zahlen[r];
+        if (cell.find(m_gruppe) == std::string_view::npos)
+            continue;
+        ++m_gruppiert[r];
+        if (const auto anders = zahlText(cell, m_andere); anders && *anders != *werte[size_t(r)])
+            m_zweideutig.push_back({m_gelesen.size(), r, zitat(cell), *anders});
+    }
+}
+
+void Einleser::abschließen(Ergebnis& e) {
+    // The table ends before rows that no measured value follows.
+    if (e.hindernis.isEmpty() && m_ende.ab() > 0)
+        e.endeBeiZeile = m_ende.ab();
+    else
+        m_fehler.übernehmen(m_schwebend);
+    einreihen(zweifel());
+    e.fehler = std::move(m_fehler.liste);
+    e.weitereFehler = m_fehler.weitere;
+}
+
+// Rows whose numbers read two ways in a column not grouped throughout.
+QVector<Fehler> Einleser::zweifel() {
+    m_verworfen.assign(m_gelesen.size(), false);
+    QVector<Fehler> zweifel;
+    for (const Zweideutig& z : m_zweideutig) {
+        if (m_zahlen[z.rolle] == m_gruppiert[z.rolle] || m_verworfen[z.gelesen])
+            continue;
+        m_verworfen[z.gelesen] = true;
+        const Gelesen& g = m_gelesen[z.gelesen];
+        const double gelesenerWert = z.rolle == 0   ? m_kovariable[size_t(g.feld)]
+                                     : z.rolle == 1 ? g.direkt
+                                                    : g.indirekt;
+        zweifel.append(
+            {g.zeile,
+             QStringLiteral("„%1“ (%2) lässt sich als %3 oder als %4 lesen; die übrigen Zahlen der "
+                            "Spalte zeigen nicht, welches gemeint ist.")
+                 .arg(z.text, spaltenName(RolleDer[z.rolle]), rt::doubleToText(gelesenerWert),
+                      rt::doubleToText(z.anders))});
+    }
+    return zweifel;
+}
+
+// In line order with the other faults; none beyond the last one kept.
+void Einleser::einreihen(const QVector<Fehler>& zweifel) {
+    if (zweifel.isEmpty())
+        return;
+    const int letzte = m_fehler.weitere > 0 ? m_fehler.liste.last().zeile : INT_MAX;
+    for (const Fehler& f : zweifel) {
+        if (f.zeile > letzte)
+            ++m_fehler.weitere;
+        else
+            m_fehler.liste.append(f);
+    }
+    std::stable_sort(m_fehler.liste.begin(), m_fehler.liste.end(),
+                     [](const Fehler& a, const Fehler& b) { return a.zeile < b.zeile; });
+    while (m_fehler.liste.size() > MaxFehler) {
+        m_fehler.liste.removeLast();
+        ++m_fehler.weitere;
+    }
+}
+
+void Einleser::felderIn(Ergebnis& e) const {
+    std::vector<int> neu(m_kovariable.size(), -1);
+    for (size_t i = 0; i < m_gelesen.size(); ++i) {
+        if (m_verworfen[i])
+            continue;
+        const Gelesen& g = m_gelesen[i];
+        int& f = neu[size_t(g.feld)];
+        if (f < 0) {
+            f = int(e.felder.size());
+            Feld feld;
+            feld.schlüssel = m_feldSchlüssel[g.feld];
+            feld.kovariable = m_kovariable[size_t(g.feld)];
+            e.felder.append(feld);
+        }
+        e.felder[f].punkte.append({g.direkt, g.indirekt});
+        ++e.gelesen;
+    }
+}
+
+// Why the fields read are too few for a calibration; "" when they are not.
+QString mangelIn(const Ergebnis& e, bool daten) {
+    if (!daten)
+        return QStringLiteral("Die Datei enthält keine Messwerte.");
+    if (e.gelesen == 0)
+        return QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
+    if (e.felder.size() < Kalibrierung::MinPrüffelder)
+        return QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
+                              "mindestens %2 Prüffelder.")
+            .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
+                                      : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
+            .arg(Kalibrierung::MinPrüffelder);
+    for (const Feld& feld : e.felder)
+        if (feld.punkte.size() < Kalibrierung::MinPrüfpunkte)
+            return QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
+                                  "mindestens %3.")
+                .arg(zitat(feld.schlüssel),
+                     feld.punkte.size() == 1
+                         ? QStringLiteral("1 Prüfpunkt")
+                         : QStringLiteral("%1 Prüfpunkte").arg(feld.punkte.size()))
+                .arg(Kalibrierung::MinPrüfpunkte);
+    return QString();
+}
+
+} // namespace
+
+Ergebnis Tabelle::lesen(const Lesart& lesart) const {
+    Ergebnis e;
+    e.hindernis = ohneDatenzeile(m_text, trennzeichen(lesart), !m_mappe, lesart.kopfzeile);
+    if (!e.hindernis.isEmpty() || spaltenFehlen(*this, lesart, e))
+        return e;
     if (lesart.dezimal == Dezimal::Unbestimmt) {
         e.hindernis = QStringLiteral("Die Zahlen der Datei lassen sich mit Dezimalkomma und mit "
                                      "Dezimalpunkt lesen. Wählen Sie das Dezimaltrennzeichen.");
         return e;
     }
-    const char gruppe = lesart.dezimal == Dezimal::Komma ? '.' : ',';
-    const Dezimal andere = lesart.dezimal == Dezimal::Komma ? Dezimal::Punkt : Dezimal::Komma;
-    int nötig = 0;
-    for (const int c : spalteDer)
-        nötig = std::max(nötig, c + 1);
-    nötig = std::max(nötig, feldSpalte + 1);
-
-    Fehlerliste fehler;
-    // The bad rows that wait for the table to go on.
-    Fehlerliste schwebend;
-    Tabellenende ende;
-    bool kopfÜbersprungen = !lesart.kopfzeile;
-
-    std::vector<Gelesen> gelesen;
-    std::vector<double> kovariable; // per field
-    std::vector<Zweideutig> zweideutig;
-    // Per value column: the numbers read, and those written with groups.
-    int zahlen[3] = {0, 0, 0};
-    int gruppiert[3] = {0, 0, 0};
-    QHash<QByteArray, int> felder;
-    QStringList feldSchlüssel;
-
+    Einleser einleser(lesart, m_mappe);
     Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
-    auto grenze = [&](const QString& text) { e.hindernis = text; };
+    bool kopfÜbersprungen = !lesart.kopfzeile;
     while (e.hindernis.isEmpty() && leser.nächster(d)) {
-        if (d.ausdehnung == 0) {
-            ende.leerzeile();
-            continue;
-        }
-        if (!kopfÜbersprungen) {
+        if (d.ausdehnung == 0)
+            einleser.leerzeile();
+        else if (!kopfÜbersprungen)
             kopfÜbersprungen = true;
-            continue;
-        }
-        if (d.ausdehnung > MaxSpalten) {
-            grenze(QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
-                                  "nicht gelesen.")
-                       .arg(d.zeile)
-                       .arg(MaxSpalten));
-            break;
-        }
-        // The values of the row, each read with the chosen decimal separator.
-        std::optional<double> werte[3];
-        for (int r = 0; r < 3; ++r) {
-            const std::string_view cell = d.zelle(spalteDer[r]);
-            werte[r] = m_mappe ? markierteZahl(cell) : std::nullopt;
-            if (!werte[r])
-                werte[r] = zahlText(cell, lesart.dezimal);
-        }
-        const bool wartet = ende.wartet(d.zeile, werte[1] || werte[2]);
-        if (ende.bestätigt())
-            fehler.übernehmen(schwebend);
-        Fehlerliste& ziel = wartet ? schwebend : fehler;
-
-        if (d.ausdehnung > spalten || d.anzahl < nötig) {
-            const int n = d.ausdehnung > spalten ? d.ausdehnung : d.anzahl;
-            ziel.add(d.zeile, [&] {
-                return QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(n).arg(spalten);
-            });
-            continue;
-        }
-        const std::string_view feldZelle = d.zelle(feldSpalte);
-        if (feldSpalte >= 0 && feldZelle.empty()) {
-            ziel.add(d.zeile, [] { return QStringLiteral("Kein Prüffeld angegeben."); });
-            continue;
-        }
-        int schlecht = -1;
-        for (int r = 0; r < 3 && schlecht < 0; ++r)
-            if (!werte[r])
-                schlecht = r;
-        if (schlecht >= 0) {
-            const std::string_view cell = d.zelle(spalteDer[schlecht]);
-            ziel.add(d.zeile, [&] {
-                if (cell.empty())
-                    return QStringLiteral("Kein Wert für %1.").arg(spaltenName(rolleDer[schlecht]));
-                return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
-                    .arg(zitat(cell), spaltenName(rolleDer[schlecht]));
-            });
-            continue;
-        }
-
-        // The field: by the field column, else by the covariable's value.
-        QByteArray schlüssel;
-        if (feldSpalte >= 0) {
-            // A field written as a number is that number ("1", "1,0", "01");
-            // a name is its text without blanks around it.
-            // Whole numbers only: "1.1" and "1.10" are labels of their own.
-            std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
-            if (!nummer) {
-                const auto gewählt = zahlText(feldZelle, lesart.dezimal);
-                const auto anders = zahlText(feldZelle, andere);
-                nummer = gewählt ? gewählt : anders;
-                if (gewählt && anders && *gewählt != *anders)
-                    nummer.reset();
-            }
-            if (nummer && *nummer != std::floor(*nummer))
-                nummer.reset();
-            schlüssel = nummer ? QByteArray::number(*nummer, 'g', 15)
-                               : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
-                                     .trimmed()
-                                     .toUtf8();
-        } else {
-            // Values alike to 15 digits (as the calibration keeps them) are
-            // one field: 0.1*3 and 0.3 are.
-            schlüssel = QByteArray::number(*werte[0], 'g', 15);
-        }
-        auto it = felder.constFind(schlüssel);
-        if (it == felder.cend()) {
-            if (felder.size() == Kalibrierung::MaxPrüffelder) {
-                grenze(
-                    QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
-                                   "höchstens %3 Prüffelder aufnehmen.")
-                        .arg(d.zeile)
-                        .arg(Kalibrierung::MaxPrüffelder + 1)
-                        .arg(Kalibrierung::MaxPrüffelder));
-                break;
-            }
-            it = felder.insert(schlüssel, int(kovariable.size()));
-            kovariable.push_back(*werte[0]);
-            feldSchlüssel.append(feldSpalte >= 0 ? zellText(feldZelle).trimmed()
-                                                 : rt::doubleToText(*werte[0]));
-        } else if (!gleich(kovariable[size_t(*it)], *werte[0])) {
-            const int feld = *it;
-            ziel.add(d.zeile, [&] {
-                return QStringLiteral(
-                           "Die Kovariable %1 weicht vom Wert %2 des Prüffeldes „%3“ ab.")
-                    .arg(rt::doubleToText(*werte[0]), rt::doubleToText(kovariable[size_t(feld)]),
-                         zitat(feldSchlüssel[feld]));
-            });
-            continue;
-        }
-        if (gelesen.size() == size_t(Kalibrierung::MaxPrüfpunkte)) {
-            grenze(QStringLiteral("Mit Zeile %1 sind es mehr als %2 Prüfpunkte; eine Kalibrierung "
-                                  "kann höchstens %2 aufnehmen.")
-                       .arg(d.zeile)
-                       .arg(anzahl(Kalibrierung::MaxPrüfpunkte)));
-            break;
-        }
-        // A number that another decimal separator reads otherwise is taken
-        // only when its whole column is written with the same groups.
-        for (int r = 0; r < 3; ++r) {
-            const std::string_view cell = d.zelle(spalteDer[r]);
-            if (m_mappe && markierteZahl(cell)) {
-                ++zahlen[r];
-                continue;
-            }
-            ++zahlen[r];
-            if (cell.find(gruppe) == std::string_view::npos)
-                continue;
-            ++gruppiert[r];
-            if (const auto anders = zahlText(cell, andere); anders && *anders != *werte[r])
-                zweideutig.push_back({gelesen.size(), r, zitat(cell), *anders});
-        }
-        gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
+        else
+            e.hindernis = einleser.zeile(d);
     }
     if (const QString grund = leseGrenze(leser); !grund.isEmpty())
-        grenze(grund);
-    // The table ends before rows that no measured value follows.
-    if (e.hindernis.isEmpty() && ende.ab() > 0)
-        e.endeBeiZeile = ende.ab();
-    else
-        fehler.übernehmen(schwebend);
-
-    // Rows whose numbers read two ways in a column not grouped throughout.
-    std::vector<bool> verworfen(gelesen.size(), false);
-    QVector<Fehler> zweifel;
-    for (const Zweideutig& z : zweideutig) {
-        if (zahlen[z.rolle] == gruppiert[z.rolle] || verworfen[z.gelesen])
-            continue;
-        verworfen[z.gelesen] = true;
-        const double gelesenerWert = z.rolle == 0   ? kovariable[size_t(gelesen[z.gelesen].feld)]
-                                     : z.rolle == 1 ? gelesen[z.gelesen].direkt
-                                                    : gelesen[z.gelesen].indirekt;
-        zweifel.append(
-            {gelesen[z.gelesen].zeile,
-             QStringLiteral("„%1“ (%2) lässt sich als %3 oder als %4 lesen; die übrigen Zahlen der "
-                            "Spalte zeigen nicht, welches gemeint ist.")
-                 .arg(z.text, spaltenName(rolleDer[z.rolle]), rt::doubleToText(gelesenerWert),
-                      rt::doubleToText(z.anders))});
-    }
-    if (!zweifel.isEmpty()) {
-        // In line order with the others; none beyond the last one kept.
-        const int letzte = fehler.weitere > 0 ? fehler.liste.last().zeile : INT_MAX;
-        for (const Fehler& f : zweifel) {
-            if (f.zeile > letzte)
-                ++fehler.weitere;
-            else
-                fehler.liste.append(f);
-        }
-        std::stable_sort(fehler.liste.begin(), fehler.liste.end(),
-                         [](const Fehler& a, const Fehler& b) { return a.zeile < b.zeile; });
-        while (fehler.liste.size() > MaxFehler) {
-            fehler.liste.removeLast();
-            ++fehler.weitere;
-        }
-    }
-    e.fehler = std::move(fehler.liste);
-    e.weitereFehler = fehler.weitere;
+        e.hindernis = grund;
+    einleser.abschließen(e);
     if (!e.hindernis.isEmpty())
         return e;
-
-    // Fields in the order their first row is read, points in row order.
-    std::vector<int> neu(kovariable.size(), -1);
-    for (size_t i = 0; i < gelesen.size(); ++i) {
-        if (verworfen[i])
-            continue;
-        int& f = neu[size_t(gelesen[i].feld)];
-        if (f < 0) {
-            f = int(e.felder.size());
-            Feld feld;
-            feld.schlüssel = feldSchlüssel[gelesen[i].feld];
-            feld.kovariable = kovariable[size_t(gelesen[i].feld)];
-            e.felder.append(feld);
-        }
-        e.felder[f].punkte.append({gelesen[i].direkt, gelesen[i].indirekt});
-        ++e.gelesen;
-    }
-
-    if (!ende.daten())
-        e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
-    else if (e.gelesen == 0)
-        e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
-    else if (e.felder.size() < Kalibrierung::MinPrüffelder)
-        e.hindernis =
-            QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
-                           "mindestens %2 Prüffelder.")
-                .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
-                                          : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
-                .arg(Kalibrierung::MinPrüffelder);
-    for (qsizetype i = 0; i < e.felder.size() && e.hindernis.isEmpty(); ++i)
-        if (e.felder[i].punkte.size() < Kalibrierung::MinPrüfpunkte)
-            e.hindernis =
-                QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
-                               "mindestens %3.")
-                    .arg(zitat(e.felder[i].schlüssel),
-                         e.felder[i].punkte.size() == 1
-                             ? QStringLiteral("1 Prüfpunkt")
-                             : QStringLiteral("%1 Prüfpunkte").arg(e.felder[i].punkte.size()))
-                    .arg(Kalibrierung::MinPrüfpunkte);
+    einleser.felderIn(e);
+    e.hindernis = mangelIn(e, einleser.daten());
     return e;
 }
 
