@@ -142,6 +142,12 @@ private:
         bool puffer = false;
         size_t anfang = 0, länge = 0;
     };
+    void leerzeilen();
+    bool zelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref);
+    bool zitierteZelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref);
+    const char* zellenEnde(const char* p) const;
+    std::string_view text(const Ref& ref) const;
+
     const char* m_p;
     const char* m_end;
     char m_trenner;
@@ -158,88 +164,24 @@ bool Leser::nächster(Datensatz& d) {
     d.anzahl = 0;
     d.ausdehnung = 0;
     m_puffer.clear();
-    const char* p = m_p;
     // Empty lines in a row are one empty row: millions of them cost little.
-    if (*p == '\n' || *p == '\r') {
-        while (p < m_end && (*p == '\n' || *p == '\r')) {
-            if (*p == '\r' && p + 1 < m_end && p[1] == '\n')
-                ++p;
-            ++p;
-            ++m_zeile;
-        }
-        m_p = p;
+    if (*m_p == '\n' || *m_p == '\r') {
+        leerzeilen();
         d.anzahl = 1;
         return true;
     }
     // A row is at most MaxZeilenlänge long, also one whose quoted cells
     // span lines.
     const char* zeilenAnfang = m_p;
+    const char* p = m_p;
     for (;;) {
-        const char* start = p;
-        while (p < m_end && *p == ' ')
-            ++p;
         Ref ref;
-        if (m_anführung && p < m_end && *p == '"') {
-            ++p;
-            ref.puffer = true;
-            ref.anfang = m_puffer.size();
-            bool geschlossen = false;
-            while (p < m_end) {
-                const char* q = p;
-                while (q < m_end && *q != '"' && *q != '\n' && *q != '\r')
-                    ++q;
-                if (q - zeilenAnfang > MaxZeilenlänge) {
-                    zuLang = d.zeile;
-                    return false;
-                }
-                m_puffer.append(p, q);
-                if (q >= m_end) {
-                    p = q;
-                    break;
-                }
-                if (*q == '\n' || *q == '\r') {
-                    // A line break in the cell, counted once also as CR LF.
-                    m_puffer += '\n';
-                    ++m_zeile;
-                    p = *q == '\r' && q + 1 < m_end && q[1] == '\n' ? q + 2 : q + 1;
-                } else if (q + 1 < m_end && q[1] == '"') {
-                    m_puffer += '"';
-                    p = q + 2;
-                } else {
-                    p = q + 1;
-                    geschlossen = true;
-                    break;
-                }
-            }
-            if (!geschlossen) {
-                offen = d.zeile;
-                return false;
-            }
-            // What follows the closing quote up to the separator is text too.
-            const char* q = p;
-            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
-                ++q;
-            m_puffer.append(p, q);
-            p = q;
-            ref.länge = m_puffer.size() - ref.anfang;
-        } else {
-            const char* q = p;
-            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
-                ++q;
-            ref.view = getrimmt(std::string_view(start, size_t(q - start)));
-            p = q;
-        }
-        if (p - zeilenAnfang > MaxZeilenlänge) {
-            zuLang = d.zeile;
+        if (!zelle(p, zeilenAnfang, d.zeile, ref))
             return false;
-        }
-        const bool leer =
-            ref.puffer ? getrimmt(std::string_view(m_puffer).substr(ref.anfang, ref.länge)).empty()
-                       : ref.view.empty();
         if (d.anzahl <= MaxSpalten)
             m_refs[size_t(d.anzahl)] = ref;
         ++d.anzahl;
-        if (!leer)
+        if (!getrimmt(text(ref)).empty())
             d.ausdehnung = d.anzahl;
         if (p < m_end && *p == m_trenner) {
             ++p;
@@ -254,12 +196,95 @@ bool Leser::nächster(Datensatz& d) {
     }
     m_p = p;
     const int n = std::min(d.anzahl, MaxSpalten + 1);
-    for (int c = 0; c < n; ++c) {
-        const Ref& r = m_refs[size_t(c)];
-        d.zellen[size_t(c)] =
-            r.puffer ? getrimmt(std::string_view(m_puffer).substr(r.anfang, r.länge)) : r.view;
+    for (int c = 0; c < n; ++c)
+        d.zellen[size_t(c)] = getrimmt(text(m_refs[size_t(c)]));
+    return true;
+}
+
+void Leser::leerzeilen() {
+    const char* p = m_p;
+    while (p < m_end && (*p == '\n' || *p == '\r')) {
+        if (*p == '\r' && p + 1 < m_end && p[1] == '\n')
+            ++p;
+        ++p;
+        ++m_zeile;
+    }
+    m_p = p;
+}
+
+// The cell at p, p then at what follows it; false at a limit.
+bool Leser::zelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref) {
+    const char* start = p;
+    while (p < m_end && *p == ' ')
+        ++p;
+    if (m_anführung && p < m_end && *p == '"') {
+        if (!zitierteZelle(p, zeilenAnfang, zeile, ref))
+            return false;
+    } else {
+        const char* q = zellenEnde(p);
+        ref.view = getrimmt(std::string_view(start, size_t(q - start)));
+        p = q;
+    }
+    if (p - zeilenAnfang > MaxZeilenlänge) {
+        zuLang = zeile;
+        return false;
     }
     return true;
+}
+
+// A cell from its opening quote on, its text into the buffer.
+bool Leser::zitierteZelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref) {
+    ++p;
+    ref.puffer = true;
+    ref.anfang = m_puffer.size();
+    bool geschlossen = false;
+    while (p < m_end) {
+        const char* q = p;
+        while (q < m_end && *q != '"' && *q != '\n' && *q != '\r')
+            ++q;
+        if (q - zeilenAnfang > MaxZeilenlänge) {
+            zuLang = zeile;
+            return false;
+        }
+        m_puffer.append(p, q);
+        if (q >= m_end) {
+            p = q;
+            break;
+        }
+        if (*q == '\n' || *q == '\r') {
+            // A line break in the cell, counted once also as CR LF.
+            m_puffer += '\n';
+            ++m_zeile;
+            p = *q == '\r' && q + 1 < m_end && q[1] == '\n' ? q + 2 : q + 1;
+        } else if (q + 1 < m_end && q[1] == '"') {
+            m_puffer += '"';
+            p = q + 2;
+        } else {
+            p = q + 1;
+            geschlossen = true;
+            break;
+        }
+    }
+    if (!geschlossen) {
+        offen = zeile;
+        return false;
+    }
+    // What follows the closing quote up to the separator is text too.
+    const char* q = zellenEnde(p);
+    m_puffer.append(p, q);
+    p = q;
+    ref.länge = m_puffer.size() - ref.anfang;
+    return true;
+}
+
+const char* Leser::zellenEnde(const char* p) const {
+    while (p < m_end && *p != m_trenner && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
+}
+
+std::string_view Leser::text(const Ref& ref) const {
+    return ref.puffer ? std::string_view(m_puffer).substr(ref.anfang, ref.länge) : ref.view;
 }
 
 // Where a table ends: rows after an empty line belong to it only when a row
