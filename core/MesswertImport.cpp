@@ -800,6 +800,58 @@ bool siehtBinärAus(const QByteArray& utf8) {
     return steuer * 100 > n;
 }
 
+// UTF-16 without byte-order mark shows as every other byte being NUL.
+bool nullenBei(const QByteArray& bytes, int versatz) {
+    const qsizetype n = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 512);
+    if (n < 4)
+        return false;
+    for (qsizetype i = 0; i < n; i += 2)
+        if (bytes[i + versatz] != '\0' || bytes[i + 1 - versatz] == '\0')
+            return false;
+    return true;
+}
+
+// A text file's bytes as UTF-8, and the encoding they are read in.
+struct Textinhalt {
+    QByteArray utf8;
+    QString zeichensatz;
+};
+
+Textinhalt alsUtf8(const QByteArray& bytes, const QString& shown) {
+    auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+        if (decoder.hasError())
+            keineTabelle(shown);
+        return Textinhalt{text.toUtf8(), QStringLiteral("UTF-16")};
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return utf16(QStringDecoder::Utf16LE, 2);
+    if (bytes.startsWith("\xFE\xFF"))
+        return utf16(QStringDecoder::Utf16BE, 2);
+    if (nullenBei(bytes, 1))
+        return utf16(QStringDecoder::Utf16LE, 0);
+    if (nullenBei(bytes, 0))
+        return utf16(QStringDecoder::Utf16BE, 0);
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        // The mark says UTF-8: a broken sequence is a replacement character,
+        // not a reason to read the file as Latin-1.
+        QByteArray text = bytes.mid(3);
+        if (!gültigesUtf8(text))
+            text = QString::fromUtf8(text).toUtf8();
+        return {text, QStringLiteral("UTF-8")};
+    }
+    if (const Utf8Befund befund = utf8Befund(bytes);
+        befund.falsch == 0 || befund.richtig > befund.falsch) {
+        // UTF-8, also with a stray byte of another encoding in a remark: the
+        // rest (the header's umlauts) is read as written.
+        return {befund.falsch == 0 ? bytes : QString::fromUtf8(bytes).toUtf8(),
+                QStringLiteral("UTF-8")};
+    }
+    // Not UTF-8: the single-byte encoding of older Windows programs.
+    return {QString::fromLatin1(bytes).toUtf8(), QStringLiteral("Latin-1")};
+}
+
 } // namespace
 
 Tabelle Tabelle::ausDatei(const QString& path, const QString& blatt) {
@@ -865,50 +917,9 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
     case Mappe::Art::Keine:
         break;
     }
-    auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
-        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
-        const QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
-        if (decoder.hasError())
-            keineTabelle(shown);
-        t.m_zeichensatz = QStringLiteral("UTF-16");
-        t.m_text = text.toUtf8();
-    };
-    // UTF-16 without byte-order mark shows as every other byte being NUL.
-    auto nullenBei = [&](int versatz) {
-        const qsizetype n = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 512);
-        if (n < 4)
-            return false;
-        for (qsizetype i = 0; i < n; i += 2)
-            if (bytes[i + versatz] != '\0' || bytes[i + 1 - versatz] == '\0')
-                return false;
-        return true;
-    };
-    if (bytes.startsWith("\xFF\xFE"))
-        utf16(QStringDecoder::Utf16LE, 2);
-    else if (bytes.startsWith("\xFE\xFF"))
-        utf16(QStringDecoder::Utf16BE, 2);
-    else if (nullenBei(1))
-        utf16(QStringDecoder::Utf16LE, 0);
-    else if (nullenBei(0))
-        utf16(QStringDecoder::Utf16BE, 0);
-    else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        // The mark says UTF-8: a broken sequence is a replacement character,
-        // not a reason to read the file as Latin-1.
-        t.m_text = bytes.mid(3);
-        if (!gültigesUtf8(t.m_text))
-            t.m_text = QString::fromUtf8(t.m_text).toUtf8();
-        t.m_zeichensatz = QStringLiteral("UTF-8");
-    } else if (const Utf8Befund befund = utf8Befund(bytes);
-               befund.falsch == 0 || befund.richtig > befund.falsch) {
-        // UTF-8, also with a stray byte of another encoding in a remark: the
-        // rest (the header's umlauts) is read as written.
-        t.m_text = befund.falsch == 0 ? bytes : QString::fromUtf8(bytes).toUtf8();
-        t.m_zeichensatz = QStringLiteral("UTF-8");
-    } else {
-        // Not UTF-8: the single-byte encoding of older Windows programs.
-        t.m_text = QString::fromLatin1(bytes).toUtf8();
-        t.m_zeichensatz = QStringLiteral("Latin-1");
-    }
+    Textinhalt inhalt = alsUtf8(bytes, shown);
+    t.m_text = std::move(inhalt.utf8);
+    t.m_zeichensatz = inhalt.zeichensatz;
     // The end-of-file mark of old DOS programs.
     while (t.m_text.endsWith('\x1A'))
         t.m_text.chop(1);
