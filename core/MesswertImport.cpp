@@ -1036,38 +1036,68 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     return lesart;
 }
 
+namespace {
+
+// The votes of value cells for a decimal separator, per column.
+struct Stimmen {
+    std::vector<int> komma, punkt, beides, markiert;
+    explicit Stimmen(size_t n) : komma(n), punkt(n), beides(n), markiert(n) {}
+    void dazu(Stimmen& andere) {
+        for (size_t c = 0; c < komma.size(); ++c) {
+            komma[c] += std::exchange(andere.komma[c], 0);
+            punkt[c] += std::exchange(andere.punkt[c], 0);
+            beides[c] += std::exchange(andere.beides[c], 0);
+            markiert[c] += std::exchange(andere.markiert[c], 0);
+        }
+    }
+    void zählen(size_t c, std::string_view cell, bool mappe) {
+        if (mappe && markierteZahl(cell)) {
+            ++markiert[c];
+            return;
+        }
+        const auto kz = zahlText(cell, Dezimal::Komma);
+        const auto pz = zahlText(cell, Dezimal::Punkt);
+        if (kz && !pz)
+            ++komma[c];
+        else if (pz && !kz)
+            ++punkt[c];
+        else if (kz && pz && *kz != *pz)
+            ++beides[c];
+    }
+    Dezimal ergebnis() const {
+        int k = 0, p = 0, b = 0;
+        for (size_t c = 0; c < komma.size(); ++c) {
+            k += komma[c];
+            p += punkt[c];
+            b += markiert[c] > 0 ? 0 : beides[c];
+        }
+        if (k > 0 && p == 0)
+            return Dezimal::Komma;
+        if (p > 0 && k == 0)
+            return Dezimal::Punkt;
+        if (k == 0 && p == 0 && b == 0)
+            return Dezimal::Komma; // whole numbers only: both readings agree
+        return Dezimal::Unbestimmt;
+    }
+};
+
+} // namespace
+
 Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
     // The value cells of the first rows vote: each that reads only one way
     // for it; one that reads two ways as other numbers leaves it open, but
     // not in a column of a workbook that holds numeric cells (there it is a
     // bad row, its column showing no groups).
     const int n = int(lesart.spalten.size());
-    const size_t spalten = lesart.spalten.size();
     Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
     bool erste = true;
     // Rows after an empty line vote only when a row with a measured value
     // follows: what ends the table (a note, a results block) does not.
-    struct Stimmen {
-        std::vector<int> komma, punkt, beides, markiert;
-        explicit Stimmen(size_t n) : komma(n), punkt(n), beides(n), markiert(n) {}
-        void dazu(Stimmen& andere) {
-            for (size_t c = 0; c < komma.size(); ++c) {
-                komma[c] += std::exchange(andere.komma[c], 0);
-                punkt[c] += std::exchange(andere.punkt[c], 0);
-                beides[c] += std::exchange(andere.beides[c], 0);
-                markiert[c] += std::exchange(andere.markiert[c], 0);
-            }
-        }
-    };
-    Stimmen gezählt(spalten), schwebend(spalten);
+    Stimmen gezählt(lesart.spalten.size()), schwebend(lesart.spalten.size());
     Tabellenende ende;
     const int direkt = int(lesart.spalten.indexOf(Spalte::Direkt));
     const int indirekt = int(lesart.spalten.indexOf(Spalte::Indirekt));
-    auto lesbar = [&](std::string_view cell) {
-        return markierteZahl(cell) || zahlText(cell, Dezimal::Komma) ||
-               zahlText(cell, Dezimal::Punkt);
-    };
     for (int r = 0; r < 100'000 && leser.nächster(d); ++r) {
         if (d.ausdehnung == 0) {
             ende.leerzeile();
@@ -1076,44 +1106,15 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
         if (std::exchange(erste, false) && lesart.kopfzeile)
             continue;
         const bool wartet =
-            ende.wartet(d.zeile, lesbar(d.zelle(direkt)) || lesbar(d.zelle(indirekt)));
+            ende.wartet(d.zeile, istZahl(d.zelle(direkt)) || istZahl(d.zelle(indirekt)));
         if (ende.bestätigt())
             gezählt.dazu(schwebend);
         Stimmen& ziel = wartet ? schwebend : gezählt;
-        for (int c = 0; c < std::min(d.anzahl, n); ++c) {
-            if (!wert(lesart.spalten[c]))
-                continue;
-            if (m_mappe && markierteZahl(d.zelle(c))) {
-                ++ziel.markiert[size_t(c)];
-                continue;
-            }
-            const auto kz = zahlText(d.zelle(c), Dezimal::Komma);
-            const auto pz = zahlText(d.zelle(c), Dezimal::Punkt);
-            if (kz && !pz)
-                ++ziel.komma[size_t(c)];
-            else if (pz && !kz)
-                ++ziel.punkt[size_t(c)];
-            else if (kz && pz && *kz != *pz)
-                ++ziel.beides[size_t(c)];
-        }
+        for (int c = 0; c < std::min(d.anzahl, n); ++c)
+            if (wert(lesart.spalten[c]))
+                ziel.zählen(size_t(c), d.zelle(c), m_mappe);
     }
-    const std::vector<int>& komma = gezählt.komma;
-    const std::vector<int>& punkt = gezählt.punkt;
-    const std::vector<int>& beides = gezählt.beides;
-    const std::vector<int>& markiert = gezählt.markiert;
-    int k = 0, p = 0, b = 0;
-    for (size_t c = 0; c < size_t(n); ++c) {
-        k += komma[c];
-        p += punkt[c];
-        b += markiert[c] > 0 ? 0 : beides[c];
-    }
-    if (k > 0 && p == 0)
-        return Dezimal::Komma;
-    if (p > 0 && k == 0)
-        return Dezimal::Punkt;
-    if (k == 0 && p == 0 && b == 0)
-        return Dezimal::Komma; // whole numbers only: both readings agree
-    return Dezimal::Unbestimmt;
+    return gezählt.ergebnis();
 }
 
 QStringList Tabelle::kopf(const Lesart& lesart) const {
