@@ -953,6 +953,80 @@ char Tabelle::trennzeichen(const Lesart& lesart) const {
 
 // ---- how it is read ----------------------------------------------------------
 
+namespace {
+
+// The header names the columns; what it does not name is asked for, never
+// guessed by position.
+void spaltenNachKopf(const Probe& kopf, const Kalibrierung& k, Lesart& lesart) {
+    QVector<std::pair<Spalte, int>> rollen;
+    for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c)
+        rollen.append(rolleAusKopf(zellText(kopf.zelle(c)), k));
+    // A role belongs to the column that names it most surely; two that name
+    // it alike are asked about, never decided by their order.
+    lesart.spalten.fill(Spalte::Keine, rollen.size());
+    for (int c = 0; c < rollen.size(); ++c) {
+        const auto [rolle, sicher] = rollen[c];
+        if (rolle == Spalte::Keine)
+            continue;
+        QVector<int> gleich;
+        bool übertroffen = false;
+        for (int o = 0; o < rollen.size(); ++o)
+            if (rollen[o].first == rolle) {
+                übertroffen = übertroffen || rollen[o].second > sicher;
+                if (rollen[o].second == sicher)
+                    gleich.append(o);
+            }
+        if (übertroffen)
+            continue;
+        if (gleich.size() == 1 || rolle == Spalte::Prüfpunkt)
+            lesart.spalten[c] = rolle;
+        else
+            lesart.doppelt.insert(rolle, gleich);
+    }
+}
+
+// The export's point column counts 1, 2, 3 in each field; a table whose
+// third column does not is not laid out so (decimal commas between
+// comma-separated cells split it otherwise).
+bool exportLayout(const std::vector<Probe>& daten) {
+    std::string_view feld;
+    double erwartet = 1;
+    for (const Probe& p : daten) {
+        std::optional<double> nr = markierteZahl(p.zelle(2));
+        if (!nr)
+            nr = zahlText(p.zelle(2), Dezimal::Punkt);
+        if (p.zelle(0) != feld) {
+            feld = p.zelle(0);
+            erwartet = 1;
+        }
+        if (!nr || *nr != erwartet)
+            return false;
+        ++erwartet;
+    }
+    return true;
+}
+
+// Without a header, by position: the export's layout, or covariable,
+// direct, indirect.
+QVector<Spalte> spaltenNachLage(const std::vector<Probe>& rows) {
+    const std::vector<Probe> daten(rows.begin(), rows.begin() + std::min<size_t>(rows.size(), 50));
+    const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
+    using S = Spalte;
+    QVector<Spalte> lage;
+    if (spalten >= 5 && exportLayout(daten))
+        lage = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
+    else if (spalten == 4)
+        lage = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
+    else if (spalten == 3)
+        lage = {S::Kovariable, S::Direkt, S::Indirekt};
+    else if (spalten == 2)
+        lage = {S::Direkt, S::Indirekt};
+    lage.resize(spalten, Spalte::Keine);
+    return lage;
+}
+
+} // namespace
+
 Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
                          std::optional<bool> kopfzeile) const {
     Lesart lesart;
@@ -966,71 +1040,10 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     for (const Spalte s : {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt})
         lesart.namen.insert(s, spaltenBeschreibung(s, k));
     lesart.namen.insert(Spalte::Prüffeld, QStringLiteral("das Prüffeld"));
-    if (lesart.kopfzeile && !rows.empty()) {
-        // The header names the columns; what it does not name is asked for,
-        // never guessed by position.
-        const Probe& kopf = rows.front();
-        QVector<std::pair<Spalte, int>> rollen;
-        for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c)
-            rollen.append(rolleAusKopf(zellText(kopf.zelle(c)), k));
-        // A role belongs to the column that names it most surely; two that
-        // name it alike are asked about, never decided by their order.
-        lesart.spalten.fill(Spalte::Keine, rollen.size());
-        for (int c = 0; c < rollen.size(); ++c) {
-            const auto [rolle, sicher] = rollen[c];
-            if (rolle == Spalte::Keine)
-                continue;
-            QVector<int> gleich;
-            bool übertroffen = false;
-            for (int o = 0; o < rollen.size(); ++o)
-                if (rollen[o].first == rolle) {
-                    übertroffen = übertroffen || rollen[o].second > sicher;
-                    if (rollen[o].second == sicher)
-                        gleich.append(o);
-                }
-            if (übertroffen)
-                continue;
-            if (gleich.size() == 1 || rolle == Spalte::Prüfpunkt)
-                lesart.spalten[c] = rolle;
-            else
-                lesart.doppelt.insert(rolle, gleich);
-        }
-    } else {
-        const std::vector<Probe> daten(rows.begin(),
-                                       rows.begin() + std::min<size_t>(rows.size(), 50));
-        const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
-        // By position: the export's layout, or covariable, direct, indirect.
-        using S = Spalte;
-        // The export's point column counts 1, 2, 3 in each field; a table
-        // whose third column does not is not laid out so (decimal commas
-        // between comma-separated cells split it otherwise).
-        auto exportLayout = [&] {
-            std::string_view feld;
-            double erwartet = 1;
-            for (const Probe& p : daten) {
-                std::optional<double> nr = markierteZahl(p.zelle(2));
-                if (!nr)
-                    nr = zahlText(p.zelle(2), Dezimal::Punkt);
-                if (p.zelle(0) != feld) {
-                    feld = p.zelle(0);
-                    erwartet = 1;
-                }
-                if (!nr || *nr != erwartet)
-                    return false;
-                ++erwartet;
-            }
-            return true;
-        };
-        if (spalten >= 5 && exportLayout())
-            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
-        else if (spalten == 4)
-            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
-        else if (spalten == 3)
-            lesart.spalten = {S::Kovariable, S::Direkt, S::Indirekt};
-        else if (spalten == 2)
-            lesart.spalten = {S::Direkt, S::Indirekt};
-        lesart.spalten.resize(spalten, Spalte::Keine);
-    }
+    if (lesart.kopfzeile && !rows.empty())
+        spaltenNachKopf(rows.front(), k, lesart);
+    else
+        lesart.spalten = spaltenNachLage(rows);
 
     lesart.dezimal = dezimalIn(lesart);
     return lesart;
