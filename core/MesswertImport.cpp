@@ -142,6 +142,12 @@ private:
         bool puffer = false;
         size_t anfang = 0, länge = 0;
     };
+    void leerzeilen();
+    bool zelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref);
+    bool zitierteZelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref);
+    const char* zellenEnde(const char* p) const;
+    std::string_view text(const Ref& ref) const;
+
     const char* m_p;
     const char* m_end;
     char m_trenner;
@@ -158,88 +164,24 @@ bool Leser::nächster(Datensatz& d) {
     d.anzahl = 0;
     d.ausdehnung = 0;
     m_puffer.clear();
-    const char* p = m_p;
     // Empty lines in a row are one empty row: millions of them cost little.
-    if (*p == '\n' || *p == '\r') {
-        while (p < m_end && (*p == '\n' || *p == '\r')) {
-            if (*p == '\r' && p + 1 < m_end && p[1] == '\n')
-                ++p;
-            ++p;
-            ++m_zeile;
-        }
-        m_p = p;
+    if (*m_p == '\n' || *m_p == '\r') {
+        leerzeilen();
         d.anzahl = 1;
         return true;
     }
     // A row is at most MaxZeilenlänge long, also one whose quoted cells
     // span lines.
     const char* zeilenAnfang = m_p;
+    const char* p = m_p;
     for (;;) {
-        const char* start = p;
-        while (p < m_end && *p == ' ')
-            ++p;
         Ref ref;
-        if (m_anführung && p < m_end && *p == '"') {
-            ++p;
-            ref.puffer = true;
-            ref.anfang = m_puffer.size();
-            bool geschlossen = false;
-            while (p < m_end) {
-                const char* q = p;
-                while (q < m_end && *q != '"' && *q != '\n' && *q != '\r')
-                    ++q;
-                if (q - zeilenAnfang > MaxZeilenlänge) {
-                    zuLang = d.zeile;
-                    return false;
-                }
-                m_puffer.append(p, q);
-                if (q >= m_end) {
-                    p = q;
-                    break;
-                }
-                if (*q == '\n' || *q == '\r') {
-                    // A line break in the cell, counted once also as CR LF.
-                    m_puffer += '\n';
-                    ++m_zeile;
-                    p = *q == '\r' && q + 1 < m_end && q[1] == '\n' ? q + 2 : q + 1;
-                } else if (q + 1 < m_end && q[1] == '"') {
-                    m_puffer += '"';
-                    p = q + 2;
-                } else {
-                    p = q + 1;
-                    geschlossen = true;
-                    break;
-                }
-            }
-            if (!geschlossen) {
-                offen = d.zeile;
-                return false;
-            }
-            // What follows the closing quote up to the separator is text too.
-            const char* q = p;
-            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
-                ++q;
-            m_puffer.append(p, q);
-            p = q;
-            ref.länge = m_puffer.size() - ref.anfang;
-        } else {
-            const char* q = p;
-            while (q < m_end && *q != m_trenner && *q != '\n' && *q != '\r')
-                ++q;
-            ref.view = getrimmt(std::string_view(start, size_t(q - start)));
-            p = q;
-        }
-        if (p - zeilenAnfang > MaxZeilenlänge) {
-            zuLang = d.zeile;
+        if (!zelle(p, zeilenAnfang, d.zeile, ref))
             return false;
-        }
-        const bool leer =
-            ref.puffer ? getrimmt(std::string_view(m_puffer).substr(ref.anfang, ref.länge)).empty()
-                       : ref.view.empty();
         if (d.anzahl <= MaxSpalten)
             m_refs[size_t(d.anzahl)] = ref;
         ++d.anzahl;
-        if (!leer)
+        if (!getrimmt(text(ref)).empty())
             d.ausdehnung = d.anzahl;
         if (p < m_end && *p == m_trenner) {
             ++p;
@@ -254,12 +196,95 @@ bool Leser::nächster(Datensatz& d) {
     }
     m_p = p;
     const int n = std::min(d.anzahl, MaxSpalten + 1);
-    for (int c = 0; c < n; ++c) {
-        const Ref& r = m_refs[size_t(c)];
-        d.zellen[size_t(c)] =
-            r.puffer ? getrimmt(std::string_view(m_puffer).substr(r.anfang, r.länge)) : r.view;
+    for (int c = 0; c < n; ++c)
+        d.zellen[size_t(c)] = getrimmt(text(m_refs[size_t(c)]));
+    return true;
+}
+
+void Leser::leerzeilen() {
+    const char* p = m_p;
+    while (p < m_end && (*p == '\n' || *p == '\r')) {
+        if (*p == '\r' && p + 1 < m_end && p[1] == '\n')
+            ++p;
+        ++p;
+        ++m_zeile;
+    }
+    m_p = p;
+}
+
+// The cell at p, p then at what follows it; false at a limit.
+bool Leser::zelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref) {
+    const char* start = p;
+    while (p < m_end && *p == ' ')
+        ++p;
+    if (m_anführung && p < m_end && *p == '"') {
+        if (!zitierteZelle(p, zeilenAnfang, zeile, ref))
+            return false;
+    } else {
+        const char* q = zellenEnde(p);
+        ref.view = getrimmt(std::string_view(start, size_t(q - start)));
+        p = q;
+    }
+    if (p - zeilenAnfang > MaxZeilenlänge) {
+        zuLang = zeile;
+        return false;
     }
     return true;
+}
+
+// A cell from its opening quote on, its text into the buffer.
+bool Leser::zitierteZelle(const char*& p, const char* zeilenAnfang, int zeile, Ref& ref) {
+    ++p;
+    ref.puffer = true;
+    ref.anfang = m_puffer.size();
+    bool geschlossen = false;
+    while (p < m_end) {
+        const char* q = p;
+        while (q < m_end && *q != '"' && *q != '\n' && *q != '\r')
+            ++q;
+        if (q - zeilenAnfang > MaxZeilenlänge) {
+            zuLang = zeile;
+            return false;
+        }
+        m_puffer.append(p, q);
+        if (q >= m_end) {
+            p = q;
+            break;
+        }
+        if (*q == '\n' || *q == '\r') {
+            // A line break in the cell, counted once also as CR LF.
+            m_puffer += '\n';
+            ++m_zeile;
+            p = *q == '\r' && q + 1 < m_end && q[1] == '\n' ? q + 2 : q + 1;
+        } else if (q + 1 < m_end && q[1] == '"') {
+            m_puffer += '"';
+            p = q + 2;
+        } else {
+            p = q + 1;
+            geschlossen = true;
+            break;
+        }
+    }
+    if (!geschlossen) {
+        offen = zeile;
+        return false;
+    }
+    // What follows the closing quote up to the separator is text too.
+    const char* q = zellenEnde(p);
+    m_puffer.append(p, q);
+    p = q;
+    ref.länge = m_puffer.size() - ref.anfang;
+    return true;
+}
+
+const char* Leser::zellenEnde(const char* p) const {
+    while (p < m_end && *p != m_trenner && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
+}
+
+std::string_view Leser::text(const Ref& ref) const {
+    return ref.puffer ? std::string_view(m_puffer).substr(ref.anfang, ref.länge) : ref.view;
 }
 
 // Where a table ends: rows after an empty line belong to it only when a row
@@ -775,6 +800,58 @@ bool siehtBinärAus(const QByteArray& utf8) {
     return steuer * 100 > n;
 }
 
+// UTF-16 without byte-order mark shows as every other byte being NUL.
+bool nullenBei(const QByteArray& bytes, int versatz) {
+    const qsizetype n = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 512);
+    if (n < 4)
+        return false;
+    for (qsizetype i = 0; i < n; i += 2)
+        if (bytes[i + versatz] != '\0' || bytes[i + 1 - versatz] == '\0')
+            return false;
+    return true;
+}
+
+// A text file's bytes as UTF-8, and the encoding they are read in.
+struct Textinhalt {
+    QByteArray utf8;
+    QString zeichensatz;
+};
+
+Textinhalt alsUtf8(const QByteArray& bytes, const QString& shown) {
+    auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+        if (decoder.hasError())
+            keineTabelle(shown);
+        return Textinhalt{text.toUtf8(), QStringLiteral("UTF-16")};
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return utf16(QStringDecoder::Utf16LE, 2);
+    if (bytes.startsWith("\xFE\xFF"))
+        return utf16(QStringDecoder::Utf16BE, 2);
+    if (nullenBei(bytes, 1))
+        return utf16(QStringDecoder::Utf16LE, 0);
+    if (nullenBei(bytes, 0))
+        return utf16(QStringDecoder::Utf16BE, 0);
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        // The mark says UTF-8: a broken sequence is a replacement character,
+        // not a reason to read the file as Latin-1.
+        QByteArray text = bytes.mid(3);
+        if (!gültigesUtf8(text))
+            text = QString::fromUtf8(text).toUtf8();
+        return {text, QStringLiteral("UTF-8")};
+    }
+    if (const Utf8Befund befund = utf8Befund(bytes);
+        befund.falsch == 0 || befund.richtig > befund.falsch) {
+        // UTF-8, also with a stray byte of another encoding in a remark: the
+        // rest (the header's umlauts) is read as written.
+        return {befund.falsch == 0 ? bytes : QString::fromUtf8(bytes).toUtf8(),
+                QStringLiteral("UTF-8")};
+    }
+    // Not UTF-8: the single-byte encoding of older Windows programs.
+    return {QString::fromLatin1(bytes).toUtf8(), QStringLiteral("Latin-1")};
+}
+
 } // namespace
 
 Tabelle Tabelle::ausDatei(const QString& path, const QString& blatt) {
@@ -840,50 +917,9 @@ Tabelle Tabelle::aus(const QByteArray& bytes, const QString& blatt, const QStrin
     case Mappe::Art::Keine:
         break;
     }
-    auto utf16 = [&](QStringDecoder::Encoding encoding, qsizetype skip) {
-        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
-        const QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
-        if (decoder.hasError())
-            keineTabelle(shown);
-        t.m_zeichensatz = QStringLiteral("UTF-16");
-        t.m_text = text.toUtf8();
-    };
-    // UTF-16 without byte-order mark shows as every other byte being NUL.
-    auto nullenBei = [&](int versatz) {
-        const qsizetype n = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 512);
-        if (n < 4)
-            return false;
-        for (qsizetype i = 0; i < n; i += 2)
-            if (bytes[i + versatz] != '\0' || bytes[i + 1 - versatz] == '\0')
-                return false;
-        return true;
-    };
-    if (bytes.startsWith("\xFF\xFE"))
-        utf16(QStringDecoder::Utf16LE, 2);
-    else if (bytes.startsWith("\xFE\xFF"))
-        utf16(QStringDecoder::Utf16BE, 2);
-    else if (nullenBei(1))
-        utf16(QStringDecoder::Utf16LE, 0);
-    else if (nullenBei(0))
-        utf16(QStringDecoder::Utf16BE, 0);
-    else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        // The mark says UTF-8: a broken sequence is a replacement character,
-        // not a reason to read the file as Latin-1.
-        t.m_text = bytes.mid(3);
-        if (!gültigesUtf8(t.m_text))
-            t.m_text = QString::fromUtf8(t.m_text).toUtf8();
-        t.m_zeichensatz = QStringLiteral("UTF-8");
-    } else if (const Utf8Befund befund = utf8Befund(bytes);
-               befund.falsch == 0 || befund.richtig > befund.falsch) {
-        // UTF-8, also with a stray byte of another encoding in a remark: the
-        // rest (the header's umlauts) is read as written.
-        t.m_text = befund.falsch == 0 ? bytes : QString::fromUtf8(bytes).toUtf8();
-        t.m_zeichensatz = QStringLiteral("UTF-8");
-    } else {
-        // Not UTF-8: the single-byte encoding of older Windows programs.
-        t.m_text = QString::fromLatin1(bytes).toUtf8();
-        t.m_zeichensatz = QStringLiteral("Latin-1");
-    }
+    Textinhalt inhalt = alsUtf8(bytes, shown);
+    t.m_text = std::move(inhalt.utf8);
+    t.m_zeichensatz = inhalt.zeichensatz;
     // The end-of-file mark of old DOS programs.
     while (t.m_text.endsWith('\x1A'))
         t.m_text.chop(1);
@@ -917,6 +953,80 @@ char Tabelle::trennzeichen(const Lesart& lesart) const {
 
 // ---- how it is read ----------------------------------------------------------
 
+namespace {
+
+// The header names the columns; what it does not name is asked for, never
+// guessed by position.
+void spaltenNachKopf(const Probe& kopf, const Kalibrierung& k, Lesart& lesart) {
+    QVector<std::pair<Spalte, int>> rollen;
+    for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c)
+        rollen.append(rolleAusKopf(zellText(kopf.zelle(c)), k));
+    // A role belongs to the column that names it most surely; two that name
+    // it alike are asked about, never decided by their order.
+    lesart.spalten.fill(Spalte::Keine, rollen.size());
+    for (int c = 0; c < rollen.size(); ++c) {
+        const auto [rolle, sicher] = rollen[c];
+        if (rolle == Spalte::Keine)
+            continue;
+        QVector<int> gleich;
+        bool übertroffen = false;
+        for (int o = 0; o < rollen.size(); ++o)
+            if (rollen[o].first == rolle) {
+                übertroffen = übertroffen || rollen[o].second > sicher;
+                if (rollen[o].second == sicher)
+                    gleich.append(o);
+            }
+        if (übertroffen)
+            continue;
+        if (gleich.size() == 1 || rolle == Spalte::Prüfpunkt)
+            lesart.spalten[c] = rolle;
+        else
+            lesart.doppelt.insert(rolle, gleich);
+    }
+}
+
+// The export's point column counts 1, 2, 3 in each field; a table whose
+// third column does not is not laid out so (decimal commas between
+// comma-separated cells split it otherwise).
+bool exportLayout(const std::vector<Probe>& daten) {
+    std::string_view feld;
+    double erwartet = 1;
+    for (const Probe& p : daten) {
+        std::optional<double> nr = markierteZahl(p.zelle(2));
+        if (!nr)
+            nr = zahlText(p.zelle(2), Dezimal::Punkt);
+        if (p.zelle(0) != feld) {
+            feld = p.zelle(0);
+            erwartet = 1;
+        }
+        if (!nr || *nr != erwartet)
+            return false;
+        ++erwartet;
+    }
+    return true;
+}
+
+// Without a header, by position: the export's layout, or covariable,
+// direct, indirect.
+QVector<Spalte> spaltenNachLage(const std::vector<Probe>& rows) {
+    const std::vector<Probe> daten(rows.begin(), rows.begin() + std::min<size_t>(rows.size(), 50));
+    const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
+    using S = Spalte;
+    QVector<Spalte> lage;
+    if (spalten >= 5 && exportLayout(daten))
+        lage = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
+    else if (spalten == 4)
+        lage = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
+    else if (spalten == 3)
+        lage = {S::Kovariable, S::Direkt, S::Indirekt};
+    else if (spalten == 2)
+        lage = {S::Direkt, S::Indirekt};
+    lage.resize(spalten, Spalte::Keine);
+    return lage;
+}
+
+} // namespace
+
 Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
                          std::optional<bool> kopfzeile) const {
     Lesart lesart;
@@ -930,75 +1040,61 @@ Lesart Tabelle::erkennen(const Kalibrierung& k, std::optional<QChar> trenner,
     for (const Spalte s : {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt})
         lesart.namen.insert(s, spaltenBeschreibung(s, k));
     lesart.namen.insert(Spalte::Prüffeld, QStringLiteral("das Prüffeld"));
-    if (lesart.kopfzeile && !rows.empty()) {
-        // The header names the columns; what it does not name is asked for,
-        // never guessed by position.
-        const Probe& kopf = rows.front();
-        QVector<std::pair<Spalte, int>> rollen;
-        for (int c = 0; c < std::min(kopf.ausdehnung, MaxSpalten); ++c)
-            rollen.append(rolleAusKopf(zellText(kopf.zelle(c)), k));
-        // A role belongs to the column that names it most surely; two that
-        // name it alike are asked about, never decided by their order.
-        lesart.spalten.fill(Spalte::Keine, rollen.size());
-        for (int c = 0; c < rollen.size(); ++c) {
-            const auto [rolle, sicher] = rollen[c];
-            if (rolle == Spalte::Keine)
-                continue;
-            QVector<int> gleich;
-            bool übertroffen = false;
-            for (int o = 0; o < rollen.size(); ++o)
-                if (rollen[o].first == rolle) {
-                    übertroffen = übertroffen || rollen[o].second > sicher;
-                    if (rollen[o].second == sicher)
-                        gleich.append(o);
-                }
-            if (übertroffen)
-                continue;
-            if (gleich.size() == 1 || rolle == Spalte::Prüfpunkt)
-                lesart.spalten[c] = rolle;
-            else
-                lesart.doppelt.insert(rolle, gleich);
-        }
-    } else {
-        const std::vector<Probe> daten(rows.begin(),
-                                       rows.begin() + std::min<size_t>(rows.size(), 50));
-        const int spalten = std::min(spaltenzahlIn(daten), MaxSpalten);
-        // By position: the export's layout, or covariable, direct, indirect.
-        using S = Spalte;
-        // The export's point column counts 1, 2, 3 in each field; a table
-        // whose third column does not is not laid out so (decimal commas
-        // between comma-separated cells split it otherwise).
-        auto exportLayout = [&] {
-            std::string_view feld;
-            double erwartet = 1;
-            for (const Probe& p : daten) {
-                std::optional<double> nr = markierteZahl(p.zelle(2));
-                if (!nr)
-                    nr = zahlText(p.zelle(2), Dezimal::Punkt);
-                if (p.zelle(0) != feld) {
-                    feld = p.zelle(0);
-                    erwartet = 1;
-                }
-                if (!nr || *nr != erwartet)
-                    return false;
-                ++erwartet;
-            }
-            return true;
-        };
-        if (spalten >= 5 && exportLayout())
-            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Prüfpunkt, S::Direkt, S::Indirekt};
-        else if (spalten == 4)
-            lesart.spalten = {S::Prüffeld, S::Kovariable, S::Direkt, S::Indirekt};
-        else if (spalten == 3)
-            lesart.spalten = {S::Kovariable, S::Direkt, S::Indirekt};
-        else if (spalten == 2)
-            lesart.spalten = {S::Direkt, S::Indirekt};
-        lesart.spalten.resize(spalten, Spalte::Keine);
-    }
+    if (lesart.kopfzeile && !rows.empty())
+        spaltenNachKopf(rows.front(), k, lesart);
+    else
+        lesart.spalten = spaltenNachLage(rows);
 
     lesart.dezimal = dezimalIn(lesart);
     return lesart;
 }
+
+namespace {
+
+// The votes of value cells for a decimal separator, per column.
+struct Stimmen {
+    std::vector<int> komma, punkt, beides, markiert;
+    explicit Stimmen(size_t n) : komma(n), punkt(n), beides(n), markiert(n) {}
+    void dazu(Stimmen& andere) {
+        for (size_t c = 0; c < komma.size(); ++c) {
+            komma[c] += std::exchange(andere.komma[c], 0);
+            punkt[c] += std::exchange(andere.punkt[c], 0);
+            beides[c] += std::exchange(andere.beides[c], 0);
+            markiert[c] += std::exchange(andere.markiert[c], 0);
+        }
+    }
+    void zählen(size_t c, std::string_view cell, bool mappe) {
+        if (mappe && markierteZahl(cell)) {
+            ++markiert[c];
+            return;
+        }
+        const auto kz = zahlText(cell, Dezimal::Komma);
+        const auto pz = zahlText(cell, Dezimal::Punkt);
+        if (kz && !pz)
+            ++komma[c];
+        else if (pz && !kz)
+            ++punkt[c];
+        else if (kz && pz && *kz != *pz)
+            ++beides[c];
+    }
+    Dezimal ergebnis() const {
+        int k = 0, p = 0, b = 0;
+        for (size_t c = 0; c < komma.size(); ++c) {
+            k += komma[c];
+            p += punkt[c];
+            b += markiert[c] > 0 ? 0 : beides[c];
+        }
+        if (k > 0 && p == 0)
+            return Dezimal::Komma;
+        if (p > 0 && k == 0)
+            return Dezimal::Punkt;
+        if (k == 0 && p == 0 && b == 0)
+            return Dezimal::Komma; // whole numbers only: both readings agree
+        return Dezimal::Unbestimmt;
+    }
+};
+
+} // namespace
 
 Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
     // The value cells of the first rows vote: each that reads only one way
@@ -1006,32 +1102,15 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
     // not in a column of a workbook that holds numeric cells (there it is a
     // bad row, its column showing no groups).
     const int n = int(lesart.spalten.size());
-    const size_t spalten = lesart.spalten.size();
     Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
     bool erste = true;
     // Rows after an empty line vote only when a row with a measured value
     // follows: what ends the table (a note, a results block) does not.
-    struct Stimmen {
-        std::vector<int> komma, punkt, beides, markiert;
-        explicit Stimmen(size_t n) : komma(n), punkt(n), beides(n), markiert(n) {}
-        void dazu(Stimmen& andere) {
-            for (size_t c = 0; c < komma.size(); ++c) {
-                komma[c] += std::exchange(andere.komma[c], 0);
-                punkt[c] += std::exchange(andere.punkt[c], 0);
-                beides[c] += std::exchange(andere.beides[c], 0);
-                markiert[c] += std::exchange(andere.markiert[c], 0);
-            }
-        }
-    };
-    Stimmen gezählt(spalten), schwebend(spalten);
+    Stimmen gezählt(lesart.spalten.size()), schwebend(lesart.spalten.size());
     Tabellenende ende;
     const int direkt = int(lesart.spalten.indexOf(Spalte::Direkt));
     const int indirekt = int(lesart.spalten.indexOf(Spalte::Indirekt));
-    auto lesbar = [&](std::string_view cell) {
-        return markierteZahl(cell) || zahlText(cell, Dezimal::Komma) ||
-               zahlText(cell, Dezimal::Punkt);
-    };
     for (int r = 0; r < 100'000 && leser.nächster(d); ++r) {
         if (d.ausdehnung == 0) {
             ende.leerzeile();
@@ -1040,44 +1119,15 @@ Dezimal Tabelle::dezimalIn(const Lesart& lesart) const {
         if (std::exchange(erste, false) && lesart.kopfzeile)
             continue;
         const bool wartet =
-            ende.wartet(d.zeile, lesbar(d.zelle(direkt)) || lesbar(d.zelle(indirekt)));
+            ende.wartet(d.zeile, istZahl(d.zelle(direkt)) || istZahl(d.zelle(indirekt)));
         if (ende.bestätigt())
             gezählt.dazu(schwebend);
         Stimmen& ziel = wartet ? schwebend : gezählt;
-        for (int c = 0; c < std::min(d.anzahl, n); ++c) {
-            if (!wert(lesart.spalten[c]))
-                continue;
-            if (m_mappe && markierteZahl(d.zelle(c))) {
-                ++ziel.markiert[size_t(c)];
-                continue;
-            }
-            const auto kz = zahlText(d.zelle(c), Dezimal::Komma);
-            const auto pz = zahlText(d.zelle(c), Dezimal::Punkt);
-            if (kz && !pz)
-                ++ziel.komma[size_t(c)];
-            else if (pz && !kz)
-                ++ziel.punkt[size_t(c)];
-            else if (kz && pz && *kz != *pz)
-                ++ziel.beides[size_t(c)];
-        }
+        for (int c = 0; c < std::min(d.anzahl, n); ++c)
+            if (wert(lesart.spalten[c]))
+                ziel.zählen(size_t(c), d.zelle(c), m_mappe);
     }
-    const std::vector<int>& komma = gezählt.komma;
-    const std::vector<int>& punkt = gezählt.punkt;
-    const std::vector<int>& beides = gezählt.beides;
-    const std::vector<int>& markiert = gezählt.markiert;
-    int k = 0, p = 0, b = 0;
-    for (size_t c = 0; c < size_t(n); ++c) {
-        k += komma[c];
-        p += punkt[c];
-        b += markiert[c] > 0 ? 0 : beides[c];
-    }
-    if (k > 0 && p == 0)
-        return Dezimal::Komma;
-    if (p > 0 && k == 0)
-        return Dezimal::Punkt;
-    if (k == 0 && p == 0 && b == 0)
-        return Dezimal::Komma; // whole numbers only: both readings agree
-    return Dezimal::Unbestimmt;
+    return gezählt.ergebnis();
 }
 
 QStringList Tabelle::kopf(const Lesart& lesart) const {
@@ -1156,312 +1206,385 @@ struct Zweideutig {
     double anders = 0;
 };
 
-} // namespace
+// Why a table without a row below its header is not read, or one that ends
+// at a limit before such a row; "" when neither. A limit after it is
+// answered by the reading.
+QString ohneDatenzeile(const QByteArray& text, char trenner, bool anführung, bool kopfzeile) {
+    Leser leser(text, trenner, anführung);
+    Datensatz d;
+    int zeilen = 0;
+    while (zeilen < 2 && leser.nächster(d))
+        zeilen += d.ausdehnung > 0 ? 1 : 0;
+    QString hindernis = leseGrenze(leser);
+    if (hindernis.isEmpty() && zeilen <= (kopfzeile ? 1 : 0))
+        hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
+    return hindernis;
+}
 
-Ergebnis Tabelle::lesen(const Lesart& lesart) const {
-    Ergebnis e;
-    const int feldSpalte = spalteVon(lesart, Spalte::Prüffeld);
-    const int spalteDer[3] = {spalteVon(lesart, Spalte::Kovariable),
-                              spalteVon(lesart, Spalte::Direkt),
-                              spalteVon(lesart, Spalte::Indirekt)};
-    const Spalte rolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
-    const int spalten = int(lesart.spalten.size());
-
-    {
-        // A table without a row below its header; one that ends at a limit
-        // before it is answered by the reading below.
-        Leser leser(m_text, trennzeichen(lesart), !m_mappe);
-        Datensatz d;
-        int zeilen = 0;
-        while (zeilen < 2 && leser.nächster(d))
-            zeilen += d.ausdehnung > 0 ? 1 : 0;
-        e.hindernis = leseGrenze(leser);
-        if (e.hindernis.isEmpty() && zeilen <= (lesart.kopfzeile ? 1 : 0))
-            e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
-        if (!e.hindernis.isEmpty())
-            return e;
-    }
+// Roles without a column, or named alike by several: sets why nothing is
+// read and which roles they are; false when every role has its column.
+bool spaltenFehlen(const Tabelle& t, const Lesart& lesart, Ergebnis& e) {
     QVector<Spalte> fehlend = fehlendeSpalten(lesart);
     // Two field columns alike: grouping by the covariable instead would
     // merge fields that share its value.
     if (lesart.doppelt.contains(Spalte::Prüffeld) && !lesart.spalten.contains(Spalte::Prüffeld))
         fehlend.prepend(Spalte::Prüffeld);
-    if (!fehlend.isEmpty()) {
-        QStringList namen;
-        QStringList doppelt;
-        const QStringList köpfe = kopf(lesart);
-        for (const Spalte s : fehlend) {
-            if (!lesart.doppelt.contains(s)) {
-                namen.append(lesart.namen.value(s, spaltenName(s)));
-                continue;
-            }
-            QStringList genannt;
-            for (const int c : lesart.doppelt.value(s))
-                genannt.append(
-                    QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
-            doppelt.append(
-                QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
-                    .arg(genannt.join(QStringLiteral(", ")),
-                         lesart.namen.value(s, spaltenName(s))));
+    if (fehlend.isEmpty())
+        return false;
+    QStringList namen;
+    QStringList doppelt;
+    const QStringList köpfe = t.kopf(lesart);
+    for (const Spalte s : fehlend) {
+        if (!lesart.doppelt.contains(s)) {
+            namen.append(lesart.namen.value(s, spaltenName(s)));
+            continue;
         }
-        e.ohneSpalte = fehlend;
-        if (namen.isEmpty()) {
-            e.hindernis = doppelt.join(u' ');
-            return e;
-        }
-        const QString liste = namen.size() == 1
-                                  ? namen.first()
-                                  : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
-                                        QStringLiteral(" und ") + namen.last();
-        e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
-        if (!doppelt.isEmpty())
-            e.hindernis += u' ' + doppelt.join(u' ');
-        return e;
+        QStringList genannt;
+        for (const int c : lesart.doppelt.value(s))
+            genannt.append(
+                QStringLiteral("„%1“ (Spalte %2)").arg(zitat(köpfe.value(c))).arg(c + 1));
+        doppelt.append(
+            QStringLiteral("Die Spalten %1 nennen alle %2; wählen Sie, welche es ist.")
+                .arg(genannt.join(QStringLiteral(", ")), lesart.namen.value(s, spaltenName(s))));
     }
+    e.ohneSpalte = fehlend;
+    if (namen.isEmpty()) {
+        e.hindernis = doppelt.join(u' ');
+        return true;
+    }
+    const QString liste = namen.size() == 1
+                              ? namen.first()
+                              : namen.mid(0, namen.size() - 1).join(QStringLiteral(", ")) +
+                                    QStringLiteral(" und ") + namen.last();
+    e.hindernis = QStringLiteral("Es gibt keine Spalte für %1.").arg(liste);
+    if (!doppelt.isEmpty())
+        e.hindernis += u' ' + doppelt.join(u' ');
+    return true;
+}
+
+// Reads the data rows, handed in in file order, into fields: a row's faults
+// are checked in a fixed order and only the first is reported.
+class Einleser {
+public:
+    Einleser(const Lesart& lesart, bool mappe);
+
+    void leerzeile() { m_ende.leerzeile(); }
+    // A row with cells below the header: the limit it passes, "" if none.
+    QString zeile(const Datensatz& d);
+    // After the last row, with the limit the reading stopped at in e: where
+    // the table ends and the rows that cannot be read.
+    void abschließen(Ergebnis& e);
+    // Fields in the order their first row is read, points in row order.
+    void felderIn(Ergebnis& e) const;
+    bool daten() const { return m_ende.daten(); }
+
+private:
+    using Werte = std::array<std::optional<double>, 3>;
+    Werte werteIn(const Datensatz& d) const;
+    bool prüfen(const Datensatz& d, const Werte& werte, Fehlerliste& ziel) const;
+    QByteArray schlüsselFür(std::string_view feldZelle, double kovariable) const;
+    void gruppenZählen(const Datensatz& d, const Werte& werte);
+    QVector<Fehler> zweifel();
+    void einreihen(const QVector<Fehler>& zweifel);
+
+    static constexpr Spalte RolleDer[3] = {Spalte::Kovariable, Spalte::Direkt, Spalte::Indirekt};
+    const bool m_mappe;
+    const Dezimal m_dezimal;
+    const Dezimal m_andere;
+    const char m_gruppe;
+    const int m_feldSpalte;
+    const std::array<int, 3> m_spalteDer;
+    const int m_spalten;
+    int m_nötig = 0;
+
+    Fehlerliste m_fehler;
+    // The bad rows that wait for the table to go on.
+    Fehlerliste m_schwebend;
+    Tabellenende m_ende;
+    std::vector<Gelesen> m_gelesen;
+    std::vector<double> m_kovariable; // per field
+    std::vector<Zweideutig> m_zweideutig;
+    // Per value column: the numbers read, and those written with groups.
+    int m_zahlen[3] = {0, 0, 0};
+    int m_gruppiert[3] = {0, 0, 0};
+    QHash<QByteArray, int> m_felder;
+    QStringList m_feldSchlüssel;
+    // Per row read: dropped as reading two ways.
+    std::vector<bool> m_verworfen;
+};
+
+Einleser::Einleser(const Lesart& lesart, bool mappe)
+    : m_mappe(mappe), m_dezimal(lesart.dezimal),
+      m_andere(lesart.dezimal == Dezimal::Komma ? Dezimal::Punkt : Dezimal::Komma),
+      m_gruppe(lesart.dezimal == Dezimal::Komma ? '.' : ','),
+      m_feldSpalte(spalteVon(lesart, Spalte::Prüffeld)),
+      m_spalteDer{spalteVon(lesart, Spalte::Kovariable), spalteVon(lesart, Spalte::Direkt),
+                  spalteVon(lesart, Spalte::Indirekt)},
+      m_spalten(int(lesart.spalten.size())) {
+    for (const int c : m_spalteDer)
+        m_nötig = std::max(m_nötig, c + 1);
+    m_nötig = std::max(m_nötig, m_feldSpalte + 1);
+}
+
+QString Einleser::zeile(const Datensatz& d) {
+    if (d.ausdehnung > MaxSpalten)
+        return QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
+                              "nicht gelesen.")
+            .arg(d.zeile)
+            .arg(MaxSpalten);
+    const Werte werte = werteIn(d);
+    const bool wartet = m_ende.wartet(d.zeile, werte[1] || werte[2]);
+    if (m_ende.bestätigt())
+        m_fehler.übernehmen(m_schwebend);
+    Fehlerliste& ziel = wartet ? m_schwebend : m_fehler;
+    if (!prüfen(d, werte, ziel))
+        return QString();
+
+    // The field: by the field column, else by the covariable's value.
+    const std::string_view feldZelle = d.zelle(m_feldSpalte);
+    const QByteArray schlüssel = schlüsselFür(feldZelle, *werte[0]);
+    auto it = m_felder.constFind(schlüssel);
+    if (it == m_felder.cend()) {
+        if (m_felder.size() == Kalibrierung::MaxPrüffelder)
+            return QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
+                                  "höchstens %3 Prüffelder aufnehmen.")
+                .arg(d.zeile)
+                .arg(Kalibrierung::MaxPrüffelder + 1)
+                .arg(Kalibrierung::MaxPrüffelder);
+        it = m_felder.insert(schlüssel, int(m_kovariable.size()));
+        m_kovariable.push_back(*werte[0]);
+        m_feldSchlüssel.append(m_feldSpalte >= 0 ? zellText(feldZelle).trimmed()
+                                                 : rt::doubleToText(*werte[0]));
+    } else if (!gleich(m_kovariable[size_t(*it)], *werte[0])) {
+        const int feld = *it;
+        ziel.add(d.zeile, [&] {
+            return QStringLiteral("Die Kovariable %1 weicht vom Wert %2 des Prüffeldes „%3“ ab.")
+                .arg(rt::doubleToText(*werte[0]), rt::doubleToText(m_kovariable[size_t(feld)]),
+                     zitat(m_feldSchlüssel[feld]));
+        });
+        return QString();
+    }
+    if (m_gelesen.size() == size_t(Kalibrierung::MaxPrüfpunkte))
+        return QStringLiteral("Mit Zeile %1 sind es mehr als %2 Prüfpunkte; eine Kalibrierung "
+                              "kann höchstens %2 aufnehmen.")
+            .arg(d.zeile)
+            .arg(anzahl(Kalibrierung::MaxPrüfpunkte));
+    gruppenZählen(d, werte);
+    m_gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
+    return QString();
+}
+
+// The values of the row, each read with the chosen decimal separator.
+Einleser::Werte Einleser::werteIn(const Datensatz& d) const {
+    Werte werte;
+    for (int r = 0; r < 3; ++r) {
+        const std::string_view cell = d.zelle(m_spalteDer[size_t(r)]);
+        werte[size_t(r)] = m_mappe ? markierteZahl(cell) : std::nullopt;
+        if (!werte[size_t(r)])
+            werte[size_t(r)] = zahlText(cell, m_dezimal);
+    }
+    return werte;
+}
+
+// The row's first fault (its columns, its field, its values) goes to ziel:
+// false then.
+bool Einleser::prüfen(const Datensatz& d, const Werte& werte, Fehlerliste& ziel) const {
+    if (d.ausdehnung > m_spalten || d.anzahl < m_nötig) {
+        const int n = d.ausdehnung > m_spalten ? d.ausdehnung : d.anzahl;
+        ziel.add(d.zeile, [&] {
+            return QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(n).arg(m_spalten);
+        });
+        return false;
+    }
+    if (m_feldSpalte >= 0 && d.zelle(m_feldSpalte).empty()) {
+        ziel.add(d.zeile, [] { return QStringLiteral("Kein Prüffeld angegeben."); });
+        return false;
+    }
+    int schlecht = -1;
+    for (int r = 0; r < 3 && schlecht < 0; ++r)
+        if (!werte[size_t(r)])
+            schlecht = r;
+    if (schlecht < 0)
+        return true;
+    const std::string_view cell = d.zelle(m_spalteDer[size_t(schlecht)]);
+    ziel.add(d.zeile, [&] {
+        if (cell.empty())
+            return QStringLiteral("Kein Wert für %1.").arg(spaltenName(RolleDer[schlecht]));
+        return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
+            .arg(zitat(cell), spaltenName(RolleDer[schlecht]));
+    });
+    return false;
+}
+
+QByteArray Einleser::schlüsselFür(std::string_view feldZelle, double kovariable) const {
+    if (m_feldSpalte < 0) {
+        // Values alike to 15 digits (as the calibration keeps them) are one
+        // field: 0.1*3 and 0.3 are.
+        return QByteArray::number(kovariable, 'g', 15);
+    }
+    // A field written as a number is that number ("1", "1,0", "01"); a name
+    // is its text without blanks around it.
+    // Whole numbers only: "1.1" and "1.10" are labels of their own.
+    std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
+    if (!nummer) {
+        const auto gewählt = zahlText(feldZelle, m_dezimal);
+        const auto anders = zahlText(feldZelle, m_andere);
+        nummer = gewählt ? gewählt : anders;
+        if (gewählt && anders && *gewählt != *anders)
+            nummer.reset();
+    }
+    if (nummer && *nummer != std::floor(*nummer))
+        nummer.reset();
+    return nummer ? QByteArray::number(*nummer, 'g', 15)
+                  : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
+                        .trimmed()
+                        .toUtf8();
+}
+
+// A number that another decimal separator reads otherwise is taken only
+// when its whole column is written with the same groups.
+void Einleser::gruppenZählen(const Datensatz& d, const Werte& werte) {
+    for (int r = 0; r < 3; ++r) {
+        const std::string_view cell = d.zelle(m_spalteDer[size_t(r)]);
+        if (m_mappe && markierteZahl(cell)) {
+            ++m_zahlen[r];
+            continue;
+        }
+        ++m_zahlen[r];
+        if (cell.find(m_gruppe) == std::string_view::npos)
+            continue;
+        ++m_gruppiert[r];
+        if (const auto anders = zahlText(cell, m_andere); anders && *anders != *werte[size_t(r)])
+            m_zweideutig.push_back({m_gelesen.size(), r, zitat(cell), *anders});
+    }
+}
+
+void Einleser::abschließen(Ergebnis& e) {
+    // The table ends before rows that no measured value follows.
+    if (e.hindernis.isEmpty() && m_ende.ab() > 0)
+        e.endeBeiZeile = m_ende.ab();
+    else
+        m_fehler.übernehmen(m_schwebend);
+    einreihen(zweifel());
+    e.fehler = std::move(m_fehler.liste);
+    e.weitereFehler = m_fehler.weitere;
+}
+
+// Rows whose numbers read two ways in a column not grouped throughout.
+QVector<Fehler> Einleser::zweifel() {
+    m_verworfen.assign(m_gelesen.size(), false);
+    QVector<Fehler> zweifel;
+    for (const Zweideutig& z : m_zweideutig) {
+        if (m_zahlen[z.rolle] == m_gruppiert[z.rolle] || m_verworfen[z.gelesen])
+            continue;
+        m_verworfen[z.gelesen] = true;
+        const Gelesen& g = m_gelesen[z.gelesen];
+        const double gelesenerWert = z.rolle == 0   ? m_kovariable[size_t(g.feld)]
+                                     : z.rolle == 1 ? g.direkt
+                                                    : g.indirekt;
+        zweifel.append(
+            {g.zeile,
+             QStringLiteral("„%1“ (%2) lässt sich als %3 oder als %4 lesen; die übrigen Zahlen der "
+                            "Spalte zeigen nicht, welches gemeint ist.")
+                 .arg(z.text, spaltenName(RolleDer[z.rolle]), rt::doubleToText(gelesenerWert),
+                      rt::doubleToText(z.anders))});
+    }
+    return zweifel;
+}
+
+// In line order with the other faults; none beyond the last one kept.
+void Einleser::einreihen(const QVector<Fehler>& zweifel) {
+    if (zweifel.isEmpty())
+        return;
+    const int letzte = m_fehler.weitere > 0 ? m_fehler.liste.last().zeile : INT_MAX;
+    for (const Fehler& f : zweifel) {
+        if (f.zeile > letzte)
+            ++m_fehler.weitere;
+        else
+            m_fehler.liste.append(f);
+    }
+    std::stable_sort(m_fehler.liste.begin(), m_fehler.liste.end(),
+                     [](const Fehler& a, const Fehler& b) { return a.zeile < b.zeile; });
+    while (m_fehler.liste.size() > MaxFehler) {
+        m_fehler.liste.removeLast();
+        ++m_fehler.weitere;
+    }
+}
+
+void Einleser::felderIn(Ergebnis& e) const {
+    std::vector<int> neu(m_kovariable.size(), -1);
+    for (size_t i = 0; i < m_gelesen.size(); ++i) {
+        if (m_verworfen[i])
+            continue;
+        const Gelesen& g = m_gelesen[i];
+        int& f = neu[size_t(g.feld)];
+        if (f < 0) {
+            f = int(e.felder.size());
+            Feld feld;
+            feld.schlüssel = m_feldSchlüssel[g.feld];
+            feld.kovariable = m_kovariable[size_t(g.feld)];
+            e.felder.append(feld);
+        }
+        e.felder[f].punkte.append({g.direkt, g.indirekt});
+        ++e.gelesen;
+    }
+}
+
+// Why the fields read are too few for a calibration; "" when they are not.
+QString mangelIn(const Ergebnis& e, bool daten) {
+    if (!daten)
+        return QStringLiteral("Die Datei enthält keine Messwerte.");
+    if (e.gelesen == 0)
+        return QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
+    if (e.felder.size() < Kalibrierung::MinPrüffelder)
+        return QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
+                              "mindestens %2 Prüffelder.")
+            .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
+                                      : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
+            .arg(Kalibrierung::MinPrüffelder);
+    for (const Feld& feld : e.felder)
+        if (feld.punkte.size() < Kalibrierung::MinPrüfpunkte)
+            return QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
+                                  "mindestens %3.")
+                .arg(zitat(feld.schlüssel),
+                     feld.punkte.size() == 1
+                         ? QStringLiteral("1 Prüfpunkt")
+                         : QStringLiteral("%1 Prüfpunkte").arg(feld.punkte.size()))
+                .arg(Kalibrierung::MinPrüfpunkte);
+    return QString();
+}
+
+} // namespace
+
+Ergebnis Tabelle::lesen(const Lesart& lesart) const {
+    Ergebnis e;
+    e.hindernis = ohneDatenzeile(m_text, trennzeichen(lesart), !m_mappe, lesart.kopfzeile);
+    if (!e.hindernis.isEmpty() || spaltenFehlen(*this, lesart, e))
+        return e;
     if (lesart.dezimal == Dezimal::Unbestimmt) {
         e.hindernis = QStringLiteral("Die Zahlen der Datei lassen sich mit Dezimalkomma und mit "
                                      "Dezimalpunkt lesen. Wählen Sie das Dezimaltrennzeichen.");
         return e;
     }
-    const char gruppe = lesart.dezimal == Dezimal::Komma ? '.' : ',';
-    const Dezimal andere = lesart.dezimal == Dezimal::Komma ? Dezimal::Punkt : Dezimal::Komma;
-    int nötig = 0;
-    for (const int c : spalteDer)
-        nötig = std::max(nötig, c + 1);
-    nötig = std::max(nötig, feldSpalte + 1);
-
-    Fehlerliste fehler;
-    // The bad rows that wait for the table to go on.
-    Fehlerliste schwebend;
-    Tabellenende ende;
-    bool kopfÜbersprungen = !lesart.kopfzeile;
-
-    std::vector<Gelesen> gelesen;
-    std::vector<double> kovariable; // per field
-    std::vector<Zweideutig> zweideutig;
-    // Per value column: the numbers read, and those written with groups.
-    int zahlen[3] = {0, 0, 0};
-    int gruppiert[3] = {0, 0, 0};
-    QHash<QByteArray, int> felder;
-    QStringList feldSchlüssel;
-
+    Einleser einleser(lesart, m_mappe);
     Leser leser(m_text, trennzeichen(lesart), !m_mappe);
     Datensatz d;
-    auto grenze = [&](const QString& text) { e.hindernis = text; };
+    bool kopfÜbersprungen = !lesart.kopfzeile;
     while (e.hindernis.isEmpty() && leser.nächster(d)) {
-        if (d.ausdehnung == 0) {
-            ende.leerzeile();
-            continue;
-        }
-        if (!kopfÜbersprungen) {
+        if (d.ausdehnung == 0)
+            einleser.leerzeile();
+        else if (!kopfÜbersprungen)
             kopfÜbersprungen = true;
-            continue;
-        }
-        if (d.ausdehnung > MaxSpalten) {
-            grenze(QStringLiteral("Die Zeile %1 hat mehr als %2 Spalten; so breite Tabellen werden "
-                                  "nicht gelesen.")
-                       .arg(d.zeile)
-                       .arg(MaxSpalten));
-            break;
-        }
-        // The values of the row, each read with the chosen decimal separator.
-        std::optional<double> werte[3];
-        for (int r = 0; r < 3; ++r) {
-            const std::string_view cell = d.zelle(spalteDer[r]);
-            werte[r] = m_mappe ? markierteZahl(cell) : std::nullopt;
-            if (!werte[r])
-                werte[r] = zahlText(cell, lesart.dezimal);
-        }
-        const bool wartet = ende.wartet(d.zeile, werte[1] || werte[2]);
-        if (ende.bestätigt())
-            fehler.übernehmen(schwebend);
-        Fehlerliste& ziel = wartet ? schwebend : fehler;
-
-        if (d.ausdehnung > spalten || d.anzahl < nötig) {
-            const int n = d.ausdehnung > spalten ? d.ausdehnung : d.anzahl;
-            ziel.add(d.zeile, [&] {
-                return QStringLiteral("Die Zeile hat %1 statt %2 Spalten.").arg(n).arg(spalten);
-            });
-            continue;
-        }
-        const std::string_view feldZelle = d.zelle(feldSpalte);
-        if (feldSpalte >= 0 && feldZelle.empty()) {
-            ziel.add(d.zeile, [] { return QStringLiteral("Kein Prüffeld angegeben."); });
-            continue;
-        }
-        int schlecht = -1;
-        for (int r = 0; r < 3 && schlecht < 0; ++r)
-            if (!werte[r])
-                schlecht = r;
-        if (schlecht >= 0) {
-            const std::string_view cell = d.zelle(spalteDer[schlecht]);
-            ziel.add(d.zeile, [&] {
-                if (cell.empty())
-                    return QStringLiteral("Kein Wert für %1.").arg(spaltenName(rolleDer[schlecht]));
-                return QStringLiteral("„%1“ ist kein Zahlenwert für %2.")
-                    .arg(zitat(cell), spaltenName(rolleDer[schlecht]));
-            });
-            continue;
-        }
-
-        // The field: by the field column, else by the covariable's value.
-        QByteArray schlüssel;
-        if (feldSpalte >= 0) {
-            // A field written as a number is that number ("1", "1,0", "01");
-            // a name is its text without blanks around it.
-            // Whole numbers only: "1.1" and "1.10" are labels of their own.
-            std::optional<double> nummer = m_mappe ? markierteZahl(feldZelle) : std::nullopt;
-            if (!nummer) {
-                const auto gewählt = zahlText(feldZelle, lesart.dezimal);
-                const auto anders = zahlText(feldZelle, andere);
-                nummer = gewählt ? gewählt : anders;
-                if (gewählt && anders && *gewählt != *anders)
-                    nummer.reset();
-            }
-            if (nummer && *nummer != std::floor(*nummer))
-                nummer.reset();
-            schlüssel = nummer ? QByteArray::number(*nummer, 'g', 15)
-                               : QString::fromUtf8(feldZelle.data(), qsizetype(feldZelle.size()))
-                                     .trimmed()
-                                     .toUtf8();
-        } else {
-            // Values alike to 15 digits (as the calibration keeps them) are
-            // one field: 0.1*3 and 0.3 are.
-            schlüssel = QByteArray::number(*werte[0], 'g', 15);
-        }
-        auto it = felder.constFind(schlüssel);
-        if (it == felder.cend()) {
-            if (felder.size() == Kalibrierung::MaxPrüffelder) {
-                grenze(
-                    QStringLiteral("In Zeile %1 beginnt das %2. Prüffeld; eine Kalibrierung kann "
-                                   "höchstens %3 Prüffelder aufnehmen.")
-                        .arg(d.zeile)
-                        .arg(Kalibrierung::MaxPrüffelder + 1)
-                        .arg(Kalibrierung::MaxPrüffelder));
-                break;
-            }
-            it = felder.insert(schlüssel, int(kovariable.size()));
-            kovariable.push_back(*werte[0]);
-            feldSchlüssel.append(feldSpalte >= 0 ? zellText(feldZelle).trimmed()
-                                                 : rt::doubleToText(*werte[0]));
-        } else if (!gleich(kovariable[size_t(*it)], *werte[0])) {
-            const int feld = *it;
-            ziel.add(d.zeile, [&] {
-                return QStringLiteral(
-                           "Die Kovariable %1 weicht vom Wert %2 des Prüffeldes „%3“ ab.")
-                    .arg(rt::doubleToText(*werte[0]), rt::doubleToText(kovariable[size_t(feld)]),
-                         zitat(feldSchlüssel[feld]));
-            });
-            continue;
-        }
-        if (gelesen.size() == size_t(Kalibrierung::MaxPrüfpunkte)) {
-            grenze(QStringLiteral("Mit Zeile %1 sind es mehr als %2 Prüfpunkte; eine Kalibrierung "
-                                  "kann höchstens %2 aufnehmen.")
-                       .arg(d.zeile)
-                       .arg(anzahl(Kalibrierung::MaxPrüfpunkte)));
-            break;
-        }
-        // A number that another decimal separator reads otherwise is taken
-        // only when its whole column is written with the same groups.
-        for (int r = 0; r < 3; ++r) {
-            const std::string_view cell = d.zelle(spalteDer[r]);
-            if (m_mappe && markierteZahl(cell)) {
-                ++zahlen[r];
-                continue;
-            }
-            ++zahlen[r];
-            if (cell.find(gruppe) == std::string_view::npos)
-                continue;
-            ++gruppiert[r];
-            if (const auto anders = zahlText(cell, andere); anders && *anders != *werte[r])
-                zweideutig.push_back({gelesen.size(), r, zitat(cell), *anders});
-        }
-        gelesen.push_back({*it, d.zeile, *werte[1], *werte[2]});
+        else
+            e.hindernis = einleser.zeile(d);
     }
     if (const QString grund = leseGrenze(leser); !grund.isEmpty())
-        grenze(grund);
-    // The table ends before rows that no measured value follows.
-    if (e.hindernis.isEmpty() && ende.ab() > 0)
-        e.endeBeiZeile = ende.ab();
-    else
-        fehler.übernehmen(schwebend);
-
-    // Rows whose numbers read two ways in a column not grouped throughout.
-    std::vector<bool> verworfen(gelesen.size(), false);
-    QVector<Fehler> zweifel;
-    for (const Zweideutig& z : zweideutig) {
-        if (zahlen[z.rolle] == gruppiert[z.rolle] || verworfen[z.gelesen])
-            continue;
-        verworfen[z.gelesen] = true;
-        const double gelesenerWert = z.rolle == 0   ? kovariable[size_t(gelesen[z.gelesen].feld)]
-                                     : z.rolle == 1 ? gelesen[z.gelesen].direkt
-                                                    : gelesen[z.gelesen].indirekt;
-        zweifel.append(
-            {gelesen[z.gelesen].zeile,
-             QStringLiteral("„%1“ (%2) lässt sich als %3 oder als %4 lesen; die übrigen Zahlen der "
-                            "Spalte zeigen nicht, welches gemeint ist.")
-                 .arg(z.text, spaltenName(rolleDer[z.rolle]), rt::doubleToText(gelesenerWert),
-                      rt::doubleToText(z.anders))});
-    }
-    if (!zweifel.isEmpty()) {
-        // In line order with the others; none beyond the last one kept.
-        const int letzte = fehler.weitere > 0 ? fehler.liste.last().zeile : INT_MAX;
-        for (const Fehler& f : zweifel) {
-            if (f.zeile > letzte)
-                ++fehler.weitere;
-            else
-                fehler.liste.append(f);
-        }
-        std::stable_sort(fehler.liste.begin(), fehler.liste.end(),
-                         [](const Fehler& a, const Fehler& b) { return a.zeile < b.zeile; });
-        while (fehler.liste.size() > MaxFehler) {
-            fehler.liste.removeLast();
-            ++fehler.weitere;
-        }
-    }
-    e.fehler = std::move(fehler.liste);
-    e.weitereFehler = fehler.weitere;
+        e.hindernis = grund;
+    einleser.abschließen(e);
     if (!e.hindernis.isEmpty())
         return e;
-
-    // Fields in the order their first row is read, points in row order.
-    std::vector<int> neu(kovariable.size(), -1);
-    for (size_t i = 0; i < gelesen.size(); ++i) {
-        if (verworfen[i])
-            continue;
-        int& f = neu[size_t(gelesen[i].feld)];
-        if (f < 0) {
-            f = int(e.felder.size());
-            Feld feld;
-            feld.schlüssel = feldSchlüssel[gelesen[i].feld];
-            feld.kovariable = kovariable[size_t(gelesen[i].feld)];
-            e.felder.append(feld);
-        }
-        e.felder[f].punkte.append({gelesen[i].direkt, gelesen[i].indirekt});
-        ++e.gelesen;
-    }
-
-    if (!ende.daten())
-        e.hindernis = QStringLiteral("Die Datei enthält keine Messwerte.");
-    else if (e.gelesen == 0)
-        e.hindernis = QStringLiteral("Die Datei enthält keine lesbaren Messwerte.");
-    else if (e.felder.size() < Kalibrierung::MinPrüffelder)
-        e.hindernis =
-            QStringLiteral("Die Messwerte ergeben %1; eine Kalibrierung braucht "
-                           "mindestens %2 Prüffelder.")
-                .arg(e.felder.size() == 1 ? QStringLiteral("ein Prüffeld")
-                                          : QStringLiteral("%1 Prüffelder").arg(e.felder.size()))
-                .arg(Kalibrierung::MinPrüffelder);
-    for (qsizetype i = 0; i < e.felder.size() && e.hindernis.isEmpty(); ++i)
-        if (e.felder[i].punkte.size() < Kalibrierung::MinPrüfpunkte)
-            e.hindernis =
-                QStringLiteral("Das Prüffeld „%1“ hat %2; jedes Prüffeld braucht "
-                               "mindestens %3.")
-                    .arg(zitat(e.felder[i].schlüssel),
-                         e.felder[i].punkte.size() == 1
-                             ? QStringLiteral("1 Prüfpunkt")
-                             : QStringLiteral("%1 Prüfpunkte").arg(e.felder[i].punkte.size()))
-                    .arg(Kalibrierung::MinPrüfpunkte);
+    einleser.felderIn(e);
+    e.hindernis = mangelIn(e, einleser.daten());
     return e;
 }
 

@@ -215,6 +215,19 @@ TEST(MesswertImportTest, BadRowsAreListedWithLineAndReasonAndTheRestIsRead) {
     EXPECT_EQ(e.endeBeiZeile, 17);
     EXPECT_EQ(e.gelesen, 9);
     EXPECT_TRUE(e.hindernis.isEmpty());
+
+    // With a field column: a covariable off its field's, and a row without a
+    // field, which is named before its bad value.
+    const Ergebnis feld = gelesen(Tabelle::ausBytes("Feld;Z;DPr;EVD\n"
+                                                    "A;2;95;30\nA;2;96;31\nA;3;97;32\n;2;x;33\n"
+                                                    "A;2;97;34\nB;4;1;2\nB;4;1;2\nB;4;1;2\n"));
+    ASSERT_EQ(feld.fehler.size(), 2);
+    EXPECT_EQ(feld.fehler[0].zeile, 4);
+    EXPECT_EQ(feld.fehler[0].grund,
+              QStringLiteral("Die Kovariable 3 weicht vom Wert 2 des Prüffeldes „A“ ab."));
+    EXPECT_EQ(feld.fehler[1].zeile, 5);
+    EXPECT_EQ(feld.fehler[1].grund, QStringLiteral("Kein Prüffeld angegeben."));
+    EXPECT_EQ(feld.gelesen, 6);
 }
 
 TEST(MesswertImportTest, WhatACalibrationCannotHoldIsRefusedAsAWhole) {
@@ -558,6 +571,12 @@ TEST(MesswertImportTest, ReadingIsBounded) {
     e = gelesen(Tabelle::ausBytes(felder));
     EXPECT_EQ(e.hindernis, QStringLiteral("In Zeile 102 beginnt das 101. Prüffeld; eine "
                                           "Kalibrierung kann höchstens 100 Prüffelder aufnehmen."));
+    QByteArray punkte = "Z;DPr;EVD\n";
+    for (int p = 0; p < Kalibrierung::MaxPrüfpunkte + 1; ++p)
+        punkte += QByteArray::number(p % 3) + ";95;30\n";
+    e = gelesen(Tabelle::ausBytes(punkte));
+    EXPECT_EQ(e.hindernis, QStringLiteral("Mit Zeile 100002 sind es mehr als 100.000 Prüfpunkte; "
+                                          "eine Kalibrierung kann höchstens 100.000 aufnehmen."));
 
     e = gelesen(Tabelle::ausBytes(gut + "2;95;" + QByteArray(2 * 1024 * 1024, '7')));
     EXPECT_EQ(e.hindernis, QStringLiteral("Die Zeile 11 ist länger als 1 MB; die Datei ist keine "
