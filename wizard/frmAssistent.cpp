@@ -252,7 +252,7 @@ void frmAssistent::connectCalibration() {
     connect(&m_k, &Kalibrierung::Bearbeitet, this,
             [this](const QString& text, std::shared_ptr<const StoreChanges> changes) {
                 m_undo->push(new Schritt(m_k, text, std::move(changes)));
-                geschichteBegrenzen();
+                limitHistory();
             });
     connect(&m_k, &Kalibrierung::Angewendet, this, [this] {
         calibrationReplaced();
@@ -334,12 +334,12 @@ void frmAssistent::buildEditMenu() {
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     connect(mb_undo, &QAction::triggered, this, &frmAssistent::rückgängig);
     connect(mb_redo, &QAction::triggered, this, &frmAssistent::wiederholen);
-    connect(m_undo, &QUndoStack::indexChanged, this, &frmAssistent::bearbeitenAuffrischen);
-    connect(m_undo, &QUndoStack::cleanChanged, this, &frmAssistent::bearbeitenAuffrischen);
-    bearbeitenAuffrischen();
+    connect(m_undo, &QUndoStack::indexChanged, this, &frmAssistent::updateEditMenu);
+    connect(m_undo, &QUndoStack::cleanChanged, this, &frmAssistent::updateEditMenu);
+    updateEditMenu();
 }
 
-void frmAssistent::bearbeitenAuffrischen() {
+void frmAssistent::updateEditMenu() {
     mb_undo->setEnabled(m_undo->canUndo());
     mb_undo->setText(m_undo->canUndo() ? QStringLiteral("Rückgängig: ") + m_undo->undoText()
                                        : QStringLiteral("Rückgängig"));
@@ -348,11 +348,11 @@ void frmAssistent::bearbeitenAuffrischen() {
                                        : QStringLiteral("Wiederholen"));
 }
 
-void frmAssistent::neueGeschichte() {
+void frmAssistent::clearHistory() {
     m_undo->clear();
 }
 
-void frmAssistent::geschichteBegrenzen() {
+void frmAssistent::limitHistory() {
     auto schritt = [this](int i) { return static_cast<const Schritt*>(m_undo->command(i)); };
     qint64 bytes = 0;
     for (int i = 0; i < m_undo->count(); ++i)
@@ -383,7 +383,7 @@ void frmAssistent::geschichteBegrenzen() {
         else if (clean < 0)
             m_undo->resetClean();
     }
-    bearbeitenAuffrischen();
+    updateEditMenu();
 }
 
 bool frmAssistent::seiteSchreiben() {
@@ -440,7 +440,7 @@ bool frmAssistent::importieren(const QString& given) {
     // The import starts a new history of which it is the first step; undone,
     // the values before are back, unsaved unless they were saved.
     const bool dirty = m_k.IsDirty();
-    neueGeschichte();
+    clearHistory();
     if (dirty)
         m_undo->resetClean();
     try {
@@ -551,7 +551,7 @@ bool frmAssistent::neu() {
         m_k.setIsDirty(false);
     m_k.Reset();
     calibrationReplaced();
-    neueGeschichte();
+    clearHistory();
     setFileName(QString());
     ctlAssistent1->Page = seite0->chkDontShowPage0->isChecked() ? 1 : 0;
     ctlAssistent1->GoToPage(0);
@@ -578,8 +578,8 @@ bool frmAssistent::FileOpen(const QString& sFileName) {
         m_k.LoadFile(m_fileName);
         calibrationReplaced();
         m_k.setIsDirty(false);
-        neueGeschichte();
-        fillPage();
+        clearHistory();
+        seiteFüllen();
         // The page the file was saved on; one outside the wizard gives the intro.
         rt::Long page = 0;
         if (m_k.DataStore()->exists(QStringLiteral("AssistentActivePage"))) {
@@ -590,7 +590,7 @@ bool frmAssistent::FileOpen(const QString& sFileName) {
         if (page < LowerBound || page > UpperBound)
             page = 0;
         ctlAssistent1->Page = page;
-        fillPage();
+        seiteFüllen();
         ctlAssistent1->GoToPage(0);
         return true;
     } catch (const rt::RuntimeError& e) {
@@ -805,10 +805,10 @@ void frmAssistent::onPageEntered(bool& NewNextEnabled, bool& NewPreviousEnabled,
         NewPreviousEnabled = false;
     else if (page == UpperBound)
         NewNextEnabled = false;
-    fillPage();
+    seiteFüllen();
 }
 
-void frmAssistent::fillPage() {
+void frmAssistent::seiteFüllen() {
     const int page = ctlAssistent1->Page;
     if (Seite* s = seite(page)) {
         s->füllen();

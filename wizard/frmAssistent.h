@@ -120,7 +120,7 @@ private:
     void onEnterPage(qint32 Direction, bool& Cancel);
     void onPageEntered(bool& NewNextEnabled, bool& NewPreviousEnabled, bool& NewCancelEnabled);
     // Fills the current page from the calibration.
-    void fillPage();
+    void seiteFüllen();
     // The calibration was replaced (new or loaded): no page holds its data.
     void calibrationReplaced() { m_filled.clear(); }
     void showCalcOptions();
@@ -156,12 +156,12 @@ private:
     // false when the user cancelled or saving failed. "Nein" sets verworfen.
     bool änderungenSichern(bool* verworfen = nullptr);
     // A new history: nothing before can be undone.
-    void neueGeschichte();
+    void clearHistory();
     // After a new step: drops the oldest steps while the values they
     // recorded take more than the history may keep; the newest one stays.
-    void geschichteBegrenzen();
+    void limitHistory();
     // The texts and states of "Rückgängig" and "Wiederholen".
-    void bearbeitenAuffrischen();
+    void updateEditMenu();
 
     Kalibrierung& m_k;
     FieldChecks* m_checks;
