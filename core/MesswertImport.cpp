@@ -52,17 +52,10 @@ std::string_view getrimmt(std::string_view s) {
     return s;
 }
 
-// A number with the given decimal separator; the other one is taken only
-// between groups of three digits. An exponent as the run-time writes very
-// large and very small numbers ("1E-05", "1,5E+15").
-std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
+// The reading of a cell that may hold a number; see zahlText.
+std::optional<double> zahlGelesen(std::string_view text, Dezimal dezimal) {
     static constexpr rt::NumberSyntax komma{u',', u'.', true, true, {}};
     static constexpr rt::NumberSyntax punkt{u'.', u',', true, true, {}};
-    // A longer cell is no number: a file of them reads in bounded time.
-    constexpr size_t MaxLänge = 400;
-    if (dezimal == Dezimal::Unbestimmt ||
-        (text.size() > MaxLänge && getrimmt(text).size() > MaxLänge))
-        return std::nullopt;
     // Read here, with the separators known: tables have many numbers.
     using Zahlleser = rt::NumberReader<std::string_view, true>;
     const auto value =
@@ -70,6 +63,26 @@ std::optional<double> zahlText(std::string_view text, Dezimal dezimal) {
     if (!value || !darstellbar(*value))
         return std::nullopt;
     return value;
+}
+
+// A number with the given decimal separator; the other one is taken only
+// between groups of three digits. An exponent as the run-time writes very
+// large and very small numbers ("1E-05", "1,5E+15"). Inlined: a refusal
+// returned through a call stalls on the optional's partly written bytes.
+[[gnu::always_inline]] inline std::optional<double> zahlText(std::string_view text,
+                                                             Dezimal dezimal) {
+    // A longer cell is no number: a file of them reads in bounded time.
+    constexpr size_t MaxLänge = 400;
+    const std::string_view kern = getrimmt(text);
+    if (dezimal == Dezimal::Unbestimmt || kern.empty() || kern.size() > MaxLänge)
+        return std::nullopt;
+    // A cell that cannot begin a number is answered here, where the answer
+    // costs nothing: a hostile table has millions of them.
+    const char erstes = kern.front();
+    if (!(erstes >= '0' && erstes <= '9') && erstes != '-' && erstes != '+' &&
+        erstes != (dezimal == Dezimal::Komma ? ',' : '.'))
+        return std::nullopt;
+    return zahlGelesen(text, dezimal);
 }
 
 // A workbook's numeric cell.
