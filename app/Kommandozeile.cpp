@@ -330,6 +330,98 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
     return 0;
 }
 
+// Reads the options of the --import job into a; 0, or the exit code after
+// the message.
+int importOptionen(const QStringList& args, ImportAufruf& a, QTextStream& err) {
+    QHash<QString, QString> options;
+    static const QStringList mitWert = {QStringLiteral("--vorlage"), QStringLiteral("--dezimal"),
+                                        QStringLiteral("--spalten"), QStringLiteral("--blatt"),
+                                        QStringLiteral("--kopfzeile")};
+    for (qsizetype i = 3; i < args.size(); ++i) {
+        if (args[i] == u"--anhaengen" && !a.anhängen) {
+            a.anhängen = true;
+            continue;
+        }
+        if (!mitWert.contains(args[i]) || options.contains(args[i]))
+            return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
+                                  err);
+        if (i + 1 >= args.size())
+            return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
+        options.insert(args[i], args[i + 1]);
+        ++i;
+    }
+    a.dezimal = options.value(QStringLiteral("--dezimal"));
+    if (options.contains(QStringLiteral("--dezimal")) && a.dezimal != u"komma" &&
+        a.dezimal != u"punkt")
+        return falscherAufruf(
+            QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
+                .arg(a.dezimal),
+            err);
+    if (options.contains(QStringLiteral("--spalten"))) {
+        a.spalten = MesswertImport::spaltenAusText(options.value(QStringLiteral("--spalten")));
+        if (!a.spalten)
+            return falscherAufruf(
+                QStringLiteral("--spalten nennt je Spalte, durch Kommas getrennt, feld, punkt, "
+                               "kovariable, direkt, indirekt oder - (nicht lesen), nicht "
+                               "„%1“.")
+                    .arg(options.value(QStringLiteral("--spalten"))),
+                err);
+    }
+    a.kopfzeile = options.value(QStringLiteral("--kopfzeile"));
+    if (options.contains(QStringLiteral("--kopfzeile")) && a.kopfzeile != u"ja" &&
+        a.kopfzeile != u"nein")
+        return falscherAufruf(
+            QStringLiteral("--kopfzeile ist ja oder nein, nicht „%1“.").arg(a.kopfzeile), err);
+    a.blatt = options.value(QStringLiteral("--blatt"));
+    a.vorlage = options.value(QStringLiteral("--vorlage"));
+    return 0;
+}
+
+// The --import job, its options checked first.
+int importAufruf(const QStringList& args, QTextStream& out, QTextStream& err) {
+    ImportAufruf a;
+    a.tabelle = args[1];
+    a.ziel = args[2];
+    if (const int status = importOptionen(args, a, err); status != 0)
+        return status;
+    if (a.anhängen && a.vorlage.isEmpty())
+        return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
+                                             "--vorlage an; geben Sie die Vorlage an."),
+                              err);
+    QString fehler;
+    if (dieselbeDatei(a.tabelle, a.ziel))
+        fehler = QStringLiteral("Die Ausgabedatei „%1“ ist die Messwertdatei selbst; sie würde "
+                                "überschrieben. Wählen Sie einen anderen Namen.")
+                     .arg(QDir::toNativeSeparators(a.ziel));
+    else if (!a.vorlage.isEmpty())
+        fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
+    if (!fehler.isEmpty())
+        return falscherAufruf(fehler, err);
+    return import_(a, out, err);
+}
+
+// The --protokoll job, its options checked first.
+int protokollAufruf(const QHash<QString, QString>& options, QTextStream& out, QTextStream& err) {
+    if (!options.contains(QStringLiteral("--pdf")))
+        return falscherAufruf(QStringLiteral("Bei --protokoll fehlt --pdf AUSGABE.pdf."), err);
+    const QString typ = options.value(QStringLiteral("--typ"), QStringLiteral("0"));
+    if (typ != u"0" && typ != u"1")
+        return falscherAufruf(QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ),
+                              err);
+    const QString papier = options.value(QStringLiteral("--papier"), QStringLiteral("A4"));
+    const std::optional<QPageSize> blatt = blattNamens(papier);
+    if (!blatt)
+        return falscherAufruf(
+            QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal, nicht „%1“.").arg(papier),
+            err);
+    const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
+                                             options.value(QStringLiteral("--pdf")));
+    if (!fehler.isEmpty())
+        return falscherAufruf(fehler, err);
+    return protokoll(options.value(QStringLiteral("--protokoll")),
+                     options.value(QStringLiteral("--pdf")), typ.toInt(), *blatt, out, err);
+}
+
 } // namespace
 
 QString usageText() {
@@ -394,66 +486,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             return falscherAufruf(fehler, err);
         return export_(args[1], args[2], out, err);
     }
-    if (args.size() >= 3 && args[0] == u"--import") {
-        ImportAufruf a;
-        a.tabelle = args[1];
-        a.ziel = args[2];
-        QHash<QString, QString> options;
-        static const QStringList mitWert = {
-            QStringLiteral("--vorlage"), QStringLiteral("--dezimal"), QStringLiteral("--spalten"),
-            QStringLiteral("--blatt"), QStringLiteral("--kopfzeile")};
-        for (qsizetype i = 3; i < args.size(); ++i) {
-            if (args[i] == u"--anhaengen" && !a.anhängen) {
-                a.anhängen = true;
-                continue;
-            }
-            if (!mitWert.contains(args[i]) || options.contains(args[i]))
-                return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
-                                      err);
-            if (i + 1 >= args.size())
-                return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
-            options.insert(args[i], args[i + 1]);
-            ++i;
-        }
-        a.dezimal = options.value(QStringLiteral("--dezimal"));
-        if (options.contains(QStringLiteral("--dezimal")) && a.dezimal != u"komma" &&
-            a.dezimal != u"punkt")
-            return falscherAufruf(
-                QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
-                    .arg(a.dezimal),
-                err);
-        if (options.contains(QStringLiteral("--spalten"))) {
-            a.spalten = MesswertImport::spaltenAusText(options.value(QStringLiteral("--spalten")));
-            if (!a.spalten)
-                return falscherAufruf(
-                    QStringLiteral("--spalten nennt je Spalte, durch Kommas getrennt, feld, punkt, "
-                                   "kovariable, direkt, indirekt oder - (nicht lesen), nicht "
-                                   "„%1“.")
-                        .arg(options.value(QStringLiteral("--spalten"))),
-                    err);
-        }
-        a.kopfzeile = options.value(QStringLiteral("--kopfzeile"));
-        if (options.contains(QStringLiteral("--kopfzeile")) && a.kopfzeile != u"ja" &&
-            a.kopfzeile != u"nein")
-            return falscherAufruf(
-                QStringLiteral("--kopfzeile ist ja oder nein, nicht „%1“.").arg(a.kopfzeile), err);
-        a.blatt = options.value(QStringLiteral("--blatt"));
-        a.vorlage = options.value(QStringLiteral("--vorlage"));
-        if (a.anhängen && a.vorlage.isEmpty())
-            return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
-                                                 "--vorlage an; geben Sie die Vorlage an."),
-                                  err);
-        QString fehler;
-        if (dieselbeDatei(a.tabelle, a.ziel))
-            fehler = QStringLiteral("Die Ausgabedatei „%1“ ist die Messwertdatei selbst; sie würde "
-                                    "überschrieben. Wählen Sie einen anderen Namen.")
-                         .arg(QDir::toNativeSeparators(a.ziel));
-        else if (!a.vorlage.isEmpty())
-            fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
-        if (!fehler.isEmpty())
-            return falscherAufruf(fehler, err);
-        return import_(a, out, err);
-    }
+    if (args.size() >= 3 && args[0] == u"--import")
+        return importAufruf(args, out, err);
     // Options with one value each.
     QHash<QString, QString> options;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -471,26 +505,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     if (options.size() == 1 && options.contains(QStringLiteral("--auswertung")))
         return auswertung(options.value(QStringLiteral("--auswertung")), out, err);
     if (options.contains(QStringLiteral("--protokoll")) &&
-        !options.contains(QStringLiteral("--auswertung"))) {
-        if (!options.contains(QStringLiteral("--pdf")))
-            return falscherAufruf(QStringLiteral("Bei --protokoll fehlt --pdf AUSGABE.pdf."), err);
-        const QString typ = options.value(QStringLiteral("--typ"), QStringLiteral("0"));
-        if (typ != u"0" && typ != u"1")
-            return falscherAufruf(
-                QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ), err);
-        const QString papier = options.value(QStringLiteral("--papier"), QStringLiteral("A4"));
-        const std::optional<QPageSize> blatt = blattNamens(papier);
-        if (!blatt)
-            return falscherAufruf(
-                QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal, nicht „%1“.")
-                    .arg(papier),
-                err);
-        const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
-                                                 options.value(QStringLiteral("--pdf")));
-        if (!fehler.isEmpty())
-            return falscherAufruf(fehler, err);
-        return protokoll(options.value(QStringLiteral("--protokoll")),
-                         options.value(QStringLiteral("--pdf")), typ.toInt(), *blatt, out, err);
-    }
+        !options.contains(QStringLiteral("--auswertung")))
+        return protokollAufruf(options, out, err);
     return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')), err);
 }
