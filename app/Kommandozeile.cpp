@@ -152,26 +152,18 @@ struct ImportAufruf {
     bool anhängen = false;
 };
 
-// Reads a table of measured values into a new calibration file: the
-// characteristics and site data of a template, or DPr and EVD; with
-// anhängen, the template's fields and values come first. 2 for an input
-// that cannot be read or imported, 3 for an output that cannot be written,
-// 4 for rows that cannot be read (nothing is written then).
-int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
-    using namespace MesswertImport;
-    rt::entferneZieldateiBeiAbbruch();
-    Kalibrierung k;
-    if (!a.vorlage.isEmpty()) {
-        if (!laden(k, a.vorlage, err))
-            return 2;
-    } else {
-        k.setDPrUndEVD();
-    }
-    const QString shown = QDir::toNativeSeparators(a.tabelle);
-    Ergebnis ergebnis;
-    Lesart lesart;
+// What was read from the table, and how.
+struct Gelesen {
+    MesswertImport::Ergebnis ergebnis;
+    MesswertImport::Lesart lesart;
     QStringList köpfe;
     QString blatt;
+};
+
+// Reads the table as the call asks; 0, or the exit code after the message.
+int tabelleLesen(const ImportAufruf& a, const Kalibrierung& k, Gelesen& g, QTextStream& err) {
+    using namespace MesswertImport;
+    const QString shown = QDir::toNativeSeparators(a.tabelle);
     try {
         const Tabelle t = Tabelle::ausDatei(a.tabelle, a.blatt);
         if (!a.blatt.isEmpty() && !t.istArbeitsmappe()) {
@@ -180,27 +172,27 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
             err.flush();
             return 1;
         }
-        lesart = a.kopfzeile.isEmpty() ? t.erkennen(k)
-                                       : t.erkennen(k, std::nullopt, a.kopfzeile == u"ja");
+        g.lesart = a.kopfzeile.isEmpty() ? t.erkennen(k)
+                                         : t.erkennen(k, std::nullopt, a.kopfzeile == u"ja");
         if (a.spalten) {
             // The columns named, as far as the table has them or a role is given.
-            qsizetype n = lesart.spalten.size();
+            qsizetype n = g.lesart.spalten.size();
             for (qsizetype c = 0; c < a.spalten->size(); ++c)
                 if ((*a.spalten)[c] != Spalte::Keine)
                     n = std::max(n, c + 1);
-            lesart.spalten = *a.spalten;
-            lesart.spalten.resize(n, Spalte::Keine);
-            lesart.doppelt.clear();
-            lesart.dezimal = t.dezimalIn(lesart);
+            g.lesart.spalten = *a.spalten;
+            g.lesart.spalten.resize(n, Spalte::Keine);
+            g.lesart.doppelt.clear();
+            g.lesart.dezimal = t.dezimalIn(g.lesart);
         }
         if (a.dezimal == u"komma")
-            lesart.dezimal = Dezimal::Komma;
+            g.lesart.dezimal = Dezimal::Komma;
         else if (a.dezimal == u"punkt")
-            lesart.dezimal = Dezimal::Punkt;
-        köpfe = t.kopf(lesart);
+            g.lesart.dezimal = Dezimal::Punkt;
+        g.köpfe = t.kopf(g.lesart);
         if (t.istArbeitsmappe())
-            blatt = QStringLiteral(" (Tabellenblatt „%1“)").arg(rt::withoutControls(t.blatt()));
-        ergebnis = t.lesen(lesart);
+            g.blatt = QStringLiteral(" (Tabellenblatt „%1“)").arg(rt::withoutControls(t.blatt()));
+        g.ergebnis = t.lesen(g.lesart);
     } catch (const rt::RuntimeError& e) {
         err << e.description() << u'\n';
         err.flush();
@@ -210,49 +202,58 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         err.flush();
         return 2;
     }
-    // Rows that cannot be read are named first: the rest may be fine once they are.
-    if (!ergebnis.fehler.isEmpty()) {
-        for (const Fehler& f : ergebnis.fehler)
-            err << QStringLiteral("Zeile %1: %2\n").arg(f.zeile).arg(rt::withoutControls(f.grund));
-        if (ergebnis.weitereFehler > 0)
-            err << QStringLiteral("… und %1 weitere Zeilen\n")
-                       .arg(QLocale(QLocale::German).toString(ergebnis.weitereFehler));
-        const qint64 n = ergebnis.fehlerAnzahl();
-        err << QStringLiteral("Nichts geschrieben: %1 %2 der Datei „%3“ %4 nicht gelesen "
-                              "werden.\n")
-                   .arg(QLocale(QLocale::German).toString(n))
-                   .arg(n == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"), shown,
-                        n == 1 ? QStringLiteral("kann") : QStringLiteral("können"));
-        if (!ergebnis.hindernis.isEmpty())
-            err << ergebnis.hindernis << u'\n';
-        err.flush();
-        return 4;
+    return 0;
+}
+
+// Names the rows that cannot be read.
+void zeilenfehlerMelden(const MesswertImport::Ergebnis& ergebnis, const QString& shown,
+                        QTextStream& err) {
+    for (const MesswertImport::Fehler& f : ergebnis.fehler)
+        err << QStringLiteral("Zeile %1: %2\n").arg(f.zeile).arg(rt::withoutControls(f.grund));
+    if (ergebnis.weitereFehler > 0)
+        err << QStringLiteral("… und %1 weitere Zeilen\n")
+                   .arg(QLocale(QLocale::German).toString(ergebnis.weitereFehler));
+    const qint64 n = ergebnis.fehlerAnzahl();
+    err << QStringLiteral("Nichts geschrieben: %1 %2 der Datei „%3“ %4 nicht gelesen "
+                          "werden.\n")
+               .arg(QLocale(QLocale::German).toString(n))
+               .arg(n == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"), shown,
+                    n == 1 ? QStringLiteral("kann") : QStringLiteral("können"));
+    if (!ergebnis.hindernis.isEmpty())
+        err << ergebnis.hindernis << u'\n';
+    err.flush();
+}
+
+// Names what keeps the values from being imported, and what helps.
+void hindernisMelden(const Gelesen& g, const QString& hindernis, const QString& shown,
+                     QTextStream& err) {
+    err << QStringLiteral("Die Messwerte der Datei „%1“ können nicht importiert werden: %2\n")
+               .arg(shown, hindernis);
+    if (!g.ergebnis.ohneSpalte.isEmpty()) {
+        QStringList gefunden;
+        for (qsizetype c = 0; c < g.köpfe.size(); ++c)
+            if (!g.köpfe[c].trimmed().isEmpty())
+                gefunden.append(QStringLiteral("„%1“ (%2)")
+                                    .arg(g.köpfe[c].trimmed(),
+                                         MesswertImport::spaltenName(g.lesart.spalten[c])));
+        if (!gefunden.isEmpty())
+            err << QStringLiteral("Gefundene Spaltenüberschriften: %1.\n")
+                       .arg(gefunden.join(QStringLiteral(", ")));
+        else
+            err << QStringLiteral("Die Datei hat keine Spaltenüberschriften.\n");
+        err << QStringLiteral("Geben Sie die Spalten mit --spalten an, zum Beispiel "
+                              "--spalten feld,kovariable,direkt,indirekt.\n");
+    } else if (g.ergebnis.hindernis.contains(QStringLiteral("Dezimaltrennzeichen"))) {
+        err << QStringLiteral("Geben Sie --dezimal komma oder --dezimal punkt an.\n");
     }
-    const QString hindernis = hindernisFür(k, ergebnis, a.anhängen);
-    if (!hindernis.isEmpty()) {
-        err << QStringLiteral("Die Messwerte der Datei „%1“ können nicht importiert werden: %2\n")
-                   .arg(shown, hindernis);
-        if (!ergebnis.ohneSpalte.isEmpty()) {
-            QStringList gefunden;
-            for (qsizetype c = 0; c < köpfe.size(); ++c)
-                if (!köpfe[c].trimmed().isEmpty())
-                    gefunden.append(QStringLiteral("„%1“ (%2)")
-                                        .arg(köpfe[c].trimmed(), spaltenName(lesart.spalten[c])));
-            if (!gefunden.isEmpty())
-                err << QStringLiteral("Gefundene Spaltenüberschriften: %1.\n")
-                           .arg(gefunden.join(QStringLiteral(", ")));
-            else
-                err << QStringLiteral("Die Datei hat keine Spaltenüberschriften.\n");
-            err << QStringLiteral("Geben Sie die Spalten mit --spalten an, zum Beispiel "
-                                  "--spalten feld,kovariable,direkt,indirekt.\n");
-        } else if (ergebnis.hindernis.contains(QStringLiteral("Dezimaltrennzeichen"))) {
-            err << QStringLiteral("Geben Sie --dezimal komma oder --dezimal punkt an.\n");
-        }
-        err.flush();
-        return 2;
-    }
+    err.flush();
+}
+
+// Takes the values over and writes the calibration; 0, or 3 after the message.
+int kalibrierungSchreiben(Kalibrierung& k, const Gelesen& g, const ImportAufruf& a,
+                          QTextStream& err) {
     try {
-        übernehmen(k, ergebnis, a.anhängen);
+        MesswertImport::übernehmen(k, g.ergebnis, a.anhängen);
         k.setIsDirty(false);
         // An output: a read-only file is refused, not replaced.
         k.ReplaceFile(a.ziel, false);
@@ -267,27 +268,158 @@ int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
         err.flush();
         return 3;
     }
+    return 0;
+}
+
+// Says what was imported, and which columns were not read.
+void importBericht(const Gelesen& g, const ImportAufruf& a, QTextStream& out) {
+    using MesswertImport::Spalte;
     out << QStringLiteral("%1 Prüffelder mit %2 Prüfpunkten aus „%3“%4 nach „%5“ %6.\n")
-               .arg(ergebnis.felder.size())
-               .arg(ergebnis.punkte())
-               .arg(shown, blatt, QDir::toNativeSeparators(a.ziel),
+               .arg(g.ergebnis.felder.size())
+               .arg(g.ergebnis.punkte())
+               .arg(QDir::toNativeSeparators(a.tabelle), g.blatt, QDir::toNativeSeparators(a.ziel),
                     a.anhängen ? QStringLiteral("angehängt") : QStringLiteral("importiert"));
-    if (ergebnis.endeBeiZeile > 0)
+    if (g.ergebnis.endeBeiZeile > 0)
         out << QStringLiteral("Die Tabelle endet vor Zeile %1; was folgt, wurde nicht gelesen.\n")
-                   .arg(ergebnis.endeBeiZeile);
+                   .arg(g.ergebnis.endeBeiZeile);
     // Columns left out, so that a column not recognised is seen.
     QStringList ausgelassen;
-    for (qsizetype c = 0; c < lesart.spalten.size(); ++c)
-        if (lesart.spalten[c] == Spalte::Keine || lesart.spalten[c] == Spalte::Prüfpunkt)
-            ausgelassen.append(köpfe.value(c).trimmed().isEmpty()
+    for (qsizetype c = 0; c < g.lesart.spalten.size(); ++c)
+        if (g.lesart.spalten[c] == Spalte::Keine || g.lesart.spalten[c] == Spalte::Prüfpunkt)
+            ausgelassen.append(g.köpfe.value(c).trimmed().isEmpty()
                                    ? QStringLiteral("Spalte %1").arg(c + 1)
                                    : QStringLiteral("„%1“ (Spalte %2)")
-                                         .arg(rt::withoutControls(köpfe.value(c).trimmed()))
+                                         .arg(rt::withoutControls(g.köpfe.value(c).trimmed()))
                                          .arg(c + 1));
     if (!ausgelassen.isEmpty())
         out << QStringLiteral("Nicht gelesen: %1.\n").arg(ausgelassen.join(QStringLiteral(", ")));
     out.flush();
+}
+
+// Reads a table of measured values into a new calibration file: the
+// characteristics and site data of a template, or DPr and EVD; with
+// anhängen, the template's fields and values come first. 2 for an input
+// that cannot be read or imported, 3 for an output that cannot be written,
+// 4 for rows that cannot be read (nothing is written then).
+int import_(const ImportAufruf& a, QTextStream& out, QTextStream& err) {
+    rt::entferneZieldateiBeiAbbruch();
+    Kalibrierung k;
+    if (!a.vorlage.isEmpty()) {
+        if (!laden(k, a.vorlage, err))
+            return 2;
+    } else {
+        k.setDPrUndEVD();
+    }
+    const QString shown = QDir::toNativeSeparators(a.tabelle);
+    Gelesen g;
+    if (const int status = tabelleLesen(a, k, g, err); status != 0)
+        return status;
+    // Rows that cannot be read are named first: the rest may be fine once they are.
+    if (!g.ergebnis.fehler.isEmpty()) {
+        zeilenfehlerMelden(g.ergebnis, shown, err);
+        return 4;
+    }
+    const QString hindernis = MesswertImport::hindernisFür(k, g.ergebnis, a.anhängen);
+    if (!hindernis.isEmpty()) {
+        hindernisMelden(g, hindernis, shown, err);
+        return 2;
+    }
+    if (const int status = kalibrierungSchreiben(k, g, a, err); status != 0)
+        return status;
+    importBericht(g, a, out);
     return 0;
+}
+
+// Reads the options of the --import job into a; 0, or the exit code after
+// the message.
+int importOptionen(const QStringList& args, ImportAufruf& a, QTextStream& err) {
+    QHash<QString, QString> options;
+    static const QStringList mitWert = {QStringLiteral("--vorlage"), QStringLiteral("--dezimal"),
+                                        QStringLiteral("--spalten"), QStringLiteral("--blatt"),
+                                        QStringLiteral("--kopfzeile")};
+    for (qsizetype i = 3; i < args.size(); ++i) {
+        if (args[i] == u"--anhaengen" && !a.anhängen) {
+            a.anhängen = true;
+            continue;
+        }
+        if (!mitWert.contains(args[i]) || options.contains(args[i]))
+            return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
+                                  err);
+        if (i + 1 >= args.size())
+            return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
+        options.insert(args[i], args[i + 1]);
+        ++i;
+    }
+    a.dezimal = options.value(QStringLiteral("--dezimal"));
+    if (options.contains(QStringLiteral("--dezimal")) && a.dezimal != u"komma" &&
+        a.dezimal != u"punkt")
+        return falscherAufruf(
+            QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
+                .arg(a.dezimal),
+            err);
+    if (options.contains(QStringLiteral("--spalten"))) {
+        a.spalten = MesswertImport::spaltenAusText(options.value(QStringLiteral("--spalten")));
+        if (!a.spalten)
+            return falscherAufruf(
+                QStringLiteral("--spalten nennt je Spalte, durch Kommas getrennt, feld, punkt, "
+                               "kovariable, direkt, indirekt oder - (nicht lesen), nicht "
+                               "„%1“.")
+                    .arg(options.value(QStringLiteral("--spalten"))),
+                err);
+    }
+    a.kopfzeile = options.value(QStringLiteral("--kopfzeile"));
+    if (options.contains(QStringLiteral("--kopfzeile")) && a.kopfzeile != u"ja" &&
+        a.kopfzeile != u"nein")
+        return falscherAufruf(
+            QStringLiteral("--kopfzeile ist ja oder nein, nicht „%1“.").arg(a.kopfzeile), err);
+    a.blatt = options.value(QStringLiteral("--blatt"));
+    a.vorlage = options.value(QStringLiteral("--vorlage"));
+    return 0;
+}
+
+// The --import job, its options checked first.
+int importAufruf(const QStringList& args, QTextStream& out, QTextStream& err) {
+    ImportAufruf a;
+    a.tabelle = args[1];
+    a.ziel = args[2];
+    if (const int status = importOptionen(args, a, err); status != 0)
+        return status;
+    if (a.anhängen && a.vorlage.isEmpty())
+        return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
+                                             "--vorlage an; geben Sie die Vorlage an."),
+                              err);
+    QString fehler;
+    if (dieselbeDatei(a.tabelle, a.ziel))
+        fehler = QStringLiteral("Die Ausgabedatei „%1“ ist die Messwertdatei selbst; sie würde "
+                                "überschrieben. Wählen Sie einen anderen Namen.")
+                     .arg(QDir::toNativeSeparators(a.ziel));
+    else if (!a.vorlage.isEmpty())
+        fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
+    if (!fehler.isEmpty())
+        return falscherAufruf(fehler, err);
+    return import_(a, out, err);
+}
+
+// The --protokoll job, its options checked first.
+int protokollAufruf(const QHash<QString, QString>& options, QTextStream& out, QTextStream& err) {
+    if (!options.contains(QStringLiteral("--pdf")))
+        return falscherAufruf(QStringLiteral("Bei --protokoll fehlt --pdf AUSGABE.pdf."), err);
+    const QString typ = options.value(QStringLiteral("--typ"), QStringLiteral("0"));
+    if (typ != u"0" && typ != u"1")
+        return falscherAufruf(QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ),
+                              err);
+    const QString papier = options.value(QStringLiteral("--papier"), QStringLiteral("A4"));
+    const std::optional<QPageSize> blatt = blattNamens(papier);
+    if (!blatt)
+        return falscherAufruf(
+            QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal, nicht „%1“.").arg(papier),
+            err);
+    const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
+                                             options.value(QStringLiteral("--pdf")));
+    if (!fehler.isEmpty())
+        return falscherAufruf(fehler, err);
+    return protokoll(options.value(QStringLiteral("--protokoll")),
+                     options.value(QStringLiteral("--pdf")), typ.toInt(), *blatt, out, err);
 }
 
 } // namespace
@@ -354,66 +486,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             return falscherAufruf(fehler, err);
         return export_(args[1], args[2], out, err);
     }
-    if (args.size() >= 3 && args[0] == u"--import") {
-        ImportAufruf a;
-        a.tabelle = args[1];
-        a.ziel = args[2];
-        QHash<QString, QString> options;
-        static const QStringList mitWert = {
-            QStringLiteral("--vorlage"), QStringLiteral("--dezimal"), QStringLiteral("--spalten"),
-            QStringLiteral("--blatt"), QStringLiteral("--kopfzeile")};
-        for (qsizetype i = 3; i < args.size(); ++i) {
-            if (args[i] == u"--anhaengen" && !a.anhängen) {
-                a.anhängen = true;
-                continue;
-            }
-            if (!mitWert.contains(args[i]) || options.contains(args[i]))
-                return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')),
-                                      err);
-            if (i + 1 >= args.size())
-                return falscherAufruf(QStringLiteral("Bei %1 fehlt die Angabe.").arg(args[i]), err);
-            options.insert(args[i], args[i + 1]);
-            ++i;
-        }
-        a.dezimal = options.value(QStringLiteral("--dezimal"));
-        if (options.contains(QStringLiteral("--dezimal")) && a.dezimal != u"komma" &&
-            a.dezimal != u"punkt")
-            return falscherAufruf(
-                QStringLiteral("Das Dezimaltrennzeichen ist komma oder punkt, nicht „%1“.")
-                    .arg(a.dezimal),
-                err);
-        if (options.contains(QStringLiteral("--spalten"))) {
-            a.spalten = MesswertImport::spaltenAusText(options.value(QStringLiteral("--spalten")));
-            if (!a.spalten)
-                return falscherAufruf(
-                    QStringLiteral("--spalten nennt je Spalte, durch Kommas getrennt, feld, punkt, "
-                                   "kovariable, direkt, indirekt oder - (nicht lesen), nicht "
-                                   "„%1“.")
-                        .arg(options.value(QStringLiteral("--spalten"))),
-                    err);
-        }
-        a.kopfzeile = options.value(QStringLiteral("--kopfzeile"));
-        if (options.contains(QStringLiteral("--kopfzeile")) && a.kopfzeile != u"ja" &&
-            a.kopfzeile != u"nein")
-            return falscherAufruf(
-                QStringLiteral("--kopfzeile ist ja oder nein, nicht „%1“.").arg(a.kopfzeile), err);
-        a.blatt = options.value(QStringLiteral("--blatt"));
-        a.vorlage = options.value(QStringLiteral("--vorlage"));
-        if (a.anhängen && a.vorlage.isEmpty())
-            return falscherAufruf(QStringLiteral("--anhaengen hängt die Messwerte an die der "
-                                                 "--vorlage an; geben Sie die Vorlage an."),
-                                  err);
-        QString fehler;
-        if (dieselbeDatei(a.tabelle, a.ziel))
-            fehler = QStringLiteral("Die Ausgabedatei „%1“ ist die Messwertdatei selbst; sie würde "
-                                    "überschrieben. Wählen Sie einen anderen Namen.")
-                         .arg(QDir::toNativeSeparators(a.ziel));
-        else if (!a.vorlage.isEmpty())
-            fehler = ausgabeIstEingabe(a.vorlage, a.ziel);
-        if (!fehler.isEmpty())
-            return falscherAufruf(fehler, err);
-        return import_(a, out, err);
-    }
+    if (args.size() >= 3 && args[0] == u"--import")
+        return importAufruf(args, out, err);
     // Options with one value each.
     QHash<QString, QString> options;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -431,26 +505,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     if (options.size() == 1 && options.contains(QStringLiteral("--auswertung")))
         return auswertung(options.value(QStringLiteral("--auswertung")), out, err);
     if (options.contains(QStringLiteral("--protokoll")) &&
-        !options.contains(QStringLiteral("--auswertung"))) {
-        if (!options.contains(QStringLiteral("--pdf")))
-            return falscherAufruf(QStringLiteral("Bei --protokoll fehlt --pdf AUSGABE.pdf."), err);
-        const QString typ = options.value(QStringLiteral("--typ"), QStringLiteral("0"));
-        if (typ != u"0" && typ != u"1")
-            return falscherAufruf(
-                QStringLiteral("Der Protokolltyp ist 0 oder 1, nicht „%1“.").arg(typ), err);
-        const QString papier = options.value(QStringLiteral("--papier"), QStringLiteral("A4"));
-        const std::optional<QPageSize> blatt = blattNamens(papier);
-        if (!blatt)
-            return falscherAufruf(
-                QStringLiteral("Das Papier ist A4, A5, A3, Letter oder Legal, nicht „%1“.")
-                    .arg(papier),
-                err);
-        const QString fehler = ausgabeIstEingabe(options.value(QStringLiteral("--protokoll")),
-                                                 options.value(QStringLiteral("--pdf")));
-        if (!fehler.isEmpty())
-            return falscherAufruf(fehler, err);
-        return protokoll(options.value(QStringLiteral("--protokoll")),
-                         options.value(QStringLiteral("--pdf")), typ.toInt(), *blatt, out, err);
-    }
+        !options.contains(QStringLiteral("--auswertung")))
+        return protokollAufruf(options, out, err);
     return falscherAufruf(QStringLiteral("Unbekannter Aufruf: %1").arg(args.join(u' ')), err);
 }
