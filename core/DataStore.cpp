@@ -151,13 +151,16 @@ void DataStore::apply(const StoreChanges& changes, bool undo) {
         return undo ? e.before : e.after;
     };
     // A step applied to a store in another state would mix two histories.
-    // The values of keys that stay are written in place (unless a record
-    // notes every key), before any key comes or goes.
+    // A key the step left absent may have been read into existence since
+    // (a page seeds its entries); the step's value replaces it. The values
+    // of keys that stay are written in place (unless a record notes every
+    // key), before any key comes or goes.
     std::vector<rt::Variant*> inPlace;
     inPlace.reserve(changes.entries.size());
     for (const StoreChanges::Entry& e : changes.entries) {
         rt::Variant* value = m_map.find(e.key);
-        if (!same(value, undo ? e.after : e.before))
+        const std::optional<rt::Variant>& left = undo ? e.after : e.before;
+        if (!same(value, left) && !(value && !left))
             rt::raiseError(rt::err::InvalidProcedureCall);
         inPlace.push_back(target(e) && !m_recording ? value : nullptr);
     }
