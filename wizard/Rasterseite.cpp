@@ -88,10 +88,12 @@ void Rasterseite::schreiben(int how) {
         // Only the edited cells are written, each on its own: one that fails
         // keeps its stored value.
         const Kalibrierung::Bearbeitung schritt(m_k, text);
+        // The page's own entries first, in row order, so that keys new to
+        // the file come in the order a pass through the page writes them.
+        nachführen();
         rt::SkipErrors skip;
         for (const auto& [key, wert] : zellen)
             skip([&] { eintragen(rowOf(key), colOf(key), wert); });
-        nachführen();
     }
     m_eingaben.clear();
     for (const auto& zelle : zellen)

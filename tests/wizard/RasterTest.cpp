@@ -29,6 +29,35 @@ protected:
     frmAssistent* onPage(int page) { return openOnPage(k, page); }
 };
 
+// Page 2 seeds every field's protocol entry whenever it commits, also before
+// an undo or a redo: the redo takes the entries seeded since over.
+TEST_F(RasterTest, APageTwoEditIsRedoneOverTheEntriesSeededSince) {
+    frmAssistent* w = onPage(2);
+    FlexGrid* g = child<FlexGrid>(w, "fgKeysMessreihen");
+    auto* input = child<QLineEdit>(w, "txtFGKeysMessreihen");
+    g->setFocus();
+    g->setCurrentCell(2, 2);
+    ASSERT_EQ(k.DataStore()->find(KovariableSeed + u'1'), nullptr);
+    type(g, input, QStringLiteral("5"));
+    EXPECT_EQ(k.PrüffeldWert(2), 5.0);
+    // The entries are new to the file in row order, whichever row was edited.
+    QStringList seeds;
+    for (const QString& key : k.DataStore()->keys())
+        if (key.startsWith(KovariableSeed))
+            seeds.append(key.mid(KovariableSeed.size()));
+    EXPECT_EQ(seeds, (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.PrüffeldWert(2), 2.0);
+    chord(g, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(k.PrüffeldWert(2), 5.0);
+    EXPECT_EQ(g->TextMatrix(2, 2), QStringLiteral("5"));
+    const rt::Variant* seeded = k.DataStore()->find(KovariableSeed + u'2');
+    ASSERT_NE(seeded, nullptr);
+    EXPECT_EQ(seeded->toText(), QStringLiteral("5"));
+    chord(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(k.PrüffeldWert(2), 2.0);
+}
+
 TEST_F(RasterTest, PageTwoShowsOneRowPerFieldAndChecksOnlyGoingForward) {
     k.setIsDirty(false);
     frmAssistent* w = onPage(2);
