@@ -87,13 +87,11 @@ void Rasterseite::schreiben(int how) {
         }
         // Only the edited cells are written, each on its own: one that fails
         // keeps its stored value.
-        const Kalibrierung::Bearbeitung schritt(m_k, text);
-        // The page's own entries first, in row order, so that keys new to
-        // the file come in the order a pass through the page writes them.
-        nachführen();
-        rt::SkipErrors skip;
+        Zeilen zeilen;
         for (const auto& [key, wert] : zellen)
-            skip([&] { eintragen(rowOf(key), colOf(key), wert); });
+            zeilen[rowOf(key)].insert(colOf(key), wert);
+        const Kalibrierung::Bearbeitung schritt(m_k, text);
+        alleEintragen(zeilen);
     }
     m_eingaben.clear();
     for (const auto& zelle : zellen)
@@ -125,6 +123,13 @@ void Rasterseite::zelleBearbeitet(int row, int col, QString& text) {
     // The number is stored as typed; the cell shows it at its decimals.
     text = anzeigen(row, col, value);
     m_eingaben.insert(key, {text, value, true});
+}
+
+void Rasterseite::alleEintragen(const Zeilen& zeilen) {
+    rt::SkipErrors skip;
+    for (auto z = zeilen.cbegin(); z != zeilen.cend(); ++z)
+        for (auto s = z->cbegin(); s != z->cend(); ++s)
+            skip([&] { eintragen(z.key(), s.key(), *s); });
 }
 
 const Rasterseite::Eingabe* Rasterseite::eingabeIn(int row, int col) const {

@@ -61,8 +61,12 @@ protected:
     // Writes what the user entered into a cell to the calibration: a number,
     // or nothing for an emptied cell.
     virtual void eintragen(int row, int col, std::optional<double> value) = 0;
-    // Brings what follows the cells up to date, in the step that wrote them.
-    virtual void nachführen() {}
+    // The edited cells by row and column, as one step writes them.
+    using Zeilen = QMap<int, QMap<int, std::optional<double>>>;
+    // Writes the edited cells, each on its own: one that fails keeps its
+    // stored value. Row by row, column by column, unless a page writes in
+    // the order of its own pass.
+    virtual void alleEintragen(const Zeilen& zeilen);
     // Sets the column widths for the grid's width; run on every resize too.
     virtual void spaltenbreiten(int width) = 0;
     void resizeEvent(QResizeEvent* event) override;

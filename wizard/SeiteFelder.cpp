@@ -158,14 +158,21 @@ void SeiteFelder::eintragen(int row, int col, std::optional<double> value) {
     FeldangabeNachführen(m_k, f, before);
 }
 
-void SeiteFelder::nachführen() {
-    // The protocol's entry of every field follows its value, as a pass
-    // through the page has it follow.
+void SeiteFelder::alleEintragen(const Zeilen& zeilen) {
+    // As a pass through the page: row by row the field's value, its
+    // protocol entry (which follows the value) and its points, so that keys
+    // new to the file come in that order.
     FlexGrid& g = *fgKeysMessreihen;
     rt::SkipErrors skip;
     for (int r = g.FixedRows(); r < g.Rows(); ++r) {
         const rt::Long f = r - g.FixedRows() + 1;
-        skip([&] { FeldangabeNachführen(m_k, f, m_k.PrüffeldWert(f)); });
+        const QMap<int, std::optional<double>> zeile = zeilen.value(r);
+        if (zeile.contains(2))
+            skip([&] { eintragen(r, 2, zeile.value(2)); });
+        else
+            skip([&] { FeldangabeNachführen(m_k, f, m_k.PrüffeldWert(f)); });
+        if (zeile.contains(1))
+            skip([&] { eintragen(r, 1, zeile.value(1)); });
     }
 }
 

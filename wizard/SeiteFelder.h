@@ -21,7 +21,7 @@ protected:
     QString anzeigen(int row, int col, double value) const override;
     QString schrittText(int row, int col) const override;
     void eintragen(int row, int col, std::optional<double> value) override;
-    void nachführen() override;
+    void alleEintragen(const Zeilen& zeilen) override;
 
 private:
     // The point count of a data row as it will be written.
